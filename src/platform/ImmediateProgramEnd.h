@@ -1,0 +1,9 @@
+#pragma once
+
+#include "ProgramEnd.h"
+
+class ImmediateProgramEnd : public ProgramEnd
+{
+public:
+    [[noreturn]] void endProgram() override;
+};

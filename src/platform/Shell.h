@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+// Hands a web address or a file to the program the desktop opens it with.
+class Shell
+{
+public:
+    virtual ~Shell() = default;
+    virtual void open(const QString &target) = 0;
+};

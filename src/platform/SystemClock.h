@@ -1,0 +1,10 @@
+#pragma once
+
+#include "Clock.h"
+
+class SystemClock : public Clock
+{
+public:
+    QString today() const override;
+    QTime timeOfDay() const override;
+};

@@ -1,0 +1,40 @@
+#include "FieldEdit.h"
+
+#include <QKeyEvent>
+#include <QRegularExpression>
+
+FieldEdit::FieldEdit(QWidget *parent)
+    : QLineEdit(parent)
+{
+    setMouseTracking(true);
+    connect(this, &QLineEdit::textChanged, this, &FieldEdit::joinLines);
+}
+
+void FieldEdit::joinLines()
+{
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    if (!text().contains(lineBreak))
+        return;
+    const int position = cursorPosition();
+    setText(text().replace(lineBreak, QStringLiteral(" ")));
+    setCursorPosition(position);
+}
+
+void FieldEdit::focusInEvent(QFocusEvent *event)
+{
+    QLineEdit::focusInEvent(event);
+    emit entered();
+}
+
+void FieldEdit::keyReleaseEvent(QKeyEvent *event)
+{
+    QLineEdit::keyReleaseEvent(event);
+    if (!event->isAutoRepeat())
+        emit keyReleased(event->key());
+}
+
+void FieldEdit::mouseMoveEvent(QMouseEvent *event)
+{
+    QLineEdit::mouseMoveEvent(event);
+    emit mouseMoved();
+}

@@ -1,0 +1,72 @@
+#include "RecordEditor.h"
+
+#include "ServiceListModel.h"
+#include "vault/Database.h"
+#include "vault/RecordLine.h"
+
+#include <algorithm>
+
+namespace {
+
+bool holdsSeparator(const QStringList &fields)
+{
+    return std::any_of(fields.begin(), fields.end(),
+                       [](const QString &field) { return field.contains(RecordLine::separator); });
+}
+
+} // namespace
+
+RecordEditor::RecordEditor(ServiceListModel &records, Database &database)
+    : m_records(records)
+    , m_database(database)
+{
+}
+
+bool RecordEditor::isSelection(qsizetype index) const
+{
+    return index >= 0 && index < m_records.book().count();
+}
+
+RecordEditor::Result RecordEditor::AddRecord(const QStringList &fields)
+{
+    if (holdsSeparator(fields))
+        return Result::SeparatorInField;
+    const QString line = RecordLine::join(fields);
+    if (m_records.book().indexOf(line) >= 0)
+        return Result::Duplicate;
+    if (!m_database.AppendRecord(line))
+        return Result::WriteFailed;
+    m_records.insert(line);
+    return Result::Done;
+}
+
+RecordEditor::Result RecordEditor::replaceRecord(qsizetype selectedIndex, const QStringList &fields)
+{
+    if (holdsSeparator(fields))
+        return Result::SeparatorInField;
+    const QString line = RecordLine::join(fields);
+    if (m_records.book().indexOf(line) >= 0)
+        return Result::NoChange;
+    if (!isSelection(selectedIndex))
+        return Result::NothingSelected;
+    RecordBook next = m_records.book();
+    next.removeAt(selectedIndex);
+    next.insert(line);
+    if (!m_database.RewriteDatabase(next.records()))
+        return Result::WriteFailed;
+    m_records.removeAt(selectedIndex);
+    m_records.insert(line);
+    return Result::Done;
+}
+
+RecordEditor::Result RecordEditor::removeRecord(qsizetype selectedIndex)
+{
+    if (!isSelection(selectedIndex))
+        return Result::NothingSelected;
+    RecordBook next = m_records.book();
+    next.removeAt(selectedIndex);
+    if (!m_database.RewriteDatabase(next.records()))
+        return Result::WriteFailed;
+    m_records.removeAt(selectedIndex);
+    return Result::Done;
+}

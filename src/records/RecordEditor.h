@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QStringList>
+
+class Database;
+class ServiceListModel;
+
+// Adds, replaces and removes records: the file is written first, and the lists change only
+// when the write succeeded.
+class RecordEditor
+{
+public:
+    enum class Result { Done, Duplicate, NoChange, SeparatorInField, NothingSelected, WriteFailed };
+
+    RecordEditor(ServiceListModel &records, Database &database);
+
+    // Appends one line to the file; never rewrites it.
+    Result AddRecord(const QStringList &fields);
+    Result replaceRecord(qsizetype selectedIndex, const QStringList &fields);
+    Result removeRecord(qsizetype selectedIndex);
+
+private:
+    bool isSelection(qsizetype index) const;
+
+    ServiceListModel &m_records;
+    Database &m_database;
+};

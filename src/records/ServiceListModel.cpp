@@ -1,0 +1,36 @@
+#include "ServiceListModel.h"
+
+void ServiceListModel::load(const QStringList &lines)
+{
+    beginResetModel();
+    m_book.load(lines);
+    endResetModel();
+}
+
+qsizetype ServiceListModel::insert(const QString &line)
+{
+    const qsizetype index = m_book.sortedIndex(line);
+    beginInsertRows({}, int(index), int(index));
+    m_book.insert(line);
+    endInsertRows();
+    return index;
+}
+
+void ServiceListModel::removeAt(qsizetype index)
+{
+    beginRemoveRows({}, int(index), int(index));
+    m_book.removeAt(index);
+    endRemoveRows();
+}
+
+int ServiceListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_book.count());
+}
+
+QVariant ServiceListModel::data(const QModelIndex &index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid())
+        return {};
+    return m_book.services().at(index.row());
+}

@@ -1,0 +1,102 @@
+#include "Toolbar.h"
+
+#include "Twips.h"
+
+#include <QMouseEvent>
+#include <QToolButton>
+
+namespace {
+
+struct ToolbarSlot
+{
+    const char *picture;
+    int iconLeft;
+    int buttonLeft;
+};
+
+// By index; from left to right the order is 0, 1, 2, 3, 8, 4, 5, 6, 7.
+constexpr ToolbarSlot toolbarSlots[Toolbar::count] = {
+    {"add", 75, 30},         {"replace", 645, 600}, {"remove", 1215, 1170},
+    {"reset", 1770, 1725},   {"security", 2925, 2880}, {"help", 3500, 3450},
+    {"capture", 4155, 4110}, {"exit", 4725, 4675},  {"web", 2340, 2295},
+};
+
+} // namespace
+
+void ToolbarIcon::mouseMoveEvent(QMouseEvent *event)
+{
+    event->accept();
+    emit hovered();
+}
+
+Toolbar::Toolbar(QWidget *window, std::function<QString(int)> tooltipOf)
+    : QObject(window)
+    , m_tooltipOf(std::move(tooltipOf))
+{
+    m_timer3.setInterval(16);
+    connect(&m_timer3, &QTimer::timeout, this, &Toolbar::Timer3_Timer);
+
+    for (int i = 0; i < count; ++i) {
+        const QPixmap picture(QStringLiteral(":/icons/%1.png").arg(toolbarSlots[i].picture));
+
+        auto *icon = new ToolbarIcon(window);
+        icon->setObjectName(QStringLiteral("Image1(%1)").arg(i));
+        icon->setPixmap(picture);
+        icon->setAlignment(Qt::AlignCenter);
+        icon->setMouseTracking(true);
+        icon->setAttribute(Qt::WA_NoMousePropagation);
+        icon->setGeometry(Twips {toolbarSlots[i].iconLeft, 120, 480, 480}.toPixels());
+        connect(icon, &ToolbarIcon::hovered, this, [this, i] {
+            m_buttons[i]->show();
+            setHoverIndex(i);
+        });
+        m_icons[i] = icon;
+
+        auto *button = new QToolButton(window);
+        button->setObjectName(QStringLiteral("Command1(%1)").arg(i));
+        button->setIcon(picture);
+        button->setIconSize(picture.size());
+        button->setGeometry(Twips {toolbarSlots[i].buttonLeft, 90, 570, 555}.toPixels());
+        button->setMouseTracking(true);
+        button->setAttribute(Qt::WA_NoMousePropagation);
+        button->installEventFilter(this);
+        button->setAccessibleName(m_tooltipOf(i));
+        button->hide();
+        connect(button, &QToolButton::clicked, this, [this, i] { emit commandClicked(i); });
+        m_buttons[i] = button;
+    }
+}
+
+void Toolbar::setHoverIndex(int index)
+{
+    m_hoverIndex = index;
+    for (int j = 0; j < count; ++j) {
+        if (j != index && !m_buttons[j]->isHidden()) {
+            m_timer3.start();
+            return;
+        }
+    }
+}
+
+void Toolbar::Timer3_Timer()
+{
+    for (int j = 0; j < count; ++j) {
+        if (j != m_hoverIndex)
+            m_buttons[j]->hide();
+    }
+    m_timer3.stop();
+}
+
+bool Toolbar::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseMove) {
+        for (int i = 0; i < count; ++i) {
+            if (watched == m_buttons[i]) {
+                const QString tip = m_tooltipOf(i);
+                m_buttons[i]->setToolTip(tip);
+                m_buttons[i]->setAccessibleName(tip);
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QLabel>
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+class QToolButton;
+
+// A toolbar icon; it raises its button when the mouse moves over it, and only while enabled.
+class ToolbarIcon : public QLabel
+{
+    Q_OBJECT
+
+public:
+    using QLabel::QLabel;
+
+signals:
+    void hovered();
+
+protected:
+    void mouseMoveEvent(QMouseEvent *event) override;
+};
+
+// The nine toolbar icons Image1(0..8) and their raised buttons Command1(0..8). A button
+// rises over the icon under the mouse; Timer3 lowers the others on its next tick and runs
+// only while a button that must fall is up.
+class Toolbar : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int count = 9;
+    static constexpr int none = 9;
+
+    // tooltipOf(i) gives the raised button's tooltip as it currently stands.
+    Toolbar(QWidget *window, std::function<QString(int)> tooltipOf);
+
+    // 9 when the mouse is over no icon.
+    int hoverIndex() const { return m_hoverIndex; }
+    void setHoverIndex(int index);
+    ToolbarIcon *icon(int index) const { return m_icons[index]; }
+    QToolButton *button(int index) const { return m_buttons[index]; }
+
+signals:
+    void commandClicked(int index);
+
+private:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void Timer3_Timer();
+
+    std::function<QString(int)> m_tooltipOf;
+    ToolbarIcon *m_icons[count];
+    QToolButton *m_buttons[count];
+    QTimer m_timer3;
+    int m_hoverIndex = 0;
+};

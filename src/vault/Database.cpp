@@ -1,0 +1,145 @@
+#include "Database.h"
+
+#include "CipherText.h"
+#include "LineEscape.h"
+#include "LineFile.h"
+#include "RecordCodec.h"
+#include "RecordLine.h"
+#include "VaultAccess.h"
+#include "platform/TemporaryFolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+Database::Database(const QString &programFolder, const TemporaryFolder &temporaryFolder,
+                   VaultAccess &access)
+    : m_programFolder(programFolder)
+    , m_temporaryFolder(temporaryFolder)
+    , m_access(access)
+{
+}
+
+QString Database::workingCopyPath() const
+{
+    const QString folder = m_temporaryFolder.LocateSpecialFolder();
+    return folder.isEmpty() ? QString() : folder + QStringLiteral("/mdb.tmp");
+}
+
+void Database::EnsureDataFolder() const
+{
+    QDir().mkdir(dataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QByteArray Database::databaseKey()
+{
+    if (m_access.databaseKey.isEmpty() && m_keyLoader)
+        m_keyLoader();
+    return RecordLine::toBytes(m_access.databaseKey);
+}
+
+bool Database::writeWorkingCopy(const QList<QByteArray> &codedLines) const
+{
+    const QString path = workingCopyPath();
+    if (path.isEmpty())
+        return false;
+    // Never write through a link planted at the working copy's name.
+    QFile::remove(path);
+    return LineFile::writeLines(path, codedLines);
+}
+
+bool Database::DecipherDatabase()
+{
+    const QByteArray key = RecordLine::toBytes(m_access.databaseKey);
+    const LineFile::ReadResult file = LineFile::readLines(encipheredPath());
+    QList<QByteArray> coded;
+    bool readWhole = file.status == LineFile::ReadStatus::Read;
+    for (qsizetype i = 0; readWhole && i < file.lines.size(); ++i) {
+        const std::optional<QByteArray> raw = unescapeLine(file.lines[i]);
+        const std::optional<QByteArray> plain = raw ? CipherText(*raw, key) : std::nullopt;
+        readWhole = plain.has_value();
+        if (readWhole)
+            coded.append(*plain);
+    }
+    const bool copied = writeWorkingCopy(readWhole ? coded : QList<QByteArray>());
+    if (file.status != LineFile::ReadStatus::Missing && !(readWhole && copied))
+        m_rewriteRefused = true;
+    return readWhole && copied;
+}
+
+Database::Records Database::LoadRecords()
+{
+    const QString source = m_access.enciphered() ? workingCopyPath() : codedPath();
+    const LineFile::ReadResult file = LineFile::readLines(source);
+    if (file.status == LineFile::ReadStatus::Failed) {
+        m_rewriteRefused = true;
+        return {{}, false};
+    }
+    Records records;
+    records.lines.reserve(file.lines.size());
+    for (const QByteArray &coded : file.lines) {
+        if (!coded.isEmpty())
+            records.lines.append(RecordLine::fromBytes(DecodeRecord(coded)));
+    }
+    return records;
+}
+
+void Database::deleteWorkingCopy() const
+{
+    const QString path = workingCopyPath();
+    if (!path.isEmpty())
+        QFile::remove(path);
+}
+
+bool Database::AppendRecord(const QString &line)
+{
+    const QByteArray coded = EncodeRecord(RecordLine::toBytes(line));
+    if (m_access.enciphered())
+        return AppendEncipheredRecord(coded);
+    return LineFile::appendLine(codedPath(), coded);
+}
+
+bool Database::AppendEncipheredRecord(const QByteArray &coded)
+{
+    const std::optional<QByteArray> enciphered = CipherText(coded, databaseKey());
+    return enciphered && LineFile::appendLine(encipheredPath(), escapeLine(*enciphered));
+}
+
+bool Database::RewriteDatabase(const QStringList &records)
+{
+    if (m_rewriteRefused)
+        return false;
+    QList<QByteArray> coded;
+    coded.reserve(records.size());
+    for (const QString &line : records)
+        coded.append(EncodeRecord(RecordLine::toBytes(line)));
+    if (!m_access.enciphered())
+        return LineFile::writeLines(codedPath(), coded);
+
+    if (databaseKey().isEmpty() || !writeWorkingCopy(coded))
+        return false;
+    const bool written = EncipherWorkingCopy();
+    deleteWorkingCopy();
+    return written;
+}
+
+bool Database::EncipherWorkingCopy()
+{
+    const QByteArray key = databaseKey();
+    const LineFile::ReadResult workingCopy = LineFile::readLines(workingCopyPath());
+    if (workingCopy.status != LineFile::ReadStatus::Read)
+        return false;
+    QList<QByteArray> enciphered;
+    enciphered.reserve(workingCopy.lines.size());
+    for (const QByteArray &line : workingCopy.lines) {
+        const std::optional<QByteArray> cipher = CipherText(line, key);
+        if (!cipher)
+            return false;
+        enciphered.append(escapeLine(*cipher));
+    }
+    return LineFile::writeLines(encipheredPath(), enciphered);
+}
+
+bool Database::UpdateImportOffer() const
+{
+    return !QFileInfo::exists(codedPath()) && !QFileInfo::exists(encipheredPath());
+}

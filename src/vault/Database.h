@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class TemporaryFolder;
+struct VaultAccess;
+
+// The record files of a program folder: "Data/CF2DB.pdb" holds coded lines (reach 0 and 2),
+// "Data/CF2DB.edb" coded lines enciphered with the database key (reach 1), and "mdb.tmp" in
+// the temporary folder the coded lines while the enciphered file is read or rewritten.
+// Every write reports its failure; the caller changes its lists only after a success.
+class Database
+{
+public:
+    struct Records
+    {
+        QStringList lines;
+        bool readWhole = true;
+    };
+
+    Database(const QString &programFolder, const TemporaryFolder &temporaryFolder,
+             VaultAccess &access);
+
+    // Reads the reach level and the database key from the configuration without asking;
+    // used when a write at reach 1 finds no key.
+    void setKeyLoader(std::function<void()> loader) { m_keyLoader = std::move(loader); }
+
+    void EnsureDataFolder() const;
+    // Writes the working copy from the enciphered file; false when that could not be read whole.
+    bool DecipherDatabase();
+    Records LoadRecords();
+    void deleteWorkingCopy() const;
+    bool AppendRecord(const QString &line);
+    bool RewriteDatabase(const QStringList &records);
+    // True when neither database file exists, so that the old database may be imported.
+    bool UpdateImportOffer() const;
+
+    // False after a start-up that could not read an existing database file whole: a rewrite
+    // from the partial list would erase the records that were not read.
+    bool rewriteAllowed() const { return !m_rewriteRefused; }
+
+    QString dataFolder() const { return m_programFolder + QStringLiteral("/Data"); }
+    QString codedPath() const { return dataFolder() + QStringLiteral("/CF2DB.pdb"); }
+    QString encipheredPath() const { return dataFolder() + QStringLiteral("/CF2DB.edb"); }
+    QString workingCopyPath() const;
+
+private:
+    QByteArray databaseKey();
+    bool AppendEncipheredRecord(const QByteArray &coded);
+    bool EncipherWorkingCopy();
+    bool writeWorkingCopy(const QList<QByteArray> &codedLines) const;
+
+    QString m_programFolder;
+    const TemporaryFolder &m_temporaryFolder;
+    VaultAccess &m_access;
+    std::function<void()> m_keyLoader;
+    bool m_rewriteRefused = false;
+};

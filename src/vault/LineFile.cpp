@@ -1,0 +1,76 @@
+#include "LineFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <unistd.h>
+
+namespace LineFile {
+
+namespace {
+
+constexpr QFileDevice::Permissions privateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+QByteArray withLineBreak(const QByteArray &line)
+{
+    return line + QByteArrayLiteral("\r\n");
+}
+
+bool writeAll(QFileDevice &file, const QByteArray &bytes)
+{
+    return file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+ReadResult readLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return {ReadStatus::Missing, {}};
+    if (!file.open(QIODevice::ReadOnly))
+        return {ReadStatus::Failed, {}};
+    const QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return {ReadStatus::Failed, {}};
+
+    QList<QByteArray> lines = content.split('\n');
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    for (QByteArray &line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+    }
+    return {ReadStatus::Read, lines};
+}
+
+bool writeLines(const QString &path, const QList<QByteArray> &lines)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(privateFile))
+        return false;
+    for (const QByteArray &line : lines) {
+        if (!writeAll(file, withLineBreak(line)))
+            return false;
+    }
+    return file.commit();
+}
+
+bool appendLine(const QString &path, const QByteArray &line)
+{
+    QFile file(path);
+    const bool created = !file.exists();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    if (created && !file.setPermissions(privateFile)) {
+        file.remove();
+        return false;
+    }
+    const qint64 oldSize = file.size();
+    if (writeAll(file, withLineBreak(line)) && file.flush() && fsync(file.handle()) == 0)
+        return true;
+    file.resize(oldSize);
+    return false;
+}
+
+} // namespace LineFile

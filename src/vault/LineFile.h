@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// Text files of lines ended by CR LF, written so that no failure leaves a part of a file.
+namespace LineFile {
+
+enum class ReadStatus { Read, Missing, Failed };
+
+struct ReadResult
+{
+    ReadStatus status;
+    QList<QByteArray> lines;
+};
+
+// Reads every line; a line break is LF with an optional CR before it.
+ReadResult readLines(const QString &path);
+
+// Replaces the file with the lines (mode 0600) only when all of them were written.
+bool writeLines(const QString &path, const QList<QByteArray> &lines);
+
+// Appends one line (creating the file with mode 0600); on failure the file keeps its old size.
+bool appendLine(const QString &path, const QByteArray &line);
+
+} // namespace LineFile

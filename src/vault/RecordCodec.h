@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QByteArray>
+
+// The record codec: a fixed permutation of the 63 characters 0-9, a-z, A-Z and ':';
+// every other byte passes unchanged. Coding keeps the length and the order.
+void EncodeChar(char c, QByteArray &coded);
+QByteArray EncodeRecord(const QByteArray &line);
+QByteArray DecodeRecord(const QByteArray &coded);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// One record as one line: Service, Username, Password, Other Info and Path joined by ":!".
+namespace RecordLine {
+
+enum Field { Service = 0, Username = 1, Password = 2, OtherInfo = 3, Path = 4 };
+constexpr int fieldCount = 5;
+inline constexpr QLatin1StringView separator(":!");
+
+QString join(const QStringList &fields);
+
+// The text before the first ":!"; a line without one is its own service name.
+QString serviceName(const QString &line);
+
+// The fields a line fills when shown: the text before each of the first four ":!" found,
+// then the rest when it is not empty. A line without ":!" fills none.
+QStringList splitFields(const QString &line);
+
+// Lines are UTF-8 on disk; a line that is not valid UTF-8 is read as Latin-1.
+QByteArray toBytes(const QString &line);
+QString fromBytes(const QByteArray &bytes);
+
+} // namespace RecordLine
