@@ -49,9 +49,17 @@ bool writeLines(const QString &path, const QList<QByteArray> &lines)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(privateFile))
         return false;
+    qint64 size = 0;
     for (const QByteArray &line : lines) {
-        if (!writeAll(file, withLineBreak(line)))
+        const QByteArray bytes = withLineBreak(line);
+        if (!writeAll(file, bytes))
             return false;
+        size += bytes.size();
+    }
+    // commit() renames even a file whose last write failed: check the write first.
+    if (!file.flush() || file.size() != size) {
+        file.cancelWriting();
+        return false;
     }
     return file.commit();
 }

@@ -1,0 +1,381 @@
+#include "fakes/FakePlatform.h"
+#include "vault/CipherText.h"
+#include "vault/Database.h"
+#include "vault/LineFile.h"
+#include "vault/ProgramLock.h"
+#include "vault/RecordCodec.h"
+#include "vault/RecordLine.h"
+#include "vault/VaultAccess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// "@" meets the key's second byte 0xB2 and enciphers to CR.
+const QString keyWithLineBreaks = QString::fromUtf8("\xc3\xb2");
+
+const QStringList awkwardRecords = {
+    QStringLiteral("a@b:!jo, \"q\":!p w:!  lead and trail  :!http://x.example/?a=1,2"),
+    QStringLiteral("Bank:!me:!s3cr3t:!:!"),
+    QString::fromUtf8("Caf\xc3\xa9 \xe2\x82\xac:!\xc3\xbc:!\xc3\x9f:!\"quoted\", comma:!"),
+    QStringLiteral("no separator at all"),
+    QStringLiteral("x:!y:!z:!with :! inside:!"),
+};
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+int modeOf(const QString &path)
+{
+    struct stat info;
+    return stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
+}
+
+// Limits the size of files this process may write, so that writes fail even for root.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+
+private:
+    rlimit m_old;
+};
+
+} // namespace
+
+class DatabaseTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void firstStartCreatesPrivateDataFolder();
+    void importOfferedOnlyWithoutDatabaseFiles_data();
+    void importOfferedOnlyWithoutDatabaseFiles();
+    void recordsSurviveWriteAndLoad_data();
+    void recordsSurviveWriteAndLoad();
+    void enciphererdLinesWithLineBreaksReadBackWhole();
+    void asciiRecordsGiveThePlainCipherBytes();
+    void appendAddsExactlyOneLine_data();
+    void appendAddsExactlyOneLine();
+    void emptyLinesAreSkipped();
+    void failedWritesLeaveTheFileIntact_data();
+    void failedWritesLeaveTheFileIntact();
+    void missingKeyIsReadWithoutAsking();
+    void workingCopyIsPrivateAndShortLived();
+    void workingCopyNeverFollowsALink();
+    void unreadableDatabaseIsNeverRewritten_data();
+    void unreadableDatabaseIsNeverRewritten();
+    void missingEncipheredFileIsEmptyNotUnreadable();
+    void oneProgramPerFolder();
+
+private:
+    Database &database() { return *m_database; }
+    QStringList reload();
+
+    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<FakeTemporaryFolder> m_temporary;
+    VaultAccess m_access;
+    std::unique_ptr<Database> m_database;
+};
+
+void DatabaseTest::init()
+{
+    m_folder = std::make_unique<QTemporaryDir>();
+    QDir(m_folder->path()).mkdir(QStringLiteral("tmp"));
+    m_temporary = std::make_unique<FakeTemporaryFolder>(m_folder->path() + QStringLiteral("/tmp"));
+    m_access = VaultAccess();
+    m_database = std::make_unique<Database>(m_folder->path(), *m_temporary, m_access);
+    m_database->EnsureDataFolder();
+}
+
+void DatabaseTest::cleanup()
+{
+    m_database.reset();
+    m_folder.reset();
+}
+
+QStringList DatabaseTest::reload()
+{
+    Database fresh(m_folder->path(), *m_temporary, m_access);
+    if (m_access.enciphered() && !fresh.DecipherDatabase())
+        return {QStringLiteral("<unreadable>")};
+    const Database::Records records = fresh.LoadRecords();
+    fresh.deleteWorkingCopy();
+    return records.readWhole ? records.lines : QStringList {QStringLiteral("<unreadable>")};
+}
+
+void DatabaseTest::firstStartCreatesPrivateDataFolder()
+{
+    const QFileInfo data(database().dataFolder());
+    QVERIFY(data.isDir());
+    QCOMPARE(modeOf(data.filePath()), 0700);
+    const Database::Records records = database().LoadRecords();
+    QVERIFY(records.readWhole);
+    QVERIFY(records.lines.isEmpty());
+    QVERIFY(database().UpdateImportOffer());
+}
+
+void DatabaseTest::importOfferedOnlyWithoutDatabaseFiles_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("coded") << QStringLiteral("CF2DB.pdb");
+    QTest::newRow("enciphered") << QStringLiteral("CF2DB.edb");
+}
+
+void DatabaseTest::importOfferedOnlyWithoutDatabaseFiles()
+{
+    QFETCH(QString, file);
+    QVERIFY(LineFile::writeLines(database().dataFolder() + u'/' + file, {}));
+    QVERIFY(!database().UpdateImportOffer());
+}
+
+void DatabaseTest::recordsSurviveWriteAndLoad_data()
+{
+    QTest::addColumn<QString>("reach");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("rewrite");
+    QTest::newRow("reach 0, appended") << "0" << "" << false;
+    QTest::newRow("reach 0, rewritten") << "0" << "" << true;
+    QTest::newRow("reach 2, appended") << "2" << "" << false;
+    QTest::newRow("reach 1, appended") << "1" << keyWithLineBreaks << false;
+    QTest::newRow("reach 1, rewritten") << "1" << keyWithLineBreaks << true;
+    QTest::newRow("reach 1, ascii key") << "1" << "master key" << true;
+}
+
+void DatabaseTest::recordsSurviveWriteAndLoad()
+{
+    QFETCH(QString, reach);
+    QFETCH(QString, key);
+    QFETCH(bool, rewrite);
+    m_access.reach = reach;
+    m_access.databaseKey = key;
+    if (rewrite) {
+        QVERIFY(database().RewriteDatabase(awkwardRecords));
+    } else {
+        for (const QString &line : awkwardRecords)
+            QVERIFY(database().AppendRecord(line));
+    }
+    QCOMPARE(reload(), awkwardRecords);
+    QVERIFY(!QFile::exists(database().workingCopyPath()));
+    const QString other = reach == "1" ? database().codedPath() : database().encipheredPath();
+    QVERIFY(!QFile::exists(other));
+}
+
+void DatabaseTest::enciphererdLinesWithLineBreaksReadBackWhole()
+{
+    const QByteArray coded = EncodeRecord(RecordLine::toBytes(awkwardRecords.first()));
+    const QByteArray raw = *CipherText(coded, RecordLine::toBytes(keyWithLineBreaks));
+    QVERIFY(raw.contains('\r'));
+
+    m_access.reach = QStringLiteral("1");
+    m_access.databaseKey = keyWithLineBreaks;
+    QVERIFY(database().AppendRecord(awkwardRecords.first()));
+    const QByteArray stored = fileBytes(database().encipheredPath());
+    QCOMPARE(stored.count('\n'), 1);
+    QCOMPARE(reload(), QStringList {awkwardRecords.first()});
+}
+
+void DatabaseTest::asciiRecordsGiveThePlainCipherBytes()
+{
+    const QString line = QStringLiteral("Mail:!jo:!pw:!note, \"x\":!");
+    const QByteArray key = "master";
+    m_access.reach = QStringLiteral("1");
+    m_access.databaseKey = QString::fromLatin1(key);
+    QVERIFY(database().AppendRecord(line));
+    QCOMPARE(fileBytes(database().encipheredPath()),
+             *CipherText(EncodeRecord(line.toLatin1()), key) + "\r\n");
+}
+
+void DatabaseTest::appendAddsExactlyOneLine_data()
+{
+    QTest::addColumn<QString>("reach");
+    QTest::newRow("coded") << "0";
+    QTest::newRow("enciphered") << "1";
+}
+
+void DatabaseTest::appendAddsExactlyOneLine()
+{
+    QFETCH(QString, reach);
+    m_access.reach = reach;
+    m_access.databaseKey = QStringLiteral("k");
+    const QString path = reach == "1" ? database().encipheredPath() : database().codedPath();
+    QVERIFY(database().RewriteDatabase(awkwardRecords));
+    const QByteArray before = fileBytes(path);
+    QVERIFY(database().AppendRecord(QStringLiteral("New:!u:!p:!:!")));
+    const QByteArray after = fileBytes(path);
+    QVERIFY(after.startsWith(before));
+    QCOMPARE(after.mid(before.size()).count("\r\n"), 1);
+    QVERIFY(after.endsWith("\r\n"));
+    QCOMPARE(modeOf(path), 0600);
+}
+
+void DatabaseTest::emptyLinesAreSkipped()
+{
+    const QByteArray coded = EncodeRecord("A:!b:!c:!:!");
+    QVERIFY(LineFile::writeLines(database().codedPath(), {coded, QByteArray(), "lonely"}));
+    const Database::Records records = database().LoadRecords();
+    QCOMPARE(records.lines, QStringList({"A:!b:!c:!:!", QString::fromLatin1(DecodeRecord("lonely"))}));
+}
+
+void DatabaseTest::failedWritesLeaveTheFileIntact_data()
+{
+    QTest::addColumn<QString>("reach");
+    QTest::addColumn<bool>("append");
+    QTest::newRow("append, coded") << "0" << true;
+    QTest::newRow("rewrite, coded") << "0" << false;
+    QTest::newRow("append, enciphered") << "1" << true;
+    QTest::newRow("rewrite, enciphered") << "1" << false;
+}
+
+void DatabaseTest::failedWritesLeaveTheFileIntact()
+{
+    QFETCH(QString, reach);
+    QFETCH(bool, append);
+    m_access.reach = reach;
+    m_access.databaseKey = QStringLiteral("key");
+    const QString path = reach == "1" ? database().encipheredPath() : database().codedPath();
+    QVERIFY(database().RewriteDatabase(awkwardRecords));
+    const QByteArray before = fileBytes(path);
+
+    QStringList more = awkwardRecords;
+    more.append(QStringLiteral("Zed:!u:!p:!:!"));
+    {
+        const FileSizeLimit limit(before.size());
+        QVERIFY(append ? !database().AppendRecord(more.last()) : !database().RewriteDatabase(more));
+    }
+    QCOMPARE(fileBytes(path), before);
+    QVERIFY(!QFile::exists(database().workingCopyPath()));
+    QCOMPARE(QDir(database().dataFolder()).entryList(QDir::Files),
+             QStringList {QFileInfo(path).fileName()});
+}
+
+void DatabaseTest::missingKeyIsReadWithoutAsking()
+{
+    m_access.reach = QStringLiteral("1");
+    int asked = 0;
+    database().setKeyLoader([&] {
+        ++asked;
+        m_access.databaseKey = QStringLiteral("from configuration");
+    });
+    QVERIFY(database().AppendRecord(awkwardRecords.first()));
+    QCOMPARE(asked, 1);
+    QCOMPARE(reload(), QStringList {awkwardRecords.first()});
+
+    m_access.databaseKey.clear();
+    database().setKeyLoader([] {});
+    QVERIFY(!database().AppendRecord(awkwardRecords.last()));
+    QVERIFY(!database().RewriteDatabase(awkwardRecords));
+}
+
+void DatabaseTest::workingCopyIsPrivateAndShortLived()
+{
+    m_access.reach = QStringLiteral("1");
+    m_access.databaseKey = QStringLiteral("key");
+    QVERIFY(database().RewriteDatabase(awkwardRecords));
+    QVERIFY(!QFile::exists(database().workingCopyPath()));
+
+    QVERIFY(database().DecipherDatabase());
+    QCOMPARE(modeOf(database().workingCopyPath()), 0600);
+    QCOMPARE(database().LoadRecords().lines, awkwardRecords);
+    database().deleteWorkingCopy();
+    QVERIFY(!QFile::exists(database().workingCopyPath()));
+}
+
+void DatabaseTest::workingCopyNeverFollowsALink()
+{
+    const QString target = m_folder->path() + QStringLiteral("/elsewhere");
+    QVERIFY(LineFile::writeLines(target, {"keep me"}));
+    QVERIFY(QFile::link(target, database().workingCopyPath()));
+
+    m_access.reach = QStringLiteral("1");
+    m_access.databaseKey = QStringLiteral("key");
+    QVERIFY(database().RewriteDatabase(awkwardRecords));
+    QVERIFY(QFile::link(target, database().workingCopyPath()));
+    QVERIFY(database().DecipherDatabase());
+
+    QCOMPARE(fileBytes(target), QByteArray("keep me\r\n"));
+    QVERIFY(!QFileInfo(database().workingCopyPath()).isSymLink());
+}
+
+void DatabaseTest::unreadableDatabaseIsNeverRewritten_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QByteArray>("damage");
+    QTest::newRow("no key") << "" << QByteArray();
+    QTest::newRow("broken escape") << "key" << QByteArray("\x10x\r\n");
+}
+
+void DatabaseTest::unreadableDatabaseIsNeverRewritten()
+{
+    QFETCH(QString, key);
+    QFETCH(QByteArray, damage);
+    m_access.reach = QStringLiteral("1");
+    m_access.databaseKey = QStringLiteral("key");
+    QVERIFY(database().RewriteDatabase(awkwardRecords));
+    QFile file(database().encipheredPath());
+    QVERIFY(file.open(QIODevice::Append));
+    file.write(damage);
+    file.close();
+    const QByteArray before = fileBytes(database().encipheredPath());
+
+    m_access.databaseKey = key;
+    Database restarted(m_folder->path(), *m_temporary, m_access);
+    QVERIFY(!restarted.DecipherDatabase());
+    QVERIFY(!restarted.rewriteAllowed());
+    QVERIFY(!restarted.RewriteDatabase({}));
+    QCOMPARE(fileBytes(database().encipheredPath()), before);
+}
+
+void DatabaseTest::missingEncipheredFileIsEmptyNotUnreadable()
+{
+    m_access.reach = QStringLiteral("1");
+    m_access.databaseKey = QStringLiteral("key");
+    QVERIFY(!database().DecipherDatabase());
+    QVERIFY(database().LoadRecords().lines.isEmpty());
+    QVERIFY(database().rewriteAllowed());
+    QVERIFY(database().RewriteDatabase({QStringLiteral("A:!b:!c:!:!")}));
+}
+
+void DatabaseTest::oneProgramPerFolder()
+{
+    // A lock left by a program that died is taken over.
+    const pid_t child = fork();
+    if (child == 0) {
+        ProgramLock lock(database().dataFolder());
+        _exit(lock.acquire(0) ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    QCOMPARE(WEXITSTATUS(status), 0);
+
+    ProgramLock first(database().dataFolder());
+    QVERIFY(first.acquire(0));
+    ProgramLock second(database().dataFolder());
+    QVERIFY(!second.acquire(50));
+}
+
+QTEST_GUILESS_MAIN(DatabaseTest)
+#include "tst_database.moc"
