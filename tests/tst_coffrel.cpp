@@ -1,0 +1,9 @@
+#include <QTest>
+
+class CoffrelTest : public QObject
+{
+    Q_OBJECT
+};
+
+QTEST_MAIN(CoffrelTest)
+#include "tst_coffrel.moc"

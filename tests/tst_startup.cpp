@@ -1,0 +1,245 @@
+#include "app/Splash.h"
+#include "app/Startup.h"
+#include "fakes/FakePlatform.h"
+#include "records/Coffrel.h"
+#include "vault/LineFile.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QLoggingCategory>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// The start-up steps as they are logged, and whether the working copy existed at each.
+struct StepLog
+{
+    QStringList steps;
+    QList<bool> workingCopyThere;
+    QString workingCopy;
+};
+
+StepLog *activeLog = nullptr;
+
+void recordStep(QtMsgType, const QMessageLogContext &context, const QString &message)
+{
+    if (activeLog && QByteArray(context.category) == "vaultine.startup") {
+        activeLog->steps.append(message.section(u' ', 0, 0));
+        activeLog->workingCopyThere.append(QFile::exists(activeLog->workingCopy));
+    }
+}
+
+const QStringList someRecords = {QStringLiteral("Bank:!me:!pw:!:!"),
+                                 QStringLiteral("alpha:!a:!b:!c:!http://a.example")};
+
+} // namespace
+
+class StartupTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void firstStartOffersImport();
+    void storedRecordsAreListedInOrder_data();
+    void storedRecordsAreListedInOrder();
+    void loadingRunsItsStepsInOrder();
+    void missingEncipheredFileIsReported();
+    void unreadableDatabaseRefusesRewrites();
+    void secondProgramOnOneFolderEnds();
+    void splashHandsOverOnce_data();
+    void splashHandsOverOnce();
+
+private:
+    Startup &startup();
+    void storeEnciphered(const QStringList &records, const QString &key);
+
+    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<FakePlatform> m_fake;
+    std::unique_ptr<Startup> m_startup;
+};
+
+void StartupTest::init()
+{
+    m_folder = std::make_unique<QTemporaryDir>();
+    QDir(m_folder->path()).mkdir(QStringLiteral("tmp"));
+    m_fake = std::make_unique<FakePlatform>(m_folder->path() + QStringLiteral("/tmp"));
+}
+
+void StartupTest::cleanup()
+{
+    m_startup.reset();
+    m_fake.reset();
+    m_folder.reset();
+}
+
+Startup &StartupTest::startup()
+{
+    if (!m_startup)
+        m_startup = std::make_unique<Startup>(m_folder->path(), m_fake->platform);
+    return *m_startup;
+}
+
+void StartupTest::storeEnciphered(const QStringList &records, const QString &key)
+{
+    VaultAccess access {QStringLiteral("1"), key};
+    Database database(m_folder->path(), m_fake->temporaryFolder, access);
+    database.EnsureDataFolder();
+    QVERIFY(database.RewriteDatabase(records));
+}
+
+void StartupTest::firstStartOffersImport()
+{
+    Coffrel &window = startup().loadMainWindow();
+    QVERIFY(QFileInfo(m_folder->path() + QStringLiteral("/Data")).isDir());
+    QCOMPARE(window.records().count(), 0);
+    QVERIFY(window.menuItem(QStringLiteral("mnuImport"))->isEnabled());
+    QVERIFY(window.findChild<QCheckBox *>(QStringLiteral("Check1"))->isChecked());
+    QVERIFY(m_fake->messages.shown.isEmpty());
+    QVERIFY(window.isVisible());
+}
+
+void StartupTest::storedRecordsAreListedInOrder_data()
+{
+    QTest::addColumn<QString>("reach");
+    QTest::newRow("coded") << "0";
+    QTest::newRow("enciphered") << "1";
+}
+
+void StartupTest::storedRecordsAreListedInOrder()
+{
+    QFETCH(QString, reach);
+    const QString key = QStringLiteral("master");
+    if (reach == "1") {
+        storeEnciphered(someRecords, key);
+    } else {
+        VaultAccess access;
+        Database database(m_folder->path(), m_fake->temporaryFolder, access);
+        database.EnsureDataFolder();
+        QVERIFY(database.RewriteDatabase(someRecords));
+    }
+    startup().setSecuritySettingsLoader([&] {
+        startup().access().reach = reach;
+        startup().access().databaseKey = key;
+    });
+    const Coffrel &window = startup().loadMainWindow();
+    QCOMPARE(window.records().records(), QStringList({someRecords[1], someRecords[0]}));
+    QCOMPARE(window.records().services(), QStringList({"alpha", "Bank"}));
+    QVERIFY(!window.menuItem(QStringLiteral("mnuImport"))->isEnabled());
+    QVERIFY(m_fake->messages.shown.isEmpty());
+}
+
+void StartupTest::loadingRunsItsStepsInOrder()
+{
+    storeEnciphered(someRecords, QStringLiteral("k"));
+    StepLog log;
+    log.workingCopy = startup().database().workingCopyPath();
+    activeLog = &log;
+    QLoggingCategory::setFilterRules(QStringLiteral("vaultine.startup.debug=true"));
+    const QtMessageHandler previous = qInstallMessageHandler(recordStep);
+    startup().setSecuritySettingsLoader([&] {
+        startup().access().reach = QStringLiteral("1");
+        startup().access().databaseKey = QStringLiteral("k");
+    });
+    startup().loadMainWindow();
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules(QString());
+    activeLog = nullptr;
+
+    QCOMPARE(log.steps, QStringList({"L1", "L2", "L3", "L4", "L5", "L6", "L7", "L8", "L9", "L10",
+                                     "L11", "L12"}));
+    // The deciphered records lie on disk only from the password step to the deletion.
+    QCOMPARE(log.workingCopyThere, QList<bool>({false, false, false, false, false, false, true,
+                                                true, true, false, false, false}));
+}
+
+void StartupTest::missingEncipheredFileIsReported()
+{
+    startup().setSecuritySettingsLoader([&] {
+        startup().access().reach = QStringLiteral("1");
+        startup().access().databaseKey = QStringLiteral("k");
+    });
+    const Coffrel &window = startup().loadMainWindow();
+    QCOMPARE(m_fake->messages.shown.size(), 1);
+    QCOMPARE(m_fake->messages.shown[0].title, QStringLiteral("Error - i67"));
+    QCOMPARE(m_fake->messages.shown[0].text,
+             QStringLiteral("The database seem to be corrupt or it does not exist."));
+    QCOMPARE(m_fake->messages.shown[0].icon, MessageBoxes::Icon::Stop);
+    QCOMPARE(window.records().count(), 0);
+    QVERIFY(!QFile::exists(startup().database().workingCopyPath()));
+    QVERIFY(startup().database().rewriteAllowed());
+}
+
+void StartupTest::unreadableDatabaseRefusesRewrites()
+{
+    storeEnciphered(someRecords, QStringLiteral("right"));
+    const QString path = m_folder->path() + QStringLiteral("/Data/CF2DB.edb");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::Append));
+    file.write("\x10?\r\n");
+    file.close();
+    const QByteArray before = [&] {
+        QFile stored(path);
+        return stored.open(QIODevice::ReadOnly) ? stored.readAll() : QByteArray();
+    }();
+
+    startup().setSecuritySettingsLoader([&] {
+        startup().access().reach = QStringLiteral("1");
+        startup().access().databaseKey = QStringLiteral("right");
+    });
+    Coffrel &window = startup().loadMainWindow();
+    QCOMPARE(m_fake->messages.shown.size(), 1);
+    QCOMPARE(m_fake->messages.shown[0].title, QStringLiteral("Error - i67"));
+
+    QVERIFY(!startup().database().RewriteDatabase(window.records().records()));
+    QFile stored(path);
+    QVERIFY(stored.open(QIODevice::ReadOnly));
+    QCOMPARE(stored.readAll(), before);
+}
+
+void StartupTest::secondProgramOnOneFolderEnds()
+{
+    QVERIFY(startup().lockProgramFolder(0));
+    FakePlatform otherFake(m_folder->path() + QStringLiteral("/tmp"));
+    Startup second(m_folder->path(), otherFake.platform);
+    QVERIFY(!second.lockProgramFolder(50));
+    QCOMPARE(otherFake.messages.shown.size(), 1);
+    QCOMPARE(otherFake.messages.shown[0].icon, MessageBoxes::Icon::Stop);
+    QVERIFY(m_fake->messages.shown.isEmpty());
+}
+
+void StartupTest::splashHandsOverOnce_data()
+{
+    QTest::addColumn<bool>("click");
+    QTest::newRow("timer") << false;
+    QTest::newRow("mouse release") << true;
+}
+
+void StartupTest::splashHandsOverOnce()
+{
+    QFETCH(bool, click);
+    int handOvers = 0;
+    auto *splash = new Splash([&] { ++handOvers; });
+    splash->setAttribute(Qt::WA_DeleteOnClose, false);
+    splash->show();
+    QVERIFY(splash->isTimerActive());
+    if (click) {
+        QTest::mouseClick(splash, Qt::LeftButton);
+        QCOMPARE(handOvers, 1);
+        QVERIFY(!splash->isTimerActive());
+        QTest::qWait(1200);
+    } else {
+        QTRY_COMPARE_WITH_TIMEOUT(handOvers, 1, 3000);
+    }
+    QTest::mouseClick(splash, Qt::LeftButton);
+    QCOMPARE(handOvers, 1);
+    QVERIFY(!splash->isVisible());
+    delete splash;
+}
+
+QTEST_MAIN(StartupTest)
+#include "tst_startup.moc"
