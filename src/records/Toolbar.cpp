@@ -45,6 +45,7 @@ Toolbar::Toolbar(QWidget *window, std::function<QString(int)> tooltipOf)
         icon->setAlignment(Qt::AlignCenter);
         icon->setMouseTracking(true);
         icon->setAttribute(Qt::WA_NoMousePropagation);
+        icon->setAccessibleName(m_tooltipOf(i));
         icon->setGeometry(Twips {toolbarSlots[i].iconLeft, 120, 480, 480}.toPixels());
         connect(icon, &ToolbarIcon::hovered, this, [this, i] {
             m_buttons[i]->show();
