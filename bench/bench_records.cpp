@@ -25,13 +25,18 @@
 
 namespace {
 
-struct QuietPlatform : Clipboard, Shell, TopMostSwitch, TemporaryFolder, ProcessStarter, Clock,
-                       MessageBoxes, ProgramEnd
+struct QuietPlatform : Clipboard,
+                       Shell,
+                       TopMostSwitch,
+                       TemporaryFolder,
+                       ProcessStarter,
+                       Clock,
+                       MessageBoxes,
+                       ProgramEnd
 {
     explicit QuietPlatform(const QString &folder)
         : folder(folder)
-    {
-    }
+    { }
     void clear() override { }
     void setText(const QString &, bool) override { }
     QString text() const override { return {}; }
@@ -83,7 +88,7 @@ void select(Coffrel &window, int row)
     list->scrollTo(index);
     const QPointF point = list->visualRect(index).center();
     QMouseEvent release(QEvent::MouseButtonRelease, point, list->viewport()->mapToGlobal(point),
-                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(list->viewport(), &release);
 }
 

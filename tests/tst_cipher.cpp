@@ -158,8 +158,8 @@ void CipherTest::escapeKeepsLinesWhole()
     QVERIFY(!escaped.contains('\r'));
     QVERIFY(!escaped.contains('\n'));
     QCOMPARE(unescapeLine(escaped), std::optional<QByteArray>(line));
-    bool onlyHigh = std::all_of(line.begin(), line.end(),
-                                [](char c) { return static_cast<unsigned char>(c) >= 128; });
+    bool onlyHigh = std::all_of(
+        line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) >= 128; });
     if (onlyHigh)
         QCOMPARE(escaped, line);
 }

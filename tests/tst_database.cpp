@@ -157,12 +157,16 @@ void DatabaseTest::recordsSurviveWriteAndLoad_data()
     QTest::addColumn<QString>("reach");
     QTest::addColumn<QString>("key");
     QTest::addColumn<bool>("rewrite");
-    QTest::newRow("reach 0, appended") << "0" << "" << false;
-    QTest::newRow("reach 0, rewritten") << "0" << "" << true;
-    QTest::newRow("reach 2, appended") << "2" << "" << false;
+    QTest::newRow("reach 0, appended") << "0"
+                                       << "" << false;
+    QTest::newRow("reach 0, rewritten") << "0"
+                                        << "" << true;
+    QTest::newRow("reach 2, appended") << "2"
+                                       << "" << false;
     QTest::newRow("reach 1, appended") << "1" << keyWithLineBreaks << false;
     QTest::newRow("reach 1, rewritten") << "1" << keyWithLineBreaks << true;
-    QTest::newRow("reach 1, ascii key") << "1" << "master key" << true;
+    QTest::newRow("reach 1, ascii key") << "1"
+                                        << "master key" << true;
 }
 
 void DatabaseTest::recordsSurviveWriteAndLoad()
@@ -206,7 +210,7 @@ void DatabaseTest::asciiRecordsGiveThePlainCipherBytes()
     m_access.databaseKey = QString::fromLatin1(key);
     QVERIFY(database().AppendRecord(line));
     QCOMPARE(fileBytes(database().encipheredPath()),
-             *CipherText(EncodeRecord(line.toLatin1()), key) + "\r\n");
+        *CipherText(EncodeRecord(line.toLatin1()), key) + "\r\n");
 }
 
 void DatabaseTest::appendAddsExactlyOneLine_data()
@@ -237,7 +241,8 @@ void DatabaseTest::emptyLinesAreSkipped()
     const QByteArray coded = EncodeRecord("A:!b:!c:!:!");
     QVERIFY(LineFile::writeLines(database().codedPath(), {coded, QByteArray(), "lonely"}));
     const Database::Records records = database().LoadRecords();
-    QCOMPARE(records.lines, QStringList({"A:!b:!c:!:!", QString::fromLatin1(DecodeRecord("lonely"))}));
+    QCOMPARE(
+        records.lines, QStringList({"A:!b:!c:!:!", QString::fromLatin1(DecodeRecord("lonely"))}));
 }
 
 void DatabaseTest::failedWritesLeaveTheFileIntact_data()
@@ -269,7 +274,7 @@ void DatabaseTest::failedWritesLeaveTheFileIntact()
     QCOMPARE(fileBytes(path), before);
     QVERIFY(!QFile::exists(database().workingCopyPath()));
     QCOMPARE(QDir(database().dataFolder()).entryList(QDir::Files),
-             QStringList {QFileInfo(path).fileName()});
+        QStringList {QFileInfo(path).fileName()});
 }
 
 void DatabaseTest::missingKeyIsReadWithoutAsking()

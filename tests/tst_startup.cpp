@@ -31,8 +31,8 @@ void recordStep(QtMsgType, const QMessageLogContext &context, const QString &mes
     }
 }
 
-const QStringList someRecords = {QStringLiteral("Bank:!me:!pw:!:!"),
-                                 QStringLiteral("alpha:!a:!b:!c:!http://a.example")};
+const QStringList someRecords
+    = {QStringLiteral("Bank:!me:!pw:!:!"), QStringLiteral("alpha:!a:!b:!c:!http://a.example")};
 
 } // namespace
 
@@ -150,11 +150,12 @@ void StartupTest::loadingRunsItsStepsInOrder()
     QLoggingCategory::setFilterRules(QString());
     activeLog = nullptr;
 
-    QCOMPARE(log.steps, QStringList({"L1", "L2", "L3", "L4", "L5", "L6", "L7", "L8", "L9", "L10",
-                                     "L11", "L12"}));
+    QCOMPARE(log.steps,
+        QStringList({"L1", "L2", "L3", "L4", "L5", "L6", "L7", "L8", "L9", "L10", "L11", "L12"}));
     // The deciphered records lie on disk only from the password step to the deletion.
-    QCOMPARE(log.workingCopyThere, QList<bool>({false, false, false, false, false, false, true,
-                                                true, true, false, false, false}));
+    QCOMPARE(log.workingCopyThere,
+        QList<bool>(
+            {false, false, false, false, false, false, true, true, true, false, false, false}));
 }
 
 void StartupTest::missingEncipheredFileIsReported()
@@ -167,7 +168,7 @@ void StartupTest::missingEncipheredFileIsReported()
     QCOMPARE(m_fake->messages.shown.size(), 1);
     QCOMPARE(m_fake->messages.shown[0].title, QStringLiteral("Error - i67"));
     QCOMPARE(m_fake->messages.shown[0].text,
-             QStringLiteral("The database seem to be corrupt or it does not exist."));
+        QStringLiteral("The database seem to be corrupt or it does not exist."));
     QCOMPARE(m_fake->messages.shown[0].icon, MessageBoxes::Icon::Stop);
     QCOMPARE(window.records().count(), 0);
     QVERIFY(!QFile::exists(startup().database().workingCopyPath()));

@@ -12,8 +12,7 @@ Startup::Startup(const QString &programFolder, Platform &platform)
     : m_platform(platform)
     , m_database(programFolder, platform.temporaryFolder, m_access)
     , m_lock(m_database.dataFolder())
-{
-}
+{ }
 
 Startup::~Startup() = default;
 
@@ -23,18 +22,18 @@ bool Startup::lockProgramFolder(int waitMilliseconds)
     if (m_lock.acquire(waitMilliseconds))
         return true;
     m_platform.messages.showMessage(QStringLiteral("Vaultine"),
-                                    QStringLiteral("Vaultine is already running with the files of "
-                                                   "this folder. Use that window."),
-                                    MessageBoxes::Icon::Stop);
+        QStringLiteral("Vaultine is already running with the files of "
+                       "this folder. Use that window."),
+        MessageBoxes::Icon::Stop);
     return false;
 }
 
 void Startup::showUnreadableDatabase()
 {
     m_platform.messages.showMessage(QStringLiteral("Error - i67"),
-                                    QStringLiteral("The database seem to be corrupt or it does "
-                                                   "not exist."),
-                                    MessageBoxes::Icon::Stop);
+        QStringLiteral("The database seem to be corrupt or it does "
+                       "not exist."),
+        MessageBoxes::Icon::Stop);
 }
 
 Coffrel &Startup::loadMainWindow()

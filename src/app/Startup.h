@@ -27,7 +27,10 @@ public:
     VaultAccess &access() { return m_access; }
     Database &database() { return m_database; }
     // Reads the security settings, asking for the master password when one guards the program.
-    void setSecuritySettingsLoader(std::function<void()> loader) { m_loadSecuritySettings = loader; }
+    void setSecuritySettingsLoader(std::function<void()> loader)
+    {
+        m_loadSecuritySettings = loader;
+    }
 
 private:
     void showUnreadableDatabase();

@@ -25,8 +25,8 @@ int main(int argc, char *argv[])
     SystemClock clock;
     QtMessageBoxes messages;
     ImmediateProgramEnd programEnd;
-    Platform platform {clipboard,      shell, topMost,  temporaryFolder,
-                       processStarter, clock, messages, programEnd};
+    Platform platform {
+        clipboard, shell, topMost, temporaryFolder, processStarter, clock, messages, programEnd};
 
     Startup startup(QCoreApplication::applicationDirPath(), platform);
     if (!startup.lockProgramFolder())

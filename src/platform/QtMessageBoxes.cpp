@@ -5,9 +5,9 @@
 
 void QtMessageBoxes::showMessage(const QString &title, const QString &text, Icon icon)
 {
-    static constexpr QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Information,
-                                                  QMessageBox::Critical};
-    QMessageBox box(icons[static_cast<int>(icon)], title, text, QMessageBox::Ok,
-                    QApplication::activeWindow());
+    static constexpr QMessageBox::Icon icons[]
+        = {QMessageBox::NoIcon, QMessageBox::Information, QMessageBox::Critical};
+    QMessageBox box(
+        icons[static_cast<int>(icon)], title, text, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }

@@ -83,14 +83,13 @@ struct CommandControls
     int icon;
 };
 
-constexpr CommandControls commandControls[] = {
-    {"mnuAdd", 0}, {"mnuReplace", 1}, {"mnuRemove", 2}, {"mnuReset", 3}};
+constexpr CommandControls commandControls[]
+    = {{"mnuAdd", 0}, {"mnuReplace", 1}, {"mnuRemove", 2}, {"mnuReset", 3}};
 
 // The menu item that each toolbar button runs and whose caption is its tooltip; button 7
 // ends the program at once and button 8 opens the maker's web page.
-constexpr const char *toolbarItems[Toolbar::count] = {
-    "mnuAdd", "mnuReplace", "mnuRemove", "mnuReset", "mnuSecurity",
-    "mnuHelp", "mnuCapture", "mnuExit", nullptr};
+constexpr const char *toolbarItems[Toolbar::count] = {"mnuAdd", "mnuReplace", "mnuRemove",
+    "mnuReset", "mnuSecurity", "mnuHelp", "mnuCapture", "mnuExit", nullptr};
 constexpr int endButton = 7;
 constexpr int webButton = 8;
 
@@ -104,14 +103,14 @@ struct Message
 
 constexpr Message messages[] = {
     {RecordEditor::Result::Duplicate, "Vaultine", "There is an identical record already filed",
-     MessageBoxes::Icon::Information},
+        MessageBoxes::Icon::Information},
     {RecordEditor::Result::NoChange, "Vaultine", "There were no changes",
-     MessageBoxes::Icon::Information},
+        MessageBoxes::Icon::Information},
     {RecordEditor::Result::SeparatorInField, "Vaultine",
-     "A field can not hold \":!\", the mark that separates the fields of a record.",
-     MessageBoxes::Icon::Information},
+        "A field can not hold \":!\", the mark that separates the fields of a record.",
+        MessageBoxes::Icon::Information},
     {RecordEditor::Result::WriteFailed, "Disk Error - i66", "Can not access the DataBase.",
-     MessageBoxes::Icon::Stop},
+        MessageBoxes::Icon::Stop},
 };
 
 QString withoutFirstAmpersand(QString caption)
@@ -209,7 +208,7 @@ void Coffrel::buildWindow()
 
     QWidget *previous = m_fields[RecordLine::Path];
     for (QWidget *next : {static_cast<QWidget *>(m_check1), static_cast<QWidget *>(m_list2),
-                          static_cast<QWidget *>(m_check2)}) {
+             static_cast<QWidget *>(m_check2)}) {
         setTabOrder(previous, next);
         previous = next;
     }
@@ -228,7 +227,8 @@ void Coffrel::buildFields(QWidget *client)
         label->setObjectName(QString::fromLatin1(row.labelName));
         // A label takes the room its text needs, up to the field beside it.
         QRect area = row.label.toPixels();
-        area.setWidth(qBound(area.width(), label->sizeHint().width(), row.field.toPixels().left() - area.left()));
+        area.setWidth(qBound(
+            area.width(), label->sizeHint().width(), row.field.toPixels().left() - area.left()));
         area.setHeight(qMax(area.height(), label->sizeHint().height()));
         label->setGeometry(area);
         label->setAttribute(Qt::WA_NoMousePropagation);
@@ -249,7 +249,8 @@ void Coffrel::buildFields(QWidget *client)
     }
     for (const int i : copyFields)
         connect(m_labels[i], &ClickLabel::clicked, this, [this, i] { copyField(i); });
-    connect(m_labels[RecordLine::Path], &ClickLabel::doubleClicked, this, &Coffrel::Label5_DblClick);
+    connect(
+        m_labels[RecordLine::Path], &ClickLabel::doubleClicked, this, &Coffrel::Label5_DblClick);
 
     m_check1 = new QCheckBox(QStringLiteral("&Hide"), client);
     m_check1->setObjectName(QStringLiteral("Check1"));
@@ -354,7 +355,7 @@ bool Coffrel::showResult(RecordEditor::Result result)
     for (const Message &message : messages) {
         if (message.result == result)
             m_platform.messages.showMessage(QString::fromLatin1(message.title),
-                                            QString::fromLatin1(message.text), message.icon);
+                QString::fromLatin1(message.text), message.icon);
     }
     return result == RecordEditor::Result::Done;
 }
@@ -437,8 +438,10 @@ void Coffrel::Text1_Change()
 void Coffrel::Text1_KeyUp(int index, int key)
 {
     static constexpr std::pair<int, int> jumps[] = {
-        {Qt::Key_S, RecordLine::Service},   {Qt::Key_U, RecordLine::Username},
-        {Qt::Key_P, RecordLine::Password},  {Qt::Key_O, RecordLine::OtherInfo},
+        {Qt::Key_S, RecordLine::Service},
+        {Qt::Key_U, RecordLine::Username},
+        {Qt::Key_P, RecordLine::Password},
+        {Qt::Key_O, RecordLine::OtherInfo},
         {Qt::Key_R, RecordLine::Path},
     };
     if (key == Qt::Key_Control) {
@@ -455,7 +458,7 @@ void Coffrel::Text1_KeyUp(int index, int key)
     if (key == Qt::Key_Escape)
         endProgram();
     else if ((key == Qt::Key_Return || key == Qt::Key_Enter) && index == RecordLine::OtherInfo
-             && isCommandEnabled(Command::Add))
+        && isCommandEnabled(Command::Add))
         AddRecord();
 }
 
@@ -543,10 +546,10 @@ bool Coffrel::eventFilter(QObject *watched, QEvent *event)
     } else if (event->type() == QEvent::MouseButtonRelease && onList) {
         List2_MouseUp(static_cast<QMouseEvent *>(event)->button());
     } else if (event->type() == QEvent::MouseButtonRelease && watched == centralWidget()
-               && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         Form_Click();
     } else if (event->type() == QEvent::KeyRelease && watched == m_list2
-               && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
         endProgram();
     }
     return QMainWindow::eventFilter(watched, event);

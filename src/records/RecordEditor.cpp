@@ -11,7 +11,7 @@ namespace {
 bool holdsSeparator(const QStringList &fields)
 {
     return std::any_of(fields.begin(), fields.end(),
-                       [](const QString &field) { return field.contains(RecordLine::separator); });
+        [](const QString &field) { return field.contains(RecordLine::separator); });
 }
 
 } // namespace
@@ -19,8 +19,7 @@ bool holdsSeparator(const QStringList &fields)
 RecordEditor::RecordEditor(ServiceListModel &records, Database &database)
     : m_records(records)
     , m_database(database)
-{
-}
+{ }
 
 bool RecordEditor::isSelection(qsizetype index) const
 {

@@ -16,9 +16,15 @@ struct ToolbarSlot
 
 // By index; from left to right the order is 0, 1, 2, 3, 8, 4, 5, 6, 7.
 constexpr ToolbarSlot toolbarSlots[Toolbar::count] = {
-    {"add", 75, 30},         {"replace", 645, 600}, {"remove", 1215, 1170},
-    {"reset", 1770, 1725},   {"security", 2925, 2880}, {"help", 3500, 3450},
-    {"capture", 4155, 4110}, {"exit", 4725, 4675},  {"web", 2340, 2295},
+    {"add", 75, 30},
+    {"replace", 645, 600},
+    {"remove", 1215, 1170},
+    {"reset", 1770, 1725},
+    {"security", 2925, 2880},
+    {"help", 3500, 3450},
+    {"capture", 4155, 4110},
+    {"exit", 4725, 4675},
+    {"web", 2340, 2295},
 };
 
 } // namespace

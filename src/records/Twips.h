@@ -10,9 +10,6 @@ struct Twips
     int width;
     int height;
 
-    QRect toPixels() const
-    {
-        return {pixels(left), pixels(top), pixels(width), pixels(height)};
-    }
+    QRect toPixels() const { return {pixels(left), pixels(top), pixels(width), pixels(height)}; }
     static constexpr int pixels(int twips) { return (twips + (twips < 0 ? -7 : 7)) / 15; }
 };

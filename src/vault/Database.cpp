@@ -11,13 +11,12 @@
 #include <QDir>
 #include <QFileInfo>
 
-Database::Database(const QString &programFolder, const TemporaryFolder &temporaryFolder,
-                   VaultAccess &access)
+Database::Database(
+    const QString &programFolder, const TemporaryFolder &temporaryFolder, VaultAccess &access)
     : m_programFolder(programFolder)
     , m_temporaryFolder(temporaryFolder)
     , m_access(access)
-{
-}
+{ }
 
 QString Database::workingCopyPath() const
 {

@@ -21,8 +21,8 @@ public:
         bool readWhole = true;
     };
 
-    Database(const QString &programFolder, const TemporaryFolder &temporaryFolder,
-             VaultAccess &access);
+    Database(
+        const QString &programFolder, const TemporaryFolder &temporaryFolder, VaultAccess &access);
 
     // Reads the reach level and the database key from the configuration without asking;
     // used when a write at reach 1 finds no key.

@@ -21,8 +21,8 @@ QByteArray escapeLine(const QByteArray &line)
     QByteArray out;
     out.reserve(line.size());
     for (const char c : line) {
-        const auto *escape = std::find_if(std::begin(escapes), std::end(escapes),
-                                          [c](const Escape &e) { return e.raw == c; });
+        const auto *escape = std::find_if(
+            std::begin(escapes), std::end(escapes), [c](const Escape &e) { return e.raw == c; });
         if (escape == std::end(escapes)) {
             out.append(c);
         } else {
@@ -46,7 +46,7 @@ std::optional<QByteArray> unescapeLine(const QByteArray &line)
             return std::nullopt;
         const char letter = line[i];
         const auto *escape = std::find_if(std::begin(escapes), std::end(escapes),
-                                          [letter](const Escape &e) { return e.letter == letter; });
+            [letter](const Escape &e) { return e.letter == letter; });
         if (escape == std::end(escapes))
             return std::nullopt;
         out.append(escape->raw);

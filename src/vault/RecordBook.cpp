@@ -12,7 +12,7 @@ RecordBook::RecordBook()
 }
 
 bool RecordBook::lessThan(const QString &serviceA, const QString &lineA, const QString &serviceB,
-                          const QString &lineB) const
+    const QString &lineB) const
 {
     if (const int byService = m_collator.compare(serviceA, serviceB))
         return byService < 0;

@@ -26,7 +26,7 @@ public:
 
 private:
     bool lessThan(const QString &serviceA, const QString &lineA, const QString &serviceB,
-                  const QString &lineB) const;
+        const QString &lineB) const;
 
     QCollator m_collator;
     QStringList m_records;

@@ -5,10 +5,10 @@
 
 namespace {
 
-constexpr std::string_view alphabet =
-    "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ:";
-constexpr std::string_view substitutes =
-    "uZtL7cEHy83oXqWABrz0UJj6veNfF5Dg1Y4kdSPsOmCR:9lKxiMwbGTI2aVQphn";
+constexpr std::string_view alphabet
+    = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ:";
+constexpr std::string_view substitutes
+    = "uZtL7cEHy83oXqWABrz0UJj6veNfF5Dg1Y4kdSPsOmCR:9lKxiMwbGTI2aVQphn";
 static_assert(alphabet.size() == 63 && substitutes.size() == 63);
 
 using Table = std::array<char, 256>;

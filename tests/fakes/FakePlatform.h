@@ -70,8 +70,7 @@ class FakeTemporaryFolder : public TemporaryFolder
 public:
     explicit FakeTemporaryFolder(const QString &folder = {})
         : path(folder)
-    {
-    }
+    { }
     QString LocateSpecialFolder() const override { return path; }
     QString path;
 };
@@ -108,8 +107,7 @@ struct FakePlatform
 {
     explicit FakePlatform(const QString &temporaryPath = {})
         : temporaryFolder(temporaryPath)
-    {
-    }
+    { }
 
     FakeClipboard clipboard;
     FakeShell shell;
@@ -119,6 +117,6 @@ struct FakePlatform
     FakeClock clock;
     FakeMessageBoxes messages;
     FakeProgramEnd programEnd;
-    Platform platform {clipboard,      shell, topMost,  temporaryFolder,
-                       processStarter, clock, messages, programEnd};
+    Platform platform {
+        clipboard, shell, topMost, temporaryFolder, processStarter, clock, messages, programEnd};
 };
