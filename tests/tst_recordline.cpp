@@ -1,0 +1,89 @@
+#include "vault/RecordBook.h"
+#include "vault/RecordLine.h"
+
+#include <QTest>
+
+class RecordLineTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void splitFillsTheFieldsFound_data();
+    void splitFillsTheFieldsFound();
+    void bytesReadBackAsWritten_data();
+    void bytesReadBackAsWritten();
+    void bookKeepsBothListsInOneOrder();
+    void insertFindsTheSortedPlace();
+};
+
+void RecordLineTest::splitFillsTheFieldsFound_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("fields");
+    QTest::newRow("whole record") << "S:!U:!P:!O:!http://x"
+                                  << QStringList {"S", "U", "P", "O", "http://x"};
+    QTest::newRow("empty path is not filled") << "S:!U:!P:!O:!" << QStringList {"S", "U", "P", "O"};
+    QTest::newRow("two separators") << "S:!U:!rest" << QStringList {"S", "U"};
+    QTest::newRow("no separator") << "just text" << QStringList {};
+    QTest::newRow("empty line") << "" << QStringList {};
+    QTest::newRow("spaces kept") << " S :! U :!  :!:!  "
+                                 << QStringList {" S ", " U ", "  ", "", "  "};
+    QTest::newRow("separator inside path")
+        << "S:!U:!P:!O:!a:!b" << QStringList {"S", "U", "P", "O", "a:!b"};
+}
+
+void RecordLineTest::splitFillsTheFieldsFound()
+{
+    QFETCH(QString, line);
+    QFETCH(QStringList, fields);
+    QCOMPARE(RecordLine::splitFields(line), fields);
+    if (fields.size() == RecordLine::fieldCount)
+        QCOMPARE(RecordLine::join(fields), line);
+}
+
+void RecordLineTest::bytesReadBackAsWritten_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("ascii") << QByteArray("Bank:!me") << "Bank:!me";
+    QTest::newRow("utf-8") << QByteArray("Caf\xc3\xa9") << QString::fromUtf8("Caf\xc3\xa9");
+    QTest::newRow("latin-1, not utf-8")
+        << QByteArray("Caf\xe9 \xfc") << QString::fromLatin1("Caf\xe9 \xfc");
+}
+
+void RecordLineTest::bytesReadBackAsWritten()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(RecordLine::fromBytes(bytes), text);
+    QCOMPARE(RecordLine::fromBytes(RecordLine::toBytes(text)), text);
+}
+
+void RecordLineTest::bookKeepsBothListsInOneOrder()
+{
+    RecordBook book;
+    book.load({"Bank of X:!b:!c:!:!", "bank:!z:!c:!:!", "Bank:!a:!c:!:!", "apple:!a:!b:!:!",
+        "Alpha:!a:!b:!:!", "no separator", "Banana:!a:!b:!:!"});
+    QCOMPARE(book.services(),
+        QStringList({"Alpha", "apple", "Bank", "bank", "Bank of X", "Banana", "no separator"}));
+    for (qsizetype i = 0; i < book.count(); ++i)
+        QCOMPARE(RecordLine::serviceName(book.records()[i]), book.services()[i]);
+}
+
+void RecordLineTest::insertFindsTheSortedPlace()
+{
+    RecordBook loaded;
+    const QStringList lines = {"delta:!1:!2:!:!", "Charlie:!1:!2:!:!", "bravo:!1:!2:!:!",
+        "Alpha:!1:!2:!:!", "charlie:!0:!2:!:!", "Echo:!1:!2:!:!"};
+    loaded.load(lines);
+    RecordBook inserted;
+    for (const QString &line : lines)
+        inserted.insert(line);
+    QCOMPARE(inserted.records(), loaded.records());
+    QCOMPARE(inserted.services(), loaded.services());
+    QCOMPARE(loaded.indexOf("Echo:!1:!2:!:!"), 5);
+    QCOMPARE(loaded.indexOf("echo:!1:!2:!:!"), -1);
+}
+
+QTEST_GUILESS_MAIN(RecordLineTest)
+#include "tst_recordline.moc"
