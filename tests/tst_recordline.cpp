@@ -65,7 +65,7 @@ void RecordLineTest::bookKeepsBothListsInOneOrder()
     book.load({"Bank of X:!b:!c:!:!", "bank:!z:!c:!:!", "Bank:!a:!c:!:!", "apple:!a:!b:!:!",
         "Alpha:!a:!b:!:!", "no separator", "Banana:!a:!b:!:!"});
     QCOMPARE(book.services(),
-        QStringList({"Alpha", "apple", "Bank", "bank", "Bank of X", "Banana", "no separator"}));
+        QStringList({"Alpha", "apple", "Banana", "Bank", "bank", "Bank of X", "no separator"}));
     for (qsizetype i = 0; i < book.count(); ++i)
         QCOMPARE(RecordLine::serviceName(book.records()[i]), book.services()[i]);
 }
