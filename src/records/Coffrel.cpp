@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QListView>
 #include <QMenuBar>
+#include <QScopedValueRollback>
 #include <QToolButton>
 
 namespace {
@@ -350,8 +351,11 @@ void Coffrel::clearSelection()
     m_selectedIndex = -1;
 }
 
-bool Coffrel::showResult(RecordEditor::Result result)
+bool Coffrel::runRecordCommand(const std::function<RecordEditor::Result()> &command)
 {
+    // While rows come and go the view moves its selection; that is not the user selecting.
+    const QScopedValueRollback changing(m_changingRecords, true);
+    const RecordEditor::Result result = command();
     for (const Message &message : messages) {
         if (message.result == result)
             m_platform.messages.showMessage(QString::fromLatin1(message.title),
@@ -374,7 +378,7 @@ void Coffrel::endProgram()
 void Coffrel::AddRecord()
 {
     m_savedFields.fill(QString());
-    if (!showResult(m_editor.AddRecord(fieldTexts())))
+    if (!runRecordCommand([this] { return m_editor.AddRecord(fieldTexts()); }))
         return;
     emptyFields();
     clearSelection();
@@ -388,14 +392,14 @@ void Coffrel::mnuAdd_Click()
 
 void Coffrel::mnuReplace_Click()
 {
-    if (showResult(m_editor.replaceRecord(m_selectedIndex, fieldTexts())))
+    if (runRecordCommand([this] { return m_editor.replaceRecord(m_selectedIndex, fieldTexts()); }))
         clearSelection();
 }
 
 void Coffrel::mnuRemove_Click()
 {
     m_savedFields = fieldTexts();
-    if (!showResult(m_editor.removeRecord(m_selectedIndex)))
+    if (!runRecordCommand([this] { return m_editor.removeRecord(m_selectedIndex); }))
         return;
     emptyFields();
     setCommandEnabled(Command::Remove, false);
@@ -482,6 +486,8 @@ void Coffrel::Text1_MouseMove(int index)
 
 void Coffrel::List2_Click(const QModelIndex &current)
 {
+    if (m_changingRecords)
+        return;
     m_selectedIndex = current.row();
     emptyFields();
 }

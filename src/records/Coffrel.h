@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QMainWindow>
 
+#include <functional>
+
 class ClickLabel;
 class Database;
 class FieldEdit;
@@ -56,7 +58,7 @@ private:
     void setFieldText(int index, const QString &text);
     void emptyFields();
     void clearSelection();
-    bool showResult(RecordEditor::Result result);
+    bool runRecordCommand(const std::function<RecordEditor::Result()> &command);
     QString toolbarTooltip(int index) const;
     void endProgram();
 
@@ -95,4 +97,5 @@ private:
     qsizetype m_selectedIndex = -1;
     QStringList m_savedFields;
     bool m_altArmed = false;
+    bool m_changingRecords = false;
 };
