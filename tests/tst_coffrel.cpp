@@ -170,6 +170,8 @@ void perform(Coffrel &w, const QString &step)
     } else if (verb == QLatin1String("down")) {
         QTest::keyClick(list(w), Qt::Key_Down);
     } else if (verb == QLatin1String("enter")) {
+        QTest::keyClick(field(w, index), Qt::Key_Return);
+    } else if (verb == QLatin1String("release")) {
         QTest::keyRelease(field(w, index), Qt::Key_Return);
     } else {
         QAction *item = w.menuItem(QStringLiteral("mnu") + verb.left(1).toUpper() + verb.mid(1));
@@ -237,6 +239,8 @@ void CoffrelTest::commandStates_data()
     row("add done", typeAll + ";add", "0001", "||||", -1, 4);
     row("add after selecting", "left|0;type|4|http://z;add", "0011", "||||", -1, 4);
     row("Enter in Other Info adds", typeAll + ";enter|3", "0001", "||||", -1, 4);
+    // The Return that closed a message box is released in the field afterwards.
+    row("Return released only does not add", typeAll + ";release|3", "1101", "New|nu|np||", -1, 3);
     row("Enter in other fields does not add", typeAll + ";enter|0;enter|1;enter|2;enter|4", "1101",
         "New|nu|np||", -1, 3);
     row("Enter without password does nothing", "type|0|S;type|1|U;enter|3", "0001", "S|U|||", -1,
@@ -577,23 +581,34 @@ void CoffrelTest::toolbarRaisesOneButton()
 void CoffrelTest::endsProgram_data()
 {
     QTest::addColumn<QString>("how");
-    for (int i = 0; i < 5; ++i)
-        QTest::addRow("Escape in field %d", i) << QStringLiteral("Text1(%1)").arg(i);
-    QTest::newRow("Escape in the list") << "List2";
-    QTest::newRow("Exit menu item") << "mnuExit";
+    QTest::addColumn<bool>("pressedHere");
+    QTest::addColumn<int>("ends");
+    for (int i = 0; i < 5; ++i) {
+        QTest::addRow("Escape in field %d", i) << QStringLiteral("Text1(%1)").arg(i) << true << 1;
+        // The Escape that closed a message box is released in the field afterwards.
+        QTest::addRow("Escape released only, field %d", i)
+            << QStringLiteral("Text1(%1)").arg(i) << false << 0;
+    }
+    QTest::newRow("Escape in the list") << "List2" << true << 1;
+    QTest::newRow("Escape released only, list") << "List2" << false << 0;
+    QTest::newRow("Exit menu item") << "mnuExit" << true << 1;
 }
 
 void CoffrelTest::endsProgram()
 {
     QFETCH(QString, how);
+    QFETCH(bool, pressedHere);
+    QFETCH(int, ends);
 
     Vault vault(threeRecords);
     Coffrel &w = vault.w();
     if (how == QLatin1String("mnuExit"))
         w.menuItem(how)->trigger();
+    else if (pressedHere)
+        QTest::keyClick(w.findChild<QWidget *>(how), Qt::Key_Escape);
     else
         QTest::keyRelease(w.findChild<QWidget *>(how), Qt::Key_Escape);
-    QCOMPARE(vault.fake().programEnd.calls, 1);
+    QCOMPARE(vault.fake().programEnd.calls, ends);
 }
 
 void CoffrelTest::focusKeys()

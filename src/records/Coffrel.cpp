@@ -19,6 +19,8 @@
 #include <QScopedValueRollback>
 #include <QToolButton>
 
+#include <utility>
+
 namespace {
 
 const QString productName = QStringLiteral("Vaultine");
@@ -118,6 +120,14 @@ QString withoutFirstAmpersand(QString caption)
 {
     const qsizetype at = caption.indexOf(u'&');
     return at < 0 ? caption : caption.remove(at, 1);
+}
+
+bool isEscapeKey(QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return false;
+    const auto *key = static_cast<QKeyEvent *>(event);
+    return key->key() == Qt::Key_Escape && !key->isAutoRepeat();
 }
 
 QFont fieldFont()
@@ -241,7 +251,8 @@ void Coffrel::buildFields(QWidget *client)
         field->setFont(fieldFont());
         field->setGeometry(row.field.toPixels());
         connect(field, &QLineEdit::textChanged, this, &Coffrel::Text1_Change);
-        connect(field, &FieldEdit::keyReleased, this, [this, i](int key) { Text1_KeyUp(i, key); });
+        connect(field, &FieldEdit::keyReleased, this,
+            [this, i](int key, bool pressedHere) { Text1_KeyUp(i, key, pressedHere); });
         connect(field, &FieldEdit::entered, this, [this, i] { Text1_GotFocus(i); });
         connect(field, &FieldEdit::mouseMoved, this, [this, i] { Text1_MouseMove(i); });
         m_fields[i] = field;
@@ -439,7 +450,7 @@ void Coffrel::Text1_Change()
     setCommandEnabled(Command::Replace, complete);
 }
 
-void Coffrel::Text1_KeyUp(int index, int key)
+void Coffrel::Text1_KeyUp(int index, int key, bool pressedHere)
 {
     static constexpr std::pair<int, int> jumps[] = {
         {Qt::Key_S, RecordLine::Service},
@@ -459,6 +470,9 @@ void Coffrel::Text1_KeyUp(int index, int key)
         }
     }
     m_altArmed = key == Qt::Key_Alt;
+    // Escape or Return that closed a message box is released here too: it must not act.
+    if (!pressedHere)
+        return;
     if (key == Qt::Key_Escape)
         endProgram();
     else if ((key == Qt::Key_Return || key == Qt::Key_Enter) && index == RecordLine::OtherInfo
@@ -554,9 +568,12 @@ bool Coffrel::eventFilter(QObject *watched, QEvent *event)
     } else if (event->type() == QEvent::MouseButtonRelease && watched == centralWidget()
         && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         Form_Click();
-    } else if (event->type() == QEvent::KeyRelease && watched == m_list2
-        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-        endProgram();
+    } else if (watched == m_list2 && isEscapeKey(event)) {
+        // Only an Escape pressed here too: not the one that closed a message box.
+        if (event->type() == QEvent::KeyPress)
+            m_escapePressedInList = true;
+        else if (std::exchange(m_escapePressedInList, false))
+            endProgram();
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -69,7 +69,7 @@ private:
     void mnuExit_Click();
     void Command1_Click(int index);
     void Text1_Change();
-    void Text1_KeyUp(int index, int key);
+    void Text1_KeyUp(int index, int key, bool pressedHere);
     void Text1_GotFocus(int index);
     void Text1_MouseMove(int index);
     void List2_Click(const QModelIndex &current);
@@ -98,4 +98,5 @@ private:
     QStringList m_savedFields;
     bool m_altArmed = false;
     bool m_changingRecords = false;
+    bool m_escapePressedInList = false;
 };

@@ -22,15 +22,22 @@ void FieldEdit::joinLines()
 
 void FieldEdit::focusInEvent(QFocusEvent *event)
 {
+    m_pressedKeys.clear();
     QLineEdit::focusInEvent(event);
     emit entered();
+}
+
+void FieldEdit::keyPressEvent(QKeyEvent *event)
+{
+    m_pressedKeys.insert(event->key());
+    QLineEdit::keyPressEvent(event);
 }
 
 void FieldEdit::keyReleaseEvent(QKeyEvent *event)
 {
     QLineEdit::keyReleaseEvent(event);
     if (!event->isAutoRepeat())
-        emit keyReleased(event->key());
+        emit keyReleased(event->key(), m_pressedKeys.remove(event->key()));
 }
 
 void FieldEdit::mouseMoveEvent(QMouseEvent *event)

@@ -1,0 +1,482 @@
+#!/usr/bin/env bash
+# End-to-end checks: starts the real program on an X display, drives it with key presses and
+# mouse clicks (xdotool), restarts it and checks the files it leaves.
+# Usage (under xvfb-run): run.sh PATH/TO/vaultine
+set -u
+
+program=${1:-}
+if [ -z "$program" ] || [ ! -x "$program" ]; then
+    echo "e2e: usage: run.sh PATH/TO/vaultine (got '${program}')" >&2
+    exit 2
+fi
+if [ -z "${DISPLAY:-}" ]; then
+    echo "e2e: no X display; run under xvfb-run" >&2
+    exit 2
+fi
+for tool in xdotool xclip timeout; do
+    command -v "$tool" >/dev/null || { echo "e2e: $tool is missing" >&2; exit 2; }
+done
+
+export QT_QPA_PLATFORM=xcb
+unset QT_QPA_PLATFORMTHEME QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR
+
+work=$(mktemp -d)
+runtime=$work/runtime
+mkdir -m 700 "$runtime"
+log=$work/program.log
+
+# Ends the programs this script started and has not yet waited for (its own jobs only).
+stop_programs() {
+    local job
+    for job in $(jobs -p); do
+        kill -9 "$job" 2>/dev/null
+        wait "$job" 2>/dev/null
+    done
+}
+
+keeper=
+cleanup() {
+    stop_programs
+    [ -n "$keeper" ] && kill "$keeper" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The main window's client area (fields, list) lies below the menu bar.
+clientHeight=375
+passed=0
+failed=0
+scenarioFailed=0
+
+fail() {
+    echo "  FAIL: $*"
+    scenarioFailed=1
+}
+
+xdo() {
+    timeout 10 xdotool "$@"
+}
+
+clipboard() {
+    timeout 5 xclip -o -selection "${1:-clipboard}" 2>/dev/null
+}
+
+# wait_for TENTHS COMMAND...: runs COMMAND every 0.1 s until it succeeds or the time is up.
+wait_for() {
+    local tenths=$1
+    shift
+    local i
+    for ((i = 0; i < tenths; i++)); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    "$@"
+}
+
+# A fresh program folder holding only a copy of the program.
+new_folder() {
+    folder=$(mktemp -d "$work/program.XXXXXX")
+    cp "$program" "$folder/vaultine"
+}
+
+# start_program FOLDER: sets pid.
+start_program() {
+    (cd "$1" && XDG_RUNTIME_DIR=$runtime exec ./vaultine) >>"$log" 2>&1 &
+    pid=$!
+}
+
+is_running() {
+    kill -0 "$1" 2>/dev/null && [ "$(ps -o stat= -p "$1" 2>/dev/null | cut -c1)" != Z ]
+}
+
+is_gone() {
+    ! is_running "$1"
+}
+
+# The visible windows titled "Vaultine" of a process.
+windows_of() {
+    xdo search --all --onlyvisible --pid "$1" --name '^Vaultine$' 2>/dev/null
+}
+
+window_size() {
+    local WIDTH HEIGHT
+    eval "$(xdo getwindowgeometry --shell "$1" | grep -E '^(WIDTH|HEIGHT)=')"
+    echo "$WIDTH $HEIGHT"
+}
+
+is_main_window() {
+    local size
+    read -r -a size <<<"$(window_size "$1")"
+    [ "${size[1]:-0}" -gt "$clientHeight" ] && [ "${size[0]:-0}" -lt 400 ]
+}
+
+find_main_window() {
+    local w
+    for w in $(windows_of "$1"); do
+        if is_main_window "$w"; then
+            main=$w
+            return 0
+        fi
+    done
+    return 1
+}
+
+# A visible "Vaultine" window of the process other than its main window (a message box).
+find_message_box() {
+    local w
+    for w in $(windows_of "$1"); do
+        if [ "$w" != "${main:-}" ] && ! is_main_window "$w"; then
+            box=$w
+            return 0
+        fi
+    done
+    return 1
+}
+
+no_message_box() {
+    ! find_message_box "$1"
+}
+
+main_window_or_end() {
+    find_main_window "$1" || is_gone "$1"
+}
+
+# wait_main_window PID: sets main and menuBar (the height above the client area).
+wait_main_window() {
+    main=
+    wait_for 150 main_window_or_end "$1"
+    if [ -z "$main" ]; then
+        if is_gone "$1"; then
+            fail "the program ended before its main window appeared"
+        else
+            fail "no main window titled Vaultine appeared"
+        fi
+        return 1
+    fi
+    local size
+    read -r -a size <<<"$(window_size "$main")"
+    menuBar=$((size[1] - clientHeight))
+}
+
+# click X Y: a left click at client coordinates of the main window.
+click() {
+    xdo mousemove --window "$main" "$1" $((menuBar + $2)) click 1
+    sleep 0.1
+}
+
+click_field() {
+    local ys=(58 82 106 130 156)
+    click 200 "${ys[$1]}"
+}
+
+# The list row INDEX (from 0).
+click_row() {
+    click 40 $((185 + 16 * $1))
+}
+
+type_text() {
+    xdo type --delay 15 -- "$1"
+}
+
+# add_record SERVICE USERNAME PASSWORD OTHER: types the fields and presses Return in Other Info.
+add_record() {
+    click_field 0
+    type_text "$1"
+    xdo key Tab
+    type_text "$2"
+    xdo key Tab
+    type_text "$3"
+    xdo key Tab
+    type_text "$4"
+    xdo key Return
+}
+
+database() {
+    echo "$folder/Data/CF2DB.pdb"
+}
+
+line_count() {
+    if [ -f "$(database)" ]; then
+        wc -l <"$(database)"
+    else
+        echo 0
+    fi
+}
+
+has_lines() {
+    [ "$(line_count)" -eq "$1" ]
+}
+
+# Every line ends in CR LF and the file ends with a line break.
+lines_end_in_crlf() {
+    local file
+    file=$(database)
+    [ -s "$file" ] || return 1
+    [ "$(tail -c 2 "$file" | od -An -c | tr -d ' ')" = '\r\n' ] || return 1
+    ! grep -qv $'\r$' "$file"
+}
+
+# Letters, digits and ':' are stored through a fixed substitution; other bytes as they are.
+decoded_lines() {
+    tr 'uZtL7cEHy83oXqWABrz0UJj6veNfF5Dg1Y4kdSPsOmCR:9lKxiMwbGTI2aVQphn' \
+        '0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ:' <"$(database)" | tr -d '\r'
+}
+
+clipboard_is() {
+    [ "$(clipboard)" = "$1" ]
+}
+
+# end_with_escape PID: Escape in the focused field ends the program with status 0.
+end_with_escape() {
+    local status
+    xdo key Escape
+    if ! wait_for 100 is_gone "$1"; then
+        fail "Escape did not end the program"
+        return 1
+    fi
+    wait "$1"
+    status=$?
+    [ "$status" -eq 0 ] || fail "the program ended with status $status after Escape"
+}
+
+# The text of a message box, selected with the mouse and read from the primary selection.
+message_text() {
+    local width height y text
+    read -r width height <<<"$(window_size "$1")"
+    for y in 34 28 22 16 12; do
+        xdo mousemove --window "$1" $((width / 2)) "$y" mousedown 1 \
+            mousemove --window "$1" 30 10 mousemove --window "$1" 1 1 mouseup 1
+        sleep 0.2
+        text=$(clipboard primary)
+        case $text in *"already running"*) break ;; esac
+    done
+    echo "$text"
+}
+
+# 1. Two records typed in, stored coded one per CR LF line, found again after a restart.
+scenario_records_survive_restart() {
+    new_folder
+    start_program "$folder"
+    local first=$pid
+    wait_main_window "$first" || return
+
+    add_record alpha user1 pw1 'a, "b" c'
+    wait_for 50 has_lines 1 || fail "the first record was not written (lines: $(line_count))"
+    add_record Beta user2 pw2 'second one'
+    wait_for 50 has_lines 2 || fail "expected 2 lines after two adds, found $(line_count)"
+
+    lines_end_in_crlf || fail "not every line of the database ends in CR LF"
+    local name
+    for name in alpha Beta user1 user2 pw1 pw2; do
+        grep -q "$name" "$(database)" && fail "the database holds '$name' in the clear"
+    done
+    local expected
+    expected=$(printf '%s\n' 'alpha:!user1:!pw1:!a, "b" c:!' 'Beta:!user2:!pw2:!second one:!')
+    [ "$(decoded_lines)" = "$expected" ] \
+        || fail "the stored records read back as: $(decoded_lines | tr '\n' '|')"
+
+    click_field 3
+    end_with_escape "$first" || return
+
+    start_program "$folder"
+    local second=$pid
+    wait_main_window "$second" || return
+    click_row 0
+    click 20 84
+    wait_for 50 clipboard_is user1 \
+        || fail "Username label copied '$(clipboard)' for the first service, expected 'user1'"
+    click 20 109
+    wait_for 50 clipboard_is pw1 \
+        || fail "Password label copied '$(clipboard)' for the first service, expected 'pw1'"
+    click_field 3
+    xdo key ctrl+a ctrl+c
+    wait_for 50 clipboard_is 'a, "b" c' \
+        || fail "Other Info reads '$(clipboard)' after the restart, expected 'a, \"b\" c'"
+    click_row 1
+    click 20 84
+    wait_for 50 clipboard_is user2 \
+        || fail "Username label copied '$(clipboard)' for the second service, expected 'user2'"
+    has_lines 2 || fail "the restart changed the database to $(line_count) lines"
+    click_field 0
+    end_with_escape "$second"
+}
+
+# 2. Adding a record identical to a stored one is refused with a message and adds no line.
+scenario_duplicate_refused() {
+    new_folder
+    start_program "$folder"
+    local first=$pid
+    wait_main_window "$first" || return
+
+    add_record gamma user3 pw3 'note'
+    wait_for 50 has_lines 1 || { fail "the record was not written"; return; }
+    local before
+    before=$(cat "$(database)")
+
+    # The key that closes the message is released in Other Info afterwards: it must neither
+    # add again (the message would come back) nor end the program.
+    local key
+    add_record gamma user3 pw3 'note'
+    for key in Return Escape; do
+        # The fields keep the refused record: Return in Other Info tries it again.
+        [ "$key" = Return ] || xdo key Return
+        box=
+        if wait_for 50 find_message_box "$first"; then
+            xdo windowfocus --sync "$box"
+            xdo key "$key"
+            wait_for 50 no_message_box "$first" || fail "$key did not close the message"
+            sleep 0.3
+            no_message_box "$first" || fail "the message came back after $key"
+        else
+            fail "no message box appeared for the identical record"
+        fi
+    done
+    is_running "$first" || { fail "the program ended after the identical record"; return; }
+    has_lines 1 || fail "the identical record changed the line count to $(line_count)"
+    [ "$(cat "$(database)")" = "$before" ] || fail "the identical record changed the database"
+
+    add_record delta user4 pw4 ''
+    wait_for 50 has_lines 2 || fail "a new record after the message was not written"
+    click_field 0
+    end_with_escape "$first"
+}
+
+# 3. The first start on an empty folder makes a private Data folder and no database yet.
+scenario_first_start() {
+    new_folder
+    start_program "$folder"
+    local first=$pid
+    wait_main_window "$first" || return
+
+    if [ -d "$folder/Data" ]; then
+        local mode
+        mode=$(stat -c %a "$folder/Data")
+        [ "$mode" = 700 ] || fail "Data has mode $mode, expected 700"
+    else
+        fail "no Data folder was made"
+    fi
+    [ -e "$folder/Data/CF2DB.pdb" ] && fail "a database file exists before any record was added"
+    [ -e "$folder/Data/CF2DB.edb" ] && fail "an enciphered database exists before any record"
+    click_field 0
+    end_with_escape "$first"
+    [ -e "$folder/Data/CF2DB.pdb" ] && fail "a database file was written without any record"
+}
+
+# 4. A second program on the same folder tells that one is running, opens no main window and
+#    ends; the first goes on working.
+scenario_second_program() {
+    new_folder
+    start_program "$folder"
+    local first=$pid
+    wait_main_window "$first" || return
+    local firstMain=$main
+
+    start_program "$folder"
+    local second=$pid
+    main=
+    box=
+    if ! wait_for 200 find_message_box "$second"; then
+        fail "the second program showed no message"
+    else
+        local w
+        for w in $(windows_of "$second"); do
+            is_main_window "$w" && fail "the second program opened a main window"
+        done
+        local text
+        text=$(message_text "$box")
+        case $text in
+            *"already running"*) ;;
+            *) fail "the second program's message reads '$text'" ;;
+        esac
+        xdo windowfocus --sync "$box"
+        xdo key Return
+    fi
+    if wait_for 150 is_gone "$second"; then
+        wait "$second"
+        local status=$?
+        [ "$status" -ne 0 ] || fail "the second program ended with status 0"
+    else
+        fail "the second program did not end after its message was dismissed"
+    fi
+
+    main=$firstMain
+    is_running "$first" || { fail "the first program ended"; return; }
+    add_record epsilon user5 pw5 'still here'
+    wait_for 50 has_lines 1 || fail "the first program could not add a record afterwards"
+    click_field 0
+    end_with_escape "$first"
+}
+
+# 5. The exit button of the toolbar ends the program; the next start finds the record.
+scenario_exit_button() {
+    new_folder
+    start_program "$folder"
+    local first=$pid
+    wait_main_window "$first" || return
+    add_record zeta user6 pw6 'x'
+    wait_for 50 has_lines 1 || { fail "the record was not written"; return; }
+
+    # The button shows while the mouse is over its icon.
+    xdo mousemove --window "$main" 328 $((menuBar + 22))
+    sleep 0.2
+    xdo mousemove --window "$main" 331 $((menuBar + 24))
+    sleep 0.2
+    xdo click 1
+    if ! wait_for 50 is_gone "$first"; then
+        fail "the exit button did not end the program"
+        return
+    fi
+    wait "$first"
+
+    start_program "$folder"
+    local second=$pid
+    wait_main_window "$second" || return
+    click_row 0
+    click 20 84
+    wait_for 50 clipboard_is user6 || fail "after the restart Username copied '$(clipboard)'"
+    has_lines 1 || fail "the database has $(line_count) lines, expected 1"
+    click_field 0
+    end_with_escape "$second"
+}
+
+run_scenario() {
+    echo "e2e: $1"
+    scenarioFailed=0
+    "$1"
+    # Whatever happened, no program of this scenario is left running.
+    stop_programs
+    if [ "$scenarioFailed" -eq 0 ]; then
+        passed=$((passed + 1))
+        echo "  ok"
+    else
+        failed=$((failed + 1))
+    fi
+}
+
+display_ready() {
+    xdo getdisplaygeometry >/dev/null 2>&1
+}
+
+if ! wait_for 100 display_ready; then
+    echo "e2e: cannot reach the X display $DISPLAY" >&2
+    exit 2
+fi
+# An X server resets when its last client leaves, and refuses connections meanwhile; one
+# idle client held open for the whole run keeps it from resetting between programs.
+xdotool sleep 3600 >/dev/null 2>&1 &
+keeper=$!
+disown "$keeper"
+echo "e2e: display $DISPLAY, $(xdo getdisplaygeometry)"
+
+run_scenario scenario_records_survive_restart
+run_scenario scenario_duplicate_refused
+run_scenario scenario_first_start
+run_scenario scenario_second_program
+run_scenario scenario_exit_button
+
+if [ "$failed" -ne 0 ]; then
+    echo "e2e: program output:"
+    sed 's/^/  | /' "$log"
+fi
+echo "e2e: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
