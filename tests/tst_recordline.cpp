@@ -12,7 +12,6 @@ private slots:
     void splitFillsTheFieldsFound();
     void bytesReadBackAsWritten_data();
     void bytesReadBackAsWritten();
-    void bookKeepsBothListsInOneOrder();
     void insertFindsTheSortedPlace();
 };
 
@@ -57,17 +56,6 @@ void RecordLineTest::bytesReadBackAsWritten()
     QFETCH(QString, text);
     QCOMPARE(RecordLine::fromBytes(bytes), text);
     QCOMPARE(RecordLine::fromBytes(RecordLine::toBytes(text)), text);
-}
-
-void RecordLineTest::bookKeepsBothListsInOneOrder()
-{
-    RecordBook book;
-    book.load({"Bank of X:!b:!c:!:!", "bank:!z:!c:!:!", "Bank:!a:!c:!:!", "apple:!a:!b:!:!",
-        "Alpha:!a:!b:!:!", "no separator", "Banana:!a:!b:!:!"});
-    QCOMPARE(book.services(),
-        QStringList({"Alpha", "apple", "Banana", "Bank", "bank", "Bank of X", "no separator"}));
-    for (qsizetype i = 0; i < book.count(); ++i)
-        QCOMPARE(RecordLine::serviceName(book.records()[i]), book.services()[i]);
 }
 
 void RecordLineTest::insertFindsTheSortedPlace()
