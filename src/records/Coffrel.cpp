@@ -168,14 +168,15 @@ Coffrel::~Coffrel() = default;
 
 void Coffrel::buildMenus()
 {
+    QHash<QString, QMenu *> menus;
     for (const MenuRow &row : menuRows) {
         const QString name = QString::fromLatin1(row.name);
-        QMenu *parentMenu = row.parent ? m_menus.value(QString::fromLatin1(row.parent)) : nullptr;
+        QMenu *parentMenu = row.parent ? menus.value(QString::fromLatin1(row.parent)) : nullptr;
         QAction *action = nullptr;
         if (row.kind == MenuKind::Menu) {
             auto *menu = new QMenu(QString::fromLatin1(row.caption), this);
             menu->setObjectName(name);
-            m_menus.insert(name, menu);
+            menus.insert(name, menu);
             action = parentMenu ? parentMenu->addMenu(menu) : menuBar()->addMenu(menu);
         } else if (row.kind == MenuKind::Separator) {
             action = parentMenu->addSeparator();
@@ -206,12 +207,12 @@ void Coffrel::buildWindow()
     connect(m_toolbar, &Toolbar::commandClicked, this, &Coffrel::Command1_Click);
     m_toolbar->icon(6)->setToolTip(QStringLiteral("Capture from other application"));
 
-    m_frame1 = new QFrame(client);
-    m_frame1->setObjectName(QStringLiteral("Frame1"));
-    m_frame1->setFrameShape(QFrame::HLine);
-    m_frame1->setFrameShadow(QFrame::Sunken);
-    m_frame1->setGeometry(Twips {-15, 630, 5190, 30}.toPixels());
-    m_frame1->setAttribute(Qt::WA_NoMousePropagation);
+    auto *frame1 = new QFrame(client); // the rule under the toolbar
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    frame1->setFrameShape(QFrame::HLine);
+    frame1->setFrameShadow(QFrame::Sunken);
+    frame1->setGeometry(Twips {-15, 630, 5190, 30}.toPixels());
+    frame1->setAttribute(Qt::WA_NoMousePropagation);
 
     buildFields(client);
     buildLists(client);
@@ -343,11 +344,6 @@ QStringList Coffrel::fieldTexts() const
     for (const FieldEdit *field : m_fields)
         texts.append(field->text());
     return texts;
-}
-
-void Coffrel::setFieldText(int index, const QString &text)
-{
-    m_fields[index]->setText(text);
 }
 
 void Coffrel::emptyFields()
@@ -521,7 +517,7 @@ void Coffrel::List2_MouseUp(Qt::MouseButton button)
     if (fields.isEmpty())
         return;
     for (int i = 0; i < fields.size(); ++i)
-        setFieldText(i, fields[i]);
+        m_fields[i]->setText(fields[i]);
     setCommandEnabled(Command::Reset, true);
 }
 

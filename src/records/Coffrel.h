@@ -13,9 +13,7 @@ class Database;
 class FieldEdit;
 class QAction;
 class QCheckBox;
-class QFrame;
 class QListView;
-class QMenu;
 class Toolbar;
 struct Platform;
 
@@ -55,7 +53,6 @@ private:
     void connectCommands();
     void setCommandEnabled(Command command, bool enabled);
     QStringList fieldTexts() const;
-    void setFieldText(int index, const QString &text);
     void emptyFields();
     void clearSelection();
     bool runRecordCommand(const std::function<RecordEditor::Result()> &command);
@@ -89,10 +86,8 @@ private:
     QCheckBox *m_check1; // "&Hide": masks the Password field
     QCheckBox *m_check2; // "On Top"
     QListView *m_list2; // the service list
-    QFrame *m_frame1; // the rule under the toolbar
     Toolbar *m_toolbar;
     QHash<QString, QAction *> m_menuItems;
-    QHash<QString, QMenu *> m_menus;
 
     qsizetype m_selectedIndex = -1;
     QStringList m_savedFields;
