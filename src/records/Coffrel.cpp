@@ -265,6 +265,10 @@ void Coffrel::buildFields(QWidget *client)
     connect(
         m_labels[RecordLine::Path], &ClickLabel::doubleClicked, this, &Coffrel::Label5_DblClick);
 
+    // A masked password shows one "*" per character.
+    m_fields[RecordLine::Password]->setStyleSheet(
+        QStringLiteral("QLineEdit { lineedit-password-character: 42 }"));
+
     m_check1 = new QCheckBox(QStringLiteral("&Hide"), client);
     m_check1->setObjectName(QStringLiteral("Check1"));
     m_check1->setToolTip(QStringLiteral("Hide/Show Password"));
