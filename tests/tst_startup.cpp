@@ -31,8 +31,9 @@ void recordStep(QtMsgType, const QMessageLogContext &context, const QString &mes
     }
 }
 
-const QStringList someRecords
-    = {QStringLiteral("Bank:!me:!pw:!:!"), QStringLiteral("alpha:!a:!b:!c:!http://a.example")};
+// A stored line without ":!" is its own service name.
+const QStringList someRecords = {QStringLiteral("Bank:!me:!pw:!:!"),
+    QStringLiteral("alpha:!a:!b:!c:!http://a.example"), QStringLiteral("Bank without fields")};
 
 } // namespace
 
@@ -127,8 +128,9 @@ void StartupTest::storedRecordsAreListedInOrder()
         startup().access().databaseKey = key;
     });
     const Coffrel &window = startup().loadMainWindow();
-    QCOMPARE(window.records().records(), QStringList({someRecords[1], someRecords[0]}));
-    QCOMPARE(window.records().services(), QStringList({"alpha", "Bank"}));
+    QCOMPARE(
+        window.records().records(), QStringList({someRecords[1], someRecords[0], someRecords[2]}));
+    QCOMPARE(window.records().services(), QStringList({"alpha", "Bank", "Bank without fields"}));
     QVERIFY(!window.menuItem(QStringLiteral("mnuImport"))->isEnabled());
     QVERIFY(m_fake->messages.shown.isEmpty());
 }
