@@ -86,7 +86,6 @@ private slots:
     void workingCopyNeverFollowsALink();
     void unreadableDatabaseIsNeverRewritten_data();
     void unreadableDatabaseIsNeverRewritten();
-    void missingEncipheredFileIsEmptyNotUnreadable();
     void oneProgramPerFolder();
 
 private:
@@ -328,16 +327,6 @@ void DatabaseTest::unreadableDatabaseIsNeverRewritten()
     QVERIFY(!restarted.rewriteAllowed());
     QVERIFY(!restarted.RewriteDatabase({}));
     QCOMPARE(fileBytes(database().encipheredPath()), before);
-}
-
-void DatabaseTest::missingEncipheredFileIsEmptyNotUnreadable()
-{
-    m_access.reach = QStringLiteral("1");
-    m_access.databaseKey = QStringLiteral("key");
-    QVERIFY(!database().DecipherDatabase());
-    QVERIFY(database().LoadRecords().lines.isEmpty());
-    QVERIFY(database().rewriteAllowed());
-    QVERIFY(database().RewriteDatabase({QStringLiteral("A:!b:!c:!:!")}));
 }
 
 void DatabaseTest::oneProgramPerFolder()
