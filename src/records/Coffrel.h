@@ -37,8 +37,6 @@ public:
 
     const RecordBook &records() const { return m_records.book(); }
     qsizetype selectedIndex() const { return m_selectedIndex; }
-    const QStringList &savedFields() const { return m_savedFields; }
-    bool isCommandEnabled(Command command) const;
     QAction *menuItem(const QString &name) const { return m_menuItems.value(name); }
 
 protected:
@@ -51,6 +49,7 @@ private:
     void buildFields(QWidget *client);
     void buildLists(QWidget *client);
     void connectCommands();
+    bool isCommandEnabled(Command command) const;
     void setCommandEnabled(Command command, bool enabled);
     QStringList fieldTexts() const;
     void emptyFields();

@@ -38,7 +38,6 @@ public:
     Toolbar(QWidget *window, std::function<QString(int)> tooltipOf);
 
     // 9 when the mouse is over no icon.
-    int hoverIndex() const { return m_hoverIndex; }
     void setHoverIndex(int index);
     ToolbarIcon *icon(int index) const { return m_icons[index]; }
     QToolButton *button(int index) const { return m_buttons[index]; }

@@ -36,14 +36,13 @@ QByteArray Database::databaseKey()
     return RecordLine::toBytes(m_access.databaseKey);
 }
 
-bool Database::writeWorkingCopy(const QList<QByteArray> &codedLines) const
+bool Database::writeWorkingCopy(const QString &workingCopy, const QList<QByteArray> &codedLines)
 {
-    const QString path = workingCopyPath();
-    if (path.isEmpty())
+    if (workingCopy.isEmpty())
         return false;
     // Never write through a link planted at the working copy's name.
-    QFile::remove(path);
-    return LineFile::writeLines(path, codedLines);
+    QFile::remove(workingCopy);
+    return LineFile::writeLines(workingCopy, codedLines);
 }
 
 bool Database::DecipherDatabase()
@@ -59,7 +58,8 @@ bool Database::DecipherDatabase()
         if (readWhole)
             coded.append(*plain);
     }
-    const bool copied = writeWorkingCopy(readWhole ? coded : QList<QByteArray>());
+    const bool copied
+        = writeWorkingCopy(workingCopyPath(), readWhole ? coded : QList<QByteArray>());
     if (file.status != LineFile::ReadStatus::Missing && !(readWhole && copied))
         m_rewriteRefused = true;
     return readWhole && copied;
@@ -114,22 +114,23 @@ bool Database::RewriteDatabase(const QStringList &records)
     if (!m_access.enciphered())
         return LineFile::writeLines(codedPath(), coded);
 
-    if (databaseKey().isEmpty() || !writeWorkingCopy(coded))
+    const QString workingCopy = workingCopyPath();
+    if (databaseKey().isEmpty() || !writeWorkingCopy(workingCopy, coded))
         return false;
-    const bool written = EncipherWorkingCopy();
-    deleteWorkingCopy();
+    const bool written = EncipherWorkingCopy(workingCopy);
+    QFile::remove(workingCopy);
     return written;
 }
 
-bool Database::EncipherWorkingCopy()
+bool Database::EncipherWorkingCopy(const QString &workingCopy)
 {
     const QByteArray key = databaseKey();
-    const LineFile::ReadResult workingCopy = LineFile::readLines(workingCopyPath());
-    if (workingCopy.status != LineFile::ReadStatus::Read)
+    const LineFile::ReadResult coded = LineFile::readLines(workingCopy);
+    if (coded.status != LineFile::ReadStatus::Read)
         return false;
     QList<QByteArray> enciphered;
-    enciphered.reserve(workingCopy.lines.size());
-    for (const QByteArray &line : workingCopy.lines) {
+    enciphered.reserve(coded.lines.size());
+    for (const QByteArray &line : coded.lines) {
         const std::optional<QByteArray> cipher = CipherText(line, key);
         if (!cipher)
             return false;

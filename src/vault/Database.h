@@ -50,8 +50,8 @@ public:
 private:
     QByteArray databaseKey();
     bool AppendEncipheredRecord(const QByteArray &coded);
-    bool EncipherWorkingCopy();
-    bool writeWorkingCopy(const QList<QByteArray> &codedLines) const;
+    bool EncipherWorkingCopy(const QString &workingCopy);
+    static bool writeWorkingCopy(const QString &workingCopy, const QList<QByteArray> &codedLines);
 
     QString m_programFolder;
     const TemporaryFolder &m_temporaryFolder;
