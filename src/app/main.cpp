@@ -1,7 +1,7 @@
 #include "app/Splash.h"
 #include "app/Startup.h"
 #include "platform/DetachedProcessStarter.h"
-#include "platform/ImmediateProgramEnd.h"
+#include "platform/EventLoopProgramEnd.h"
 #include "platform/Platform.h"
 #include "platform/PrivateTemporaryFolder.h"
 #include "platform/QtClipboard.h"
@@ -24,7 +24,7 @@ int main(int argc, char *argv[])
     DetachedProcessStarter processStarter;
     SystemClock clock;
     QtMessageBoxes messages;
-    ImmediateProgramEnd programEnd;
+    EventLoopProgramEnd programEnd;
     Platform platform {
         clipboard, shell, topMost, temporaryFolder, processStarter, clock, messages, programEnd};
 

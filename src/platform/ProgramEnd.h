@@ -5,5 +5,6 @@ class ProgramEnd
 {
 public:
     virtual ~ProgramEnd() = default;
+    // Returns; the caller's handler must do nothing more.
     virtual void endProgram() = 0;
 };

@@ -2,44 +2,32 @@
 
 #include "ClickLabel.h"
 #include "FieldEdit.h"
+#include "MainWindowLayout.h"
 #include "Toolbar.h"
-#include "Twips.h"
-#include "platform/Clipboard.h"
-#include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
-#include "platform/ProgramEnd.h"
 #include "platform/Shell.h"
 #include "platform/TopMostSwitch.h"
-#include "vault/RecordLine.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QListView>
 #include <QMenuBar>
-#include <QScopedValueRollback>
+#include <QProxyStyle>
+#include <QStyledItemDelegate>
 #include <QToolButton>
-
-#include <utility>
 
 namespace {
 
 const QString productName = QStringLiteral("Vaultine");
 const QString makerAddress = QStringLiteral("https://vaultine.example/");
 
-struct FieldRow
-{
-    const char *labelName;
-    const char *caption;
-    Twips field;
-    Twips label;
-};
-
-constexpr FieldRow fieldRows[RecordLine::fieldCount] = {
-    {"Label4", "Service", {1005, 690, 4110, 360}, {60, 825, 540, 195}},
-    {"Label1", "Username", {1005, 1050, 2850, 360}, {60, 1170, 720, 195}},
-    {"Label2", "Password", {1005, 1410, 2850, 360}, {60, 1545, 690, 195}},
-    {"Label3", "Other Info", {1005, 1770, 4110, 360}, {60, 1905, 705, 195}},
-    {"Label5", "Path", {1005, 2160, 4110, 360}, {60, 2280, 330, 195}},
+// The label of each field: its name and caption.
+constexpr std::pair<const char *, const char *> labelRows[RecordLine::fieldCount] = {
+    {"Label4", "Service"},
+    {"Label1", "Username"},
+    {"Label2", "Password"},
+    {"Label3", "Other Info"},
+    {"Label5", "Path"},
 };
 
 // The fields whose label copies them to the clipboard.
@@ -80,13 +68,7 @@ constexpr MenuRow menuRows[] = {
 };
 
 // The menu item and the toolbar icon of each record command.
-struct CommandControls
-{
-    const char *menuItem;
-    int icon;
-};
-
-constexpr CommandControls commandControls[]
+constexpr std::pair<const char *, int> commandControls[CommandStates::commandCount]
     = {{"mnuAdd", 0}, {"mnuReplace", 1}, {"mnuRemove", 2}, {"mnuReset", 3}};
 
 // The menu item that each toolbar button runs and whose caption is its tooltip; button 7
@@ -96,38 +78,10 @@ constexpr const char *toolbarItems[Toolbar::count] = {"mnuAdd", "mnuReplace", "m
 constexpr int endButton = 7;
 constexpr int webButton = 8;
 
-struct Message
-{
-    RecordEditor::Result result;
-    const char *title;
-    const char *text;
-    MessageBoxes::Icon icon;
-};
-
-constexpr Message messages[] = {
-    {RecordEditor::Result::Duplicate, "Vaultine", "There is an identical record already filed",
-        MessageBoxes::Icon::Information},
-    {RecordEditor::Result::NoChange, "Vaultine", "There were no changes",
-        MessageBoxes::Icon::Information},
-    {RecordEditor::Result::SeparatorInField, "Vaultine",
-        "A field can not hold \":!\", the mark that separates the fields of a record.",
-        MessageBoxes::Icon::Information},
-    {RecordEditor::Result::WriteFailed, "Disk Error - i66", "Can not access the DataBase.",
-        MessageBoxes::Icon::Stop},
-};
-
 QString withoutFirstAmpersand(QString caption)
 {
     const qsizetype at = caption.indexOf(u'&');
     return at < 0 ? caption : caption.remove(at, 1);
-}
-
-bool isEscapeKey(QEvent *event)
-{
-    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
-        return false;
-    const auto *key = static_cast<QKeyEvent *>(event);
-    return key->key() == Qt::Key_Escape && !key->isAutoRepeat();
 }
 
 QFont fieldFont()
@@ -145,29 +99,63 @@ void setTextColour(QWidget *widget, const QColor &colour)
     widget->setPalette(palette);
 }
 
+// Alt released alone leaves the focus where it is (it arms the field jumps); Alt+letter
+// still opens the menus.
+class NoAltNavigationStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+        QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_MenuBar_AltKeyNavigation)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+// A row that is not selected shows no focus frame either: it must not look half-selected.
+class SelectionFrameDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!(option->state & QStyle::State_Selected))
+            option->state &= ~QStyle::State_HasFocus;
+    }
+};
+
 } // namespace
 
 Coffrel::Coffrel(Platform &platform, Database &database, QWidget *parent)
     : QMainWindow(parent)
     , m_platform(platform)
-    , m_editor(m_records, database)
-    , m_savedFields(RecordLine::fieldCount)
+    , m_browser(m_records, database, platform)
 {
     setObjectName(QStringLiteral("Coffrel"));
     setWindowTitle(productName);
     buildMenus();
     buildWindow();
-    connectCommands();
-    for (const CommandControls &controls : commandControls) {
-        m_toolbar->icon(controls.icon)
-            ->setEnabled(menuItem(QString::fromLatin1(controls.menuItem))->isEnabled());
-    }
+    connectBrowser();
+    showCommands();
 }
 
 Coffrel::~Coffrel() = default;
 
+void Coffrel::registerControl(QObject *control)
+{
+    m_controls.insert(control->objectName(), control);
+}
+
 void Coffrel::buildMenus()
 {
+    auto *altStyle = new NoAltNavigationStyle;
+    altStyle->setParent(menuBar());
+    menuBar()->setStyle(altStyle);
+
     QHash<QString, QMenu *> menus;
     for (const MenuRow &row : menuRows) {
         const QString name = QString::fromLatin1(row.name);
@@ -190,80 +178,83 @@ void Coffrel::buildMenus()
         action->setObjectName(name);
         action->setEnabled(row.enabled);
         m_menuItems.insert(name, action);
+        registerControl(action);
     }
     m_menuItems.value(QStringLiteral("mnuMenu"))->setVisible(false);
     m_menuItems.value(QStringLiteral("mnuCapture"))->setCheckable(true);
+
+    connect(menuItem(QStringLiteral("mnuAdd")), &QAction::triggered, &m_browser,
+        &RecordBrowser::AddRecord);
+    connect(menuItem(QStringLiteral("mnuReplace")), &QAction::triggered, &m_browser,
+        &RecordBrowser::mnuReplace_Click);
+    connect(menuItem(QStringLiteral("mnuRemove")), &QAction::triggered, &m_browser,
+        &RecordBrowser::mnuRemove_Click);
+    connect(menuItem(QStringLiteral("mnuExit")), &QAction::triggered, &m_browser,
+        &RecordBrowser::endProgram);
 }
 
 void Coffrel::buildWindow()
 {
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(Twips::pixels(5235), Twips::pixels(5625));
+    client->setMinimumSize(MainWindowLayout::clientSize);
     client->setMouseTracking(true);
     setCentralWidget(client);
+    resize(MainWindowLayout::clientSize + QSize(0, menuBar()->sizeHint().height()));
 
     m_toolbar = new Toolbar(client, [this](int index) { return toolbarTooltip(index); });
+    connect(m_toolbar, &Toolbar::iconHovered, &m_browser, &RecordBrowser::Image1_MouseMove);
     connect(m_toolbar, &Toolbar::commandClicked, this, &Coffrel::Command1_Click);
     m_toolbar->icon(6)->setToolTip(QStringLiteral("Capture from other application"));
+    for (int i = 0; i < Toolbar::count; ++i) {
+        registerControl(m_toolbar->icon(i));
+        registerControl(m_toolbar->button(i));
+    }
 
     auto *frame1 = new QFrame(client); // the rule under the toolbar
     frame1->setObjectName(QStringLiteral("Frame1"));
     frame1->setFrameShape(QFrame::HLine);
     frame1->setFrameShadow(QFrame::Sunken);
-    frame1->setGeometry(Twips {-15, 630, 5190, 30}.toPixels());
     frame1->setAttribute(Qt::WA_NoMousePropagation);
+    registerControl(frame1);
 
     buildFields(client);
-    buildLists(client);
-    client->installEventFilter(this);
-
-    QWidget *previous = m_fields[RecordLine::Path];
-    for (QWidget *next : {static_cast<QWidget *>(m_check1), static_cast<QWidget *>(m_list2),
-             static_cast<QWidget *>(m_check2)}) {
-        setTabOrder(previous, next);
-        previous = next;
-    }
-    for (int i = 0; i < Toolbar::count; ++i) {
-        setTabOrder(previous, m_toolbar->button(i));
-        previous = m_toolbar->button(i);
-    }
-    setFixedSize(client->width(), client->height() + menuBar()->sizeHint().height());
+    buildList(client);
+    setTabOrder();
+    placeControls();
+    for (QObject *watched : {static_cast<QObject *>(client), static_cast<QObject *>(m_check2),
+             static_cast<QObject *>(m_list2), static_cast<QObject *>(m_list2->viewport())})
+        watched->installEventFilter(this);
+    for (FieldEdit *field : m_fields)
+        field->installEventFilter(this);
 }
 
 void Coffrel::buildFields(QWidget *client)
 {
     for (int i = 0; i < RecordLine::fieldCount; ++i) {
-        const FieldRow &row = fieldRows[i];
-        auto *label = new ClickLabel(QString::fromLatin1(row.caption), client);
-        label->setObjectName(QString::fromLatin1(row.labelName));
-        // A label takes the room its text needs, up to the field beside it.
-        QRect area = row.label.toPixels();
-        area.setWidth(qBound(
-            area.width(), label->sizeHint().width(), row.field.toPixels().left() - area.left()));
-        area.setHeight(qMax(area.height(), label->sizeHint().height()));
-        label->setGeometry(area);
+        auto *label = new ClickLabel(QString::fromLatin1(labelRows[i].second), client);
+        label->setObjectName(QString::fromLatin1(labelRows[i].first));
         label->setAttribute(Qt::WA_NoMousePropagation);
         m_labels[i] = label;
+        registerControl(label);
 
         auto *field = new FieldEdit(client);
         field->setObjectName(QStringLiteral("Text1(%1)").arg(i));
         field->setAccessibleName(label->text());
         field->setFont(fieldFont());
-        field->setGeometry(row.field.toPixels());
-        connect(field, &QLineEdit::textChanged, this, &Coffrel::Text1_Change);
-        connect(field, &FieldEdit::keyReleased, this,
-            [this, i](int key, bool pressedHere) { Text1_KeyUp(i, key, pressedHere); });
-        connect(field, &FieldEdit::entered, this, [this, i] { Text1_GotFocus(i); });
-        connect(field, &FieldEdit::mouseMoved, this, [this, i] { Text1_MouseMove(i); });
+        connect(field, &QLineEdit::textChanged, this,
+            [this, i](const QString &text) { m_browser.Text1_Change(i, text); });
+        connect(field, &FieldEdit::entered, this,
+            [this, i](Qt::FocusReason reason) { m_browser.Text1_GotFocus(i, reason); });
+        connect(field, &FieldEdit::mouseMoved, this,
+            [this, i] { m_fields[i]->setToolTip(m_browser.Text1_MouseMove(i)); });
         m_fields[i] = field;
-        if (i > 0)
-            setTabOrder(m_fields[i - 1], field);
+        registerControl(field);
     }
     for (const int i : copyFields)
-        connect(m_labels[i], &ClickLabel::clicked, this, [this, i] { copyField(i); });
-    connect(
-        m_labels[RecordLine::Path], &ClickLabel::doubleClicked, this, &Coffrel::Label5_DblClick);
+        connect(m_labels[i], &ClickLabel::clicked, this, [this, i] { m_browser.copyField(i); });
+    connect(m_labels[RecordLine::Path], &ClickLabel::doubleClicked, &m_browser,
+        &RecordBrowser::Label5_DblClick);
 
     // A masked password shows one "*" per character.
     m_fields[RecordLine::Password]->setStyleSheet(
@@ -272,59 +263,127 @@ void Coffrel::buildFields(QWidget *client)
     m_check1 = new QCheckBox(QStringLiteral("&Hide"), client);
     m_check1->setObjectName(QStringLiteral("Check1"));
     m_check1->setToolTip(QStringLiteral("Hide/Show Password"));
-    m_check1->setGeometry(Twips {4005, 1470, 840, 255}.toPixels());
-    connect(m_check1, &QCheckBox::toggled, this, &Coffrel::Check1_Click);
+    connect(m_check1, &QCheckBox::toggled, &m_browser, &RecordBrowser::Check1_Click);
+    registerControl(m_check1);
 
     m_check2 = new QCheckBox(QStringLiteral("On Top"), client);
     m_check2->setObjectName(QStringLiteral("Check2"));
-    m_check2->setGeometry(Twips {4005, 1110, 1035, 285}.toPixels());
-    connect(m_check2, &QCheckBox::toggled, this, &Coffrel::Check2_Click);
+    m_check2->setMouseTracking(true);
+    connect(m_check2, &QCheckBox::toggled, this, [this](bool checked) {
+        m_platform.topMost.setTopMost(this, checked);
+        m_list2->setFocus();
+    });
+    registerControl(m_check2);
 }
 
-void Coffrel::buildLists(QWidget *client)
+void Coffrel::buildList(QWidget *client)
 {
     m_list2 = new QListView(client);
     m_list2->setObjectName(QStringLiteral("List2"));
     m_list2->setAccessibleName(QStringLiteral("Services"));
     m_list2->setToolTip(productName);
     m_list2->setFont(fieldFont());
-    m_list2->setGeometry(Twips {20, 2655, 5190, 2940}.toPixels());
     m_list2->setUniformItemSizes(true);
     m_list2->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list2->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list2->setItemDelegate(new SelectionFrameDelegate(m_list2));
     m_list2->setModel(&m_records);
-    m_list2->installEventFilter(this);
-    m_list2->viewport()->installEventFilter(this);
     m_list2->viewport()->setMouseTracking(true);
     connect(m_list2->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         const QModelIndexList rows = m_list2->selectionModel()->selectedRows();
-        if (!rows.isEmpty())
-            List2_Click(rows.first());
+        m_browser.List2_Click(rows.isEmpty() ? -1 : rows.first().row());
     });
+    registerControl(m_list2);
 }
 
-void Coffrel::connectCommands()
+void Coffrel::setTabOrder()
 {
-    const std::pair<const char *, void (Coffrel::*)()> handlers[] = {
-        {"mnuAdd", &Coffrel::mnuAdd_Click},
-        {"mnuReplace", &Coffrel::mnuReplace_Click},
-        {"mnuRemove", &Coffrel::mnuRemove_Click},
-        {"mnuExit", &Coffrel::mnuExit_Click},
-    };
-    for (const auto &[name, handler] : handlers)
-        connect(menuItem(QString::fromLatin1(name)), &QAction::triggered, this, handler);
+    QList<QWidget *> order(std::begin(m_fields), std::end(m_fields));
+    order << m_check1 << m_list2 << m_check2;
+    for (int i = 0; i < Toolbar::count; ++i)
+        order << m_toolbar->button(i);
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
-bool Coffrel::isCommandEnabled(Command command) const
+void Coffrel::placeControls()
 {
-    return menuItem(QString::fromLatin1(commandControls[int(command)].menuItem))->isEnabled();
+    const QSize client = centralWidget()->size().expandedTo(MainWindowLayout::clientSize);
+    for (const MainWindowLayout::Place &place : MainWindowLayout::places) {
+        auto *widget = static_cast<QWidget *>(control(QString::fromLatin1(place.name)));
+        widget->setGeometry(MainWindowLayout::placeOf(place, client));
+    }
+    // A label takes the room its text needs, up to the field beside it.
+    for (int i = 0; i < RecordLine::fieldCount; ++i) {
+        ClickLabel *label = m_labels[i];
+        QRect area = label->geometry();
+        area.setWidth(
+            qBound(area.width(), label->sizeHint().width(), m_fields[i]->x() - area.left()));
+        area.setHeight(qMax(area.height(), label->sizeHint().height()));
+        label->setGeometry(area);
+    }
 }
 
-void Coffrel::setCommandEnabled(Command command, bool enabled)
+void Coffrel::connectBrowser()
 {
-    const CommandControls &controls = commandControls[int(command)];
-    menuItem(QString::fromLatin1(controls.menuItem))->setEnabled(enabled);
-    m_toolbar->icon(controls.icon)->setEnabled(enabled);
+    connect(&m_browser, &RecordBrowser::fieldTextChanged, this, &Coffrel::showField);
+    connect(&m_browser, &RecordBrowser::fieldCursorChanged, this, &Coffrel::showCursor);
+    connect(&m_browser, &RecordBrowser::focusRequested, this,
+        [this](int index) { m_fields[index]->setFocus(); });
+    connect(&m_browser, &RecordBrowser::commandsChanged, this, &Coffrel::showCommands);
+    connect(&m_browser, &RecordBrowser::selectionCleared, this, &Coffrel::clearListSelection);
+    connect(&m_browser, &RecordBrowser::hoverIndexChanged, m_toolbar, &Toolbar::setHoverIndex);
+    connect(&m_browser, &RecordBrowser::copiedFieldChanged, this, &Coffrel::showCopiedField);
+    connect(&m_browser, &RecordBrowser::passwordMaskChanged, this, &Coffrel::showPasswordMask);
+    connect(&m_browser, &RecordBrowser::captureMarkChanged, menuItem(QStringLiteral("mnuCapture")),
+        &QAction::setChecked);
+}
+
+void Coffrel::showCommands()
+{
+    for (int command = 0; command < CommandStates::commandCount; ++command) {
+        const auto &[item, icon] = commandControls[command];
+        const bool enabled = m_browser.isEnabled(CommandStates::Command(command));
+        menuItem(QString::fromLatin1(item))->setEnabled(enabled);
+        m_toolbar->icon(icon)->setEnabled(enabled);
+    }
+}
+
+void Coffrel::showField(int index, const QString &text)
+{
+    FieldEdit *field = m_fields[index];
+    if (field->text() == text)
+        return;
+    // A field being typed in keeps its caret where it was.
+    const int caret = field->cursorPosition();
+    field->setText(text);
+    if (field->hasFocus())
+        field->setCursorPosition(caret);
+}
+
+void Coffrel::showCursor(int index, int start, int length)
+{
+    if (length == 0)
+        m_fields[index]->setCursorPosition(start);
+    else
+        m_fields[index]->setSelection(start, length);
+}
+
+void Coffrel::showCopiedField(int index)
+{
+    for (const int i : copyFields)
+        setTextColour(m_labels[i], i == index ? QColor(255, 0, 0) : QColor(0, 0, 0));
+}
+
+void Coffrel::showPasswordMask(bool masked)
+{
+    m_check1->setChecked(masked);
+    m_fields[RecordLine::Password]->setEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
+}
+
+void Coffrel::clearListSelection()
+{
+    m_list2->selectionModel()->clearSelection();
 }
 
 void Coffrel::maskPassword()
@@ -342,90 +401,10 @@ void Coffrel::offerImport(bool offered)
     menuItem(QStringLiteral("mnuImport"))->setEnabled(offered);
 }
 
-QStringList Coffrel::fieldTexts() const
-{
-    QStringList texts;
-    for (const FieldEdit *field : m_fields)
-        texts.append(field->text());
-    return texts;
-}
-
-void Coffrel::emptyFields()
-{
-    for (FieldEdit *field : m_fields)
-        field->clear();
-}
-
-void Coffrel::clearSelection()
-{
-    m_list2->selectionModel()->clearSelection();
-    m_selectedIndex = -1;
-}
-
-bool Coffrel::runRecordCommand(const std::function<RecordEditor::Result()> &command)
-{
-    // While rows come and go the view moves its selection; that is not the user selecting.
-    const QScopedValueRollback changing(m_changingRecords, true);
-    const RecordEditor::Result result = command();
-    for (const Message &message : messages) {
-        if (message.result == result)
-            m_platform.messages.showMessage(QString::fromLatin1(message.title),
-                QString::fromLatin1(message.text), message.icon);
-    }
-    return result == RecordEditor::Result::Done;
-}
-
 QString Coffrel::toolbarTooltip(int index) const
 {
     const char *item = toolbarItems[index];
     return item ? withoutFirstAmpersand(menuItem(QString::fromLatin1(item))->text()) : QString();
-}
-
-void Coffrel::endProgram()
-{
-    m_platform.programEnd.endProgram();
-}
-
-void Coffrel::AddRecord()
-{
-    m_savedFields.fill(QString());
-    if (!runRecordCommand([this] { return m_editor.AddRecord(fieldTexts()); }))
-        return;
-    emptyFields();
-    clearSelection();
-}
-
-void Coffrel::mnuAdd_Click()
-{
-    AddRecord();
-    m_list2->viewport()->update();
-}
-
-void Coffrel::mnuReplace_Click()
-{
-    if (runRecordCommand([this] { return m_editor.replaceRecord(m_selectedIndex, fieldTexts()); }))
-        clearSelection();
-}
-
-void Coffrel::mnuRemove_Click()
-{
-    m_savedFields = fieldTexts();
-    if (!runRecordCommand([this] { return m_editor.removeRecord(m_selectedIndex); }))
-        return;
-    emptyFields();
-    setCommandEnabled(Command::Remove, false);
-    clearSelection();
-}
-
-void Coffrel::mnuExit_Click()
-{
-    endProgram();
-}
-
-void Coffrel::closeEvent(QCloseEvent *event)
-{
-    QMainWindow::closeEvent(event);
-    endProgram();
 }
 
 void Coffrel::Command1_Click(int index)
@@ -434,146 +413,54 @@ void Coffrel::Command1_Click(int index)
     if (!m_toolbar->icon(index)->isEnabled())
         return;
     if (index == endButton)
-        endProgram();
+        m_browser.endProgram();
     else if (index == webButton)
         m_platform.shell.open(makerAddress);
     else
         menuItem(QString::fromLatin1(toolbarItems[index]))->trigger();
 }
 
-void Coffrel::Text1_Change()
+void Coffrel::closeEvent(QCloseEvent *event)
 {
-    const bool complete = !m_fields[RecordLine::Service]->text().isEmpty()
-        && !m_fields[RecordLine::Username]->text().isEmpty()
-        && !m_fields[RecordLine::Password]->text().isEmpty();
-    setCommandEnabled(Command::Add, complete);
-    setCommandEnabled(Command::Replace, complete);
+    QMainWindow::closeEvent(event);
+    m_browser.endProgram();
 }
 
-void Coffrel::Text1_KeyUp(int index, int key, bool pressedHere)
+bool Coffrel::forwardKey(int control, QKeyEvent *event)
 {
-    static constexpr std::pair<int, int> jumps[] = {
-        {Qt::Key_S, RecordLine::Service},
-        {Qt::Key_U, RecordLine::Username},
-        {Qt::Key_P, RecordLine::Password},
-        {Qt::Key_O, RecordLine::OtherInfo},
-        {Qt::Key_R, RecordLine::Path},
-    };
-    if (key == Qt::Key_Control) {
-        menuItem(QStringLiteral("mnuCapture"))->setChecked(true);
-        return;
-    }
-    for (const auto &[letter, field] : jumps) {
-        if (key == letter && m_altArmed) {
-            m_fields[field]->setFocus();
-            return;
-        }
-    }
-    m_altArmed = key == Qt::Key_Alt;
-    // Escape or Return that closed a message box is released here too: it must not act.
-    if (!pressedHere)
-        return;
-    if (key == Qt::Key_Escape)
-        endProgram();
-    else if ((key == Qt::Key_Return || key == Qt::Key_Enter) && index == RecordLine::OtherInfo
-        && isCommandEnabled(Command::Add))
-        AddRecord();
-}
-
-void Coffrel::Text1_GotFocus(int index)
-{
-    // Capture mode takes this field as its target here.
-    FieldEdit *field = m_fields[index];
-    field->end(false);
-    if (index == RecordLine::Path && field->text().isEmpty()) {
-        field->setText(QStringLiteral("http://"));
-        field->setSelection(0, int(field->text().size()));
-    }
-}
-
-void Coffrel::Text1_MouseMove(int index)
-{
-    m_toolbar->setHoverIndex(Toolbar::none);
-    if (index != RecordLine::Password)
-        m_fields[index]->setToolTip(m_fields[index]->text());
-}
-
-void Coffrel::List2_Click(const QModelIndex &current)
-{
-    if (m_changingRecords)
-        return;
-    m_selectedIndex = current.row();
-    emptyFields();
-}
-
-void Coffrel::List2_MouseUp(Qt::MouseButton button)
-{
-    if (button == Qt::RightButton) {
-        clearSelection();
-        setCommandEnabled(Command::Remove, false);
-        return;
-    }
-    setCommandEnabled(Command::Remove, true);
-    setCommandEnabled(Command::Replace, true);
-    const QModelIndexList rows = m_list2->selectionModel()->selectedRows();
-    const QString line = rows.isEmpty() ? QString() : records().records().at(rows.first().row());
-    const QStringList fields = RecordLine::splitFields(line);
-    if (fields.isEmpty())
-        return;
-    for (int i = 0; i < fields.size(); ++i)
-        m_fields[i]->setText(fields[i]);
-    setCommandEnabled(Command::Reset, true);
-}
-
-void Coffrel::Check1_Click(bool checked)
-{
-    m_fields[RecordLine::Password]->setEchoMode(checked ? QLineEdit::Password : QLineEdit::Normal);
-}
-
-void Coffrel::Check2_Click(bool checked)
-{
-    m_platform.topMost.setTopMost(this, checked);
-    m_list2->setFocus();
-}
-
-void Coffrel::copyField(int index)
-{
-    m_platform.clipboard.setText(m_fields[index]->text(), index == RecordLine::Password);
-    for (const int i : copyFields)
-        setTextColour(m_labels[i], i == index ? QColor(255, 0, 0) : QColor(0, 0, 0));
-}
-
-void Coffrel::Label5_DblClick()
-{
-    m_platform.shell.open(m_fields[RecordLine::Path]->text());
-}
-
-void Coffrel::Form_Click()
-{
-    m_platform.clipboard.clear();
-    for (const int i : copyFields)
-        setTextColour(m_labels[i], QColor(0, 0, 0));
+    if (event->isAutoRepeat())
+        return false;
+    if (event->type() == QEvent::KeyPress)
+        return m_browser.keyPressed(control, event->key());
+    m_browser.keyReleased(control, event->key());
+    return false;
 }
 
 bool Coffrel::eventFilter(QObject *watched, QEvent *event)
 {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+        const auto *field = std::find(std::begin(m_fields), std::end(m_fields), watched);
+        const int control = field != std::end(m_fields) ? int(field - std::begin(m_fields))
+            : watched == m_list2                        ? RecordBrowser::serviceList
+                                                        : -1;
+        if (control >= 0)
+            return forwardKey(control, static_cast<QKeyEvent *>(event));
+    }
     const bool onList = watched == m_list2->viewport();
-    if (event->type() == QEvent::MouseMove && (onList || watched == centralWidget())) {
-        m_toolbar->setHoverIndex(Toolbar::none);
-    } else if (event->type() == QEvent::MouseButtonPress && onList) {
+    const bool onClient = watched == centralWidget();
+    if (type == QEvent::MouseMove && (onList || onClient || watched == m_check2)) {
+        m_browser.leaveToolbar();
+    } else if (type == QEvent::MouseButtonPress && onList) {
         // The right button deselects on release; it never selects.
         return static_cast<QMouseEvent *>(event)->button() == Qt::RightButton;
-    } else if (event->type() == QEvent::MouseButtonRelease && onList) {
-        List2_MouseUp(static_cast<QMouseEvent *>(event)->button());
-    } else if (event->type() == QEvent::MouseButtonRelease && watched == centralWidget()
+    } else if (type == QEvent::MouseButtonRelease && onList) {
+        m_browser.List2_MouseUp(static_cast<QMouseEvent *>(event)->button());
+    } else if (type == QEvent::MouseButtonRelease && onClient
         && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-        Form_Click();
-    } else if (watched == m_list2 && isEscapeKey(event)) {
-        // Only an Escape pressed here too: not the one that closed a message box.
-        if (event->type() == QEvent::KeyPress)
-            m_escapePressedInList = true;
-        else if (std::exchange(m_escapePressedInList, false))
-            endProgram();
+        m_browser.Form_Click();
+    } else if (type == QEvent::Resize && onClient) {
+        placeControls();
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -1,43 +1,27 @@
 #include "FieldEdit.h"
 
-#include <QKeyEvent>
-#include <QRegularExpression>
+#include <QFocusEvent>
 
 FieldEdit::FieldEdit(QWidget *parent)
     : QLineEdit(parent)
 {
     setMouseTracking(true);
-    connect(this, &QLineEdit::textChanged, this, &FieldEdit::joinLines);
-}
-
-void FieldEdit::joinLines()
-{
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    if (!text().contains(lineBreak))
-        return;
-    const int position = cursorPosition();
-    setText(text().replace(lineBreak, QStringLiteral(" ")));
-    setCursorPosition(position);
 }
 
 void FieldEdit::focusInEvent(QFocusEvent *event)
 {
-    m_pressedKeys.clear();
     QLineEdit::focusInEvent(event);
-    emit entered();
+    emit entered(event->reason());
+    m_selectionToKeep.reset();
+    if (event->reason() == Qt::MouseFocusReason && hasSelectedText())
+        m_selectionToKeep = Selection {selectionStart(), selectionLength()};
 }
 
-void FieldEdit::keyPressEvent(QKeyEvent *event)
+void FieldEdit::mousePressEvent(QMouseEvent *event)
 {
-    m_pressedKeys.insert(event->key());
-    QLineEdit::keyPressEvent(event);
-}
-
-void FieldEdit::keyReleaseEvent(QKeyEvent *event)
-{
-    QLineEdit::keyReleaseEvent(event);
-    if (!event->isAutoRepeat())
-        emit keyReleased(event->key(), m_pressedKeys.remove(event->key()));
+    QLineEdit::mousePressEvent(event);
+    if (const std::optional<Selection> kept = std::exchange(m_selectionToKeep, std::nullopt))
+        setSelection(kept->start, kept->length);
 }
 
 void FieldEdit::mouseMoveEvent(QMouseEvent *event)

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QLineEdit>
-#include <QSet>
 
-// A record field: tells when it is entered and when a key is released in it, and turns any
-// line break put into it into a single space, so that a record stays one line.
-// pressedHere is false for a release whose press went elsewhere, such as the Return that
-// closed a message box.
+#include <optional>
+
+// A record field: tells why it got the focus and when the mouse moves over it. A selection
+// that entering the field made (the "http://" prompt of an empty Path) survives the click
+// that entered it.
 class FieldEdit : public QLineEdit
 {
     Q_OBJECT
@@ -15,18 +15,19 @@ public:
     explicit FieldEdit(QWidget *parent = nullptr);
 
 signals:
-    void entered();
-    void keyReleased(int key, bool pressedHere);
+    void entered(Qt::FocusReason reason);
     void mouseMoved();
 
 protected:
     void focusInEvent(QFocusEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void keyReleaseEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
-    void joinLines();
-
-    QSet<int> m_pressedKeys;
+    struct Selection
+    {
+        int start;
+        int length;
+    };
+    std::optional<Selection> m_selectionToKeep;
 };

@@ -26,7 +26,7 @@ bool RecordEditor::isSelection(qsizetype index) const
     return index >= 0 && index < m_records.book().count();
 }
 
-RecordEditor::Result RecordEditor::AddRecord(const QStringList &fields)
+RecordEditor::Result RecordEditor::addRecord(const QStringList &fields)
 {
     if (holdsSeparator(fields))
         return Result::SeparatorInField;
@@ -51,11 +51,7 @@ RecordEditor::Result RecordEditor::replaceRecord(qsizetype selectedIndex, const 
     RecordBook next = m_records.book();
     next.removeAt(selectedIndex);
     next.insert(line);
-    if (!m_database.RewriteDatabase(next.records()))
-        return Result::WriteFailed;
-    m_records.removeAt(selectedIndex);
-    m_records.insert(line);
-    return Result::Done;
+    return rewrite(std::move(next));
 }
 
 RecordEditor::Result RecordEditor::removeRecord(qsizetype selectedIndex)
@@ -64,8 +60,13 @@ RecordEditor::Result RecordEditor::removeRecord(qsizetype selectedIndex)
         return Result::NothingSelected;
     RecordBook next = m_records.book();
     next.removeAt(selectedIndex);
+    return rewrite(std::move(next));
+}
+
+RecordEditor::Result RecordEditor::rewrite(RecordBook next)
+{
     if (!m_database.RewriteDatabase(next.records()))
         return Result::WriteFailed;
-    m_records.removeAt(selectedIndex);
+    m_records.setBook(std::move(next));
     return Result::Done;
 }

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "vault/RecordBook.h"
+
 #include <QStringList>
 
 class Database;
 class ServiceListModel;
 
-// Adds, replaces and removes records: the file is written first, and the lists change only
-// when the write succeeded.
+// Adds, replaces and removes records: the file is written first, and the lists take the
+// change only when the write succeeded.
 class RecordEditor
 {
 public:
@@ -15,12 +17,14 @@ public:
     RecordEditor(ServiceListModel &records, Database &database);
 
     // Appends one line to the file; never rewrites it.
-    Result AddRecord(const QStringList &fields);
+    Result addRecord(const QStringList &fields);
     Result replaceRecord(qsizetype selectedIndex, const QStringList &fields);
     Result removeRecord(qsizetype selectedIndex);
 
 private:
     bool isSelection(qsizetype index) const;
+    // Writes the whole file from the changed list, then hands that list to the view.
+    Result rewrite(RecordBook next);
 
     ServiceListModel &m_records;
     Database &m_database;

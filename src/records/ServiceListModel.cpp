@@ -7,6 +7,13 @@ void ServiceListModel::load(const QStringList &lines)
     endResetModel();
 }
 
+void ServiceListModel::setBook(RecordBook book)
+{
+    beginResetModel();
+    m_book = std::move(book);
+    endResetModel();
+}
+
 qsizetype ServiceListModel::insert(const QString &line)
 {
     const qsizetype index = m_book.sortedIndex(line);
@@ -14,13 +21,6 @@ qsizetype ServiceListModel::insert(const QString &line)
     m_book.insert(line);
     endInsertRows();
     return index;
-}
-
-void ServiceListModel::removeAt(qsizetype index)
-{
-    beginRemoveRows({}, int(index), int(index));
-    m_book.removeAt(index);
-    endRemoveRows();
 }
 
 int ServiceListModel::rowCount(const QModelIndex &parent) const

@@ -4,8 +4,8 @@
 
 #include <QAbstractListModel>
 
-// The service list as a list model over the record book, told of every change row by row so
-// that a view keeps its place.
+// The service list as a list model over the record book. An added record is told row by
+// row, so that a view keeps its place; a book handed over whole resets the view.
 class ServiceListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -15,8 +15,8 @@ public:
 
     const RecordBook &book() const { return m_book; }
     void load(const QStringList &lines);
+    void setBook(RecordBook book);
     qsizetype insert(const QString &line);
-    void removeAt(qsizetype index);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;

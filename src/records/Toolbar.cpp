@@ -51,12 +51,9 @@ Toolbar::Toolbar(QWidget *window, std::function<QString(int)> tooltipOf)
         icon->setAlignment(Qt::AlignCenter);
         icon->setMouseTracking(true);
         icon->setAttribute(Qt::WA_NoMousePropagation);
-        icon->setAccessibleName(m_tooltipOf(i));
+        icon->setAccessibleName(accessibleNameOf(i));
         icon->setGeometry(Twips {toolbarSlots[i].iconLeft, 120, 480, 480}.toPixels());
-        connect(icon, &ToolbarIcon::hovered, this, [this, i] {
-            m_buttons[i]->show();
-            setHoverIndex(i);
-        });
+        connect(icon, &ToolbarIcon::hovered, this, [this, i] { emit iconHovered(i); });
         m_icons[i] = icon;
 
         auto *button = new QToolButton(window);
@@ -67,16 +64,24 @@ Toolbar::Toolbar(QWidget *window, std::function<QString(int)> tooltipOf)
         button->setMouseTracking(true);
         button->setAttribute(Qt::WA_NoMousePropagation);
         button->installEventFilter(this);
-        button->setAccessibleName(m_tooltipOf(i));
+        button->setAccessibleName(accessibleNameOf(i));
         button->hide();
         connect(button, &QToolButton::clicked, this, [this, i] { emit commandClicked(i); });
         m_buttons[i] = button;
     }
 }
 
+QString Toolbar::accessibleNameOf(int index) const
+{
+    const QString tip = m_tooltipOf(index);
+    return tip.isEmpty() ? QStringLiteral("Vaultine on the web") : tip;
+}
+
 void Toolbar::setHoverIndex(int index)
 {
     m_hoverIndex = index;
+    if (index < count)
+        m_buttons[index]->show();
     for (int j = 0; j < count; ++j) {
         if (j != index && !m_buttons[j]->isHidden()) {
             m_timer3.start();
@@ -99,9 +104,8 @@ bool Toolbar::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::MouseMove) {
         for (int i = 0; i < count; ++i) {
             if (watched == m_buttons[i]) {
-                const QString tip = m_tooltipOf(i);
-                m_buttons[i]->setToolTip(tip);
-                m_buttons[i]->setAccessibleName(tip);
+                m_buttons[i]->setToolTip(m_tooltipOf(i));
+                m_buttons[i]->setAccessibleName(accessibleNameOf(i));
             }
         }
     }

@@ -32,20 +32,22 @@ class Toolbar : public QObject
 
 public:
     static constexpr int count = 9;
-    static constexpr int none = 9;
 
     // tooltipOf(i) gives the raised button's tooltip as it currently stands.
     Toolbar(QWidget *window, std::function<QString(int)> tooltipOf);
 
-    // 9 when the mouse is over no icon.
+    // Raises the button of the icon under the mouse (none when index is count) and lowers
+    // the others on the next tick.
     void setHoverIndex(int index);
     ToolbarIcon *icon(int index) const { return m_icons[index]; }
     QToolButton *button(int index) const { return m_buttons[index]; }
 
 signals:
+    void iconHovered(int index);
     void commandClicked(int index);
 
 private:
+    QString accessibleNameOf(int index) const;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void Timer3_Timer();
 

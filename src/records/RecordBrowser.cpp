@@ -1,0 +1,289 @@
+#include "RecordBrowser.h"
+
+#include "PathTarget.h"
+#include "ServiceListModel.h"
+#include "platform/Clipboard.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Platform.h"
+#include "platform/ProgramEnd.h"
+#include "platform/Shell.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QScopedValueRollback>
+
+namespace {
+
+struct Message
+{
+    RecordEditor::Result result;
+    const char *title;
+    const char *text;
+    MessageBoxes::Icon icon;
+};
+
+constexpr Message messages[] = {
+    {RecordEditor::Result::Duplicate, "Vaultine", "There is an identical record already filed",
+        MessageBoxes::Icon::Information},
+    {RecordEditor::Result::NoChange, "Vaultine", "There were no changes",
+        MessageBoxes::Icon::Information},
+    {RecordEditor::Result::SeparatorInField, "Vaultine",
+        "A field can not hold \":!\", the mark that separates the fields of a record.",
+        MessageBoxes::Icon::Information},
+    {RecordEditor::Result::WriteFailed, "Disk Error - i66", "Can not access the DataBase.",
+        MessageBoxes::Icon::Stop},
+};
+
+// The field that a letter released after Alt moves the focus to, or -1.
+int jumpTarget(int key)
+{
+    static constexpr std::pair<int, int> jumps[] = {
+        {Qt::Key_S, RecordLine::Service},
+        {Qt::Key_U, RecordLine::Username},
+        {Qt::Key_P, RecordLine::Password},
+        {Qt::Key_O, RecordLine::OtherInfo},
+        {Qt::Key_R, RecordLine::Path},
+    };
+    for (const auto &[letter, field] : jumps) {
+        if (key == letter)
+            return field;
+    }
+    return -1;
+}
+
+bool isReturn(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+} // namespace
+
+RecordBrowser::RecordBrowser(
+    ServiceListModel &records, Database &database, Platform &platform, QObject *parent)
+    : QObject(parent)
+    , m_records(records)
+    , m_editor(records, database)
+    , m_platform(platform)
+    , m_fields(RecordLine::fieldCount)
+    , m_savedFields(RecordLine::fieldCount)
+{
+    m_commands.apply(CommandStates::Event::WindowOpens, false);
+}
+
+bool RecordBrowser::keyPressed(int control, int key)
+{
+    m_keyPressedIn.insert(key, control);
+    return control != serviceList && m_altArmed && jumpTarget(key) >= 0;
+}
+
+void RecordBrowser::keyReleased(int control, int key)
+{
+    const bool pressedHere = m_keyPressedIn.value(key, -1) == control;
+    m_keyPressedIn.remove(key);
+    if (control == serviceList)
+        List2_KeyUp(key, pressedHere);
+    else
+        Text1_KeyUp(control, key, pressedHere);
+}
+
+void RecordBrowser::Text1_KeyUp(int index, int key, bool pressedHere)
+{
+    if (key == Qt::Key_Control) {
+        m_captureMarked = true;
+        emit captureMarkChanged(true);
+        return;
+    }
+    if (const int target = jumpTarget(key); m_altArmed && target >= 0) {
+        emit focusRequested(target);
+        return;
+    }
+    m_altArmed = key == Qt::Key_Alt;
+    if (!pressedHere)
+        return;
+    if (key == Qt::Key_Escape)
+        endProgram();
+    else if (isReturn(key) && index == RecordLine::OtherInfo && fieldsComplete())
+        AddRecord();
+}
+
+void RecordBrowser::List2_KeyUp(int key, bool pressedHere)
+{
+    if (key == Qt::Key_Escape && pressedHere)
+        endProgram();
+}
+
+void RecordBrowser::Text1_Change(int index, const QString &text)
+{
+    // A record is one line: line breaks typed, pasted or set become single spaces.
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    QString joined = text;
+    joined.replace(lineBreak, QStringLiteral(" "));
+    const bool changed = m_fields[index] != joined;
+    m_fields[index] = joined;
+    if (joined != text)
+        emit fieldTextChanged(index, joined);
+    if (changed)
+        apply(CommandStates::Event::FieldChanged);
+}
+
+void RecordBrowser::setField(int index, const QString &text)
+{
+    if (m_fields[index] == text)
+        return;
+    m_fields[index] = text;
+    emit fieldTextChanged(index, text);
+    apply(CommandStates::Event::FieldChanged);
+}
+
+void RecordBrowser::emptyFields()
+{
+    for (int i = 0; i < RecordLine::fieldCount; ++i)
+        setField(i, QString());
+}
+
+bool RecordBrowser::fieldsComplete() const
+{
+    return !m_fields[RecordLine::Service].isEmpty() && !m_fields[RecordLine::Username].isEmpty()
+        && !m_fields[RecordLine::Password].isEmpty();
+}
+
+void RecordBrowser::apply(CommandStates::Event event)
+{
+    m_commands.apply(event, fieldsComplete());
+    emit commandsChanged();
+}
+
+void RecordBrowser::Text1_GotFocus(int index, Qt::FocusReason reason)
+{
+    // Only a focus that comes from another control enters the field: not the window being
+    // activated again, nor a menu closing.
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason
+        || reason == Qt::MenuBarFocusReason)
+        return;
+    emit fieldCursorChanged(index, int(m_fields[index].size()), 0);
+    if (index == RecordLine::Path && m_fields[index].isEmpty()) {
+        const QString prompt = QStringLiteral("http://");
+        setField(index, prompt);
+        emit fieldCursorChanged(index, 0, int(prompt.size()));
+    }
+}
+
+QString RecordBrowser::Text1_MouseMove(int index)
+{
+    leaveToolbar();
+    return index == RecordLine::Password ? QString() : m_fields[index];
+}
+
+void RecordBrowser::List2_Click(qsizetype row)
+{
+    if (m_movingSelection)
+        return;
+    m_selectedIndex = row;
+    emptyFields();
+    apply(CommandStates::Event::SelectionChanged);
+}
+
+void RecordBrowser::List2_MouseUp(Qt::MouseButton button)
+{
+    if (button == Qt::RightButton) {
+        clearSelection();
+        apply(CommandStates::Event::ListRightReleased);
+        return;
+    }
+    apply(CommandStates::Event::ListReleased);
+    const QStringList fields = RecordLine::splitFields(
+        m_selectedIndex < 0 ? QString() : m_records.book().records().at(m_selectedIndex));
+    for (int i = 0; i < fields.size(); ++i)
+        setField(i, fields[i]);
+}
+
+void RecordBrowser::clearSelection()
+{
+    m_selectedIndex = -1;
+    const QScopedValueRollback moving(m_movingSelection, true);
+    emit selectionCleared();
+}
+
+void RecordBrowser::Image1_MouseMove(int index)
+{
+    m_hoverIndex = index;
+    emit hoverIndexChanged(index);
+}
+
+void RecordBrowser::leaveToolbar()
+{
+    Image1_MouseMove(noHover);
+}
+
+void RecordBrowser::Check1_Click(bool checked)
+{
+    m_passwordMasked = checked;
+    emit passwordMaskChanged(checked);
+}
+
+void RecordBrowser::copyField(int index)
+{
+    m_platform.clipboard.setText(m_fields[index], index == RecordLine::Password);
+    m_copiedField = index;
+    emit copiedFieldChanged(index);
+}
+
+void RecordBrowser::Label5_DblClick()
+{
+    m_platform.shell.open(shellTarget(m_fields[RecordLine::Path], QDir::homePath()));
+}
+
+void RecordBrowser::Form_Click()
+{
+    m_platform.clipboard.clear();
+    m_copiedField = noField;
+    emit copiedFieldChanged(noField);
+}
+
+bool RecordBrowser::run(const std::function<RecordEditor::Result()> &command)
+{
+    // While rows come and go the view moves its selection; that is not the user selecting.
+    const RecordEditor::Result result = [&] {
+        const QScopedValueRollback moving(m_movingSelection, true);
+        return command();
+    }();
+    for (const Message &message : messages) {
+        if (message.result == result)
+            m_platform.messages.showMessage(QString::fromLatin1(message.title),
+                QString::fromLatin1(message.text), message.icon);
+    }
+    return result == RecordEditor::Result::Done;
+}
+
+void RecordBrowser::AddRecord()
+{
+    m_savedFields.fill(QString());
+    if (!run([this] { return m_editor.addRecord(m_fields); }))
+        return;
+    emptyFields();
+    apply(CommandStates::Event::AddDone);
+    clearSelection();
+}
+
+void RecordBrowser::mnuReplace_Click()
+{
+    if (!run([this] { return m_editor.replaceRecord(m_selectedIndex, m_fields); }))
+        return;
+    apply(CommandStates::Event::ReplaceDone);
+    clearSelection();
+}
+
+void RecordBrowser::mnuRemove_Click()
+{
+    m_savedFields = m_fields;
+    if (!run([this] { return m_editor.removeRecord(m_selectedIndex); }))
+        return;
+    emptyFields();
+    apply(CommandStates::Event::RemoveDone);
+    clearSelection();
+}
+
+void RecordBrowser::endProgram()
+{
+    m_platform.programEnd.endProgram();
+}

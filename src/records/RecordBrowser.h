@@ -1,0 +1,106 @@
+#pragma once
+
+#include "CommandStates.h"
+#include "RecordEditor.h"
+#include "vault/RecordLine.h"
+
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+
+class ServiceListModel;
+struct Platform;
+
+// The main window's state and rules without the window: the five fields, the selection in
+// the service list, the enabled record commands, the keys, the copy labels and the record
+// commands themselves. The window forwards its events here and shows what the signals say.
+class RecordBrowser : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The controls that take keys: the five fields by index, then the service list.
+    static constexpr int serviceList = RecordLine::fieldCount;
+    static constexpr int noHover = 9;
+    static constexpr int noField = -1;
+
+    RecordBrowser(ServiceListModel &records, Database &database, Platform &platform,
+        QObject *parent = nullptr);
+
+    const QStringList &fieldTexts() const { return m_fields; }
+    bool isEnabled(CommandStates::Command command) const { return m_commands.isEnabled(command); }
+    qsizetype selectedIndex() const { return m_selectedIndex; }
+    const QStringList &savedFields() const { return m_savedFields; }
+    int hoverIndex() const { return m_hoverIndex; }
+    // The field whose label copied it last, shown red; noField when none.
+    int copiedField() const { return m_copiedField; }
+    bool isPasswordMasked() const { return m_passwordMasked; }
+    bool isCaptureMarked() const { return m_captureMarked; }
+
+    // A key pressed or released in a control; true from keyPressed() when the key must not
+    // reach the control (a field jump letter). A key released in another control than the
+    // one it was pressed in (the Return that closed a message box) does not act.
+    bool keyPressed(int control, int key);
+    void keyReleased(int control, int key);
+
+    void Text1_Change(int index, const QString &text);
+    void Text1_GotFocus(int index, Qt::FocusReason reason);
+    // Returns the field's tooltip: its whole text, none for the password.
+    QString Text1_MouseMove(int index);
+    void List2_Click(qsizetype row);
+    void List2_MouseUp(Qt::MouseButton button);
+    void Image1_MouseMove(int index);
+    // The mouse over the service list, the "On Top" box or the window's background.
+    void leaveToolbar();
+    void Check1_Click(bool checked);
+    void copyField(int index);
+    void Label5_DblClick();
+    void Form_Click();
+
+    void AddRecord();
+    void mnuReplace_Click();
+    void mnuRemove_Click();
+    void endProgram();
+
+signals:
+    void fieldTextChanged(int index, const QString &text);
+    // Selects length characters from start (a caret at start when length is 0).
+    void fieldCursorChanged(int index, int start, int length);
+    void focusRequested(int index);
+    void commandsChanged();
+    void selectionCleared();
+    void hoverIndexChanged(int index);
+    void copiedFieldChanged(int index);
+    void passwordMaskChanged(bool masked);
+    void captureMarkChanged(bool marked);
+
+private:
+    void Text1_KeyUp(int index, int key, bool pressedHere);
+    void List2_KeyUp(int key, bool pressedHere);
+    void setField(int index, const QString &text);
+    void emptyFields();
+    void apply(CommandStates::Event event);
+    void clearSelection();
+    bool fieldsComplete() const;
+    // Runs a record command and shows its message, if any; true when it was done.
+    bool run(const std::function<RecordEditor::Result()> &command);
+
+    ServiceListModel &m_records;
+    RecordEditor m_editor;
+    Platform &m_platform;
+    CommandStates m_commands;
+
+    QStringList m_fields;
+    QStringList m_savedFields;
+    qsizetype m_selectedIndex = -1;
+    int m_hoverIndex = 0;
+    int m_copiedField = noField;
+    bool m_altArmed = false;
+    bool m_passwordMasked = false;
+    bool m_captureMarked = false;
+    // Set while the program itself moves the list's selection: that is not the user selecting.
+    bool m_movingSelection = false;
+    QHash<int, int> m_keyPressedIn; // key -> control
+};
