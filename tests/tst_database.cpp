@@ -72,8 +72,8 @@ private slots:
     void cleanup();
 
     void firstStartCreatesPrivateDataFolder();
-    void importOfferedOnlyWithoutDatabaseFiles_data();
-    void importOfferedOnlyWithoutDatabaseFiles();
+    void widerModesAreTightened_data();
+    void widerModesAreTightened();
     void recordsSurviveWriteAndLoad_data();
     void recordsSurviveWriteAndLoad();
     void encipheredLinesWithLineBreaksReadBackWhole();
@@ -135,18 +135,28 @@ void DatabaseTest::firstStartCreatesPrivateDataFolder()
     QVERIFY(database().UpdateImportOffer());
 }
 
-void DatabaseTest::importOfferedOnlyWithoutDatabaseFiles_data()
+void DatabaseTest::widerModesAreTightened_data()
 {
-    QTest::addColumn<QString>("file");
-    QTest::newRow("coded") << QStringLiteral("CF2DB.pdb");
-    QTest::newRow("enciphered") << QStringLiteral("CF2DB.edb");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("before");
+    QTest::addColumn<int>("after");
+    QTest::newRow("data folder") << "Data" << 0755 << 0700;
+    QTest::newRow("coded") << "Data/CF2DB.pdb" << 0644 << 0600;
+    QTest::newRow("enciphered") << "Data/CF2DB.edb" << 0666 << 0600;
+    QTest::newRow("configuration, no bit added") << "Data/Coffrel.cnf" << 0440 << 0400;
 }
 
-void DatabaseTest::importOfferedOnlyWithoutDatabaseFiles()
+void DatabaseTest::widerModesAreTightened()
 {
-    QFETCH(QString, file);
-    QVERIFY(LineFile::writeLines(database().dataFolder() + u'/' + file, {}));
-    QVERIFY(!database().UpdateImportOffer());
+    QFETCH(QString, name);
+    QFETCH(int, before);
+    QFETCH(int, after);
+    const QString path = m_folder->path() + u'/' + name;
+    if (!QFileInfo(path).isDir())
+        QVERIFY(LineFile::writeLines(path, {}));
+    QCOMPARE(chmod(QFile::encodeName(path).constData(), before), 0);
+    database().EnsureDataFolder();
+    QCOMPARE(modeOf(path), after);
 }
 
 void DatabaseTest::recordsSurviveWriteAndLoad_data()
@@ -154,16 +164,22 @@ void DatabaseTest::recordsSurviveWriteAndLoad_data()
     QTest::addColumn<QString>("reach");
     QTest::addColumn<QString>("key");
     QTest::addColumn<bool>("rewrite");
+    // Each append finds a last line without line end (cut short by another tool).
+    QTest::addColumn<bool>("cutLineEnds");
     QTest::newRow("reach 0, appended") << "0"
-                                       << "" << false;
+                                       << "" << false << false;
     QTest::newRow("reach 0, rewritten") << "0"
-                                        << "" << true;
+                                        << "" << true << false;
+    QTest::newRow("reach 0, appended after cut line ends") << "0"
+                                                           << "" << false << true;
     QTest::newRow("reach 2, appended") << "2"
-                                       << "" << false;
-    QTest::newRow("reach 1, appended") << "1" << keyWithLineBreaks << false;
-    QTest::newRow("reach 1, rewritten") << "1" << keyWithLineBreaks << true;
+                                       << "" << false << false;
+    QTest::newRow("reach 1, appended") << "1" << keyWithLineBreaks << false << false;
+    QTest::newRow("reach 1, rewritten") << "1" << keyWithLineBreaks << true << false;
+    QTest::newRow("reach 1, appended after cut line ends")
+        << "1" << keyWithLineBreaks << false << true;
     QTest::newRow("reach 1, ascii key") << "1"
-                                        << "master key" << true;
+                                        << "master key" << true << false;
 }
 
 void DatabaseTest::recordsSurviveWriteAndLoad()
@@ -171,18 +187,23 @@ void DatabaseTest::recordsSurviveWriteAndLoad()
     QFETCH(QString, reach);
     QFETCH(QString, key);
     QFETCH(bool, rewrite);
+    QFETCH(bool, cutLineEnds);
     m_access.reach = reach;
     m_access.databaseKey = key;
+    const bool enciphered = reach == "1";
+    QFile file(enciphered ? database().encipheredPath() : database().codedPath());
     if (rewrite) {
         QVERIFY(database().RewriteDatabase(awkwardRecords));
     } else {
-        for (const QString &line : awkwardRecords)
+        for (const QString &line : awkwardRecords) {
             QVERIFY(database().AppendRecord(line));
+            if (cutLineEnds)
+                QVERIFY(file.resize(file.size() - 2));
+        }
     }
     QCOMPARE(reload(), awkwardRecords);
     QVERIFY(!QFile::exists(database().workingCopyPath()));
-    const bool enciphered = reach == "1";
-    QCOMPARE(modeOf(enciphered ? database().encipheredPath() : database().codedPath()), 0600);
+    QCOMPARE(modeOf(file.fileName()), 0600);
     QVERIFY(!QFile::exists(enciphered ? database().codedPath() : database().encipheredPath()));
 }
 
@@ -331,20 +352,29 @@ void DatabaseTest::unreadableDatabaseIsNeverRewritten()
 
 void DatabaseTest::oneProgramPerFolder()
 {
-    // A lock left by a program that died is taken over.
+    const QString lockPath = database().dataFolder() + QStringLiteral("/vaultine.lock");
+    // A lock left by a program that died is taken over, also when its process id now belongs
+    // to a live program.
     const pid_t child = fork();
     if (child == 0) {
         ProgramLock lock(database().dataFolder());
-        _exit(lock.acquire(0) ? 0 : 1);
+        _exit(lock.acquire(0) == ProgramLock::Result::Acquired ? 0 : 1);
     }
     int status = 0;
     waitpid(child, &status, 0);
     QCOMPARE(WEXITSTATUS(status), 0);
-
-    ProgramLock first(database().dataFolder());
-    QVERIFY(first.acquire(0));
-    ProgramLock second(database().dataFolder());
-    QVERIFY(!second.acquire(50));
+    QFile leftover(lockPath);
+    QVERIFY(leftover.open(QIODevice::WriteOnly));
+    leftover.write(
+        QByteArray::number(getpid()) + '\n' + QCoreApplication::applicationName().toUtf8() + '\n');
+    leftover.close();
+    {
+        ProgramLock first(database().dataFolder());
+        QCOMPARE(first.acquire(0), ProgramLock::Result::Acquired);
+        ProgramLock second(database().dataFolder());
+        QCOMPARE(second.acquire(0), ProgramLock::Result::HeldByLiveProgram);
+    }
+    QVERIFY(!QFile::exists(lockPath));
 }
 
 QTEST_GUILESS_MAIN(DatabaseTest)

@@ -52,6 +52,10 @@ private slots:
     void missingEncipheredFileIsReported();
     void unreadableDatabaseRefusesRewrites();
     void secondProgramOnOneFolderEnds();
+    void unusableFolderStartsWithoutLock_data();
+    void unusableFolderStartsWithoutLock();
+    void leftoversOfWritesAreRemoved_data();
+    void leftoversOfWritesAreRemoved();
     void splashHandsOverOnce_data();
     void splashHandsOverOnce();
 
@@ -207,11 +211,63 @@ void StartupTest::unreadableDatabaseRefusesRewrites()
 void StartupTest::secondProgramOnOneFolderEnds()
 {
     QVERIFY(startup().lockProgramFolder(0));
+    // The running program may be renaming it right now.
+    const QString inFlight = m_folder->path() + QStringLiteral("/Data/CF2DB.pdb.EXAJYx");
+    QVERIFY(LineFile::writeLines(inFlight, {}));
     FakePlatform otherFake(m_folder->path() + QStringLiteral("/tmp"));
     Startup second(m_folder->path(), otherFake.platform);
-    QVERIFY(!second.lockProgramFolder(50));
+    QVERIFY(!second.lockProgramFolder(0));
     QCOMPARE(otherFake.messages.shown.size(), 1);
     QCOMPARE(otherFake.messages.shown[0].icon, MessageBoxes::Icon::Stop);
+    QVERIFY(m_fake->messages.shown.isEmpty());
+    QVERIFY(QFile::exists(inFlight));
+}
+
+void StartupTest::unusableFolderStartsWithoutLock_data()
+{
+    QTest::addColumn<QString>("programFolder");
+    QTest::addColumn<QString>("plainFile");
+    QTest::newRow("Data is a file") << ""
+                                    << "/Data";
+    QTest::newRow("program folder missing") << "/missing"
+                                            << "";
+}
+
+void StartupTest::unusableFolderStartsWithoutLock()
+{
+    QFETCH(QString, programFolder);
+    QFETCH(QString, plainFile);
+    if (!plainFile.isEmpty())
+        QVERIFY(LineFile::writeLines(m_folder->path() + plainFile, {}));
+    Startup unlocked(m_folder->path() + programFolder, m_fake->platform);
+    QVERIFY(unlocked.lockProgramFolder(0));
+    QVERIFY(m_fake->messages.shown.isEmpty());
+}
+
+void StartupTest::leftoversOfWritesAreRemoved_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("coded") << "CF2DB.pdb.EXAJYx" << true;
+    QTest::newRow("enciphered") << "CF2DB.edb.a1B2c3" << true;
+    QTest::newRow("configuration") << "Coffrel.cnf.QWERTY" << true;
+    QTest::newRow("database") << "CF2DB.pdb" << false;
+    QTest::newRow("backup") << "CF2DB.pdb.bak" << false;
+    QTest::newRow("seven letters") << "CF2DB.pdb.ABCDEFG" << false;
+    QTest::newRow("not a letter") << "CF2DB.pdb.ABC-EF" << false;
+    QTest::newRow("other file") << "other.ABCDEF" << false;
+    QTest::newRow("longer name") << "xCF2DB.pdb.ABCDEF" << false;
+}
+
+void StartupTest::leftoversOfWritesAreRemoved()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, removed);
+    const QString path = m_folder->path() + QStringLiteral("/Data/") + name;
+    QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("Data")));
+    QVERIFY(LineFile::writeLines(path, {"x"}));
+    QVERIFY(startup().lockProgramFolder(0));
+    QCOMPARE(QFile::exists(path), !removed);
     QVERIFY(m_fake->messages.shown.isEmpty());
 }
 

@@ -19,7 +19,10 @@ Startup::~Startup() = default;
 bool Startup::lockProgramFolder(int waitMilliseconds)
 {
     m_database.EnsureDataFolder();
-    if (m_lock.acquire(waitMilliseconds))
+    const ProgramLock::Result lock = m_lock.acquire(waitMilliseconds);
+    if (lock == ProgramLock::Result::Acquired)
+        m_database.removeWriteLeftovers();
+    if (lock != ProgramLock::Result::HeldByLiveProgram)
         return true;
     m_platform.messages.showMessage(QStringLiteral("Vaultine"),
         QStringLiteral("Vaultine is already running with the files of "

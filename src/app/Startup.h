@@ -18,7 +18,8 @@ public:
     ~Startup();
 
     // One running program per program folder: waits for a program that is ending, else
-    // tells the user and returns false.
+    // tells the user and returns false. A folder that cannot be locked (read-only) is used
+    // without the lock; once locked, left-overs of interrupted writes are removed.
     bool lockProgramFolder(int waitMilliseconds = 5000);
 
     // Loads the main window step by step and shows it.

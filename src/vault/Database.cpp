@@ -11,6 +11,21 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
+namespace {
+
+// Takes away the mode bits outside the kept ones, never adding any.
+void restrictMode(const QString &path, mode_t kept)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info;
+    if (stat(name.constData(), &info) == 0 && (info.st_mode & 07777 & ~kept) != 0)
+        chmod(name.constData(), info.st_mode & kept);
+}
+
+} // namespace
+
 Database::Database(
     const QString &programFolder, const TemporaryFolder &temporaryFolder, VaultAccess &access)
     : m_programFolder(programFolder)
@@ -27,6 +42,15 @@ QString Database::workingCopyPath() const
 void Database::EnsureDataFolder() const
 {
     QDir().mkdir(dataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    restrictMode(dataFolder(), 0700);
+    for (const QString &path : dataFiles())
+        restrictMode(path, 0600);
+}
+
+void Database::removeWriteLeftovers() const
+{
+    for (const QString &path : dataFiles())
+        LineFile::removeWriteLeftovers(path);
 }
 
 QByteArray Database::databaseKey()

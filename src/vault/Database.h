@@ -28,7 +28,10 @@ public:
     // used when a write at reach 1 finds no key.
     void setKeyLoader(std::function<void()> loader) { m_keyLoader = std::move(loader); }
 
+    // Creates "Data" (mode 0700); takes group and other access away from it and its files.
     void EnsureDataFolder() const;
+    // Removes what a kill during a whole-file write leaves; only while the folder is locked.
+    void removeWriteLeftovers() const;
     // Writes the working copy from the enciphered file; false when that could not be read whole.
     bool DecipherDatabase();
     Records LoadRecords();
@@ -45,9 +48,11 @@ public:
     QString dataFolder() const { return m_programFolder + QStringLiteral("/Data"); }
     QString codedPath() const { return dataFolder() + QStringLiteral("/CF2DB.pdb"); }
     QString encipheredPath() const { return dataFolder() + QStringLiteral("/CF2DB.edb"); }
+    QString configurationPath() const { return dataFolder() + QStringLiteral("/Coffrel.cnf"); }
     QString workingCopyPath() const;
 
 private:
+    QStringList dataFiles() const { return {codedPath(), encipheredPath(), configurationPath()}; }
     QByteArray databaseKey();
     bool AppendEncipheredRecord(const QByteArray &coded);
     bool EncipherWorkingCopy(const QString &workingCopy);

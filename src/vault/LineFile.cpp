@@ -1,6 +1,9 @@
 #include "LineFile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <unistd.h>
@@ -11,9 +14,16 @@ namespace {
 
 constexpr QFileDevice::Permissions privateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
+constexpr char lineBreak[] = "\r\n";
+
 QByteArray withLineBreak(const QByteArray &line)
 {
-    return line + QByteArrayLiteral("\r\n");
+    return line + lineBreak;
+}
+
+bool lastLineUnended(QFile &file, qint64 size)
+{
+    return size > 0 && file.seek(size - 1) && file.read(1) != "\n";
 }
 
 bool writeAll(QFileDevice &file, const QByteArray &bytes)
@@ -68,17 +78,32 @@ bool appendLine(const QString &path, const QByteArray &line)
 {
     QFile file(path);
     const bool created = !file.exists();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
         return false;
     if (created && !file.setPermissions(privateFile)) {
         file.remove();
         return false;
     }
     const qint64 oldSize = file.size();
-    if (writeAll(file, withLineBreak(line)) && file.flush() && fsync(file.handle()) == 0)
+    QByteArray bytes = withLineBreak(line);
+    if (lastLineUnended(file, oldSize))
+        bytes.prepend(lineBreak);
+    if (writeAll(file, bytes) && file.flush() && fsync(file.handle()) == 0)
         return true;
     file.resize(oldSize);
     return false;
+}
+
+void removeWriteLeftovers(const QString &path)
+{
+    const QFileInfo target(path);
+    const QRegularExpression leftover(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(target.fileName()) + QStringLiteral("\\.[A-Za-z0-9]{6}")));
+    QDir folder = target.dir();
+    for (const QString &name : folder.entryList(QDir::Files)) {
+        if (leftover.match(name).hasMatch())
+            folder.remove(name);
+    }
 }
 
 } // namespace LineFile

@@ -21,7 +21,12 @@ ReadResult readLines(const QString &path);
 // Replaces the file with the lines (mode 0600) only when all of them were written.
 bool writeLines(const QString &path, const QList<QByteArray> &lines);
 
-// Appends one line (creating the file with mode 0600); on failure the file keeps its old size.
+// Appends one line (creating the file with mode 0600), ending first a last line that has no
+// line break; on failure the file keeps its old size.
 bool appendLine(const QString &path, const QByteArray &line);
+
+// Removes the temporary files that writeLines() to this path left when killed at the rename:
+// the file name, a dot and six letters or digits.
+void removeWriteLeftovers(const QString &path);
 
 } // namespace LineFile

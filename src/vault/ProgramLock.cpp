@@ -1,13 +1,69 @@
 #include "ProgramLock.h"
 
-ProgramLock::ProgramLock(const QString &dataFolder)
-    : m_lock(dataFolder + QStringLiteral("/vaultine.lock"))
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QThread>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr unsigned long pollMilliseconds = 50;
+
+bool sameFile(const struct stat &a, const struct stat &b)
 {
-    // Only a lock whose program is gone is stale, however long a program runs.
-    m_lock.setStaleLockTime(0);
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-bool ProgramLock::acquire(int waitMilliseconds)
+} // namespace
+
+ProgramLock::ProgramLock(const QString &dataFolder)
+    : m_path(QFile::encodeName(dataFolder + QStringLiteral("/vaultine.lock")))
+{ }
+
+ProgramLock::~ProgramLock()
 {
-    return m_lock.tryLock(waitMilliseconds);
+    if (m_fd < 0)
+        return;
+    // Removed while still locked: a program waiting on this file then locks a new one.
+    unlink(m_path.constData());
+    close(m_fd);
+}
+
+ProgramLock::Result ProgramLock::acquire(int waitMilliseconds)
+{
+    const QDeadlineTimer deadline(waitMilliseconds);
+    for (;;) {
+        const std::optional<Result> result = tryAcquire();
+        if (!result)
+            continue;
+        if (*result != Result::HeldByLiveProgram || deadline.hasExpired())
+            return *result;
+        QThread::msleep(pollMilliseconds);
+    }
+}
+
+std::optional<ProgramLock::Result> ProgramLock::tryAcquire()
+{
+    const int fd = open(m_path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return Result::Unavailable;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool held = errno == EWOULDBLOCK;
+        close(fd);
+        return held ? Result::HeldByLiveProgram : Result::Unavailable;
+    }
+    struct stat opened;
+    struct stat named;
+    if (fstat(fd, &opened) != 0 || stat(m_path.constData(), &named) != 0
+        || !sameFile(opened, named)) {
+        close(fd);
+        return std::nullopt;
+    }
+    m_fd = fd;
+    return Result::Acquired;
 }

@@ -2,6 +2,26 @@
 
 #include <QStringDecoder>
 
+namespace {
+
+// Windows-1252 at 0x80-0x9F; the bytes it leaves undefined keep their Latin-1 code points.
+constexpr char16_t windows1252[32]
+    = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString fromWindows1252(const QByteArray &bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        text[i] = byte >= 0x80 && byte < 0xA0 ? QChar(windows1252[byte - 0x80]) : QChar(byte);
+    }
+    return text;
+}
+
+} // namespace
+
 namespace RecordLine {
 
 QString join(const QStringList &fields)
@@ -40,7 +60,7 @@ QString fromBytes(const QByteArray &bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+    return utf8.hasError() ? fromWindows1252(bytes) : text;
 }
 
 } // namespace RecordLine

@@ -20,7 +20,9 @@ QString serviceName(const QString &line);
 // then the rest when it is not empty. A line without ":!" fills none.
 QStringList splitFields(const QString &line);
 
-// Lines are UTF-8 on disk; a line that is not valid UTF-8 is read as Latin-1.
+// Lines are UTF-8 on disk. A line that is not valid UTF-8 (written by the earlier Windows
+// program) is read as Windows-1252, its five undefined bytes as Latin-1; it is written back
+// as UTF-8.
 QByteArray toBytes(const QString &line);
 QString fromBytes(const QByteArray &bytes);
 
