@@ -1,0 +1,514 @@
+#include "fakes/FakePlatform.h"
+#include "records/PathTarget.h"
+#include "records/RecordBrowser.h"
+#include "records/ServiceListModel.h"
+#include "vault/Database.h"
+#include "vault/VaultAccess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const QString alpha = QStringLiteral("Alpha:!al:!pa1:!note:!http://a");
+const QString bank = QStringLiteral("Bank:!bu:!bp:!:!");
+const QString carrot = QStringLiteral("Carrot:!cu:!cp:!c info:!http://c");
+const QStringList threeRecords {alpha, bank, carrot};
+
+// A program folder with its database files, and the main window's rules started on it the
+// way start-up does: the stored records loaded into the lists.
+struct Browser
+{
+    explicit Browser(const QStringList &lines = {}, const QString &reach = QStringLiteral("0"))
+        : access {reach, QStringLiteral("key")}
+        , fake(dir.path() + QStringLiteral("/tmp"))
+    {
+        QDir(dir.path()).mkdir(QStringLiteral("tmp"));
+        database = std::make_unique<Database>(dir.path(), fake.temporaryFolder, access);
+        database->EnsureDataFolder();
+        if (!lines.isEmpty())
+            database->RewriteDatabase(lines);
+        start();
+    }
+
+    void start()
+    {
+        model = std::make_unique<ServiceListModel>();
+        model->load(stored());
+        browser = std::make_unique<RecordBrowser>(*model, *database, fake.platform);
+    }
+
+    // The records as a fresh start reads them from the file.
+    QStringList stored() const
+    {
+        Database fresh(dir.path(), fake.temporaryFolder, const_cast<VaultAccess &>(access));
+        if (access.enciphered() && !fresh.DecipherDatabase())
+            return {QStringLiteral("<unreadable>")};
+        const QStringList lines = fresh.LoadRecords().lines;
+        fresh.deleteWorkingCopy();
+        return lines;
+    }
+    QString filePath() const
+    {
+        return access.enciphered() ? database->encipheredPath() : database->codedPath();
+    }
+    QByteArray fileBytes() const
+    {
+        QFile file(filePath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    // Every write fails while the Data folder is a plain file.
+    void breakData(bool broken) const
+    {
+        QDir folder(dir.path());
+        if (broken) {
+            folder.rename(QStringLiteral("Data"), QStringLiteral("Data.kept"));
+            QFile(folder.filePath(QStringLiteral("Data"))).open(QIODevice::WriteOnly);
+        } else {
+            QFile::remove(folder.filePath(QStringLiteral("Data")));
+            folder.rename(QStringLiteral("Data.kept"), QStringLiteral("Data"));
+        }
+    }
+
+    void click(qsizetype row, Qt::MouseButton button = Qt::LeftButton)
+    {
+        if (button != Qt::RightButton && row != browser->selectedIndex())
+            browser->List2_Click(row);
+        browser->List2_MouseUp(button);
+    }
+    void key(int control, int key)
+    {
+        if (!browser->keyPressed(control, key))
+            browser->keyReleased(control, key);
+    }
+    void fill(const QStringList &texts)
+    {
+        for (int i = 0; i < RecordLine::fieldCount; ++i)
+            browser->Text1_Change(i, texts.value(i));
+    }
+
+    // Performs one step of a script: "verb|argument|text".
+    void perform(const QString &step)
+    {
+        const QStringList parts = step.split(u'|');
+        const QString verb = parts[0];
+        const int index = parts.value(1).toInt();
+        if (verb == "type")
+            browser->Text1_Change(index, parts.value(2));
+        else if (verb == "fill")
+            fill(parts.mid(1));
+        else if (verb == "left" || verb == "middle" || verb == "right")
+            click(index,
+                verb == "left"         ? Qt::LeftButton
+                    : verb == "middle" ? Qt::MiddleButton
+                                       : Qt::RightButton);
+        else if (verb == "deselect") // Ctrl+click on the selected row
+            click(-1);
+        else if (verb == "down")
+            browser->List2_Click(browser->selectedIndex() + 1);
+        else if (verb == "enter")
+            key(index, Qt::Key_Return);
+        else if (verb == "release") // the Return that closed a message box
+            browser->keyReleased(index, Qt::Key_Return);
+        else if (verb == "add")
+            browser->AddRecord();
+        else if (verb == "replace")
+            browser->mnuReplace_Click();
+        else if (verb == "remove")
+            browser->mnuRemove_Click();
+        else
+            QFAIL(qPrintable("unknown step " + step));
+    }
+    void run(const QString &steps)
+    {
+        for (const QString &step : steps.split(u';', Qt::SkipEmptyParts))
+            perform(step);
+    }
+
+    QString enabled() const
+    {
+        QString states;
+        for (int command = 0; command < CommandStates::commandCount; ++command)
+            states += browser->isEnabled(CommandStates::Command(command)) ? '1' : '0';
+        return states;
+    }
+
+    QTemporaryDir dir;
+    VaultAccess access;
+    FakePlatform fake;
+    std::unique_ptr<Database> database;
+    std::unique_ptr<ServiceListModel> model;
+    std::unique_ptr<RecordBrowser> browser;
+};
+
+QString described(const ShownMessage &message)
+{
+    const char *icons[] = {"none", "information", "stop"};
+    return message.title + " / " + message.text + " / " + icons[int(message.icon)];
+}
+
+} // namespace
+
+class RecordBrowserTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void commandStates_data();
+    void commandStates();
+    void refusedCommandChangesNothing_data();
+    void refusedCommandChangesNothing();
+    void recordsSurviveARestart_data();
+    void recordsSurviveARestart();
+    void lineBreaksBecomeSpaces_data();
+    void lineBreaksBecomeSpaces();
+    void enteringAField_data();
+    void enteringAField();
+    void keys_data();
+    void keys();
+    void labelsCopyAndOpen();
+    void pathTargets_data();
+    void pathTargets();
+};
+
+void RecordBrowserTest::commandStates_data()
+{
+    QTest::addColumn<QString>("steps"); // separated by ';'
+    QTest::addColumn<QString>("enabled"); // Add, Replace, Remove, Reset: 1 enabled, 0 not
+    QTest::addColumn<QString>("fields"); // separated by '|'
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<int>("count");
+
+    const auto row = [](const char *name, const QString &steps, const char *enabled,
+                         const char *fields, int selected, int count) {
+        QTest::newRow(name) << steps << QString::fromLatin1(enabled) << QString::fromLatin1(fields)
+                            << selected << count;
+    };
+    const QString typeAll = QStringLiteral("type|0|New;type|1|nu;type|2|np");
+    row("window opens", "", "0001", "||||", -1, 3);
+    row("three fields typed", typeAll, "1101", "New|nu|np||", -1, 3);
+    row("password missing", "type|0|S;type|1|U;type|3|O;type|4|P", "0001", "S|U||O|P", -1, 3);
+    row("spaces count", "type|0| ;type|1| ;type|2|  ", "1101", " | |  ||", -1, 3);
+    row("username emptied", typeAll + ";type|1|", "0001", "New||np||", -1, 3);
+    row("left release", "left|1", "1111", "Bank|bu|bp||", 1, 3);
+    row("middle release", "middle|0", "1111", "Alpha|al|pa1|note|http://a", 0, 3);
+    row("keyboard selection empties", "left|0;" + typeAll + ";down", "0011", "||||", 1, 3);
+    row("right release after left", "left|1;right|1", "1101", "Bank|bu|bp||", -1, 3);
+    row("right release at open", "right|1", "0001", "||||", -1, 3);
+    row("right release keeps typed", typeAll + ";right|0", "1101", "New|nu|np||", -1, 3);
+    // Ctrl+click takes the selection away: nothing is left to remove or replace.
+    row("deselected", "left|1;deselect", "0111", "||||", -1, 3);
+    row("remove after deselecting", "left|1;deselect;remove", "0111", "||||", -1, 3);
+    row("release over no selection", "deselect", "0111", "||||", -1, 3);
+    row("add done", typeAll + ";add", "0001", "||||", -1, 4);
+    row("add after selecting", "left|0;type|4|http://z;add", "0011", "||||", -1, 4);
+    row("Enter in Other Info adds", typeAll + ";enter|3", "0001", "||||", -1, 4);
+    row("Return released only does not add", typeAll + ";release|3", "1101", "New|nu|np||", -1, 3);
+    row("Enter in other fields does not add", typeAll + ";enter|0;enter|1;enter|2;enter|4", "1101",
+        "New|nu|np||", -1, 3);
+    row("Enter without password", "type|0|S;type|1|U;enter|3", "0001", "S|U|||", -1, 3);
+    row("replace done", "left|0;type|3|changed;replace", "1111", "Alpha|al|pa1|changed|http://a",
+        -1, 3);
+    row("replace done, moved", "left|0;type|0|Zed;replace", "1111", "Zed|al|pa1|note|http://a", -1,
+        3);
+    row("remove done", "left|1;remove", "0001", "||||", -1, 2);
+    // No selection change, so the fields are not emptied, and an empty Path leaves the field.
+    row("edited record clicked again", "left|1;type|4|typed;left|1", "1111", "Bank|bu|bp||typed", 1,
+        3);
+}
+
+void RecordBrowserTest::commandStates()
+{
+    QFETCH(QString, steps);
+    QFETCH(QString, enabled);
+    QFETCH(QString, fields);
+    QFETCH(int, selected);
+    QFETCH(int, count);
+
+    Browser b(threeRecords);
+    b.run(steps);
+    QCOMPARE(b.enabled(), enabled);
+    QCOMPARE(b.browser->fieldTexts(), fields.split(u'|'));
+    QCOMPARE(b.browser->selectedIndex(), selected);
+    QCOMPARE(b.model->book().count(), count);
+    QCOMPARE(b.stored().size(), count);
+    QVERIFY(b.fake.messages.shown.isEmpty());
+}
+
+void RecordBrowserTest::refusedCommandChangesNothing_data()
+{
+    QTest::addColumn<QString>("steps"); // separated by ';', the last is the refused command
+    QTest::addColumn<bool>("writesFail");
+    QTest::addColumn<QString>("message"); // title / text / icon; "*" stands for any text
+
+    const auto row = [](const QByteArray &name, const QString &steps, const char *message,
+                         bool writesFail = false) {
+        QTest::newRow(name.constData()) << steps << writesFail << QString::fromLatin1(message);
+    };
+    const char *noChange = "Vaultine / There were no changes / information";
+    row("add, duplicate", "left|0;add",
+        "Vaultine / There is an identical record already filed / information");
+    row("replace, nothing edited", "left|1;replace", noChange);
+    row("replace, equal to another record", "left|1;fill|Carrot|cu|cp|c info|http://c;replace",
+        noChange);
+    for (const char *command : {"add", "replace"}) {
+        for (int index = 0; index < 5; ++index) {
+            row(QByteArray(command) + ", \":!\" in field " + QByteArray::number(index),
+                QStringLiteral("left|1;fill|Dove|du|dp|di|dx;type|%1|x:!y;").arg(index) + command,
+                "Vaultine / * / information");
+        }
+    }
+    for (const char *command : {"add", "replace", "remove"}) {
+        row(QByteArray(command) + ", write fails",
+            QStringLiteral("left|1;type|3|edited;") + command,
+            "Disk Error - i66 / Can not access the DataBase. / stop", true);
+    }
+    row("replace, nothing selected", "type|0|New;type|1|nu;type|2|np;replace", "");
+    // The fields still equal a stored record: that is found before the missing selection.
+    row("replace after deselecting", "left|1;right|1;replace", noChange);
+    row("remove after deselecting", "left|1;right|1;remove", "");
+    row("remove after add", "left|1;type|4|x;add;remove", "");
+}
+
+void RecordBrowserTest::refusedCommandChangesNothing()
+{
+    QFETCH(QString, steps);
+    QFETCH(bool, writesFail);
+    QFETCH(QString, message);
+
+    Browser b(threeRecords);
+    const QStringList script = steps.split(u';');
+    b.run(script.mid(0, script.size() - 1).join(u';'));
+    const QStringList records = b.model->book().records();
+    const QStringList fields = b.browser->fieldTexts();
+    const QByteArray before = b.fileBytes();
+    b.breakData(writesFail);
+    b.perform(script.last());
+    b.breakData(false);
+
+    const QList<ShownMessage> &shown = b.fake.messages.shown;
+    QCOMPARE(shown.size(), message.isEmpty() ? 0 : 1);
+    if (!shown.isEmpty()) {
+        message.replace(QStringLiteral(" * "), QLatin1Char(' ') + shown[0].text + QLatin1Char(' '));
+        QCOMPARE(described(shown[0]), message);
+    }
+    QCOMPARE(b.model->book().records(), records);
+    QCOMPARE(b.browser->fieldTexts(), fields);
+    QCOMPARE(b.fileBytes(), before);
+}
+
+void RecordBrowserTest::recordsSurviveARestart_data()
+{
+    QTest::addColumn<QString>("reach");
+    QTest::newRow("coded") << "0";
+    QTest::newRow("enciphered") << "1";
+}
+
+void RecordBrowserTest::recordsSurviveARestart()
+{
+    QFETCH(QString, reach);
+
+    Browser b({carrot, bank, alpha}, reach);
+    // Records that differ from a stored one only in letter case or only in Path are new; each
+    // Add appends exactly one line.
+    for (const char *line : {"Alpha:!AL:!pa1:!note:!http://a", "Bee:!bu:!bp:!:!x"}) {
+        const QByteArray before = b.fileBytes();
+        b.fill(QString::fromLatin1(line).split(RecordLine::separator));
+        b.browser->AddRecord();
+        const QByteArray after = b.fileBytes();
+        QVERIFY(after.startsWith(before));
+        QCOMPARE(after.mid(before.size()).count("\r\n"), 1);
+    }
+    b.run("left|1;remove;left|0;type|0|Zebra;replace");
+    const QStringList expected {
+        "Bank:!bu:!bp:!:!", "Bee:!bu:!bp:!:!x", carrot, "Zebra:!AL:!pa1:!note:!http://a"};
+    QCOMPARE(b.model->book().records(), expected);
+    QCOMPARE(b.model->book().services(), QStringList({"Bank", "Bee", "Carrot", "Zebra"}));
+    // A rewrite stores the list's order.
+    QCOMPARE(b.stored(), expected);
+    b.start();
+    QCOMPARE(b.model->book().records(), expected);
+
+    b.run("left|0;remove;left|0;remove;left|0;remove;left|0;remove");
+    QCOMPARE(b.model->book().count(), 0);
+    QCOMPARE(b.fileBytes(), QByteArray());
+    QVERIFY(b.fake.messages.shown.isEmpty());
+    QVERIFY(!QFile::exists(b.database->workingCopyPath()));
+}
+
+void RecordBrowserTest::lineBreaksBecomeSpaces_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("LF") << "a\nb"
+                        << "a b";
+    QTest::newRow("CR LF") << "a\r\nb"
+                           << "a b";
+    QTest::newRow("CR") << "a\rb"
+                        << "a b";
+    QTest::newRow("two LF") << "a\n\nb\n"
+                            << "a  b ";
+}
+
+void RecordBrowserTest::lineBreaksBecomeSpaces()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+
+    Browser b;
+    QSignalSpy shown(b.browser.get(), &RecordBrowser::fieldTextChanged);
+    b.fill({"S", "U", "P", text});
+    QCOMPARE(b.browser->fieldTexts()[3], expected);
+    QCOMPARE(shown.last(), QVariantList({3, expected}));
+    b.browser->AddRecord();
+    QCOMPARE(b.stored(), QStringList({"S:!U:!P:!" + expected + ":!"}));
+}
+
+void RecordBrowserTest::enteringAField_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<QString>("shown"); // text, then the selection start and length
+    QTest::newRow("empty Path, by Tab") << 4 << "" << int(Qt::TabFocusReason) << "http://|0|7";
+    QTest::newRow("empty Path, by mouse") << 4 << "" << int(Qt::MouseFocusReason) << "http://|0|7";
+    QTest::newRow("Path with text") << 4 << "x.org" << int(Qt::TabFocusReason) << "x.org|5|0";
+    QTest::newRow("Service, by a jump") << 0 << "abc" << int(Qt::OtherFocusReason) << "abc|3|0";
+    QTest::newRow("empty Service") << 0 << "" << int(Qt::BacktabFocusReason) << "|0|0";
+    // The window activated again or a menu closed: the field is not entered.
+    QTest::newRow("window activated") << 4 << "" << int(Qt::ActiveWindowFocusReason) << "|-|-";
+    QTest::newRow("menu closed") << 4 << "" << int(Qt::PopupFocusReason) << "|-|-";
+}
+
+void RecordBrowserTest::enteringAField()
+{
+    QFETCH(int, index);
+    QFETCH(QString, text);
+    QFETCH(int, reason);
+    QFETCH(QString, shown);
+
+    Browser b;
+    b.browser->Text1_Change(index, text);
+    QSignalSpy cursor(b.browser.get(), &RecordBrowser::fieldCursorChanged);
+    b.browser->Text1_GotFocus(index, Qt::FocusReason(reason));
+    const QStringList expected = shown.split(u'|');
+    QCOMPARE(b.browser->fieldTexts()[index], expected[0]);
+    const QVariantList last = cursor.isEmpty() ? QVariantList {index, "-", "-"} : cursor.last();
+    QCOMPARE(last[1].toString(), expected[1]);
+    QCOMPARE(last[2].toString(), expected[2]);
+}
+
+void RecordBrowserTest::keys_data()
+{
+    QTest::addColumn<QString>("keys"); // control:key, in order; a key name alone is pressed
+    QTest::addColumn<int>("focused"); // the field a jump went to, or -1
+    QTest::addColumn<int>("ends");
+    QTest::addColumn<bool>("marked");
+    QTest::addColumn<int>("swallowed"); // presses kept from the field: the jump letters
+
+    QTest::newRow("Escape in a field") << "2:Escape" << -1 << 1 << false << 0;
+    QTest::newRow("Escape in the list") << "5:Escape" << -1 << 1 << false << 0;
+    // The Escape that closed a message box is released here afterwards.
+    QTest::newRow("Escape released only") << "2:-Escape" << -1 << 0 << false << 0;
+    QTest::newRow("Escape released only, list") << "5:-Escape" << -1 << 0 << false << 0;
+    QTest::newRow("Alt then S") << "4:Alt 4:S" << 0 << 0 << false << 1;
+    QTest::newRow("Alt, S, U") << "4:Alt 4:S 0:U" << 1 << 0 << false << 2;
+    QTest::newRow("Alt, Ctrl, R") << "1:Alt 1:Control 1:R" << 4 << 0 << true << 1;
+    QTest::newRow("S without Alt") << "4:S" << -1 << 0 << false << 0;
+    QTest::newRow("Alt then another key") << "3:Alt 3:X 3:O" << -1 << 0 << false << 0;
+    QTest::newRow("Alt in the list") << "5:Alt 5:S" << -1 << 0 << false << 0;
+    QTest::newRow("Ctrl marks capture") << "2:Control" << -1 << 0 << true << 0;
+}
+
+void RecordBrowserTest::keys()
+{
+    QFETCH(QString, keys);
+    QFETCH(int, focused);
+    QFETCH(int, ends);
+    QFETCH(bool, marked);
+    QFETCH(int, swallowed);
+
+    Browser b;
+    QSignalSpy focus(b.browser.get(), &RecordBrowser::focusRequested);
+    int kept = 0;
+    for (const QString &step : keys.split(u' ')) {
+        const int control = step.section(u':', 0, 0).toInt();
+        QString name = step.section(u':', 1);
+        const bool releasedOnly = name.startsWith(u'-');
+        name.remove(u'-');
+        const int key = name == "Escape" ? Qt::Key_Escape
+            : name == "Alt"              ? Qt::Key_Alt
+            : name == "Control"          ? Qt::Key_Control
+                                         : Qt::Key_A + (name[0].unicode() - 'A');
+        if (!releasedOnly && b.browser->keyPressed(control, key))
+            ++kept;
+        b.browser->keyReleased(control, key);
+    }
+    QCOMPARE(kept, swallowed);
+    QCOMPARE(focus.isEmpty() ? -1 : focus.last()[0].toInt(), focused);
+    QCOMPARE(b.fake.programEnd.calls, ends);
+    QCOMPARE(b.browser->isCaptureMarked(), marked);
+}
+
+void RecordBrowserTest::labelsCopyAndOpen()
+{
+    Browser b(threeRecords);
+    b.click(0);
+    b.browser->copyField(RecordLine::Password);
+    QCOMPARE(b.fake.clipboard.content, QStringLiteral("pa1"));
+    QVERIFY(b.fake.clipboard.secret);
+    QCOMPARE(b.browser->copiedField(), int(RecordLine::Password));
+    b.browser->copyField(RecordLine::Username);
+    QCOMPARE(b.fake.clipboard.content, QStringLiteral("al"));
+    QVERIFY(!b.fake.clipboard.secret);
+    b.browser->Form_Click();
+    QCOMPARE(b.fake.clipboard.content, QString());
+    QCOMPARE(b.browser->copiedField(), int(RecordBrowser::noField));
+    b.browser->Label5_DblClick();
+    QCOMPARE(b.fake.shell.opened, QStringList({"http://a"}));
+    QCOMPARE(b.browser->Text1_MouseMove(RecordLine::Password), QString());
+    QCOMPARE(b.browser->Text1_MouseMove(RecordLine::OtherInfo), QStringLiteral("note"));
+    QCOMPARE(b.browser->hoverIndex(), int(RecordBrowser::noHover));
+}
+
+void RecordBrowserTest::pathTargets_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("target"); // "~" stands for the home folder here
+    QTest::newRow("web address") << "http://x.example/a"
+                                 << "http://x.example/a";
+    QTest::newRow("host only") << "www.x.org"
+                               << "www.x.org";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("relative file") << "docs/pw.pdf"
+                                   << "~/docs/pw.pdf";
+    QTest::newRow("relative folder") << "docs"
+                                     << "~/docs";
+    QTest::newRow("home file") << "~/docs/pw.pdf"
+                               << "~/docs/pw.pdf";
+    QTest::newRow("home itself") << "~"
+                                 << "~";
+    QTest::newRow("missing home file") << "~/none.pdf"
+                                       << "~/none.pdf";
+}
+
+void RecordBrowserTest::pathTargets()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, target);
+
+    QTemporaryDir home;
+    QDir(home.path()).mkdir(QStringLiteral("docs"));
+    QFile(home.filePath(QStringLiteral("docs/pw.pdf"))).open(QIODevice::WriteOnly);
+    const bool local = target.startsWith(u'~') && target != QLatin1String("~/none.pdf");
+    QCOMPARE(shellTarget(path, home.path()), local ? home.path() + target.mid(1) : target);
+}
+
+QTEST_GUILESS_MAIN(RecordBrowserTest)
+#include "tst_recordbrowser.moc"
