@@ -2,6 +2,7 @@
 // Run: QT_QPA_PLATFORM=offscreen build/bench/bench_records [count ...]
 
 #include "app/Startup.h"
+#include "fakes/PromptAnswers.h"
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
@@ -12,6 +13,7 @@
 #include "platform/TemporaryFolder.h"
 #include "platform/TopMostSwitch.h"
 #include "records/Coffrel.h"
+#include "security/ConfigFile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -105,10 +107,11 @@ void measure(int count, const QString &reach)
     }
 
     Startup startup(folder.path(), quiet.platform);
-    startup.setSecuritySettingsLoader([&] {
-        startup.access().reach = reach;
-        startup.access().databaseKey = QStringLiteral("master password");
-    });
+    ConfigFile(startup.database().dataFolder())
+        .write(ConfigFile::composeLine(
+            ConfigFile::noExpiry, QStringLiteral("master password"), quiet.today(), reach));
+    if (reach == QLatin1String("1"))
+        answerPasswordPrompt({QStringLiteral("master password")});
     QElapsedTimer timer;
     timer.start();
     Coffrel &window = startup.loadMainWindow();

@@ -1,6 +1,7 @@
 #include "app/Splash.h"
 #include "app/Startup.h"
 #include "fakes/FakePlatform.h"
+#include "fakes/PromptAnswers.h"
 #include "records/Coffrel.h"
 #include "vault/LineFile.h"
 
@@ -62,6 +63,9 @@ private slots:
 private:
     Startup &startup();
     void storeEnciphered(const QStringList &records, const QString &key);
+    // The configuration of a master password at the reach level, and the prompt answered.
+    void storeSettings(const QString &reach, const QString &key,
+        const QString &expiry = ConfigFile::noExpiry, const QStringList &answers = {});
 
     std::unique_ptr<QTemporaryDir> m_folder;
     std::unique_ptr<FakePlatform> m_fake;
@@ -97,6 +101,16 @@ void StartupTest::storeEnciphered(const QStringList &records, const QString &key
     QVERIFY(database.RewriteDatabase(records));
 }
 
+void StartupTest::storeSettings(
+    const QString &reach, const QString &key, const QString &expiry, const QStringList &answers)
+{
+    QDir(m_folder->path()).mkdir(QStringLiteral("Data"));
+    const QString line = ConfigFile::composeLine(expiry, key, m_fake->clock.today(), reach);
+    QVERIFY(ConfigFile(m_folder->path() + QStringLiteral("/Data")).write(line));
+    if (reach != QLatin1String("0"))
+        answerPasswordPrompt(answers.isEmpty() ? QStringList {key} : answers);
+}
+
 void StartupTest::firstStartOffersImport()
 {
     Coffrel &window = startup().loadMainWindow();
@@ -127,10 +141,7 @@ void StartupTest::storedRecordsAreListedInOrder()
         database.EnsureDataFolder();
         QVERIFY(database.RewriteDatabase(someRecords));
     }
-    startup().setSecuritySettingsLoader([&] {
-        startup().access().reach = reach;
-        startup().access().databaseKey = key;
-    });
+    storeSettings(reach, key);
     const Coffrel &window = startup().loadMainWindow();
     QCOMPARE(
         window.records().records(), QStringList({someRecords[1], someRecords[0], someRecords[2]}));
@@ -147,10 +158,7 @@ void StartupTest::loadingRunsItsStepsInOrder()
     activeLog = &log;
     QLoggingCategory::setFilterRules(QStringLiteral("vaultine.startup.debug=true"));
     const QtMessageHandler previous = qInstallMessageHandler(recordStep);
-    startup().setSecuritySettingsLoader([&] {
-        startup().access().reach = QStringLiteral("1");
-        startup().access().databaseKey = QStringLiteral("k");
-    });
+    storeSettings(QStringLiteral("1"), QStringLiteral("k"));
     startup().loadMainWindow();
     qInstallMessageHandler(previous);
     QLoggingCategory::setFilterRules(QString());
@@ -166,10 +174,7 @@ void StartupTest::loadingRunsItsStepsInOrder()
 
 void StartupTest::missingEncipheredFileIsReported()
 {
-    startup().setSecuritySettingsLoader([&] {
-        startup().access().reach = QStringLiteral("1");
-        startup().access().databaseKey = QStringLiteral("k");
-    });
+    storeSettings(QStringLiteral("1"), QStringLiteral("k"));
     const Coffrel &window = startup().loadMainWindow();
     QCOMPARE(m_fake->messages.shown.size(), 1);
     QCOMPARE(m_fake->messages.shown[0].title, QStringLiteral("Error - i67"));
@@ -194,10 +199,7 @@ void StartupTest::unreadableDatabaseRefusesRewrites()
         return stored.open(QIODevice::ReadOnly) ? stored.readAll() : QByteArray();
     }();
 
-    startup().setSecuritySettingsLoader([&] {
-        startup().access().reach = QStringLiteral("1");
-        startup().access().databaseKey = QStringLiteral("right");
-    });
+    storeSettings(QStringLiteral("1"), QStringLiteral("right"));
     Coffrel &window = startup().loadMainWindow();
     QCOMPARE(m_fake->messages.shown.size(), 1);
     QCOMPARE(m_fake->messages.shown[0].title, QStringLiteral("Error - i67"));

@@ -1,8 +1,13 @@
 #include "Startup.h"
 
+#include "PassReq.h"
+#include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "records/Coffrel.h"
+#include "security/ExpiryDate.h"
+
+#include <QEventLoop>
 
 #include <QLoggingCategory>
 
@@ -11,8 +16,12 @@ Q_LOGGING_CATEGORY(lcStartup, "vaultine.startup", QtWarningMsg)
 Startup::Startup(const QString &programFolder, Platform &platform)
     : m_platform(platform)
     , m_database(programFolder, platform.temporaryFolder, m_access)
+    , m_config(m_database.dataFolder())
     , m_lock(m_database.dataFolder())
-{ }
+{
+    // A write at reach 1 that finds no key reads it from the configuration, without asking.
+    m_database.setKeyLoader([this] { m_config.loadInto(m_access); });
+}
 
 Startup::~Startup() = default;
 
@@ -29,6 +38,50 @@ bool Startup::lockProgramFolder(int waitMilliseconds)
                        "this folder. Use that window."),
         MessageBoxes::Icon::Stop);
     return false;
+}
+
+bool Startup::LoadSecuritySettings(Coffrel &window)
+{
+    const std::optional<ConfigFile::Settings> settings = m_config.loadInto(m_access);
+    if (settings && settings->key && *settings->key != ConfigFile::unsetMark) {
+        if (!askPassword(*settings->key))
+            return false;
+        window.show();
+        showExpiryNotice(window, settings->expiry);
+    }
+    if (m_access.enciphered() && !m_database.DecipherDatabase())
+        showUnreadableDatabase();
+    return true;
+}
+
+bool Startup::askPassword(const QString &expected)
+{
+    PassReq prompt(expected, m_platform);
+    QEventLoop waiting;
+    bool accepted = false;
+    QObject::connect(&prompt, &PassReq::accepted, &waiting, [&] {
+        accepted = true;
+        waiting.quit();
+    });
+    QObject::connect(&prompt, &PassReq::refused, &waiting, &QEventLoop::quit);
+    prompt.show();
+    // An end of the program ends this loop too.
+    waiting.exec();
+    return accepted;
+}
+
+void Startup::showExpiryNotice(Coffrel &window, const QString &expiry)
+{
+    static const QHash<ExpiryDate::Notice, QString> notices {
+        {ExpiryDate::Notice::ExpiresToday, QStringLiteral("The Password expires today")},
+        {ExpiryDate::Notice::Expired, QStringLiteral("The Password has expired")},
+    };
+    const QString notice = notices.value(ExpiryDate::notice(expiry, m_platform.clock.today()));
+    if (notice.isEmpty())
+        return;
+    m_platform.messages.showMessage(
+        QStringLiteral("Vaultine Notification"), notice, MessageBoxes::Icon::None);
+    window.openSecuritySettings();
 }
 
 void Startup::showUnreadableDatabase()
@@ -57,10 +110,8 @@ Coffrel &Startup::loadMainWindow()
     m_database.EnsureDataFolder();
 
     qCDebug(lcStartup) << "L6 LoadSecuritySettings";
-    if (m_loadSecuritySettings)
-        m_loadSecuritySettings();
-    if (m_access.enciphered() && !m_database.DecipherDatabase())
-        showUnreadableDatabase();
+    if (!LoadSecuritySettings(window))
+        return window;
 
     qCDebug(lcStartup) << "L7 Check1";
     window.maskPassword();
@@ -76,6 +127,7 @@ Coffrel &Startup::loadMainWindow()
 
     qCDebug(lcStartup) << "L10 List2";
     window.showRecords(records.lines);
+    m_database.finishConversion(records.lines);
 
     qCDebug(lcStartup) << "L11 UpdateImportOffer";
     window.offerImport(m_database.UpdateImportOffer());

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "security/ConfigFile.h"
 #include "vault/Database.h"
 #include "vault/ProgramLock.h"
 #include "vault/VaultAccess.h"
 
-#include <functional>
 #include <memory>
 
 class Coffrel;
@@ -25,21 +25,22 @@ public:
     // Loads the main window step by step and shows it.
     Coffrel &loadMainWindow();
 
-    VaultAccess &access() { return m_access; }
     Database &database() { return m_database; }
-    // Reads the security settings, asking for the master password when one guards the program.
-    void setSecuritySettingsLoader(std::function<void()> loader)
-    {
-        m_loadSecuritySettings = loader;
-    }
 
 private:
+    // Puts the stored reach level and key in force; when a master password guards the
+    // program, asks for it, shows the window and tells of its expiry. False when the program
+    // ended (three wrong passwords).
+    bool LoadSecuritySettings(Coffrel &window);
+    // Waits for the master password prompt, the other windows working meanwhile.
+    bool askPassword(const QString &expected);
+    void showExpiryNotice(Coffrel &window, const QString &expiry);
     void showUnreadableDatabase();
 
     Platform &m_platform;
     VaultAccess m_access;
     Database m_database;
+    ConfigFile m_config;
     ProgramLock m_lock;
-    std::function<void()> m_loadSecuritySettings;
     std::unique_ptr<Coffrel> m_window;
 };

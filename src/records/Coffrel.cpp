@@ -7,6 +7,9 @@
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 #include "platform/TopMostSwitch.h"
+#include "security/Config.h"
+#include "vault/Database.h"
+#include "vault/VaultAccess.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -133,7 +136,12 @@ protected:
 Coffrel::Coffrel(Platform &platform, Database &database, QWidget *parent)
     : QMainWindow(parent)
     , m_platform(platform)
+    , m_database(database)
     , m_browser(m_records, database, platform)
+    , m_configFile(database.dataFolder())
+    , m_securityChange(database, database.access(), m_configFile)
+    , m_securityForm(m_securityChange, platform.clock, platform.messages)
+    , m_config(std::make_unique<Config>(m_securityForm))
 {
     setObjectName(QStringLiteral("Coffrel"));
     setWindowTitle(productName);
@@ -191,6 +199,8 @@ void Coffrel::buildMenus()
         &RecordBrowser::mnuRemove_Click);
     connect(menuItem(QStringLiteral("mnuExit")), &QAction::triggered, &m_browser,
         &RecordBrowser::endProgram);
+    connect(menuItem(QStringLiteral("mnuSecurity")), &QAction::triggered, this,
+        &Coffrel::openSecuritySettings);
 }
 
 void Coffrel::buildWindow()
@@ -399,6 +409,12 @@ void Coffrel::showRecords(const QStringList &lines)
 void Coffrel::offerImport(bool offered)
 {
     menuItem(QStringLiteral("mnuImport"))->setEnabled(offered);
+}
+
+void Coffrel::openSecuritySettings()
+{
+    const VaultAccess &access = m_database.access();
+    m_config->open(access.reach, access.databaseKey);
 }
 
 QString Coffrel::toolbarTooltip(int index) const

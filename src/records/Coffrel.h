@@ -2,11 +2,17 @@
 
 #include "RecordBrowser.h"
 #include "ServiceListModel.h"
+#include "security/ConfigFile.h"
+#include "security/SecurityChange.h"
+#include "security/SecurityForm.h"
 
 #include <QHash>
 #include <QMainWindow>
 
+#include <memory>
+
 class ClickLabel;
+class Config;
 class Database;
 class FieldEdit;
 class QAction;
@@ -29,6 +35,8 @@ public:
     void maskPassword();
     void showRecords(const QStringList &lines);
     void offerImport(bool offered);
+    // The security settings dialog, with the key in force in its password box.
+    void openSecuritySettings();
 
     RecordBrowser &browser() { return m_browser; }
     const RecordBook &records() const { return m_records.book(); }
@@ -61,8 +69,14 @@ private:
     bool forwardKey(int control, QKeyEvent *event);
 
     Platform &m_platform;
+    Database &m_database;
     ServiceListModel m_records;
     RecordBrowser m_browser;
+    ConfigFile m_configFile;
+    SecurityChange m_securityChange;
+    SecurityForm m_securityForm;
+    // A window of its own: its controls have names of the main window's too.
+    std::unique_ptr<Config> m_config;
 
     FieldEdit *m_fields[RecordLine::fieldCount]; // Text1(0..4)
     ClickLabel *m_labels[RecordLine::fieldCount]; // the fields' labels

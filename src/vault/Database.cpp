@@ -69,24 +69,55 @@ bool Database::writeWorkingCopy(const QString &workingCopy, const QList<QByteArr
     return LineFile::writeLines(workingCopy, codedLines);
 }
 
+LineFile::ReadResult Database::readCodedLines(bool enciphered, const QByteArray &key) const
+{
+    LineFile::ReadResult file = LineFile::readLines(enciphered ? encipheredPath() : codedPath());
+    if (!enciphered || file.status != LineFile::ReadStatus::Read)
+        return file;
+    for (QByteArray &line : file.lines) {
+        const std::optional<QByteArray> raw = unescapeLine(line);
+        const std::optional<QByteArray> plain = raw ? CipherText(*raw, key) : std::nullopt;
+        if (!plain)
+            return {LineFile::ReadStatus::Failed, {}};
+        line = *plain;
+    }
+    return file;
+}
+
+bool Database::writeCodedLines(
+    bool enciphered, const QList<QByteArray> &coded, const QByteArray &key) const
+{
+    if (!enciphered)
+        return LineFile::writeLines(codedPath(), coded);
+    QList<QByteArray> lines;
+    lines.reserve(coded.size());
+    for (const QByteArray &line : coded) {
+        const std::optional<QByteArray> cipher = CipherText(line, key);
+        if (!cipher)
+            return false;
+        lines.append(escapeLine(*cipher));
+    }
+    return LineFile::writeLines(encipheredPath(), lines);
+}
+
 bool Database::DecipherDatabase()
 {
-    const QByteArray key = RecordLine::toBytes(m_access.databaseKey);
-    const LineFile::ReadResult file = LineFile::readLines(encipheredPath());
-    QList<QByteArray> coded;
-    bool readWhole = file.status == LineFile::ReadStatus::Read;
-    for (qsizetype i = 0; readWhole && i < file.lines.size(); ++i) {
-        const std::optional<QByteArray> raw = unescapeLine(file.lines[i]);
-        const std::optional<QByteArray> plain = raw ? CipherText(*raw, key) : std::nullopt;
-        readWhole = plain.has_value();
-        if (readWhole)
-            coded.append(*plain);
-    }
-    const bool copied
-        = writeWorkingCopy(workingCopyPath(), readWhole ? coded : QList<QByteArray>());
-    if (file.status != LineFile::ReadStatus::Missing && !(readWhole && copied))
+    // Both files at once: a conversion was cut short, and the coded file holds every record.
+    m_conversionUnfinished = QFileInfo::exists(codedPath());
+    const LineFile::ReadResult source
+        = readCodedLines(!m_conversionUnfinished, RecordLine::toBytes(m_access.databaseKey));
+    const bool copied = writeWorkingCopy(workingCopyPath(), source.lines);
+    const bool read = source.status == LineFile::ReadStatus::Read;
+    if (source.status != LineFile::ReadStatus::Missing && !(read && copied))
         m_rewriteRefused = true;
-    return readWhole && copied;
+    return read && copied;
+}
+
+void Database::finishConversion(const QStringList &records)
+{
+    if (m_conversionUnfinished && RewriteDatabase(records))
+        QFile::remove(codedPath());
+    m_conversionUnfinished = false;
 }
 
 Database::Records Database::LoadRecords()
@@ -150,17 +181,7 @@ bool Database::EncipherWorkingCopy(const QString &workingCopy)
 {
     const QByteArray key = databaseKey();
     const LineFile::ReadResult coded = LineFile::readLines(workingCopy);
-    if (coded.status != LineFile::ReadStatus::Read)
-        return false;
-    QList<QByteArray> enciphered;
-    enciphered.reserve(coded.lines.size());
-    for (const QByteArray &line : coded.lines) {
-        const std::optional<QByteArray> cipher = CipherText(line, key);
-        if (!cipher)
-            return false;
-        enciphered.append(escapeLine(*cipher));
-    }
-    return LineFile::writeLines(encipheredPath(), enciphered);
+    return coded.status == LineFile::ReadStatus::Read && writeCodedLines(true, coded.lines, key);
 }
 
 bool Database::UpdateImportOffer() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LineFile.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -33,11 +35,22 @@ public:
     // Removes what a kill during a whole-file write leaves; only while the folder is locked.
     void removeWriteLeftovers() const;
     // Writes the working copy from the enciphered file; false when that could not be read whole.
+    // When the coded file is there too, a conversion was cut short: the copy comes from it.
     bool DecipherDatabase();
+    // After such a start: the enciphered file is written from the records, the coded one removed.
+    void finishConversion(const QStringList &records);
     Records LoadRecords();
     void deleteWorkingCopy() const;
     bool AppendRecord(const QString &line);
     bool RewriteDatabase(const QStringList &records);
+    // The coded lines of a database file, those of the enciphered one deciphered with the key;
+    // Failed when a line does not decipher.
+    LineFile::ReadResult readCodedLines(bool enciphered, const QByteArray &key) const;
+    // Replaces a database file with the coded lines, enciphered with the key for the
+    // enciphered file.
+    bool writeCodedLines(
+        bool enciphered, const QList<QByteArray> &coded, const QByteArray &key) const;
+
     // True when neither database file exists, so that the old database may be imported.
     bool UpdateImportOffer() const;
 
@@ -45,6 +58,7 @@ public:
     // from the partial list would erase the records that were not read.
     bool rewriteAllowed() const { return !m_rewriteRefused; }
 
+    VaultAccess &access() const { return m_access; }
     QString dataFolder() const { return m_programFolder + QStringLiteral("/Data"); }
     QString codedPath() const { return dataFolder() + QStringLiteral("/CF2DB.pdb"); }
     QString encipheredPath() const { return dataFolder() + QStringLiteral("/CF2DB.edb"); }
@@ -63,4 +77,5 @@ private:
     VaultAccess &m_access;
     std::function<void()> m_keyLoader;
     bool m_rewriteRefused = false;
+    bool m_conversionUnfinished = false;
 };

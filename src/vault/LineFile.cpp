@@ -31,20 +31,33 @@ bool writeAll(QFileDevice &file, const QByteArray &bytes)
     return file.write(bytes) == bytes.size();
 }
 
-} // namespace
+struct Content
+{
+    ReadStatus status;
+    QByteArray bytes;
+};
 
-ReadResult readLines(const QString &path)
+Content readContent(const QString &path)
 {
     QFile file(path);
     if (!file.exists())
         return {ReadStatus::Missing, {}};
     if (!file.open(QIODevice::ReadOnly))
         return {ReadStatus::Failed, {}};
-    const QByteArray content = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return {ReadStatus::Failed, {}};
+    return {ReadStatus::Read, bytes};
+}
 
-    QList<QByteArray> lines = content.split('\n');
+} // namespace
+
+ReadResult readLines(const QString &path)
+{
+    const Content content = readContent(path);
+    if (content.status != ReadStatus::Read)
+        return {content.status, {}};
+    QList<QByteArray> lines = content.bytes.split('\n');
     if (lines.last().isEmpty())
         lines.removeLast();
     for (QByteArray &line : lines) {
@@ -52,6 +65,18 @@ ReadResult readLines(const QString &path)
             line.chop(1);
     }
     return {ReadStatus::Read, lines};
+}
+
+std::optional<QByteArray> readLine(const QString &path)
+{
+    Content content = readContent(path);
+    if (content.status != ReadStatus::Read)
+        return std::nullopt;
+    if (content.bytes.endsWith(lineBreak))
+        content.bytes.chop(2);
+    else if (content.bytes.endsWith('\n'))
+        content.bytes.chop(1);
+    return content.bytes;
 }
 
 bool writeLines(const QString &path, const QList<QByteArray> &lines)

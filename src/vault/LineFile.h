@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 // Text files of lines ended by CR LF, written so that no failure leaves a part of a file.
 namespace LineFile {
 
@@ -17,6 +19,10 @@ struct ReadResult
 
 // Reads every line; a line break is LF with an optional CR before it.
 ReadResult readLines(const QString &path);
+
+// The whole content before the final line break: the one line of a file whose line may hold
+// CR and LF bytes. None when the file is missing or unreadable.
+std::optional<QByteArray> readLine(const QString &path);
 
 // Replaces the file with the lines (mode 0600) only when all of them were written.
 bool writeLines(const QString &path, const QList<QByteArray> &lines);

@@ -1,0 +1,75 @@
+#include "PassReq.h"
+
+#include "platform/Platform.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+PassReq::PassReq(const QString &expected, Platform &platform, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    , m_check(expected, platform.messages, platform.programEnd)
+{
+    setObjectName(QStringLiteral("PassReq"));
+    setWindowTitle(QStringLiteral("Password Required"));
+    auto *layout = new QHBoxLayout(this);
+    auto *label1 = new QLabel(QStringLiteral("Password"), this);
+    label1->setObjectName(QStringLiteral("Label1"));
+    m_text1 = new QLineEdit(this);
+    m_text1->setObjectName(QStringLiteral("Text1"));
+    m_text1->setAccessibleName(label1->text());
+    m_text1->setEchoMode(QLineEdit::Password);
+    m_text1->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42 }"));
+    m_text1->installEventFilter(this);
+    auto *command2 = new QPushButton(QStringLiteral("Ok"), this);
+    command2->setObjectName(QStringLiteral("Command2"));
+    command2->setAutoDefault(false);
+    connect(command2, &QPushButton::clicked, this, &PassReq::Command2_Click);
+    layout->addWidget(label1);
+    layout->addWidget(m_text1);
+    layout->addWidget(command2);
+    m_text1->setFocus();
+}
+
+void PassReq::Command2_Click()
+{
+    switch (m_check.Command2_Click(m_text1->text())) {
+    case PasswordCheck::Result::Accepted:
+        hide();
+        emit accepted();
+        break;
+    case PasswordCheck::Result::TryAgain:
+        m_text1->clear();
+        break;
+    case PasswordCheck::Result::Refused:
+        hide();
+        emit refused();
+        break;
+    }
+}
+
+void PassReq::closeEvent(QCloseEvent *event)
+{
+    // Only the password closes the prompt.
+    event->ignore();
+}
+
+bool PassReq::eventFilter(QObject *watched, QEvent *event)
+{
+    // Enter released in the entry tries once, and only when it was pressed there too.
+    if (watched == m_text1
+        && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && !key->isAutoRepeat()) {
+            if (event->type() == QEvent::KeyPress)
+                m_returnPressedHere = true;
+            else if (std::exchange(m_returnPressedHere, false))
+                Command2_Click();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "security/PasswordCheck.h"
+
+#include <QWidget>
+
+class QLineEdit;
+struct Platform;
+
+// The master password prompt: "Ok" or Enter in the entry tries the password. It tells when
+// the password was right, or when the third wrong one ended the program.
+class PassReq : public QWidget
+{
+    Q_OBJECT
+
+public:
+    PassReq(const QString &expected, Platform &platform, QWidget *parent = nullptr);
+
+signals:
+    void accepted();
+    void refused();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void Command2_Click();
+
+    PasswordCheck m_check;
+    QLineEdit *m_text1; // the entry, shown as "*"
+    bool m_returnPressedHere = false;
+};

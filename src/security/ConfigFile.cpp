@@ -1,0 +1,81 @@
+#include "ConfigFile.h"
+
+#include "vault/CipherText.h"
+#include "vault/LineFile.h"
+#include "vault/RecordLine.h"
+#include "vault/VaultAccess.h"
+
+#include <QDir>
+
+namespace {
+
+// Eleven printable characters and nineteen with codes from 160 to 255.
+constexpr char configKey[] = "q7&Vr2#Lm9!"
+                             "\xa3\xb7\xc5\xd9\xe2\xf1\xa8\xbc\xcd\xde\xef\xfa\xa1\xb4\xc9\xd2"
+                             "\xe7\xf5\xae";
+const QByteArray ConfigKey = QByteArray::fromRawData(configKey, sizeof configKey - 1);
+static_assert(sizeof configKey - 1 == 30);
+
+const QString fileName = QStringLiteral("Coffrel.cnf");
+constexpr qsizetype dateLength = 10;
+
+} // namespace
+
+const QString ConfigFile::noExpiry = QStringLiteral("xx-xx-xxxx");
+const QString ConfigFile::unsetMark = QStringLiteral("UNSETMARK");
+
+ConfigFile::ConfigFile(const QString &dataFolder)
+    : m_dataFolder(dataFolder)
+{ }
+
+QString ConfigFile::composeLine(
+    const QString &expiry, const QString &password, const QString &today, const QString &reach)
+{
+    return (expiry.isEmpty() ? noExpiry : expiry) + password + today + reach;
+}
+
+std::optional<ConfigFile::Settings> ConfigFile::parseLine(const QByteArray &plain)
+{
+    if (plain.isEmpty())
+        return std::nullopt;
+    const char digit = plain.back();
+    Settings settings;
+    settings.reach = QString::number(digit >= '0' && digit <= '9' ? digit - '0' : 0);
+    const QByteArray line = plain.chopped(1);
+    settings.expiry = RecordLine::fromBytes(line.left(dateLength));
+    if (settings.reach != QLatin1String("0") && line.size() >= 2 * dateLength)
+        settings.key = RecordLine::fromBytes(line.mid(dateLength, line.size() - 2 * dateLength));
+    return settings;
+}
+
+QString ConfigFile::path() const
+{
+    const QStringList names = QDir(m_dataFolder).entryList({fileName}, QDir::Files);
+    return m_dataFolder + u'/' + (names.isEmpty() ? fileName : names.first());
+}
+
+bool ConfigFile::write(const QString &line) const
+{
+    const std::optional<QByteArray> enciphered = CipherText(RecordLine::toBytes(line), ConfigKey);
+    return enciphered && LineFile::writeLines(path(), {*enciphered});
+}
+
+std::optional<ConfigFile::Settings> ConfigFile::read() const
+{
+    const std::optional<QByteArray> stored = LineFile::readLine(path());
+    if (!stored)
+        return std::nullopt;
+    const std::optional<QByteArray> plain = CipherText(*stored, ConfigKey);
+    return plain ? parseLine(*plain) : std::nullopt;
+}
+
+std::optional<ConfigFile::Settings> ConfigFile::loadInto(VaultAccess &access) const
+{
+    const std::optional<Settings> settings = read();
+    if (settings) {
+        access.reach = settings->reach;
+        if (settings->key)
+            access.databaseKey = *settings->key;
+    }
+    return settings;
+}

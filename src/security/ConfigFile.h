@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+struct VaultAccess;
+
+// The security settings kept from one run to the next: one line, enciphered under ConfigKey,
+// in "Data/Coffrel.cnf". The line is the expiry date (ten characters), the master password,
+// the date it was written (ten characters) and the reach digit, with no separators.
+class ConfigFile
+{
+public:
+    static const QString noExpiry; // "xx-xx-xxxx"
+    static const QString unsetMark; // the password of a line that sets none
+
+    // What a stored line gives, as far as it could be read.
+    struct Settings
+    {
+        QString reach; // the digit, "0" when the last character is none
+        std::optional<QString> key; // none at reach 0 and for a line too short
+        QString expiry;
+    };
+
+    explicit ConfigFile(const QString &dataFolder);
+
+    static QString composeLine(
+        const QString &expiry, const QString &password, const QString &today, const QString &reach);
+    static std::optional<Settings> parseLine(const QByteArray &plain);
+
+    // The file, found whatever the letter case of its name.
+    QString path() const;
+    // Enciphers the line and replaces the file with it; false when that failed.
+    bool write(const QString &line) const;
+    // The settings of the stored line; none when the file is missing, unreadable or empty.
+    std::optional<Settings> read() const;
+    // Reads the settings and puts the reach level and the key (when read) in force.
+    std::optional<Settings> loadInto(VaultAccess &access) const;
+
+private:
+    QString m_dataFolder;
+};

@@ -1,0 +1,211 @@
+#include "SecurityForm.h"
+
+#include "ConfigFile.h"
+#include "ExpiryDate.h"
+#include "PasswordSuggestion.h"
+#include "SecurityChange.h"
+#include "platform/Clock.h"
+#include "platform/MessageBoxes.h"
+
+namespace {
+
+constexpr QLatin1StringView lettersAndDigits(
+    "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
+constexpr QLatin1StringView digits("0123456789");
+
+// Removes every character that is not allowed. The caret goes to the place after the last
+// one removed, as the box puts it; none when nothing was removed.
+std::optional<int> keepOnly(QString &text, QLatin1StringView allowed)
+{
+    std::optional<int> caret;
+    for (qsizetype i = 0; i < text.size();) {
+        if (allowed.contains(text[i])) {
+            ++i;
+            continue;
+        }
+        text.remove(i, 1);
+        caret = int(i + 1);
+    }
+    if (caret)
+        caret = qMin(*caret, int(text.size()));
+    return caret;
+}
+
+struct Refusal
+{
+    const char *title;
+    const char *text;
+    MessageBoxes::Icon icon;
+};
+
+constexpr Refusal spaceInLine
+    = {"Error - i77", "There can not be spaces on a password", MessageBoxes::Icon::Stop};
+constexpr Refusal emptyPassword = {"Vaultine",
+    "\"Program and DBase\" guards the database with the master password: type a password first.",
+    MessageBoxes::Icon::Information};
+constexpr Refusal badExpiry = {"Vaultine",
+    "The expiry date must read month-day-year, such as 12-31-2027, or \"Do Not Expire\" be "
+    "ticked.",
+    MessageBoxes::Icon::Information};
+constexpr Refusal configurationFailed
+    = {"Disk Error - i64", "Failed to access configuration file", MessageBoxes::Icon::Stop};
+constexpr Refusal databaseFailed
+    = {"Disk Error - i66", "Can not access the DataBase.", MessageBoxes::Icon::Stop};
+
+} // namespace
+
+SecurityForm::SecurityForm(SecurityChange &change, const Clock &clock, MessageBoxes &messages)
+    : m_change(change)
+    , m_clock(clock)
+    , m_messages(messages)
+{ }
+
+void SecurityForm::open(const QString &reach, const QString &key)
+{
+    m_state = State();
+    const int stored = reach.size() == 1 && reach[0] >= u'0' && reach[0] <= u'2'
+        ? reach[0].digitValue()
+        : noReach;
+    m_state.reach = stored;
+    m_state.reachEnabled[0] = true;
+    if (!key.isEmpty())
+        Text1_Change(key);
+    if (stored != noReach && m_state.reachEnabled[stored])
+        m_state.reach = stored;
+}
+
+std::optional<int> SecurityForm::Text1_Change(const QString &typed)
+{
+    QString text = typed;
+    const std::optional<int> caret
+        = m_state.suggest ? std::nullopt : keepOnly(text, lettersAndDigits);
+    m_state.password = text;
+    m_state.lengthLabel = QStringLiteral("Length: ");
+    if (!text.isEmpty()) {
+        m_state.reachEnabled = {true, true, true};
+        m_state.reach = 2;
+        m_state.doNotExpireEnabled = true;
+    } else {
+        m_state.reachEnabled = {true, false, false};
+        m_state.reach = 0;
+        m_state.doNotExpireEnabled = false;
+        setDoNotExpire(true);
+    }
+    m_state.expiryEnabled = false;
+    if (const qsizetype space = text.indexOf(u' '); space >= 0)
+        m_state.lengthLabel += u' ' + QString::number(space);
+    return caret;
+}
+
+std::optional<int> SecurityForm::Text3_Change(const QString &typed)
+{
+    m_state.length = typed;
+    return keepOnly(m_state.length, digits);
+}
+
+void SecurityForm::Check1_Click(bool checked)
+{
+    m_state.suggest = checked;
+    m_state.level = checked ? 1 : 0;
+}
+
+void SecurityForm::selectLevel(int level)
+{
+    if (m_state.suggest)
+        m_state.level = level;
+}
+
+void SecurityForm::selectReach(int reach)
+{
+    if (m_state.reachEnabled[reach])
+        m_state.reach = reach;
+}
+
+bool SecurityForm::Check2_Click(bool checked)
+{
+    m_state.doNotExpire = checked;
+    m_state.expiryEnabled = !checked;
+    m_state.expiry = checked ? QString() : ExpiryDate::proposal(m_clock.today());
+    return !checked;
+}
+
+void SecurityForm::setDoNotExpire(bool checked)
+{
+    if (m_state.doNotExpire != checked)
+        Check2_Click(checked);
+}
+
+void SecurityForm::NormaliseExpiryDate()
+{
+    const ExpiryDate::Normalised date = ExpiryDate::normalise(m_state.expiry, m_clock.today());
+    switch (date.outcome) {
+    case ExpiryDate::Normalised::Done:
+        m_state.expiry = date.text;
+        break;
+    case ExpiryDate::Normalised::NoExpiry:
+        setDoNotExpire(true);
+        m_state.expiry.clear();
+        break;
+    case ExpiryDate::Normalised::Failed:
+        m_state.expiry.clear();
+        m_state.expiryEnabled = false;
+        break;
+    }
+}
+
+void SecurityForm::SuggestPassword()
+{
+    if (m_state.level == 0)
+        return;
+    const int length = PasswordSuggestion::lengthOf(m_state.length);
+    Text1_Change(PasswordSuggestion::boxText(PasswordSuggestion::suggest(m_state.level, length)));
+}
+
+void SecurityForm::Command3_Click()
+{
+    if (!m_state.password.isEmpty())
+        Text1_Change(QString());
+    m_state.expiry.clear();
+    m_state.length.clear();
+    Check1_Click(false);
+    setDoNotExpire(true);
+}
+
+bool SecurityForm::Command2_Click()
+{
+    const auto refuse = [this](const Refusal &refusal) {
+        m_messages.showMessage(
+            QString::fromLatin1(refusal.title), QString::fromLatin1(refusal.text), refusal.icon);
+    };
+    QString password = m_state.password.section(u' ', 0, 0);
+    if (m_state.password.isEmpty()) {
+        setDoNotExpire(true);
+        password = ConfigFile::unsetMark;
+    }
+    const QString reach = QString::number(qMax(m_state.reach, 0));
+    const QString expiry = m_state.expiry.isEmpty() ? ConfigFile::noExpiry : m_state.expiry;
+    const QString line = ConfigFile::composeLine(expiry, password, m_clock.today(), reach);
+    if (line.contains(u' ')) {
+        refuse(spaceInLine);
+        return false;
+    }
+    if (reach == QLatin1String("1") && password.isEmpty()) {
+        refuse(emptyPassword);
+        return false;
+    }
+    if (expiry.size() != ConfigFile::noExpiry.size()) {
+        refuse(badExpiry);
+        return false;
+    }
+    switch (m_change.store(line, reach, password)) {
+    case SecurityChange::Result::Stored:
+        break;
+    case SecurityChange::Result::ConfigurationFailed:
+        refuse(configurationFailed);
+        break;
+    case SecurityChange::Result::DatabaseFailed:
+        refuse(databaseFailed);
+        break;
+    }
+    return true;
+}

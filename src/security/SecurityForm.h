@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <optional>
+
+class Clock;
+class MessageBoxes;
+class SecurityChange;
+
+// The rules of the security settings dialog without its window: the password box and its
+// filter, suggestion, expiry, the reach options, Reset and Accept. The window forwards its
+// events here and shows state() after each.
+class SecurityForm
+{
+public:
+    // The reach options by their level: "None" 0, "Program and DBase" 1, "Program Only" 2.
+    static constexpr int noReach = -1;
+
+    struct State
+    {
+        QString password; // Text1
+        QString lengthLabel = QStringLiteral("Length: 0"); // Label2
+        bool suggest = false; // Check1 "Sugest Password"; enables "Go" and the levels
+        int level = 0; // Option1..3, 0 for none; the length box is enabled at level 3
+        QString length; // Text3
+        bool doNotExpire = true; // Check2
+        bool doNotExpireEnabled = true;
+        QString expiry; // Text2
+        bool expiryEnabled = false;
+        int reach = noReach;
+        std::array<bool, 3> reachEnabled {}; // by level
+    };
+
+    SecurityForm(SecurityChange &change, const Clock &clock, MessageBoxes &messages);
+
+    const State &state() const { return m_state; }
+
+    // Opening: the stored reach level selected, then the password box given the key (which
+    // selects "Program Only"), then the stored level selected again.
+    void open(const QString &reach, const QString &key);
+
+    // The box texts as typed; a returned value is the caret after the filter removed characters.
+    std::optional<int> Text1_Change(const QString &text);
+    std::optional<int> Text3_Change(const QString &text);
+    void Text2_Change(const QString &text) { m_state.expiry = text; }
+    void Check1_Click(bool checked);
+    void selectLevel(int level);
+    void selectReach(int reach);
+    // True when the focus moves into the date box.
+    bool Check2_Click(bool checked);
+    void NormaliseExpiryDate();
+    void SuggestPassword();
+    void Command3_Click();
+    // Accept; true when the dialog closes.
+    bool Command2_Click();
+
+private:
+    void setDoNotExpire(bool checked);
+
+    SecurityChange &m_change;
+    const Clock &m_clock;
+    MessageBoxes &m_messages;
+    State m_state;
+};

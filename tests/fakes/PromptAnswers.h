@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+// Answers the master password prompt, once it shows, with the entries in turn, as a user
+// typing them and pressing "Ok" would.
+inline void answerPasswordPrompt(const QStringList &entries)
+{
+    QTimer::singleShot(0, [entries] {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window->objectName() != QLatin1String("PassReq") || !window->isVisible())
+                continue;
+            for (const QString &entry : entries) {
+                window->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(entry);
+                window->findChild<QPushButton *>(QStringLiteral("Command2"))->click();
+            }
+            return;
+        }
+        answerPasswordPrompt(entries);
+    });
+}
