@@ -6,6 +6,8 @@
 #include "vault/LineFile.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QLineEdit>
 #include <QCheckBox>
 #include <QDir>
 #include <QLoggingCategory>
@@ -50,6 +52,10 @@ private slots:
     void storedRecordsAreListedInOrder_data();
     void storedRecordsAreListedInOrder();
     void loadingRunsItsStepsInOrder();
+    void masterPasswordIsAsked_data();
+    void masterPasswordIsAsked();
+    void expiryIsTold_data();
+    void expiryIsTold();
     void missingEncipheredFileIsReported();
     void unreadableDatabaseRefusesRewrites();
     void secondProgramOnOneFolderEnds();
@@ -170,6 +176,75 @@ void StartupTest::loadingRunsItsStepsInOrder()
     QCOMPARE(log.workingCopyThere,
         QList<bool>(
             {false, false, false, false, false, false, true, true, true, false, false, false}));
+}
+
+void StartupTest::masterPasswordIsAsked_data()
+{
+    QTest::addColumn<QString>("reach");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("right at once") << "1" << "k" << QStringList {"k"} << true;
+    QTest::newRow("right at the third try") << "1" << "k" << QStringList {"x", "", "k"} << true;
+    QTest::newRow("program only") << "2" << "k" << QStringList {"y", "k"} << true;
+    QTest::newRow("three wrong") << "1" << "k" << QStringList {"K", "x", "y"} << false;
+    QTest::newRow("empty password, empty entry") << "2" << "" << QStringList {""} << true;
+}
+
+void StartupTest::masterPasswordIsAsked()
+{
+    QFETCH(QString, reach);
+    QFETCH(QString, key);
+    QFETCH(QStringList, answers);
+    QFETCH(bool, opens);
+
+    if (reach == QLatin1String("1"))
+        storeEnciphered(someRecords, key);
+    storeSettings(reach, key, ConfigFile::noExpiry, answers);
+    Coffrel &window = startup().loadMainWindow();
+    QCOMPARE(window.isVisible(), opens);
+    QCOMPARE(window.records().count(), opens && reach == QLatin1String("1") ? 3 : 0);
+    QCOMPARE(m_fake->programEnd.calls, opens ? 0 : 1);
+    QCOMPARE(m_fake->messages.shown.size(), opens ? 0 : 1);
+    if (!opens) {
+        QCOMPARE(m_fake->messages.shown[0].title, QStringLiteral("Access Error"));
+        QCOMPARE(m_fake->messages.shown[0].text,
+            QStringLiteral("You are not allowed to use this application"));
+        QVERIFY(!QFile::exists(startup().database().workingCopyPath()));
+    }
+}
+
+void StartupTest::expiryIsTold_data()
+{
+    QTest::addColumn<QString>("expiry"); // today is 01-15-2024
+    QTest::addColumn<QString>("notice");
+    QTest::newRow("expires today") << "01-15-2024" << "The Password expires today";
+    QTest::newRow("expired last year") << "12-31-2023" << "The Password has expired";
+    QTest::newRow("expired yesterday") << "01-14-2024" << "The Password has expired";
+    QTest::newRow("tomorrow") << "01-16-2024" << "";
+    QTest::newRow("no expiry") << "xx-xx-xxxx" << "";
+}
+
+void StartupTest::expiryIsTold()
+{
+    QFETCH(QString, expiry);
+    QFETCH(QString, notice);
+
+    storeSettings(QStringLiteral("2"), QStringLiteral("secret"), expiry);
+    startup().loadMainWindow();
+    QWidget *dialog = nullptr;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QLatin1String("Config") && window->isVisible())
+            dialog = window;
+    }
+    QCOMPARE(m_fake->messages.shown.size(), notice.isEmpty() ? 0 : 1);
+    QCOMPARE(dialog != nullptr, !notice.isEmpty());
+    if (!notice.isEmpty()) {
+        QCOMPARE(m_fake->messages.shown[0].title, QStringLiteral("Vaultine Notification"));
+        QCOMPARE(m_fake->messages.shown[0].text, notice);
+        QCOMPARE(m_fake->messages.shown[0].icon, MessageBoxes::Icon::None);
+        QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("Text1"))->text(), "secret");
+    }
 }
 
 void StartupTest::missingEncipheredFileIsReported()
