@@ -68,8 +68,10 @@ void SecurityForm::open(const QString &reach, const QString &key)
         : noReach;
     m_state.reach = stored;
     m_state.reachEnabled[0] = true;
+    // The key fills the box as it is: the filter keeps typing to letters and digits, it must
+    // not change a stored password that holds other characters.
     if (!key.isEmpty())
-        Text1_Change(key);
+        setPassword(key);
     if (stored != noReach && m_state.reachEnabled[stored])
         m_state.reach = stored;
 }
@@ -79,6 +81,12 @@ std::optional<int> SecurityForm::Text1_Change(const QString &typed)
     QString text = typed;
     const std::optional<int> caret
         = m_state.suggest ? std::nullopt : keepOnly(text, lettersAndDigits);
+    setPassword(text);
+    return caret;
+}
+
+void SecurityForm::setPassword(const QString &text)
+{
     m_state.password = text;
     m_state.lengthLabel = QStringLiteral("Length: ");
     if (!text.isEmpty()) {
@@ -94,7 +102,6 @@ std::optional<int> SecurityForm::Text1_Change(const QString &typed)
     m_state.expiryEnabled = false;
     if (const qsizetype space = text.indexOf(u' '); space >= 0)
         m_state.lengthLabel += u' ' + QString::number(space);
-    return caret;
 }
 
 std::optional<int> SecurityForm::Text3_Change(const QString &typed)
@@ -158,13 +165,13 @@ void SecurityForm::SuggestPassword()
     if (m_state.level == 0)
         return;
     const int length = PasswordSuggestion::lengthOf(m_state.length);
-    Text1_Change(PasswordSuggestion::boxText(PasswordSuggestion::suggest(m_state.level, length)));
+    setPassword(PasswordSuggestion::boxText(PasswordSuggestion::suggest(m_state.level, length)));
 }
 
 void SecurityForm::Command3_Click()
 {
     if (!m_state.password.isEmpty())
-        Text1_Change(QString());
+        setPassword(QString());
     m_state.expiry.clear();
     m_state.length.clear();
     Check1_Click(false);

@@ -57,6 +57,8 @@ public:
     bool Command2_Click();
 
 private:
+    // The password box's rules for its new text: reach options, expiry, length label.
+    void setPassword(const QString &text);
     void setDoNotExpire(bool checked);
 
     SecurityChange &m_change;
