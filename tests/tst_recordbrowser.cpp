@@ -121,7 +121,28 @@ struct Browser
             browser->mnuReplace_Click();
         else if (verb == "remove")
             browser->mnuRemove_Click();
-        else
+        else if (verb == "reset")
+            browser->mnuReset_Click();
+        else if (verb == "oops")
+            browser->GrandOops_Click(index);
+        else if (verb == "unmask")
+            browser->Check1_Click(false);
+        else if (verb == "capture")
+            browser->mnuCapture_Click();
+        else if (verb == "ctrl") // released in a field
+            key(index, Qt::Key_Control);
+        else if (verb == "focus") // entered from another control
+            browser->Text1_GotFocus(index, Qt::MouseFocusReason);
+        else if (verb == "activate") // the window activated again, the focus in that field
+            browser->Text1_GotFocus(index, Qt::ActiveWindowFocusReason);
+        else if (verb == "click")
+            browser->Text1_Click(index);
+        else if (verb == "copy") // in another program
+            fake.clipboard.setText(
+                parts.value(1).replace(QStringLiteral("\\n"), QStringLiteral("\n")), false);
+        else if (verb == "tick" && browser->capture().state() == CaptureMode::State::Capturing)
+            browser->Timer2_Timer();
+        else if (verb != "tick")
             QFAIL(qPrintable("unknown step " + step));
     }
     void run(const QString &steps)
@@ -167,6 +188,9 @@ private slots:
     void recordsSurviveARestart();
     void lineBreaksBecomeSpaces_data();
     void lineBreaksBecomeSpaces();
+    void resetUndoAndCapture_data();
+    void resetUndoAndCapture();
+    void captureTicksWhileOn();
     void enteringAField_data();
     void enteringAField();
     void keys_data();
@@ -367,6 +391,84 @@ void RecordBrowserTest::lineBreaksBecomeSpaces()
     QCOMPARE(shown.last(), QVariantList({3, expected}));
     b.browser->AddRecord();
     QCOMPARE(b.stored(), QStringList({"S:!U:!P:!" + expected + ":!"}));
+}
+
+void RecordBrowserTest::resetUndoAndCapture_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("fields"); // separated by '|'
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("state"); // capture: off, capturing, marked
+    QTest::addColumn<int>("count");
+
+    const auto row = [](const char *name, const char *steps, const char *fields,
+                         const char *clipboard, const char *state, int count = 3) {
+        QTest::newRow(name) << QString::fromLatin1(steps) << QString::fromLatin1(fields)
+                            << QString::fromLatin1(clipboard) << QString::fromLatin1(state)
+                            << count;
+    };
+    row("undo all after remove, then add", "left|0;remove;oops|0;add", "||||", "", "off");
+    row("undo all after remove", "left|0;remove;oops|0", "Alpha|al|pa1|note|http://a", "", "off",
+        2);
+    row("undo one field", "left|0;remove;oops|3", "||pa1||", "", "off", 2);
+    row("undo after add empties", "left|0;remove;fill|X|u|p;add;oops|0", "||||", "", "off");
+    row("reset", "unmask;left|1;reset", "||||", "", "off");
+    row("reset during capture", "copy|abc;capture;copy|abc;tick;reset", "||||", "", "off");
+    row("reset keeps the clipboard", "copy|abc;reset", "||||", "abc", "off");
+    row("nothing focused: into Service", "capture;copy|svc;tick", "svc||||", "svc", "capturing");
+    row("switching on empties the clipboard", "copy|before;capture;tick", "||||", "", "capturing");
+    row("a click into another field empties it", "capture;copy|svc;tick;focus|2;click|2;tick",
+        "svc||||", "", "capturing");
+    row("the new target takes the next copy", "capture;copy|svc;tick;focus|2;click|2;copy|pw;tick",
+        "svc||pw||", "pw", "capturing");
+    row("typed text is replaced at the tick", "capture;copy|svc;tick;type|0|typed;tick", "svc||||",
+        "svc", "capturing");
+    row("switching off keeps the text", "capture;copy|svc;tick;capture;copy|other;tick", "svc||||",
+        "other", "off");
+    row("Ctrl marks only", "copy|x;ctrl|1;tick", "||||", "x", "marked");
+    row("marked only: the click takes the clipboard", "copy|x;ctrl|1;click|1", "|x|||", "x",
+        "marked");
+    row("marked only: the first click ends the mark", "ctrl|1;capture", "||||", "", "off");
+    row("marked only: the second click captures", "ctrl|1;capture;capture;copy|y;tick", "y||||",
+        "y", "capturing");
+    row("window activated again: not entered", "capture;focus|2;copy|pw;activate|0;tick", "||pw||",
+        "pw", "capturing");
+    row("captured line breaks", "capture;copy|a\\nb;tick", "a b||||", "a\nb", "capturing");
+}
+
+void RecordBrowserTest::resetUndoAndCapture()
+{
+    QFETCH(QString, steps);
+    QFETCH(QString, fields);
+    QFETCH(QString, clipboard);
+    QFETCH(QString, state);
+    QFETCH(int, count);
+
+    Browser b(threeRecords);
+    b.run(steps);
+    static const QHash<QString, CaptureMode::State> states {{"off", CaptureMode::State::Off},
+        {"capturing", CaptureMode::State::Capturing}, {"marked", CaptureMode::State::MarkedOnly}};
+    QCOMPARE(b.browser->fieldTexts(), fields.split(u'|'));
+    QCOMPARE(
+        b.fake.clipboard.content, clipboard.replace(QStringLiteral("\\n"), QStringLiteral("\n")));
+    QCOMPARE(b.browser->capture().state(), states.value(state));
+    QCOMPARE(b.model->book().count(), count);
+    QCOMPARE(b.stored().size(), count);
+    if (steps.contains(QLatin1String("reset"))) {
+        QVERIFY(b.browser->isPasswordMasked());
+        QCOMPARE(b.browser->selectedIndex(), -1);
+        QCOMPARE(b.enabled(), QStringLiteral("0001"));
+    }
+}
+
+void RecordBrowserTest::captureTicksWhileOn()
+{
+    Browser b;
+    b.run("capture;copy|first");
+    QTRY_COMPARE(b.browser->fieldTexts()[0], QStringLiteral("first"));
+    b.run("capture;copy|second");
+    QTest::qWait(50);
+    QCOMPARE(b.browser->fieldTexts()[0], QStringLiteral("first"));
 }
 
 void RecordBrowserTest::enteringAField_data()

@@ -101,7 +101,7 @@ Coffrel &Startup::loadMainWindow()
     qCDebug(lcStartup) << "L2 captions";
     // The captions of another language are applied here.
     qCDebug(lcStartup) << "L3 undo menu";
-    // The undo menu is built here.
+    window.BuildUndoMenu();
 
     qCDebug(lcStartup) << "L4 reach 0";
     m_access.reach = QStringLiteral("0");

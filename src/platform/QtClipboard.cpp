@@ -4,13 +4,25 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+QtClipboard::QtClipboard()
+    : m_changed(QObject::connect(
+        QGuiApplication::clipboard(), &QClipboard::dataChanged, [this] { m_text.reset(); }))
+{ }
+
+QtClipboard::~QtClipboard()
+{
+    QObject::disconnect(m_changed);
+}
+
 void QtClipboard::clear()
 {
+    m_text.reset();
     QGuiApplication::clipboard()->clear();
 }
 
 void QtClipboard::setText(const QString &text, bool secret)
 {
+    m_text.reset();
     auto *data = new QMimeData;
     data->setText(text);
     if (secret)
@@ -20,5 +32,7 @@ void QtClipboard::setText(const QString &text, bool secret)
 
 QString QtClipboard::text() const
 {
-    return QGuiApplication::clipboard()->text();
+    if (!m_text)
+        m_text = QGuiApplication::clipboard()->text();
+    return *m_text;
 }

@@ -201,6 +201,15 @@ void Coffrel::buildMenus()
         &RecordBrowser::endProgram);
     connect(menuItem(QStringLiteral("mnuSecurity")), &QAction::triggered, this,
         &Coffrel::openSecuritySettings);
+    connect(menuItem(QStringLiteral("mnuReset")), &QAction::triggered, &m_browser,
+        &RecordBrowser::mnuReset_Click);
+    QAction *capture = menuItem(QStringLiteral("mnuCapture"));
+    connect(capture, &QAction::triggered, this, [this, capture] {
+        m_browser.mnuCapture_Click();
+        capture->setChecked(m_browser.isCaptureMarked());
+    });
+    connect(menuItem(QStringLiteral("GrandOops(0)")), &QAction::triggered, &m_browser,
+        [this] { m_browser.GrandOops_Click(0); });
 }
 
 void Coffrel::buildWindow()
@@ -256,6 +265,7 @@ void Coffrel::buildFields(QWidget *client)
             [this, i](const QString &text) { m_browser.Text1_Change(i, text); });
         connect(field, &FieldEdit::entered, this,
             [this, i](Qt::FocusReason reason) { m_browser.Text1_GotFocus(i, reason); });
+        connect(field, &FieldEdit::clicked, this, [this, i] { m_browser.Text1_Click(i); });
         connect(field, &FieldEdit::mouseMoved, this,
             [this, i] { m_fields[i]->setToolTip(m_browser.Text1_MouseMove(i)); });
         m_fields[i] = field;
@@ -409,6 +419,19 @@ void Coffrel::showRecords(const QStringList &lines)
 void Coffrel::offerImport(bool offered)
 {
     menuItem(QStringLiteral("mnuImport"))->setEnabled(offered);
+}
+
+void Coffrel::BuildUndoMenu()
+{
+    auto *undo = findChild<QMenu *>(QStringLiteral("mnuUndo"));
+    for (int k = 1; k <= RecordLine::fieldCount; ++k) {
+        auto *item = undo->addAction(m_labels[k - 1]->text());
+        item->setObjectName(QStringLiteral("GrandOops(%1)").arg(k));
+        connect(item, &QAction::triggered, &m_browser, [this, k] { m_browser.GrandOops_Click(k); });
+        m_menuItems.insert(item->objectName(), item);
+        registerControl(item);
+    }
+    menuItem(QStringLiteral("GrandOops(0)"))->setText(QStringLiteral("Oops !"));
 }
 
 void Coffrel::openSecuritySettings()

@@ -35,6 +35,8 @@ public:
     void maskPassword();
     void showRecords(const QStringList &lines);
     void offerImport(bool offered);
+    // The undo items 1 to 5, named after the fields' labels as they stand.
+    void BuildUndoMenu();
     // The security settings dialog, with the key in force in its password box.
     void openSecuritySettings();
 

@@ -1,6 +1,7 @@
 #include "FieldEdit.h"
 
 #include <QFocusEvent>
+#include <QMouseEvent>
 
 FieldEdit::FieldEdit(QWidget *parent)
     : QLineEdit(parent)
@@ -22,6 +23,13 @@ void FieldEdit::mousePressEvent(QMouseEvent *event)
     QLineEdit::mousePressEvent(event);
     if (const std::optional<Selection> kept = std::exchange(m_selectionToKeep, std::nullopt))
         setSelection(kept->start, kept->length);
+}
+
+void FieldEdit::mouseReleaseEvent(QMouseEvent *event)
+{
+    QLineEdit::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
 }
 
 void FieldEdit::mouseMoveEvent(QMouseEvent *event)

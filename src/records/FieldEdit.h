@@ -4,7 +4,8 @@
 
 #include <optional>
 
-// A record field: tells why it got the focus and when the mouse moves over it. A selection
+// A record field: tells why it got the focus, when it is clicked and when the mouse moves
+// over it. A selection
 // that entering the field made (the "http://" prompt of an empty Path) survives the click
 // that entered it.
 class FieldEdit : public QLineEdit
@@ -16,11 +17,13 @@ public:
 
 signals:
     void entered(Qt::FocusReason reason);
+    void clicked();
     void mouseMoved();
 
 protected:
     void focusInEvent(QFocusEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:

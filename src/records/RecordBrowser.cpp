@@ -66,8 +66,11 @@ RecordBrowser::RecordBrowser(
     , m_platform(platform)
     , m_fields(RecordLine::fieldCount)
     , m_savedFields(RecordLine::fieldCount)
+    , m_capture(platform.clipboard)
 {
     m_commands.apply(CommandStates::Event::WindowOpens, false);
+    connect(&m_capture, &CaptureMode::markChanged, this, &RecordBrowser::captureMarkChanged);
+    connect(&m_capture, &CaptureMode::tick, this, &RecordBrowser::Timer2_Timer);
 }
 
 bool RecordBrowser::keyPressed(int control, int key)
@@ -89,8 +92,7 @@ void RecordBrowser::keyReleased(int control, int key)
 void RecordBrowser::Text1_KeyUp(int index, int key, bool pressedHere)
 {
     if (key == Qt::Key_Control) {
-        m_captureMarked = true;
-        emit captureMarkChanged(true);
+        m_capture.handle(CaptureMode::Event::CtrlReleased);
         return;
     }
     if (const int target = jumpTarget(key); m_altArmed && target >= 0) {
@@ -114,25 +116,29 @@ void RecordBrowser::List2_KeyUp(int key, bool pressedHere)
 
 void RecordBrowser::Text1_Change(int index, const QString &text)
 {
-    // A record is one line: line breaks typed, pasted or set become single spaces.
+    store(index, text);
+    // A line break typed or pasted is shown as the space it became.
+    if (m_fields[index] != text)
+        emit fieldTextChanged(index, m_fields[index]);
+}
+
+bool RecordBrowser::store(int index, const QString &text)
+{
+    // A record is one line: line breaks become single spaces.
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
     QString joined = text;
     joined.replace(lineBreak, QStringLiteral(" "));
-    const bool changed = m_fields[index] != joined;
+    if (m_fields[index] == joined)
+        return false;
     m_fields[index] = joined;
-    if (joined != text)
-        emit fieldTextChanged(index, joined);
-    if (changed)
-        apply(CommandStates::Event::FieldChanged);
+    apply(CommandStates::Event::FieldChanged);
+    return true;
 }
 
 void RecordBrowser::setField(int index, const QString &text)
 {
-    if (m_fields[index] == text)
-        return;
-    m_fields[index] = text;
-    emit fieldTextChanged(index, text);
-    apply(CommandStates::Event::FieldChanged);
+    if (store(index, text))
+        emit fieldTextChanged(index, m_fields[index]);
 }
 
 void RecordBrowser::emptyFields()
@@ -160,12 +166,26 @@ void RecordBrowser::Text1_GotFocus(int index, Qt::FocusReason reason)
     if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason
         || reason == Qt::MenuBarFocusReason)
         return;
+    m_capture.enterField(index);
     emit fieldCursorChanged(index, int(m_fields[index].size()), 0);
     if (index == RecordLine::Path && m_fields[index].isEmpty()) {
         const QString prompt = QStringLiteral("http://");
         setField(index, prompt);
         emit fieldCursorChanged(index, 0, int(prompt.size()));
     }
+}
+
+void RecordBrowser::Text1_Click(int index)
+{
+    if (!m_capture.isMarked())
+        return;
+    setField(index, m_platform.clipboard.text());
+    emit fieldCursorChanged(index, int(m_fields[index].size()), 0);
+}
+
+void RecordBrowser::Timer2_Timer()
+{
+    setField(m_capture.captureIndex(), m_platform.clipboard.text());
 }
 
 QString RecordBrowser::Text1_MouseMove(int index)
@@ -281,6 +301,30 @@ void RecordBrowser::mnuRemove_Click()
     emptyFields();
     apply(CommandStates::Event::RemoveDone);
     clearSelection();
+}
+
+void RecordBrowser::mnuReset_Click()
+{
+    m_capture.handle(CaptureMode::Event::Reset);
+    emptyFields();
+    Check1_Click(true);
+    clearSelection();
+    apply(CommandStates::Event::ResetDone);
+}
+
+void RecordBrowser::mnuCapture_Click()
+{
+    m_capture.handle(CaptureMode::Event::MenuClick);
+}
+
+void RecordBrowser::GrandOops_Click(int index)
+{
+    for (int i = 0; i < RecordLine::fieldCount; ++i) {
+        if (index == 0 || index == i + 1)
+            setField(i, m_savedFields[i]);
+    }
+    emit fieldCursorChanged(RecordLine::Service, int(m_fields[RecordLine::Service].size()), 0);
+    apply(CommandStates::Event::UndoDone);
 }
 
 void RecordBrowser::endProgram()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CaptureMode.h"
 #include "CommandStates.h"
 #include "RecordEditor.h"
 #include "vault/RecordLine.h"
@@ -37,7 +38,8 @@ public:
     // The field whose label copied it last, shown red; noField when none.
     int copiedField() const { return m_copiedField; }
     bool isPasswordMasked() const { return m_passwordMasked; }
-    bool isCaptureMarked() const { return m_captureMarked; }
+    const CaptureMode &capture() const { return m_capture; }
+    bool isCaptureMarked() const { return m_capture.isMarked(); }
 
     // A key pressed or released in a control; true from keyPressed() when the key must not
     // reach the control (a field jump letter). A key released in another control than the
@@ -47,6 +49,8 @@ public:
 
     void Text1_Change(int index, const QString &text);
     void Text1_GotFocus(int index, Qt::FocusReason reason);
+    // A click into a field: in capture mode the field takes the clipboard's text.
+    void Text1_Click(int index);
     // Returns the field's tooltip: its whole text, none for the password.
     QString Text1_MouseMove(int index);
     void List2_Click(qsizetype row);
@@ -62,6 +66,12 @@ public:
     void AddRecord();
     void mnuReplace_Click();
     void mnuRemove_Click();
+    void mnuReset_Click();
+    void mnuCapture_Click();
+    // Undo: item 0 puts back all five saved fields, item k the field k - 1.
+    void GrandOops_Click(int index);
+    // One capture tick: the clipboard's text into the capture target.
+    void Timer2_Timer();
     void endProgram();
 
 signals:
@@ -79,6 +89,8 @@ signals:
 private:
     void Text1_KeyUp(int index, int key, bool pressedHere);
     void List2_KeyUp(int key, bool pressedHere);
+    // Puts the text into the field, its line breaks made spaces; true when that changed it.
+    bool store(int index, const QString &text);
     void setField(int index, const QString &text);
     void emptyFields();
     void apply(CommandStates::Event event);
@@ -99,7 +111,7 @@ private:
     int m_copiedField = noField;
     bool m_altArmed = false;
     bool m_passwordMasked = false;
-    bool m_captureMarked = false;
+    CaptureMode m_capture;
     // Set while the program itself moves the list's selection: that is not the user selecting.
     bool m_movingSelection = false;
     QHash<int, int> m_keyPressedIn; // key -> control
