@@ -95,7 +95,10 @@ void RecordBrowser::Text1_KeyUp(int index, int key, bool pressedHere)
         m_capture.handle(CaptureMode::Event::CtrlReleased);
         return;
     }
+    // Alt released alone arms one jump: the letter after it moves the focus, and the letters
+    // after that are text again.
     if (const int target = jumpTarget(key); m_altArmed && target >= 0) {
+        m_altArmed = false;
         emit focusRequested(target);
         return;
     }

@@ -195,6 +195,10 @@ database() {
     echo "$folder/Data/CF2DB.pdb"
 }
 
+lock_file() {
+    echo "$folder/Data/vaultine.lock"
+}
+
 line_count() {
     if [ -f "$(database)" ]; then
         wc -l <"$(database)"
@@ -226,17 +230,48 @@ clipboard_is() {
     [ "$(clipboard)" = "$1" ]
 }
 
-# end_with_escape PID: Escape in the focused field ends the program with status 0.
-end_with_escape() {
-    local status
-    xdo key Escape
-    if ! wait_for 100 is_gone "$1"; then
-        fail "Escape did not end the program"
+# end_with PID KEY...: the keys end the program within 5 s with status 0, and the lock file
+# that it held while running is gone.
+end_with() {
+    local ending=$1 status
+    shift
+    [ -e "$(lock_file)" ] || fail "no lock file while the program runs"
+    xdo key "$@"
+    if ! wait_for 50 is_gone "$ending"; then
+        fail "$* did not end the program"
         return 1
     fi
-    wait "$1"
+    wait "$ending"
     status=$?
-    [ "$status" -eq 0 ] || fail "the program ended with status $status after Escape"
+    [ "$status" -eq 0 ] || fail "the program ended with status $status after $*"
+    [ ! -e "$(lock_file)" ] || fail "the lock file is left after $*"
+}
+
+# Escape in the focused field or the service list ends the program.
+end_with_escape() {
+    end_with "$1" Escape
+}
+
+# An open menu is a visible window of the program besides the main one; the title search
+# does not find it. (The mouse must rest where no tooltip shows.)
+menu_open() {
+    [ "$(xdo search --all --onlyvisible --pid "$1" | wc -l)" -gt 1 ]
+}
+
+menu_closed() {
+    ! menu_open "$1"
+}
+
+# end_from_menu PID: alt+c opens the Configure menu (Escape closes it again) and its E&xit
+# item ends the program.
+end_from_menu() {
+    xdo key alt+c
+    wait_for 30 menu_open "$1" || fail "alt+c opened no menu"
+    xdo key Escape
+    wait_for 30 menu_closed "$1" || fail "Escape did not close the menu"
+    xdo key alt+c
+    wait_for 30 menu_open "$1" || fail "alt+c opened no menu the second time"
+    end_with "$1" x
 }
 
 # The text of a message box, selected with the mouse and read from the primary selection.
@@ -439,6 +474,79 @@ scenario_exit_button() {
     end_with_escape "$second"
 }
 
+# 6. Alt pressed and released alone, then S, U, P, O or R, moves the focus to Service,
+#    Username, Password, Other Info or Path; the letter is typed nowhere, the letters after it
+#    are typed as usual ("sky" starts with a jump letter) and Alt alone leaves the focus in
+#    the field.
+scenario_alt_jumps() {
+    new_folder
+    start_program "$folder"
+    local first=$pid
+    wait_main_window "$first" || return
+
+    click_field 3
+    type_text abc
+    xdo key alt
+    type_text d
+    local jump
+    for jump in s:sky u:joe p:x9 r:www o:e; do
+        xdo key alt
+        xdo key "${jump%%:*}"
+        type_text "${jump#*:}"
+    done
+    # Return in Other Info adds the record: every field holds only what was typed into it
+    # (entering the empty Path selected its prompt, so typing replaced it).
+    xdo key Return
+    wait_for 50 has_lines 1 || { fail "Return in Other Info added no record"; return; }
+    local expected='sky:!joe:!x9:!abcde:!www'
+    [ "$(decoded_lines)" = "$expected" ] \
+        || fail "the fields held '$(decoded_lines)', expected '$expected'"
+    end_with_escape "$first"
+}
+
+# 7. A click into the empty Path selects its "http://" prompt, so typing replaces it. The
+#    program then ends from its menu just after a label copied a field.
+scenario_path_prompt() {
+    new_folder
+    start_program "$folder"
+    local first=$pid
+    wait_main_window "$first" || return
+
+    click_field 0
+    click_field 4
+    type_text www.x.org
+    click 20 160
+    wait_for 50 clipboard_is www.x.org \
+        || fail "Path label copied '$(clipboard)', expected 'www.x.org'"
+    end_from_menu "$first"
+}
+
+# 8. Ctrl+click on the selected row deselects it: Remove then removes nothing, while it does
+#    remove a selected row.
+scenario_ctrl_click_deselects() {
+    new_folder
+    start_program "$folder"
+    local first=$pid
+    wait_main_window "$first" || return
+
+    add_record eta user7 pw7 ''
+    add_record theta user8 pw8 ''
+    wait_for 50 has_lines 2 || { fail "the two records were not written"; return; }
+    click_row 0
+    # A second click this soon would be a double click, which selects nothing.
+    sleep 0.5
+    xdo keydown ctrl
+    click_row 0
+    xdo keyup ctrl
+    xdo key alt+v
+    sleep 0.5
+    has_lines 2 || fail "Remove after Ctrl+click removed a record ($(line_count) lines left)"
+    click_row 0
+    xdo key alt+v
+    wait_for 50 has_lines 1 || fail "Remove on a selected row left $(line_count) lines"
+    end_with_escape "$first"
+}
+
 run_scenario() {
     echo "e2e: $1"
     scenarioFailed=0
@@ -473,6 +581,9 @@ run_scenario scenario_duplicate_refused
 run_scenario scenario_first_start
 run_scenario scenario_second_program
 run_scenario scenario_exit_button
+run_scenario scenario_alt_jumps
+run_scenario scenario_path_prompt
+run_scenario scenario_ctrl_click_deselects
 
 if [ "$failed" -ne 0 ]; then
     echo "e2e: program output:"
