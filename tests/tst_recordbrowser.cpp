@@ -1,4 +1,5 @@
 #include "fakes/FakePlatform.h"
+#include "intl/Dictionary.h"
 #include "records/PathTarget.h"
 #include "records/RecordBrowser.h"
 #include "records/ServiceListModel.h"
@@ -40,7 +41,8 @@ struct Browser
     {
         model = std::make_unique<ServiceListModel>();
         model->load(stored());
-        browser = std::make_unique<RecordBrowser>(*model, *database, fake.platform);
+        browser = std::make_unique<RecordBrowser>(
+            *model, *database, fake.platform, Dictionary::builtIn());
     }
 
     // The records as a fresh start reads them from the file.

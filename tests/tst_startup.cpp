@@ -7,9 +7,9 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QLineEdit>
 #include <QCheckBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <QTest>
@@ -184,11 +184,16 @@ void StartupTest::masterPasswordIsAsked_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QStringList>("answers");
     QTest::addColumn<bool>("opens");
-    QTest::newRow("right at once") << "1" << "k" << QStringList {"k"} << true;
-    QTest::newRow("right at the third try") << "1" << "k" << QStringList {"x", "", "k"} << true;
-    QTest::newRow("program only") << "2" << "k" << QStringList {"y", "k"} << true;
-    QTest::newRow("three wrong") << "1" << "k" << QStringList {"K", "x", "y"} << false;
-    QTest::newRow("empty password, empty entry") << "2" << "" << QStringList {""} << true;
+    QTest::newRow("right at once") << "1"
+                                   << "k" << QStringList {"k"} << true;
+    QTest::newRow("right at the third try") << "1"
+                                            << "k" << QStringList {"x", "", "k"} << true;
+    QTest::newRow("program only") << "2"
+                                  << "k" << QStringList {"y", "k"} << true;
+    QTest::newRow("three wrong") << "1"
+                                 << "k" << QStringList {"K", "x", "y"} << false;
+    QTest::newRow("empty password, empty entry") << "2"
+                                                 << "" << QStringList {""} << true;
 }
 
 void StartupTest::masterPasswordIsAsked()
@@ -218,11 +223,16 @@ void StartupTest::expiryIsTold_data()
 {
     QTest::addColumn<QString>("expiry"); // today is 01-15-2024
     QTest::addColumn<QString>("notice");
-    QTest::newRow("expires today") << "01-15-2024" << "The Password expires today";
-    QTest::newRow("expired last year") << "12-31-2023" << "The Password has expired";
-    QTest::newRow("expired yesterday") << "01-14-2024" << "The Password has expired";
-    QTest::newRow("tomorrow") << "01-16-2024" << "";
-    QTest::newRow("no expiry") << "xx-xx-xxxx" << "";
+    QTest::newRow("expires today") << "01-15-2024"
+                                   << "The Password expires today";
+    QTest::newRow("expired last year") << "12-31-2023"
+                                       << "The Password has expired";
+    QTest::newRow("expired yesterday") << "01-14-2024"
+                                       << "The Password has expired";
+    QTest::newRow("tomorrow") << "01-16-2024"
+                              << "";
+    QTest::newRow("no expiry") << "xx-xx-xxxx"
+                               << "";
 }
 
 void StartupTest::expiryIsTold()
@@ -359,7 +369,7 @@ void StartupTest::splashHandsOverOnce()
 {
     QFETCH(bool, click);
     int handOvers = 0;
-    auto *splash = new Splash([&] { ++handOvers; });
+    auto *splash = new Splash(Dictionary::builtIn(), [&] { ++handOvers; });
     splash->setAttribute(Qt::WA_DeleteOnClose, false);
     splash->show();
     QVERIFY(splash->isTimerActive());

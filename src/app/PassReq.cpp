@@ -1,5 +1,7 @@
 #include "PassReq.h"
 
+#include "intl/Captions.h"
+#include "intl/Dictionary.h"
 #include "platform/Platform.h"
 
 #include <QCloseEvent>
@@ -9,7 +11,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-PassReq::PassReq(const QString &expected, Platform &platform, QWidget *parent)
+PassReq::PassReq(
+    const QString &expected, Platform &platform, const Dictionary &dictionary, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , m_check(expected, platform.messages, platform.programEnd)
 {
@@ -32,6 +35,8 @@ PassReq::PassReq(const QString &expected, Platform &platform, QWidget *parent)
     layout->addWidget(m_text1);
     layout->addWidget(command2);
     m_text1->setFocus();
+    if (!dictionary.isEnglish())
+        applyCaptions(this, CaptionTable::translated(CaptionTable::passwordPrompt, dictionary));
 }
 
 void PassReq::Command2_Click()

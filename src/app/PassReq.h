@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class Dictionary;
 class QLineEdit;
 struct Platform;
 
@@ -14,7 +15,8 @@ class PassReq : public QWidget
     Q_OBJECT
 
 public:
-    PassReq(const QString &expected, Platform &platform, QWidget *parent = nullptr);
+    PassReq(const QString &expected, Platform &platform, const Dictionary &dictionary,
+        QWidget *parent = nullptr);
 
 signals:
     void accepted();

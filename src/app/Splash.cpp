@@ -1,5 +1,7 @@
 #include "Splash.h"
 
+#include "intl/Captions.h"
+#include "intl/Dictionary.h"
 #include "records/Twips.h"
 
 #include <QLabel>
@@ -26,7 +28,7 @@ constexpr SplashLabel splashLabels[] = {
 
 } // namespace
 
-Splash::Splash(std::function<void()> showMainWindow, QWidget *parent)
+Splash::Splash(const Dictionary &dictionary, std::function<void()> showMainWindow, QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
     , m_showMainWindow(std::move(showMainWindow))
 {
@@ -45,6 +47,14 @@ Splash::Splash(std::function<void()> showMainWindow, QWidget *parent)
             label->setFont(QFont(QString::fromLatin1(row.family)));
         if (row.greyBackground)
             label->setStyleSheet(QStringLiteral("background: #c0c0c0"));
+    }
+
+    if (!dictionary.isEnglish())
+        applyCaptions(this, CaptionTable::translated(CaptionTable::splash, dictionary));
+    // A label grows to its caption, within the window.
+    for (QLabel *label : findChildren<QLabel *>()) {
+        const QSize needed = label->sizeHint().boundedTo(size() - QSize(label->x(), label->y()));
+        label->resize(label->size().expandedTo(needed));
     }
 
     m_timer1.setSingleShot(true);

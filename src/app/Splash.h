@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class Dictionary;
+
 // The splash window: shown at start-up, it hands over to the main window after 1000 ms or
 // when a mouse button is released over it, whichever comes first, and only once.
 class Splash : public QWidget
@@ -12,7 +14,8 @@ class Splash : public QWidget
     Q_OBJECT
 
 public:
-    explicit Splash(std::function<void()> showMainWindow, QWidget *parent = nullptr);
+    Splash(const Dictionary &dictionary, std::function<void()> showMainWindow,
+        QWidget *parent = nullptr);
 
     bool isTimerActive() const { return m_timer1.isActive(); }
 

@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include "PassReq.h"
+#include "intl/Message.h"
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
@@ -13,8 +14,9 @@
 
 Q_LOGGING_CATEGORY(lcStartup, "vaultine.startup", QtWarningMsg)
 
-Startup::Startup(const QString &programFolder, Platform &platform)
+Startup::Startup(const QString &programFolder, Platform &platform, const Dictionary &dictionary)
     : m_platform(platform)
+    , m_dictionary(dictionary)
     , m_database(programFolder, platform.temporaryFolder, m_access)
     , m_config(m_database.dataFolder())
     , m_lock(m_database.dataFolder())
@@ -33,10 +35,10 @@ bool Startup::lockProgramFolder(int waitMilliseconds)
         m_database.removeWriteLeftovers();
     if (lock != ProgramLock::Result::HeldByLiveProgram)
         return true;
-    m_platform.messages.showMessage(QStringLiteral("Vaultine"),
-        QStringLiteral("Vaultine is already running with the files of "
-                       "this folder. Use that window."),
-        MessageBoxes::Icon::Stop);
+    static constexpr Message alreadyRunning = {"Vaultine",
+        "Vaultine is already running with the files of this folder. Use that window.",
+        MessageBoxes::Icon::Stop};
+    showMessage(m_platform.messages, m_dictionary, alreadyRunning);
     return false;
 }
 
@@ -56,7 +58,7 @@ bool Startup::LoadSecuritySettings(Coffrel &window)
 
 bool Startup::askPassword(const QString &expected)
 {
-    PassReq prompt(expected, m_platform);
+    PassReq prompt(expected, m_platform, m_dictionary);
     QEventLoop waiting;
     bool accepted = false;
     QObject::connect(&prompt, &PassReq::accepted, &waiting, [&] {
@@ -72,34 +74,39 @@ bool Startup::askPassword(const QString &expected)
 
 void Startup::showExpiryNotice(Coffrel &window, const QString &expiry)
 {
-    static const QHash<ExpiryDate::Notice, QString> notices {
-        {ExpiryDate::Notice::ExpiresToday, QStringLiteral("The Password expires today")},
-        {ExpiryDate::Notice::Expired, QStringLiteral("The Password has expired")},
-    };
-    const QString notice = notices.value(ExpiryDate::notice(expiry, m_platform.clock.today()));
-    if (notice.isEmpty())
+    static constexpr Message expiresToday
+        = {"Vaultine Notification", "The Password expires today", MessageBoxes::Icon::None, 73};
+    static constexpr Message expired
+        = {"Vaultine Notification", "The Password has expired", MessageBoxes::Icon::None, 74};
+    switch (ExpiryDate::notice(expiry, m_platform.clock.today())) {
+    case ExpiryDate::Notice::None:
         return;
-    m_platform.messages.showMessage(
-        QStringLiteral("Vaultine Notification"), notice, MessageBoxes::Icon::None);
+    case ExpiryDate::Notice::ExpiresToday:
+        showMessage(m_platform.messages, m_dictionary, expiresToday);
+        break;
+    case ExpiryDate::Notice::Expired:
+        showMessage(m_platform.messages, m_dictionary, expired);
+        break;
+    }
     window.openSecuritySettings();
 }
 
 void Startup::showUnreadableDatabase()
 {
-    m_platform.messages.showMessage(QStringLiteral("Error - i67"),
-        QStringLiteral("The database seem to be corrupt or it does "
-                       "not exist."),
-        MessageBoxes::Icon::Stop);
+    static constexpr Message unreadable = {"Error - i67",
+        "The database seem to be corrupt or it does not exist.", MessageBoxes::Icon::Stop};
+    showMessage(m_platform.messages, m_dictionary, unreadable);
 }
 
 Coffrel &Startup::loadMainWindow()
 {
     qCDebug(lcStartup) << "L1 window size";
-    m_window = std::make_unique<Coffrel>(m_platform, m_database);
+    m_window = std::make_unique<Coffrel>(m_platform, m_database, m_dictionary);
     Coffrel &window = *m_window;
 
     qCDebug(lcStartup) << "L2 captions";
-    // The captions of another language are applied here.
+    if (!m_dictionary.isEnglish())
+        window.RelabelMainWindow();
     qCDebug(lcStartup) << "L3 undo menu";
     window.BuildUndoMenu();
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "intl/Dictionary.h"
 #include "security/ConfigFile.h"
 #include "vault/Database.h"
 #include "vault/ProgramLock.h"
@@ -14,7 +15,8 @@ struct Platform;
 class Startup
 {
 public:
-    Startup(const QString &programFolder, Platform &platform);
+    Startup(const QString &programFolder, Platform &platform,
+        const Dictionary &dictionary = Dictionary::builtIn());
     ~Startup();
 
     // One running program per program folder: waits for a program that is ending, else
@@ -38,6 +40,7 @@ private:
     void showUnreadableDatabase();
 
     Platform &m_platform;
+    const Dictionary &m_dictionary;
     VaultAccess m_access;
     Database m_database;
     ConfigFile m_config;

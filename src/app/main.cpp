@@ -1,5 +1,8 @@
 #include "app/Splash.h"
 #include "app/Startup.h"
+#include "intl/Dictionary.h"
+#include "intl/LangSelect.h"
+#include "intl/LanguageChoice.h"
 #include "platform/DetachedProcessStarter.h"
 #include "platform/EventLoopProgramEnd.h"
 #include "platform/Platform.h"
@@ -28,12 +31,23 @@ int main(int argc, char *argv[])
     Platform platform {
         clipboard, shell, topMost, temporaryFolder, processStarter, clock, messages, programEnd};
 
-    Startup startup(QCoreApplication::applicationDirPath(), platform);
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    Dictionary dictionary;
+    const LanguageChoice languageChoice(programFolder);
+    const bool languageRead = languageChoice.LoadLanguageChoice(dictionary);
+
+    Startup startup(programFolder, platform, dictionary);
     if (!startup.lockProgramFolder())
         return 1;
 
-    // The language choice is read here, before any window exists.
-    Splash splash([&startup] { startup.loadMainWindow(); });
+    Splash splash(dictionary, [&startup] { startup.loadMainWindow(); });
     splash.show();
+    // The chosen language's file could not be read: the user may pick another.
+    if (!languageRead) {
+        (new LangSelect(LanguageSelection(languageChoice, processStarter, programEnd,
+                            QCoreApplication::applicationFilePath()),
+             dictionary))
+            ->show();
+    }
     return app.exec();
 }

@@ -4,6 +4,8 @@
 #include "FieldEdit.h"
 #include "MainWindowLayout.h"
 #include "Toolbar.h"
+#include "intl/Captions.h"
+#include "intl/LangSelect.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 #include "platform/TopMostSwitch.h"
@@ -13,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QListView>
 #include <QMenuBar>
 #include <QProxyStyle>
@@ -133,16 +136,20 @@ protected:
 
 } // namespace
 
-Coffrel::Coffrel(Platform &platform, Database &database, QWidget *parent)
+Coffrel::Coffrel(
+    Platform &platform, Database &database, const Dictionary &dictionary, QWidget *parent)
     : QMainWindow(parent)
     , m_platform(platform)
     , m_database(database)
-    , m_browser(m_records, database, platform)
+    , m_dictionary(dictionary)
+    , m_browser(m_records, database, platform, dictionary)
     , m_configFile(database.dataFolder())
     , m_securityChange(database, database.access(), m_configFile)
-    , m_securityForm(m_securityChange, platform.clock, platform.messages)
-    , m_config(std::make_unique<Config>(m_securityForm))
+    , m_securityForm(m_securityChange, platform.clock, platform.messages, dictionary)
+    , m_config(std::make_unique<Config>(m_securityForm, dictionary))
 {
+    for (const MainWindowLayout::Place &place : MainWindowLayout::places)
+        m_places.insert(QString::fromLatin1(place.name), place.twips);
     setObjectName(QStringLiteral("Coffrel"));
     setWindowTitle(productName);
     buildMenus();
@@ -201,6 +208,8 @@ void Coffrel::buildMenus()
         &RecordBrowser::endProgram);
     connect(menuItem(QStringLiteral("mnuSecurity")), &QAction::triggered, this,
         &Coffrel::openSecuritySettings);
+    connect(
+        menuItem(QStringLiteral("mnuLang")), &QAction::triggered, this, &Coffrel::mnuLang_Click);
     connect(menuItem(QStringLiteral("mnuReset")), &QAction::triggered, &m_browser,
         &RecordBrowser::mnuReset_Click);
     QAction *capture = menuItem(QStringLiteral("mnuCapture"));
@@ -329,7 +338,8 @@ void Coffrel::setTabOrder()
 void Coffrel::placeControls()
 {
     const QSize client = centralWidget()->size().expandedTo(MainWindowLayout::clientSize);
-    for (const MainWindowLayout::Place &place : MainWindowLayout::places) {
+    for (MainWindowLayout::Place place : MainWindowLayout::places) {
+        place.twips = m_places.value(QString::fromLatin1(place.name));
         auto *widget = static_cast<QWidget *>(control(QString::fromLatin1(place.name)));
         widget->setGeometry(MainWindowLayout::placeOf(place, client));
     }
@@ -421,6 +431,49 @@ void Coffrel::offerImport(bool offered)
     menuItem(QStringLiteral("mnuImport"))->setEnabled(offered);
 }
 
+void Coffrel::RelabelMainWindow()
+{
+    applyCaptions(CaptionTable::translated(CaptionTable::mainWindow, m_dictionary),
+        [this](const QString &name) { return control(name); });
+    // Each label takes the width of its caption; the fields stand right of the widest.
+    std::array<double, RecordLine::fieldCount> labelRights;
+    for (int i = 0; i < RecordLine::fieldCount; ++i) {
+        m_labels[i]->resize(m_labels[i]->sizeHint().width(), m_labels[i]->height());
+        labelRights[i] = (m_labels[i]->x() + m_labels[i]->width()) * 15.0;
+        m_fields[i]->setAccessibleName(m_labels[i]->text().remove(u'&'));
+    }
+    const std::array<Twips, RecordLine::fieldCount> fields
+        = MainWindowLayout::correctedFields(labelRights);
+    int right = 0;
+    for (int i = 0; i < RecordLine::fieldCount; ++i) {
+        m_places[m_fields[i]->objectName()] = fields[i];
+        right = qMax(right, fields[i].left + fields[i].width);
+    }
+    // The boxes beside Username and Password stand right of those fields and are as wide as
+    // their captions, and the window is wide enough for the fields, the boxes and the menus.
+    const Twips &password = fields[RecordLine::Password];
+    for (QCheckBox *box : {m_check1, m_check2}) {
+        Twips &place = m_places[box->objectName()];
+        place.left = qMax(place.left, password.left + password.width + 90);
+        place.width = qMax(place.width, box->sizeHint().width() * 15);
+        right = qMax(right, place.left + place.width);
+    }
+    const int width = qMax(Twips::pixels(right + 90), menuBar()->sizeHint().width());
+    centralWidget()->setMinimumWidth(qMax(MainWindowLayout::clientSize.width(), width));
+    placeControls();
+}
+
+void Coffrel::mnuLang_Click()
+{
+    auto *dialog = new LangSelect(
+        LanguageSelection(LanguageChoice(m_database.programFolder()), m_platform.processStarter,
+            m_platform.programEnd, QCoreApplication::applicationFilePath()),
+        m_dictionary);
+    connect(dialog, &LangSelect::closed, this, &QWidget::show);
+    dialog->show();
+    hide();
+}
+
 void Coffrel::BuildUndoMenu()
 {
     auto *undo = findChild<QMenu *>(QStringLiteral("mnuUndo"));
@@ -443,7 +496,8 @@ void Coffrel::openSecuritySettings()
 QString Coffrel::toolbarTooltip(int index) const
 {
     const char *item = toolbarItems[index];
-    return item ? withoutFirstAmpersand(menuItem(QString::fromLatin1(item))->text()) : QString();
+    return item ? withoutFirstAmpersand(menuItem(QString::fromLatin1(item))->text())
+                : m_dictionary.line(CaptionTable::webButtonTooltip);
 }
 
 void Coffrel::Command1_Click(int index)

@@ -2,6 +2,8 @@
 
 #include "RecordBrowser.h"
 #include "ServiceListModel.h"
+#include "Twips.h"
+#include "intl/Dictionary.h"
 #include "security/ConfigFile.h"
 #include "security/SecurityChange.h"
 #include "security/SecurityForm.h"
@@ -28,13 +30,16 @@ class Coffrel : public QMainWindow
     Q_OBJECT
 
 public:
-    Coffrel(Platform &platform, Database &database, QWidget *parent = nullptr);
+    Coffrel(Platform &platform, Database &database,
+        const Dictionary &dictionary = Dictionary::builtIn(), QWidget *parent = nullptr);
     ~Coffrel() override;
 
     // Start-up: tick "&Hide", show the loaded records, offer the import.
     void maskPassword();
     void showRecords(const QStringList &lines);
     void offerImport(bool offered);
+    // The captions of the language in use, and the fields moved beside the labels' new widths.
+    void RelabelMainWindow();
     // The undo items 1 to 5, named after the fields' labels as they stand.
     void BuildUndoMenu();
     // The security settings dialog, with the key in force in its password box.
@@ -68,10 +73,13 @@ private:
     void clearListSelection();
     QString toolbarTooltip(int index) const;
     void Command1_Click(int index);
+    // The language dialog, the window hidden until it closes.
+    void mnuLang_Click();
     bool forwardKey(int control, QKeyEvent *event);
 
     Platform &m_platform;
     Database &m_database;
+    const Dictionary &m_dictionary;
     ServiceListModel m_records;
     RecordBrowser m_browser;
     ConfigFile m_configFile;
@@ -88,4 +96,6 @@ private:
     Toolbar *m_toolbar;
     QHash<QString, QAction *> m_menuItems;
     QHash<QString, QObject *> m_controls;
+    // The layout's places, the fields and boxes moved after a translation.
+    QHash<QString, Twips> m_places;
 };

@@ -4,6 +4,10 @@
 
 #include <QSize>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+
 // Where the main window's controls stand, by object name. The service list takes whatever
 // room the window is given beyond the layout's own size; every other control keeps its place.
 namespace MainWindowLayout {
@@ -32,6 +36,30 @@ inline constexpr Place places[] = {
     {"Check1", {4005, 1470, 840, 255}},
     {"List2", {20, 2655, 5190, 2940}},
 };
+
+// The window's outer width in twips, as the layout was drawn: with it the field widths below
+// are the layout's own.
+inline constexpr int outerWidth = 5615;
+
+// The fields' places once the labels took the widths of their translated captions: every
+// field starts 100 twips right of the labels' rightmost edge (rounded to a whole twip, a half
+// to the even one); Username and Password take the window's outer width less the "&Hide"
+// box's left edge, plus its width and 400; Service that plus the box's width and 450;
+// Other Info and Path as wide as Service.
+inline std::array<Twips, 5> correctedFields(const std::array<double, 5> &labelRights)
+{
+    constexpr Twips check1 {4005, 1470, 840, 255};
+    const double widest = *std::max_element(labelRights.begin(), labelRights.end());
+    const int left = int(std::nearbyint(widest)) + 100;
+    const int narrow = outerWidth - check1.left + check1.width + 400;
+    const int wide = narrow + check1.width + 450;
+    std::array<Twips, 5> fields;
+    for (int i = 0; i < 5; ++i) {
+        const Twips &place = places[1 + i].twips;
+        fields[i] = {left, place.top, i == 1 || i == 2 ? narrow : wide, place.height};
+    }
+    return fields;
+}
 
 // The place in pixels when the client area has the given size.
 inline QRect placeOf(const Place &place, QSize client)

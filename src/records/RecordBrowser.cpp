@@ -2,6 +2,7 @@
 
 #include "PathTarget.h"
 #include "ServiceListModel.h"
+#include "intl/Message.h"
 #include "platform/Clipboard.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
@@ -14,24 +15,18 @@
 
 namespace {
 
-struct Message
-{
-    RecordEditor::Result result;
-    const char *title;
-    const char *text;
-    MessageBoxes::Icon icon;
-};
-
-constexpr Message messages[] = {
-    {RecordEditor::Result::Duplicate, "Vaultine", "There is an identical record already filed",
-        MessageBoxes::Icon::Information},
-    {RecordEditor::Result::NoChange, "Vaultine", "There were no changes",
-        MessageBoxes::Icon::Information},
-    {RecordEditor::Result::SeparatorInField, "Vaultine",
-        "A field can not hold \":!\", the mark that separates the fields of a record.",
-        MessageBoxes::Icon::Information},
-    {RecordEditor::Result::WriteFailed, "Disk Error - i66", "Can not access the DataBase.",
-        MessageBoxes::Icon::Stop},
+// The message each refused record command shows.
+const std::pair<RecordEditor::Result, Message> messages[] = {
+    {RecordEditor::Result::Duplicate,
+        {"Vaultine", "There is an identical record already filed", MessageBoxes::Icon::Information,
+            68}},
+    {RecordEditor::Result::NoChange,
+        {"Vaultine", "There were no changes", MessageBoxes::Icon::Information, 72}},
+    {RecordEditor::Result::SeparatorInField,
+        {"Vaultine", "A field can not hold \":!\", the mark that separates the fields of a record.",
+            MessageBoxes::Icon::Information}},
+    {RecordEditor::Result::WriteFailed,
+        {"Disk Error - i66", "Can not access the DataBase.", MessageBoxes::Icon::Stop}},
 };
 
 // The field that a letter released after Alt moves the focus to, or -1.
@@ -58,12 +53,13 @@ bool isReturn(int key)
 
 } // namespace
 
-RecordBrowser::RecordBrowser(
-    ServiceListModel &records, Database &database, Platform &platform, QObject *parent)
+RecordBrowser::RecordBrowser(ServiceListModel &records, Database &database, Platform &platform,
+    const Dictionary &dictionary, QObject *parent)
     : QObject(parent)
     , m_records(records)
     , m_editor(records, database)
     , m_platform(platform)
+    , m_dictionary(dictionary)
     , m_fields(RecordLine::fieldCount)
     , m_savedFields(RecordLine::fieldCount)
     , m_capture(platform.clipboard)
@@ -270,10 +266,9 @@ bool RecordBrowser::run(const std::function<RecordEditor::Result()> &command)
         const QScopedValueRollback moving(m_movingSelection, true);
         return command();
     }();
-    for (const Message &message : messages) {
-        if (message.result == result)
-            m_platform.messages.showMessage(QString::fromLatin1(message.title),
-                QString::fromLatin1(message.text), message.icon);
+    for (const auto &[refused, message] : messages) {
+        if (refused == result)
+            showMessage(m_platform.messages, m_dictionary, message);
     }
     return result == RecordEditor::Result::Done;
 }

@@ -11,6 +11,7 @@
 
 #include <functional>
 
+class Dictionary;
 class ServiceListModel;
 struct Platform;
 
@@ -28,7 +29,7 @@ public:
     static constexpr int noField = -1;
 
     RecordBrowser(ServiceListModel &records, Database &database, Platform &platform,
-        QObject *parent = nullptr);
+        const Dictionary &dictionary, QObject *parent = nullptr);
 
     const QStringList &fieldTexts() const { return m_fields; }
     bool isEnabled(CommandStates::Command command) const { return m_commands.isEnabled(command); }
@@ -102,6 +103,7 @@ private:
     ServiceListModel &m_records;
     RecordEditor m_editor;
     Platform &m_platform;
+    const Dictionary &m_dictionary;
     CommandStates m_commands;
 
     QStringList m_fields;

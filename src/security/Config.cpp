@@ -1,5 +1,8 @@
 #include "Config.h"
 
+#include "intl/Captions.h"
+#include "intl/Dictionary.h"
+
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -36,13 +39,16 @@ void setText(QLineEdit *box, const QString &text)
 
 } // namespace
 
-Config::Config(SecurityForm &form, QWidget *parent)
+Config::Config(SecurityForm &form, const Dictionary &dictionary, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_form(form)
 {
     setObjectName(QStringLiteral("Config"));
     setWindowTitle(QStringLiteral("Security Settings - Vaultine"));
     build();
+    if (!dictionary.isEnglish())
+        applyCaptions(this, CaptionTable::translated(CaptionTable::securitySettings, dictionary));
+    m_label2Caption = m_label2->text();
     render();
 }
 
@@ -53,7 +59,7 @@ void Config::build()
     m_text1 = named(new QLineEdit(this), "Text1");
     m_text1->setAccessibleName(QStringLiteral("Password"));
     layout->addWidget(m_text1, 0, 1, 1, 2);
-    m_label2 = named(new QLabel(this), "Label2");
+    m_label2 = named(new QLabel(QStringLiteral("Length: 0"), this), "Label2");
     layout->addWidget(m_label2, 1, 1);
 
     QGroupBox *frame2 = frame("Frame2", "{ Sugest }", this);
@@ -176,7 +182,7 @@ void Config::render()
     const QScopedValueRollback rendering(m_rendering, true);
 
     setText(m_text1, state.password);
-    m_label2->setText(state.lengthLabel);
+    m_label2->setText(state.lengthLabel.isEmpty() ? m_label2Caption : state.lengthLabel);
     m_check1->setChecked(state.suggest);
     m_command1->setEnabled(state.suggest);
     for (int i = 0; i < 3; ++i) {

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class Dictionary;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -17,7 +18,7 @@ class Config : public QWidget
     Q_OBJECT
 
 public:
-    Config(SecurityForm &form, QWidget *parent = nullptr);
+    Config(SecurityForm &form, const Dictionary &dictionary, QWidget *parent = nullptr);
 
     // Shows the dialog with the stored reach level and the key in the password box, selected.
     void open(const QString &reach, const QString &key);
@@ -41,5 +42,6 @@ private:
     QCheckBox *m_check2; // "Do Not Expire"
     QLineEdit *m_text2; // the date box
     QRadioButton *m_reaches[3]; // by level: Option5 "None", Option4, Option6
+    QString m_label2Caption; // as built or translated, until the password box changes
     bool m_rendering = false;
 };

@@ -4,6 +4,7 @@
 #include "ExpiryDate.h"
 #include "PasswordSuggestion.h"
 #include "SecurityChange.h"
+#include "intl/Message.h"
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
 
@@ -31,33 +32,28 @@ std::optional<int> keepOnly(QString &text, QLatin1StringView allowed)
     return caret;
 }
 
-struct Refusal
-{
-    const char *title;
-    const char *text;
-    MessageBoxes::Icon icon;
-};
-
-constexpr Refusal spaceInLine
-    = {"Error - i77", "There can not be spaces on a password", MessageBoxes::Icon::Stop};
-constexpr Refusal emptyPassword = {"Vaultine",
+constexpr Message spaceInLine
+    = {"Error - i77", "There can not be spaces on a password", MessageBoxes::Icon::Stop, 75};
+constexpr Message emptyPassword = {"Vaultine",
     "\"Program and DBase\" guards the database with the master password: type a password first.",
     MessageBoxes::Icon::Information};
-constexpr Refusal badExpiry = {"Vaultine",
+constexpr Message badExpiry = {"Vaultine",
     "The expiry date must read month-day-year, such as 12-31-2027, or \"Do Not Expire\" be "
     "ticked.",
     MessageBoxes::Icon::Information};
-constexpr Refusal configurationFailed
+constexpr Message configurationFailed
     = {"Disk Error - i64", "Failed to access configuration file", MessageBoxes::Icon::Stop};
-constexpr Refusal databaseFailed
+constexpr Message databaseFailed
     = {"Disk Error - i66", "Can not access the DataBase.", MessageBoxes::Icon::Stop};
 
 } // namespace
 
-SecurityForm::SecurityForm(SecurityChange &change, const Clock &clock, MessageBoxes &messages)
+SecurityForm::SecurityForm(SecurityChange &change, const Clock &clock, MessageBoxes &messages,
+    const Dictionary &dictionary)
     : m_change(change)
     , m_clock(clock)
     , m_messages(messages)
+    , m_dictionary(dictionary)
 { }
 
 void SecurityForm::open(const QString &reach, const QString &key)
@@ -69,9 +65,12 @@ void SecurityForm::open(const QString &reach, const QString &key)
     m_state.reach = stored;
     m_state.reachEnabled[0] = true;
     // The key fills the box as it is: the filter keeps typing to letters and digits, it must
-    // not change a stored password that holds other characters.
+    // not change a stored password that holds other characters. Without a key only "None"
+    // can be chosen, whatever level was stored.
     if (!key.isEmpty())
         setPassword(key);
+    else
+        m_state.reach = 0;
     if (stored != noReach && m_state.reachEnabled[stored])
         m_state.reach = stored;
 }
@@ -180,10 +179,8 @@ void SecurityForm::Command3_Click()
 
 bool SecurityForm::Command2_Click()
 {
-    const auto refuse = [this](const Refusal &refusal) {
-        m_messages.showMessage(
-            QString::fromLatin1(refusal.title), QString::fromLatin1(refusal.text), refusal.icon);
-    };
+    const auto refuse
+        = [this](const Message &message) { showMessage(m_messages, m_dictionary, message); };
     QString password = m_state.password.section(u' ', 0, 0);
     if (m_state.password.isEmpty()) {
         setDoNotExpire(true);

@@ -6,6 +6,7 @@
 #include <optional>
 
 class Clock;
+class Dictionary;
 class MessageBoxes;
 class SecurityChange;
 
@@ -21,7 +22,7 @@ public:
     struct State
     {
         QString password; // Text1
-        QString lengthLabel = QStringLiteral("Length: 0"); // Label2
+        QString lengthLabel; // Label2; empty until the password box changed: its caption stays
         bool suggest = false; // Check1 "Sugest Password"; enables "Go" and the levels
         int level = 0; // Option1..3, 0 for none; the length box is enabled at level 3
         QString length; // Text3
@@ -33,7 +34,8 @@ public:
         std::array<bool, 3> reachEnabled {}; // by level
     };
 
-    SecurityForm(SecurityChange &change, const Clock &clock, MessageBoxes &messages);
+    SecurityForm(SecurityChange &change, const Clock &clock, MessageBoxes &messages,
+        const Dictionary &dictionary);
 
     const State &state() const { return m_state; }
 
@@ -64,5 +66,6 @@ private:
     SecurityChange &m_change;
     const Clock &m_clock;
     MessageBoxes &m_messages;
+    const Dictionary &m_dictionary;
     State m_state;
 };

@@ -59,6 +59,7 @@ public:
     bool rewriteAllowed() const { return !m_rewriteRefused; }
 
     VaultAccess &access() const { return m_access; }
+    const QString &programFolder() const { return m_programFolder; }
     QString dataFolder() const { return m_programFolder + QStringLiteral("/Data"); }
     QString codedPath() const { return dataFolder() + QStringLiteral("/CF2DB.pdb"); }
     QString encipheredPath() const { return dataFolder() + QStringLiteral("/CF2DB.edb"); }

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <span>
+
+class Dictionary;
+
+// Which dictionary line each window's captions, tooltips and title read in a language other
+// than English. A window applies its rows in order when it loads.
+namespace CaptionTable {
+
+enum class Property { Caption, Tooltip, Title };
+
+struct Row
+{
+    int line;
+    const char *control; // the control's name; the window itself for a title
+    Property property;
+    const char *suffix = ""; // an English text that follows the line
+};
+
+struct Caption
+{
+    QString control;
+    Property property;
+    QString text;
+};
+
+extern const std::span<const Row> mainWindow;
+extern const std::span<const Row> splash;
+extern const std::span<const Row> passwordPrompt;
+extern const std::span<const Row> securitySettings;
+extern const std::span<const Row> languageDialog;
+
+// The line that the toolbar button opening the maker's web page shows as its tooltip.
+constexpr int webButtonTooltip = 70;
+
+// The texts of the rows from the dictionary, in the rows' order.
+QList<Caption> translated(std::span<const Row> rows, const Dictionary &dictionary);
+
+} // namespace CaptionTable

@@ -1,0 +1,50 @@
+#include "LangSelect.h"
+
+#include "Captions.h"
+#include "Dictionary.h"
+#include "records/Twips.h"
+
+#include <QGroupBox>
+#include <QListWidget>
+#include <QPushButton>
+
+LangSelect::LangSelect(LanguageSelection selection, const Dictionary &dictionary, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_selection(std::move(selection))
+{
+    setObjectName(QStringLiteral("LangSelect"));
+    setWindowTitle(QStringLiteral("Language"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setMinimumSize(Twips::pixels(2295), Twips::pixels(3600));
+
+    auto *frame1 = new QGroupBox(QStringLiteral("Supported languages "), this);
+    frame1->setObjectName(QStringLiteral("Frame1"));
+    frame1->setGeometry(Twips {60, 75, 2175, 2565}.toPixels());
+    m_list1 = new QListWidget(frame1);
+    m_list1->setObjectName(QStringLiteral("List1"));
+    m_list1->setAccessibleName(QStringLiteral("Languages"));
+    m_list1->setGeometry(Twips {150, 390, 1875, 1980}.toPixels());
+    m_list1->addItems(m_selection.names());
+    m_list1->setCurrentRow(m_selection.selected());
+
+    auto *ok = new QPushButton(QStringLiteral("Ok"), this);
+    ok->setObjectName(QStringLiteral("Command1"));
+    ok->setGeometry(Twips {630, 2790, 1095, 300}.toPixels());
+    connect(ok, &QPushButton::clicked, this, [this] {
+        const QList<QListWidgetItem *> chosen = m_list1->selectedItems();
+        m_selection.Command1_Click(chosen.isEmpty() ? -1 : m_list1->row(chosen.first()));
+    });
+    auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("Command2"));
+    cancel->setGeometry(Twips {645, 3180, 1065, 315}.toPixels());
+    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+
+    if (m_selection.translates())
+        applyCaptions(this, CaptionTable::translated(CaptionTable::languageDialog, dictionary));
+}
+
+void LangSelect::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    emit closed();
+}
