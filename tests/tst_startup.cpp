@@ -369,7 +369,8 @@ void StartupTest::splashHandsOverOnce()
 {
     QFETCH(bool, click);
     int handOvers = 0;
-    auto *splash = new Splash(Dictionary::builtIn(), [&] { ++handOvers; });
+    FakeShell shell;
+    auto *splash = new Splash(Dictionary::builtIn(), shell, [&] { ++handOvers; });
     splash->setAttribute(Qt::WA_DeleteOnClose, false);
     splash->show();
     QVERIFY(splash->isTimerActive());

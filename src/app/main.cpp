@@ -14,6 +14,7 @@
 #include "platform/SystemClock.h"
 
 #include <QApplication>
+#include <QScreen>
 
 int main(int argc, char *argv[])
 {
@@ -40,7 +41,8 @@ int main(int argc, char *argv[])
     if (!startup.lockProgramFolder())
         return 1;
 
-    Splash splash(dictionary, [&startup] { startup.loadMainWindow(); });
+    Splash splash(dictionary, shell, [&startup] { startup.loadMainWindow(); });
+    splash.centreOn(QGuiApplication::primaryScreen());
     splash.show();
     // The chosen language's file could not be read: the user may pick another.
     if (!languageRead) {

@@ -4,6 +4,8 @@
 #include "FieldEdit.h"
 #include "MainWindowLayout.h"
 #include "Toolbar.h"
+#include "app/Product.h"
+#include "app/Splash.h"
 #include "intl/Captions.h"
 #include "intl/LangSelect.h"
 #include "platform/Platform.h"
@@ -16,6 +18,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QListView>
 #include <QMenuBar>
 #include <QProxyStyle>
@@ -23,9 +26,6 @@
 #include <QToolButton>
 
 namespace {
-
-const QString productName = QStringLiteral("Vaultine");
-const QString makerAddress = QStringLiteral("https://vaultine.example/");
 
 // The label of each field: its name and caption.
 constexpr std::pair<const char *, const char *> labelRows[RecordLine::fieldCount] = {
@@ -210,6 +210,12 @@ void Coffrel::buildMenus()
         &Coffrel::openSecuritySettings);
     connect(
         menuItem(QStringLiteral("mnuLang")), &QAction::triggered, this, &Coffrel::mnuLang_Click);
+    connect(
+        menuItem(QStringLiteral("mnuAbout")), &QAction::triggered, this, &Coffrel::mnuAbout_Click);
+    connect(
+        menuItem(QStringLiteral("mnuHelp")), &QAction::triggered, this, &Coffrel::mnuHelp_Click);
+    connect(menuItem(QStringLiteral("mnuImport")), &QAction::triggered, &m_browser,
+        &RecordBrowser::mnuImport_Click);
     connect(menuItem(QStringLiteral("mnuReset")), &QAction::triggered, &m_browser,
         &RecordBrowser::mnuReset_Click);
     QAction *capture = menuItem(QStringLiteral("mnuCapture"));
@@ -461,6 +467,24 @@ void Coffrel::RelabelMainWindow()
     const int width = qMax(Twips::pixels(right + 90), menuBar()->sizeHint().width());
     centralWidget()->setMinimumWidth(qMax(MainWindowLayout::clientSize.width(), width));
     placeControls();
+}
+
+void Coffrel::mnuAbout_Click()
+{
+    // A window kept on top would hide the About box.
+    m_check2->setChecked(false);
+    auto *about = new Splash(
+        m_dictionary, m_platform.shell, [] {}, Splash::Role::About);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->centreOn(screen());
+    about->show();
+}
+
+void Coffrel::mnuHelp_Click()
+{
+    const QString page = m_database.programFolder() + QStringLiteral("/Help/help.html");
+    if (QFileInfo::exists(page))
+        m_platform.shell.open(page);
 }
 
 void Coffrel::mnuLang_Click()

@@ -75,6 +75,10 @@ private:
     void Command1_Click(int index);
     // The language dialog, the window hidden until it closes.
     void mnuLang_Click();
+    // The splash window as the About box, "On Top" cleared first.
+    void mnuAbout_Click();
+    // The help page, when it is there.
+    void mnuHelp_Click();
     bool forwardKey(int control, QKeyEvent *event);
 
     Platform &m_platform;

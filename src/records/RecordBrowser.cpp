@@ -2,12 +2,14 @@
 
 #include "PathTarget.h"
 #include "ServiceListModel.h"
+#include "import/OldDatabase.h"
 #include "intl/Message.h"
 #include "platform/Clipboard.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "platform/ProgramEnd.h"
 #include "platform/Shell.h"
+#include "vault/Database.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -60,6 +62,7 @@ RecordBrowser::RecordBrowser(ServiceListModel &records, Database &database, Plat
     , m_editor(records, database)
     , m_platform(platform)
     , m_dictionary(dictionary)
+    , m_programFolder(database.programFolder())
     , m_fields(RecordLine::fieldCount)
     , m_savedFields(RecordLine::fieldCount)
     , m_capture(platform.clipboard)
@@ -313,6 +316,18 @@ void RecordBrowser::mnuReset_Click()
 void RecordBrowser::mnuCapture_Click()
 {
     m_capture.handle(CaptureMode::Event::MenuClick);
+}
+
+void RecordBrowser::mnuImport_Click()
+{
+    static constexpr Message imported
+        = {"Vaultine", "Old Database Import Success", MessageBoxes::Icon::Information};
+    const std::optional<QStringList> records = OldDatabase::readRecords(m_programFolder);
+    if (!records || !run([&] { return m_editor.importRecords(*records); }))
+        return;
+    // The rows moved: the selection would name another record now.
+    clearSelection();
+    showMessage(m_platform.messages, m_dictionary, imported);
 }
 
 void RecordBrowser::GrandOops_Click(int index)

@@ -69,6 +69,8 @@ public:
     void mnuRemove_Click();
     void mnuReset_Click();
     void mnuCapture_Click();
+    // Imports the former version's database of the program folder.
+    void mnuImport_Click();
     // Undo: item 0 puts back all five saved fields, item k the field k - 1.
     void GrandOops_Click(int index);
     // One capture tick: the clipboard's text into the capture target.
@@ -104,6 +106,7 @@ private:
     RecordEditor m_editor;
     Platform &m_platform;
     const Dictionary &m_dictionary;
+    QString m_programFolder;
     CommandStates m_commands;
 
     QStringList m_fields;

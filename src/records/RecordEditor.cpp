@@ -63,6 +63,13 @@ RecordEditor::Result RecordEditor::removeRecord(qsizetype selectedIndex)
     return rewrite(std::move(next));
 }
 
+RecordEditor::Result RecordEditor::importRecords(const QStringList &lines)
+{
+    RecordBook next;
+    next.load(m_records.book().records() + lines);
+    return rewrite(std::move(next));
+}
+
 RecordEditor::Result RecordEditor::rewrite(RecordBook next)
 {
     if (!m_database.RewriteDatabase(next.records()))

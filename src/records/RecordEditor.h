@@ -20,6 +20,8 @@ public:
     Result addRecord(const QStringList &fields);
     Result replaceRecord(qsizetype selectedIndex, const QStringList &fields);
     Result removeRecord(qsizetype selectedIndex);
+    // Adds the records at their sorted places, duplicates too, and rewrites the file.
+    Result importRecords(const QStringList &lines);
 
 private:
     bool isSelection(qsizetype index) const;
