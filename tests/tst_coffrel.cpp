@@ -1,3 +1,4 @@
+#include "app/Splash.h"
 #include "app/Startup.h"
 #include "fakes/FakePlatform.h"
 #include "platform/EventLoopProgramEnd.h"
@@ -85,6 +86,7 @@ private slots:
     void deselectedRowDoesNotLookSelected();
     void clickIntoEmptyPathSelectsThePrompt();
     void programEndEndsTheEventLoop();
+    void aboutAndHelp();
 };
 
 void CoffrelTest::listAndFieldsAreWired()
@@ -232,6 +234,32 @@ void CoffrelTest::programEndEndsTheEventLoop()
         nested.exec();
     });
     QCOMPARE(QApplication::exec(), 0);
+}
+
+void CoffrelTest::aboutAndHelp()
+{
+    Window win;
+    QTest::mouseClick(win.find(QStringLiteral("Check2")), Qt::LeftButton);
+    win.w->menuItem(QStringLiteral("mnuAbout"))->trigger();
+    QCOMPARE(win.fake.topMost.calls, QList<bool>({true, false}));
+    Splash *about = nullptr;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && qobject_cast<Splash *>(window))
+            about = static_cast<Splash *>(window);
+    }
+    QVERIFY(about && !about->isTimerActive());
+    QTest::mouseClick(about->findChild<QLabel *>(QStringLiteral("Label4")), Qt::LeftButton);
+    QVERIFY(about->isVisible());
+    QTest::mouseClick(about->findChild<QLabel *>(QStringLiteral("Label5")), Qt::LeftButton);
+    QVERIFY(!about->isVisible());
+    QVERIFY(win.w->isVisible());
+
+    win.w->menuItem(QStringLiteral("mnuHelp"))->trigger();
+    const QString page = win.dir.filePath(QStringLiteral("Help/help.html"));
+    QDir(win.dir.path()).mkdir(QStringLiteral("Help"));
+    QFile(page).open(QIODevice::WriteOnly);
+    win.w->menuItem(QStringLiteral("mnuHelp"))->trigger();
+    QCOMPARE(win.fake.shell.opened, QStringList({"https://vaultine.example/", page}));
 }
 
 QTEST_MAIN(CoffrelTest)

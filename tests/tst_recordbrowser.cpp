@@ -1,9 +1,11 @@
 #include "fakes/FakePlatform.h"
+#include "import/OldDatabase.h"
 #include "intl/Dictionary.h"
 #include "records/PathTarget.h"
 #include "records/RecordBrowser.h"
 #include "records/ServiceListModel.h"
 #include "vault/Database.h"
+#include "vault/RecordCodec.h"
 #include "vault/VaultAccess.h"
 
 #include <QDir>
@@ -40,7 +42,7 @@ struct Browser
     void start()
     {
         model = std::make_unique<ServiceListModel>();
-        model->load(stored());
+        model->load(QFile::exists(filePath()) ? stored() : QStringList());
         browser = std::make_unique<RecordBrowser>(
             *model, *database, fake.platform, Dictionary::builtIn());
     }
@@ -123,6 +125,8 @@ struct Browser
             browser->mnuReplace_Click();
         else if (verb == "remove")
             browser->mnuRemove_Click();
+        else if (verb == "import")
+            browser->mnuImport_Click();
         else if (verb == "reset")
             browser->mnuReset_Click();
         else if (verb == "oops")
@@ -200,6 +204,10 @@ private slots:
     void labelsCopyAndOpen();
     void pathTargets_data();
     void pathTargets();
+    void formerLinesConvert_data();
+    void formerLinesConvert();
+    void formerDatabaseIsImported_data();
+    void formerDatabaseIsImported();
 };
 
 void RecordBrowserTest::commandStates_data()
@@ -612,6 +620,94 @@ void RecordBrowserTest::pathTargets()
     QFile(home.filePath(QStringLiteral("docs/pw.pdf"))).open(QIODevice::WriteOnly);
     const bool local = target.startsWith(u'~') && target != QLatin1String("~/none.pdf");
     QCOMPARE(shellTarget(path, home.path()), local ? home.path() + target.mid(1) : target);
+}
+
+void RecordBrowserTest::formerLinesConvert_data()
+{
+    QTest::addColumn<QString>("decoded");
+    QTest::addColumn<QString>("record");
+    QTest::newRow("four parts") << "S:U:P:X"
+                                << "S:!U:!P:!:!X";
+    QTest::newRow("trailing colon") << "S:U:P:"
+                                    << "S:!U:!P:!";
+    QTest::newRow("no colon") << "just text"
+                              << ":!just text";
+    QTest::newRow("web address") << "S:U:P:http://x.example/a"
+                                 << "S:!U:!P:!:!http://x.example/a";
+    QTest::newRow("address early") << "S:https://y"
+                                   << "S:!:!https://y";
+    QTest::newRow("commas and quotes") << "a, \"b\":u:p:x,y"
+                                       << "a, \"b\":!u:!p:!:!x,y";
+    QTest::newRow("five parts") << "S:U:P:O:X"
+                                << "S:!U:!P:!O:!:!X";
+}
+
+void RecordBrowserTest::formerLinesConvert()
+{
+    QFETCH(QString, decoded);
+    QFETCH(QString, record);
+    QCOMPARE(OldDatabase::convertLine(decoded), record);
+}
+
+void RecordBrowserTest::formerDatabaseIsImported_data()
+{
+    QTest::addColumn<QString>("reach");
+    QTest::addColumn<QByteArray>("former"); // decoded lines; "<none>": no former file
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QStringList>("services");
+    QTest::addColumn<QString>("message");
+
+    const QByteArray two = "Mail:me:pw:http://m\r\nBank:b:p:x\r\n";
+    const QString success = QStringLiteral("Vaultine / Old Database Import Success / information");
+    for (const char *reach : {"0", "1"}) {
+        QTest::addRow("empty installation, reach %s", reach)
+            << reach << two << "import" << QStringList {"Bank", "Mail"} << success;
+    }
+    QTest::newRow("twice") << "0" << two << "import;import"
+                           << QStringList {"Bank", "Bank", "Mail", "Mail"} << success;
+    QTest::newRow("after an add") << "0" << two << "fill|Alpha|a|p;add;import"
+                                  << QStringList {"Alpha", "Bank", "Mail"} << success;
+    QTest::newRow("blank lines passed over")
+        << "0" << QByteArray("Mail:me:pw:x\r\n\r\nBank:b:p:x\r\n") << "import"
+        << QStringList {"Bank", "Mail"} << success;
+    QTest::newRow("windows-1252 line")
+        << "0" << QByteArray("Caf\xe9 \x80:u:p:x\r\n") << "import"
+        << QStringList {QString::fromUtf8("Caf\xc3\xa9 \xe2\x82\xac")} << success;
+    QTest::newRow("no former file")
+        << "0" << QByteArray("<none>") << "import" << QStringList {} << "";
+    QTest::newRow("write fails") << "0" << two << "break;import" << QStringList {}
+                                 << "Disk Error - i66 / Can not access the DataBase. / stop";
+}
+
+void RecordBrowserTest::formerDatabaseIsImported()
+{
+    QFETCH(QString, reach);
+    QFETCH(QByteArray, former);
+    QFETCH(QString, steps);
+    QFETCH(QStringList, services);
+    QFETCH(QString, message);
+
+    Browser b({}, reach);
+    if (former != "<none>") {
+        QByteArray coded;
+        for (const QByteArray &line : former.split('\n'))
+            coded
+                += EncodeRecord(line.trimmed().isEmpty() ? QByteArray() : line.chopped(1)) + "\r\n";
+        QFile file(b.dir.filePath(QStringLiteral("CFDB.pdb")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(coded.chopped(2));
+    }
+    const bool breaks = steps.startsWith(QLatin1String("break;"));
+    b.breakData(breaks);
+    b.run(steps.mid(breaks ? 6 : 0));
+    b.breakData(false);
+
+    QCOMPARE(b.model->book().services(), services);
+    QCOMPARE(b.stored(), b.model->book().records());
+    QCOMPARE(b.fake.messages.shown.size(), message.isEmpty() ? 0 : steps.count("import"));
+    if (!message.isEmpty())
+        QCOMPARE(described(b.fake.messages.shown.last()), message);
+    QVERIFY(!QFile::exists(b.database->workingCopyPath()));
 }
 
 QTEST_GUILESS_MAIN(RecordBrowserTest)
