@@ -146,7 +146,6 @@ Coffrel::Coffrel(
     , m_configFile(database.dataFolder())
     , m_securityChange(database, database.access(), m_configFile)
     , m_securityForm(m_securityChange, platform.clock, platform.messages, dictionary)
-    , m_config(std::make_unique<Config>(m_securityForm, dictionary))
 {
     for (const MainWindowLayout::Place &place : MainWindowLayout::places)
         m_places.insert(QString::fromLatin1(place.name), place.twips);
@@ -354,7 +353,7 @@ void Coffrel::placeControls()
         ClickLabel *label = m_labels[i];
         QRect area = label->geometry();
         area.setWidth(
-            qBound(area.width(), label->sizeHint().width(), m_fields[i]->x() - area.left()));
+            qMin(qMax(area.width(), label->sizeHint().width()), m_fields[i]->x() - area.left()));
         area.setHeight(qMax(area.height(), label->sizeHint().height()));
         label->setGeometry(area);
     }
@@ -513,6 +512,8 @@ void Coffrel::BuildUndoMenu()
 
 void Coffrel::openSecuritySettings()
 {
+    if (!m_config)
+        m_config = std::make_unique<Config>(m_securityForm, m_dictionary);
     const VaultAccess &access = m_database.access();
     m_config->open(access.reach, access.databaseKey);
 }

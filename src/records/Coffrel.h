@@ -89,7 +89,8 @@ private:
     ConfigFile m_configFile;
     SecurityChange m_securityChange;
     SecurityForm m_securityForm;
-    // A window of its own: its controls have names of the main window's too.
+    // A window of its own, made when first opened: its controls have names of the main
+    // window's too.
     std::unique_ptr<Config> m_config;
 
     FieldEdit *m_fields[RecordLine::fieldCount]; // Text1(0..4)

@@ -8,11 +8,12 @@ std::optional<QByteArray> CipherText(const QByteArray &text, const QByteArray &k
         return std::nullopt;
 
     QByteArray out(text.size(), Qt::Uninitialized);
+    char *to = out.data();
+    const auto *from = reinterpret_cast<const unsigned char *>(text.constData());
+    const auto *keyBytes = reinterpret_cast<const unsigned char *>(key.constData());
     qsizetype k = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const auto t = static_cast<unsigned char>(text[i]);
-        const auto c = static_cast<unsigned char>(key[k]);
-        out[i] = static_cast<char>(255 - (t ^ c));
+        to[i] = static_cast<char>(255 - (from[i] ^ keyBytes[k]));
         k = k + 1 < key.size() ? k + 1 : 0;
     }
     return out;

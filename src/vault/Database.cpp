@@ -123,18 +123,13 @@ void Database::finishConversion(const QStringList &records)
 Database::Records Database::LoadRecords()
 {
     const QString source = m_access.enciphered() ? workingCopyPath() : codedPath();
-    const LineFile::ReadResult file = LineFile::readLines(source);
+    LineFile::Content file = LineFile::readContent(source);
     if (file.status == LineFile::ReadStatus::Failed) {
         m_rewriteRefused = true;
         return {{}, false};
     }
-    Records records;
-    records.lines.reserve(file.lines.size());
-    for (const QByteArray &coded : file.lines) {
-        if (!coded.isEmpty())
-            records.lines.append(RecordLine::fromBytes(DecodeRecord(coded)));
-    }
-    return records;
+    // The codec leaves line breaks alone: the whole file is decoded at once.
+    return {RecordLine::linesFromBytes(DecodeRecord(std::move(file.bytes))), true};
 }
 
 void Database::deleteWorkingCopy() const

@@ -18,6 +18,9 @@ constexpr Escape escapes[] = {{'\r', 'r'}, {'\n', 'n'}, {escapeByte, 'e'}};
 
 QByteArray escapeLine(const QByteArray &line)
 {
+    const auto needsEscape = [](char c) { return c == '\r' || c == '\n' || c == escapeByte; };
+    if (std::none_of(line.begin(), line.end(), needsEscape))
+        return line;
     QByteArray out;
     out.reserve(line.size());
     for (const char c : line) {
@@ -35,6 +38,8 @@ QByteArray escapeLine(const QByteArray &line)
 
 std::optional<QByteArray> unescapeLine(const QByteArray &line)
 {
+    if (!line.contains(escapeByte))
+        return line;
     QByteArray out;
     out.reserve(line.size());
     for (qsizetype i = 0; i < line.size(); ++i) {

@@ -26,16 +26,12 @@ bool lastLineUnended(QFile &file, qint64 size)
     return size > 0 && file.seek(size - 1) && file.read(1) != "\n";
 }
 
-bool writeAll(QFileDevice &file, const QByteArray &bytes)
+bool writeAll(QFileDevice &file, QByteArrayView bytes)
 {
-    return file.write(bytes) == bytes.size();
+    return file.write(bytes.data(), bytes.size()) == bytes.size();
 }
 
-struct Content
-{
-    ReadStatus status;
-    QByteArray bytes;
-};
+} // namespace
 
 Content readContent(const QString &path)
 {
@@ -49,8 +45,6 @@ Content readContent(const QString &path)
         return {ReadStatus::Failed, {}};
     return {ReadStatus::Read, bytes};
 }
-
-} // namespace
 
 ReadResult readLines(const QString &path)
 {
@@ -81,18 +75,19 @@ std::optional<QByteArray> readLine(const QString &path)
 
 bool writeLines(const QString &path, const QList<QByteArray> &lines)
 {
+    qsizetype size = 0;
+    for (const QByteArray &line : lines)
+        size += line.size() + qsizetype(sizeof lineBreak - 1);
+    QByteArray content;
+    content.reserve(size);
+    for (const QByteArray &line : lines)
+        content.append(line).append(lineBreak);
+
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(privateFile))
         return false;
-    qint64 size = 0;
-    for (const QByteArray &line : lines) {
-        const QByteArray bytes = withLineBreak(line);
-        if (!writeAll(file, bytes))
-            return false;
-        size += bytes.size();
-    }
-    // commit() renames even a file whose last write failed: check the write first.
-    if (!file.flush() || file.size() != size) {
+    // commit() renames even a file whose write failed: check the write first.
+    if (!writeAll(file, content) || !file.flush() || file.size() != content.size()) {
         file.cancelWriting();
         return false;
     }

@@ -17,6 +17,15 @@ struct ReadResult
     QList<QByteArray> lines;
 };
 
+struct Content
+{
+    ReadStatus status;
+    QByteArray bytes;
+};
+
+// The whole file.
+Content readContent(const QString &path);
+
 // Reads every line; a line break is LF with an optional CR before it.
 ReadResult readLines(const QString &path);
 

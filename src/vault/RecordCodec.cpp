@@ -33,20 +33,16 @@ void EncodeChar(char c, QByteArray &coded)
     coded.append(encodeTable[static_cast<unsigned char>(c)]);
 }
 
-QByteArray EncodeRecord(const QByteArray &line)
+QByteArray EncodeRecord(QByteArray line)
 {
-    QByteArray coded;
-    coded.reserve(line.size());
-    for (const char c : line)
-        EncodeChar(c, coded);
-    return coded;
+    for (char &c : line)
+        c = encodeTable[static_cast<unsigned char>(c)];
+    return line;
 }
 
-QByteArray DecodeRecord(const QByteArray &coded)
+QByteArray DecodeRecord(QByteArray coded)
 {
-    QByteArray line;
-    line.reserve(coded.size());
-    for (const char c : coded)
-        line.append(decodeTable[static_cast<unsigned char>(c)]);
-    return line;
+    for (char &c : coded)
+        c = decodeTable[static_cast<unsigned char>(c)];
+    return coded;
 }

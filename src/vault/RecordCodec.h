@@ -5,5 +5,5 @@
 // The record codec: a fixed permutation of the 63 characters 0-9, a-z, A-Z and ':';
 // every other byte passes unchanged. Coding keeps the length and the order.
 void EncodeChar(char c, QByteArray &coded);
-QByteArray EncodeRecord(const QByteArray &line);
-QByteArray DecodeRecord(const QByteArray &coded);
+QByteArray EncodeRecord(QByteArray line);
+QByteArray DecodeRecord(QByteArray coded);

@@ -1,6 +1,7 @@
 #include "RecordLine.h"
 
 #include <QStringDecoder>
+#include <QStringTokenizer>
 
 namespace {
 
@@ -61,6 +62,29 @@ QString fromBytes(const QByteArray &bytes)
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
     return utf8.hasError() ? fromWindows1252(bytes) : text;
+}
+
+QStringList linesFromBytes(const QByteArray &content)
+{
+    QStringList lines;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(content);
+    if (!utf8.hasError()) {
+        for (QStringView line : QStringTokenizer(text, u'\n')) {
+            if (line.endsWith(u'\r'))
+                line.chop(1);
+            if (!line.isEmpty())
+                lines.append(line.toString());
+        }
+        return lines;
+    }
+    for (QByteArray line : content.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (!line.isEmpty())
+            lines.append(fromBytes(line));
+    }
+    return lines;
 }
 
 } // namespace RecordLine
