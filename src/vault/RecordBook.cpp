@@ -30,9 +30,23 @@ void RecordBook::load(QStringList lines)
 
     std::vector<qsizetype> order(lines.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+    const auto byLine = [&](qsizetype a, qsizetype b) {
         return lessThan(services[a], lines[a], services[b], lines[b]);
-    });
+    };
+    if (m_collator.locale().language() == QLocale::C) {
+        std::stable_sort(order.begin(), order.end(), byLine);
+    } else {
+        // A locale's collation is costly: one sort key per service name instead of a
+        // collation at every comparison.
+        std::vector<QCollatorSortKey> keys;
+        keys.reserve(services.size());
+        for (const QString &service : std::as_const(services))
+            keys.push_back(m_collator.sortKey(service));
+        std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+            const int byService = keys[a].compare(keys[b]);
+            return byService ? byService < 0 : byLine(a, b);
+        });
+    }
 
     m_records.clear();
     m_services.clear();
