@@ -1,5 +1,7 @@
-// Times start-up, Add, Replace and Remove on large databases, at reach 0 and 1.
-// Run: QT_QPA_PLATFORM=offscreen build/bench/bench_records [count ...]
+// Times start-up, Add, Replace and Remove on large databases, at reach 0 and 1, beside the
+// floor (the least work that shows the same records) run on the same records; the codec and
+// cipher throughput; the resident memory with the records loaded.
+// Run: QT_QPA_PLATFORM=offscreen build/bench/bench_records [--floor FLOOR] [count ...]
 
 #include "app/Startup.h"
 #include "fakes/PromptAnswers.h"
@@ -14,6 +16,8 @@
 #include "platform/TopMostSwitch.h"
 #include "records/Coffrel.h"
 #include "security/ConfigFile.h"
+#include "vault/CipherText.h"
+#include "vault/RecordCodec.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,6 +26,8 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -94,17 +100,65 @@ void select(Coffrel &window, int row)
     QApplication::sendEvent(list->viewport(), &release);
 }
 
-void measure(int count, const QString &reach)
+// The floor's milliseconds on a coded file of the records; -1 when it did not run.
+double floorMilliseconds(const QString &floor, int count, const QStringList &records)
+{
+    QTemporaryDir folder;
+    VaultAccess access;
+    QuietPlatform quiet(folder.path());
+    Database database(folder.path(), quiet, access);
+    database.EnsureDataFolder();
+    database.RewriteDatabase(records);
+    QProcess process;
+    process.start(floor, {QString::number(count), database.codedPath()});
+    process.waitForFinished(-1);
+    static const QRegularExpression shown(QStringLiteral("shown in (\\d+) ms"));
+    const QRegularExpressionMatch match = shown.match(QString::fromLocal8Bit(process.readAll()));
+    return match.hasMatch() ? match.captured(1).toDouble() : -1;
+}
+
+qint64 residentKilobytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+void measureThroughput()
+{
+    const QByteArray text(64 << 20, 'x');
+    const QByteArray key("master password");
+    const auto throughput = [&](const char *what, const auto &work) {
+        QElapsedTimer timer;
+        timer.start();
+        const QByteArray out = work();
+        QTextStream(stdout) << what << ": "
+                            << QString::number(text.size() / 1e6 / (timer.nsecsElapsed() / 1e9),
+                                   'f', 0)
+                            << " MB/s (" << out.size() / (1 << 20) << " MiB)\n";
+    };
+    throughput("EncodeRecord", [&] { return EncodeRecord(text); });
+    throughput("DecodeRecord", [&] { return DecodeRecord(text); });
+    throughput("CipherText", [&] { return *CipherText(text, key); });
+}
+
+void measure(int count, const QString &reach, const QString &floor)
 {
     QTemporaryDir folder;
     QDir(folder.path()).mkdir(QStringLiteral("tmp"));
     QuietPlatform quiet(folder.path() + QStringLiteral("/tmp"));
+    const QStringList records = makeRecords(count);
     {
         VaultAccess access {reach, QStringLiteral("master password")};
         Database database(folder.path(), quiet, access);
         database.EnsureDataFolder();
-        database.RewriteDatabase(makeRecords(count));
+        database.RewriteDatabase(records);
     }
+    const double floorTime = floor.isEmpty() ? -1 : floorMilliseconds(floor, count, records);
 
     Startup startup(folder.path(), quiet.platform);
     ConfigFile(startup.database().dataFolder())
@@ -116,7 +170,15 @@ void measure(int count, const QString &reach)
     timer.start();
     Coffrel &window = startup.loadMainWindow();
     QApplication::processEvents();
-    report("start-up to a shown window", count, reach, timer.nsecsElapsed());
+    const qint64 startTime = timer.nsecsElapsed();
+    report("start-up to a shown window", count, reach, startTime);
+    if (floorTime > 0) {
+        QTextStream(stdout) << "  the floor on the same records: " << floorTime
+                            << " ms, ratio " << QString::number(startTime / 1e6 / floorTime, 'f', 2)
+                            << "\n";
+    }
+    QTextStream(stdout) << "  resident memory with the records loaded: " << residentKilobytes() / 1024
+                        << " MiB\n";
 
     fill(window, {"New service", "me", "secret", "", ""});
     timer.restart();
@@ -140,14 +202,21 @@ void measure(int count, const QString &reach)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QStringList arguments = QApplication::arguments().mid(1);
+    QString floor;
+    if (arguments.size() > 1 && arguments.first() == QLatin1String("--floor")) {
+        floor = arguments.at(1);
+        arguments = arguments.mid(2);
+    }
     QList<int> counts;
-    for (int i = 1; i < argc; ++i)
-        counts.append(QString::fromLocal8Bit(argv[i]).toInt());
+    for (const QString &argument : std::as_const(arguments))
+        counts.append(argument.toInt());
     if (counts.isEmpty())
         counts = {32767, 100000};
+    measureThroughput();
     for (const int count : counts) {
         for (const QString &reach : {QStringLiteral("0"), QStringLiteral("1")})
-            measure(count, reach);
+            measure(count, reach, floor);
     }
     return 0;
 }
