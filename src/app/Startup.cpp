@@ -67,6 +67,7 @@ bool Startup::askPassword(const QString &expected)
     });
     QObject::connect(&prompt, &PassReq::refused, &waiting, &QEventLoop::quit);
     prompt.show();
+    prompt.activateWindow();
     // An end of the program ends this loop too.
     waiting.exec();
     return accepted;
@@ -98,6 +99,13 @@ void Startup::showUnreadableDatabase()
     showMessage(m_platform.messages, m_dictionary, unreadable);
 }
 
+void Startup::preloadRecords()
+{
+    const std::optional<ConfigFile::Settings> settings = m_config.read();
+    if (!settings || settings->reach != QLatin1String("1"))
+        m_database.preloadRecords();
+}
+
 Coffrel &Startup::loadMainWindow()
 {
     qCDebug(lcStartup) << "L1 window size";
@@ -124,7 +132,7 @@ Coffrel &Startup::loadMainWindow()
     window.maskPassword();
 
     qCDebug(lcStartup) << "L8 LoadRecords";
-    const Database::Records records = m_database.LoadRecords();
+    Database::Records records = m_database.LoadRecords();
     if (!records.readWhole)
         showUnreadableDatabase();
 
@@ -133,8 +141,8 @@ Coffrel &Startup::loadMainWindow()
         m_database.deleteWorkingCopy();
 
     qCDebug(lcStartup) << "L10 List2";
-    window.showRecords(records.lines);
     m_database.finishConversion(records.lines);
+    window.showRecords(std::move(records));
 
     qCDebug(lcStartup) << "L11 UpdateImportOffer";
     window.offerImport(m_database.UpdateImportOffer());

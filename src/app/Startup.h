@@ -24,6 +24,8 @@ public:
     // without the lock; once locked, left-overs of interrupted writes are removed.
     bool lockProgramFolder(int waitMilliseconds = 5000);
 
+    // Reads the records of an unenciphered database while the splash shows.
+    void preloadRecords();
     // Loads the main window step by step and shows it.
     Coffrel &loadMainWindow();
 

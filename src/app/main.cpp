@@ -40,6 +40,7 @@ int main(int argc, char *argv[])
     Startup startup(programFolder, platform, dictionary);
     if (!startup.lockProgramFolder())
         return 1;
+    startup.preloadRecords();
 
     Splash splash(dictionary, shell, [&startup] { startup.loadMainWindow(); });
     splash.centreOn(QGuiApplication::primaryScreen());

@@ -426,9 +426,12 @@ void Coffrel::maskPassword()
     m_check1->setChecked(true);
 }
 
-void Coffrel::showRecords(const QStringList &lines)
+void Coffrel::showRecords(Database::Records records)
 {
-    m_records.load(lines);
+    if (records.sorted)
+        m_records.setBook(std::move(*records.sorted));
+    else
+        m_records.load(records.lines);
 }
 
 void Coffrel::offerImport(bool offered)

@@ -7,6 +7,7 @@
 #include "security/ConfigFile.h"
 #include "security/SecurityChange.h"
 #include "security/SecurityForm.h"
+#include "vault/Database.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -15,7 +16,6 @@
 
 class ClickLabel;
 class Config;
-class Database;
 class FieldEdit;
 class QAction;
 class QCheckBox;
@@ -36,7 +36,7 @@ public:
 
     // Start-up: tick "&Hide", show the loaded records, offer the import.
     void maskPassword();
-    void showRecords(const QStringList &lines);
+    void showRecords(Database::Records records);
     void offerImport(bool offered);
     // The captions of the language in use, and the fields moved beside the labels' new widths.
     void RelabelMainWindow();

@@ -120,16 +120,33 @@ void Database::finishConversion(const QStringList &records)
     m_conversionUnfinished = false;
 }
 
+Database::Records Database::readRecords(const QString &source)
+{
+    LineFile::Content file = LineFile::readContent(source);
+    if (file.status == LineFile::ReadStatus::Failed)
+        return {{}, false, std::nullopt};
+    // The codec leaves line breaks alone: the whole file is decoded at once.
+    return {RecordLine::linesFromBytes(DecodeRecord(std::move(file.bytes))), true, std::nullopt};
+}
+
+void Database::preloadRecords()
+{
+    m_preload = std::async(std::launch::async, [source = codedPath()] {
+        Records records = readRecords(source);
+        records.sorted.emplace().load(records.lines);
+        return records;
+    });
+}
+
 Database::Records Database::LoadRecords()
 {
-    const QString source = m_access.enciphered() ? workingCopyPath() : codedPath();
-    LineFile::Content file = LineFile::readContent(source);
-    if (file.status == LineFile::ReadStatus::Failed) {
+    const bool preloaded = m_preload.valid();
+    Records records = preloaded ? m_preload.get() : Records();
+    if (!preloaded || m_access.enciphered())
+        records = readRecords(m_access.enciphered() ? workingCopyPath() : codedPath());
+    if (!records.readWhole)
         m_rewriteRefused = true;
-        return {{}, false};
-    }
-    // The codec leaves line breaks alone: the whole file is decoded at once.
-    return {RecordLine::linesFromBytes(DecodeRecord(std::move(file.bytes))), true};
+    return records;
 }
 
 void Database::deleteWorkingCopy() const

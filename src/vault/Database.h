@@ -1,11 +1,14 @@
 #pragma once
 
 #include "LineFile.h"
+#include "RecordBook.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <future>
+#include <optional>
 
 class TemporaryFolder;
 struct VaultAccess;
@@ -21,6 +24,7 @@ public:
     {
         QStringList lines;
         bool readWhole = true;
+        std::optional<RecordBook> sorted; // the lines in the lists' order, when sorted already
     };
 
     Database(
@@ -40,6 +44,9 @@ public:
     // After such a start: the enciphered file is written from the records, the coded one removed.
     void finishConversion(const QStringList &records);
     Records LoadRecords();
+    // Reads, decodes and sorts the coded file on a thread of its own (while the splash shows),
+    // for LoadRecords() to take at reach 0 and 2.
+    void preloadRecords();
     void deleteWorkingCopy() const;
     bool AppendRecord(const QString &line);
     bool RewriteDatabase(const QStringList &records);
@@ -67,6 +74,7 @@ public:
     QString workingCopyPath() const;
 
 private:
+    static Records readRecords(const QString &source);
     QStringList dataFiles() const { return {codedPath(), encipheredPath(), configurationPath()}; }
     QByteArray databaseKey();
     bool AppendEncipheredRecord(const QByteArray &coded);
@@ -79,4 +87,5 @@ private:
     std::function<void()> m_keyLoader;
     bool m_rewriteRefused = false;
     bool m_conversionUnfinished = false;
+    std::future<Records> m_preload;
 };

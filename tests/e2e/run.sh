@@ -252,14 +252,61 @@ end_with_escape() {
     end_with "$1" Escape
 }
 
-# An open menu is a visible window of the program besides the main one; the title search
-# does not find it. (The mouse must rest where no tooltip shows.)
+# An open menu is a visible window of the program that the title search does not find;
+# menu_open PID [COUNT] asks for COUNT of them (submenus). (The mouse must rest where no
+# tooltip shows.)
 menu_open() {
-    [ "$(xdo search --all --onlyvisible --pid "$1" | wc -l)" -gt 1 ]
+    local all titled
+    all=$(xdo search --all --onlyvisible --pid "$1" | wc -l)
+    titled=$(xdo search --all --onlyvisible --pid "$1" --name . | wc -l)
+    [ $((all - titled)) -ge "${2:-1}" ]
 }
 
 menu_closed() {
     ! menu_open "$1"
+}
+
+# menu PID OPEN KEY...: OPEN opens a menu of the main window, then the keys are pressed in it.
+menu() {
+    local owner=$1 open=$2
+    shift 2
+    xdo key "$open"
+    wait_for 30 menu_open "$owner" || { fail "$open opened no menu"; return 1; }
+    xdo key "$@"
+}
+
+# Configure > Capture switches capture on or off.
+switch_capture() {
+    menu "$1" alt+c c || return
+    wait_for 30 menu_closed "$1" || fail "the menu stayed open after Capture"
+}
+
+# window_titled PID TITLE: sets found to a visible window of the process with that title.
+window_titled() {
+    found=$(xdo search --all --onlyvisible --pid "$1" --name "^$2\$" 2>/dev/null | head -n 1)
+    [ -n "$found" ]
+}
+
+# focus_window PID TITLE: waits for the window and gives it the keyboard.
+focus_window() {
+    found=
+    wait_for 150 window_titled "$1" "$2" || { fail "no window titled '$2' appeared"; return 1; }
+    xdo windowfocus --sync "$found"
+}
+
+# copy_elsewhere TEXT: another program (xclip, pid copier) holds TEXT on the clipboard until
+# a program takes the clipboard over; its log counts the requests it answered.
+copy_elsewhere() {
+    copyLog=$(mktemp "$work/copy.XXXXXX")
+    printf %s "$1" >"$copyLog.text"
+    xclip -selection clipboard -verbose "$copyLog.text" >/dev/null 2>"$copyLog" &
+    copier=$!
+}
+
+# A program asked for the text of the last copy_elsewhere and got it. (Losing the clipboard
+# counts a request too, but then xclip ends.)
+copy_was_read() {
+    grep -q 'request number 2' "$copyLog" && is_running "$copier"
 }
 
 # end_from_menu PID: alt+c opens the Configure menu (Escape closes it again) and its E&xit
@@ -547,16 +594,168 @@ scenario_ctrl_click_deselects() {
     end_with_escape "$first"
 }
 
+# Selecting row i and clicking the Username label copies the i-th name.
+usernames_listed() {
+    local row=0 name
+    for name; do
+        click_row "$row"
+        click 20 84
+        wait_for 50 clipboard_is "$name" \
+            || fail "row $row: the Username label copied '$(clipboard)', expected '$name'"
+        row=$((row + 1))
+    done
+}
+
+# start_with_password TRY...: starts the program on the folder and types each try and Return
+# into its password prompt, before which no main window shows; sets pid.
+start_with_password() {
+    start_program "$folder"
+    focus_window "$pid" 'Password Required' || return
+    find_main_window "$pid" && fail "the main window showed before the password was typed"
+    local try
+    for try; do
+        type_text "$try"
+        xdo key Return
+    done
+}
+
+# 9. A master password that guards the database enciphers it; the next start asks for the
+#    password: a wrong one empties the prompt for another try, the third wrong one ends the
+#    program.
+scenario_master_password() {
+    new_folder
+    start_program "$folder"
+    local first=$pid n
+    wait_main_window "$first" || return
+    for n in 1 2 3; do
+        add_record "site$n" "user$n" "pw$n" ''
+    done
+    wait_for 50 has_lines 3 || { fail "the three records were not written"; return; }
+
+    menu "$first" alt+c s || return
+    focus_window "$first" 'Security Settings - Vaultine' || return
+    # From the password box the tab order runs Sugest Password, Do Not Expire, the reach
+    # options "Program and DBase", "None", "Program Only", then Accept.
+    type_text Secr3t
+    xdo key Tab Tab Tab space Tab Tab Tab space
+    wait_for 50 test -e "$folder/Data/CF2DB.edb" || fail "Accept wrote no enciphered database"
+    wait_for 50 test ! -e "$folder/Data/CF2DB.pdb" || fail "the coded database is left"
+    [ "$(stat -c %a "$folder/Data/Coffrel.cnf" 2>/dev/null)" = 600 ] \
+        || fail "Coffrel.cnf is missing or not of mode 600"
+    grep -rq -e Secr3t -e user1 "$folder/Data" && fail "Data holds a password or name in clear"
+    click_field 0
+    end_with_escape "$first" || return
+
+    # The entry is emptied after each wrong try, or the right one would not match.
+    start_with_password nope1 Nope2 Secr3t || return
+    local second=$pid
+    wait_main_window "$second" || return
+    usernames_listed user1 user2 user3
+    click_field 0
+    end_with_escape "$second" || return
+
+    start_with_password x1 x2 x3 || return
+    local third=$pid
+    if focus_window "$third" 'Access Error'; then
+        find_main_window "$third" && fail "a main window opened after three wrong passwords"
+        xdo key Return
+    fi
+    wait_for 50 is_gone "$third" || fail "three wrong passwords did not end the program"
+}
+
+# The program took the clipboard away from the last copy_elsewhere: its xclip ended.
+took_clipboard() {
+    wait_for 50 is_gone "$copier" || fail "$1 left the clipboard to the other program"
+}
+
+# copy_taken TEXT: TEXT copied in another program is asked for at once.
+copy_taken() {
+    copy_elsewhere "$1"
+    wait_for 30 copy_was_read || fail "capture did not ask for '$1'"
+}
+
+# 10. Capture: while on, a text copied in another program goes into the field entered last,
+#     also while another window is active, and entering a field empties the clipboard.
+#     Switched off, the clipboard is left to the other programs.
+scenario_capture() {
+    new_folder
+    start_program "$folder"
+    local first=$pid
+    wait_main_window "$first" || return
+
+    click_field 0
+    copy_elsewhere before
+    switch_capture "$first" || return
+    took_clipboard "switching capture on"
+    copy_taken 'svc one'
+    xdo key Tab
+    took_clipboard "Tab into Username"
+    copy_taken user9
+    click_field 2
+    took_clipboard "a click into Password"
+    menu "$first" alt+c s || return
+    focus_window "$first" 'Security Settings - Vaultine' || return
+    copy_taken 'p@ss 9'
+    # The dialog stays open, beside the main window.
+    xdo windowmove "$found" 400 0
+    xdo windowfocus --sync "$main"
+    click_field 3
+    took_clipboard "a click into Other Info"
+    switch_capture "$first" || return
+    copy_elsewhere untouched
+    wait_for 10 copy_was_read && fail "with capture off the program still read the clipboard"
+    clipboard_is untouched || fail "with capture off the clipboard changed to '$(clipboard)'"
+
+    type_text typed
+    xdo key Return
+    wait_for 50 has_lines 1 || { fail "Return in Other Info added no record"; return; }
+    local expected='svc one:!user9:!p@ss 9:!typed:!'
+    [ "$(decoded_lines)" = "$expected" ] \
+        || fail "the record reads '$(decoded_lines)', expected '$expected'"
+    end_with_escape "$first"
+}
+
+# 11. Remove, then Help > Oops! > "Oops !" brings the removed record back into the fields and
+#     Add stores it again.
+scenario_undo_remove() {
+    new_folder
+    start_program "$folder"
+    local first=$pid
+    wait_main_window "$first" || return
+    add_record kappa user10 'pw 10' 'undo me'
+    wait_for 50 has_lines 1 || { fail "the record was not written"; return; }
+    local stored
+    stored=$(decoded_lines)
+
+    click_row 0
+    xdo key alt+v
+    wait_for 50 has_lines 0 || { fail "Remove left $(line_count) lines"; return; }
+    # Help is the last menu: Left from Configure reaches it. (alt+h is also the Hide check
+    # box's key.) Right opens Oops! with its first item "Oops !" active.
+    menu "$first" alt+c Left Right || return
+    wait_for 30 menu_open "$first" 2 || fail "the Oops! submenu did not open"
+    xdo key Return
+    wait_for 30 menu_closed "$first" || fail "the menu stayed open after Oops !"
+    xdo key alt+a
+    wait_for 50 has_lines 1 || { fail "Add after the undo stored $(line_count) lines"; return; }
+    [ "$(decoded_lines)" = "$stored" ] \
+        || fail "the record came back as '$(decoded_lines)', expected '$stored'"
+    click_field 0
+    end_with_escape "$first"
+}
+
 run_scenario() {
     echo "e2e: $1"
     scenarioFailed=0
+    local started=$SECONDS
     "$1"
     # Whatever happened, no program of this scenario is left running.
     stop_programs
     if [ "$scenarioFailed" -eq 0 ]; then
         passed=$((passed + 1))
-        echo "  ok"
+        echo "  ok ($((SECONDS - started)) s)"
     else
+        echo "  failed ($((SECONDS - started)) s)"
         failed=$((failed + 1))
     fi
 }
@@ -584,6 +783,9 @@ run_scenario scenario_exit_button
 run_scenario scenario_alt_jumps
 run_scenario scenario_path_prompt
 run_scenario scenario_ctrl_click_deselects
+run_scenario scenario_master_password
+run_scenario scenario_capture
+run_scenario scenario_undo_remove
 
 if [ "$failed" -ne 0 ]; then
     echo "e2e: program output:"
