@@ -1,0 +1,58 @@
+#include "CsvColumns.h"
+
+#include "RecordFields.h"
+
+namespace {
+
+struct Column
+{
+    RecordLine::Field field;
+    // The first name is the one this program writes.
+    QStringList names;
+};
+
+const Column columns[] = {
+    {RecordLine::Service, {"Title", "name", "Account"}},
+    {RecordLine::Username, {"Username", "login_username", "Login Name"}},
+    {RecordLine::Password, {"Password", "login_password"}},
+    {RecordLine::Path, {"URL", "login_uri", "Web Site"}},
+    {RecordLine::OtherInfo, {"Notes", "extra", "Comments"}},
+};
+
+} // namespace
+
+CsvColumns::CsvColumns(const QStringList &header)
+{
+    m_columns.fill(-1);
+    for (const Column &column : columns) {
+        for (qsizetype i = 0; i < header.size() && !has(column.field); ++i) {
+            if (column.names.contains(header[i].trimmed(), Qt::CaseInsensitive))
+                m_columns[column.field] = i;
+        }
+    }
+}
+
+QStringList CsvColumns::exportHeader()
+{
+    QStringList header;
+    for (const Column &column : columns)
+        header.append(column.names.first());
+    return header;
+}
+
+QStringList CsvColumns::exportRow(const QString &line)
+{
+    const QStringList fields = recordFields(line);
+    QStringList row;
+    for (const Column &column : columns)
+        row.append(fields[column.field]);
+    return row;
+}
+
+QStringList CsvColumns::fields(const QStringList &row) const
+{
+    QStringList fields;
+    for (const qsizetype column : m_columns)
+        fields.append(column >= 0 ? row.value(column) : QString());
+    return fields;
+}

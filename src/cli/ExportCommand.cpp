@@ -1,0 +1,52 @@
+#include "ExportCommand.h"
+
+#include "Console.h"
+#include "CsvColumns.h"
+#include "CsvTable.h"
+#include "Invocation.h"
+#include "VaultSession.h"
+#include "vault/LineFile.h"
+
+#include <QFileInfo>
+
+namespace {
+
+const QCommandLineOption csv(
+    QStringLiteral("csv"), QStringLiteral("The CSV file to write."), QStringLiteral("file"));
+const QCommandLineOption force(QStringLiteral("force"), QStringLiteral("Replaces that file."));
+
+} // namespace
+
+ExportCommand::ExportCommand()
+    : Command({.name = "export",
+        .description = "Writes every record, passwords in clear, into a CSV file.",
+        .options = {csv, force},
+        .requiredOptions = csv.names()})
+{ }
+
+int ExportCommand::execute(const Invocation &invocation)
+{
+    Console &console = invocation.console;
+    const QString path = invocation.parser.value(csv);
+    const QFileInfo target(path);
+    if ((target.exists() || target.isSymLink()) && !invocation.parser.isSet(force)) {
+        console.warn(QStringLiteral("%1 exists; --force replaces it.").arg(path));
+        return Refused;
+    }
+    VaultSession vault(invocation);
+    if (!vault.open(VaultSession::Mode::Read))
+        return Refused;
+    QList<QByteArray> rows {CsvTable::formatRow(CsvColumns::exportHeader()).toUtf8()};
+    for (const QString &line : vault.book().records())
+        rows.append(CsvTable::formatRow(CsvColumns::exportRow(line)).toUtf8());
+    // Written whole or not at all, readable by its owner only.
+    if (!LineFile::writeLines(path, rows)) {
+        console.warn(QStringLiteral("Can not write %1.").arg(path));
+        return Refused;
+    }
+    console.warn(QStringLiteral("Warning: %1 holds the passwords in clear text; delete it once "
+                                "it has been imported.")
+                     .arg(path));
+    console.print(QStringLiteral("Exported %1 records to %2.").arg(vault.book().count()).arg(path));
+    return Success;
+}

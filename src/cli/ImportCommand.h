@@ -1,0 +1,11 @@
+#pragma once
+
+#include "Command.h"
+
+// Records from a CSV file of this program or of another password store, in one rewrite.
+class ImportCommand : public Command
+{
+public:
+    ImportCommand();
+    int execute(const Invocation &invocation) override;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QStringList>
+
+#include <optional>
+
+class Console;
+
+// The five fields of a new record: five lines of standard input, or asked one by one with
+// the password asked twice and never echoed. None when the input ends or the two passwords
+// differ (told).
+class RecordEntry
+{
+public:
+    explicit RecordEntry(const Console &console);
+
+    std::optional<QStringList> readLines() const;
+    std::optional<QStringList> ask() const;
+
+private:
+    const Console &m_console;
+};

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "MasterPasswordGate.h"
+#include "platform/PrivateTemporaryFolder.h"
+#include "records/RecordEditor.h"
+#include "records/ServiceListModel.h"
+#include "security/ConfigFile.h"
+#include "vault/Database.h"
+#include "vault/ProgramLock.h"
+#include "vault/VaultAccess.h"
+
+struct Invocation;
+
+// The records of a program folder as the window opens them: the settings read, the master
+// password asked, the records loaded. Reading takes no lock and writes no file; a session
+// that writes holds the folder's lock, which the window holds while it runs.
+class VaultSession
+{
+public:
+    enum class Mode { Read, Write };
+
+    explicit VaultSession(const Invocation &invocation);
+
+    // False when refused; the reason is told.
+    bool open(Mode mode);
+
+    const RecordBook &book() const { return m_records.book(); }
+    RecordEditor &editor() { return m_editor; }
+    // The fields of every record of exactly this service name, five each; tells when none.
+    QList<QStringList> recordsOf(const QString &service) const;
+
+private:
+    bool lockFolder();
+    bool unlock();
+    MasterPasswordGate::Entries passwordEntries();
+    void tellExpiry(const QString &expiry) const;
+    bool load();
+    bool finishConversion();
+
+    Console &m_console;
+    bool m_passwordFromStdin;
+    VaultAccess m_access;
+    PrivateTemporaryFolder m_temporaryFolder;
+    Database m_database;
+    ConfigFile m_config;
+    ProgramLock m_lock;
+    ServiceListModel m_records;
+    RecordEditor m_editor;
+};

@@ -1,0 +1,21 @@
+#include "AddCommand.h"
+#include "CommandDispatcher.h"
+#include "Console.h"
+#include "CopyCommand.h"
+#include "ExportCommand.h"
+#include "ImportCommand.h"
+#include "ListCommand.h"
+#include "ShowCommand.h"
+
+int main(int argc, char *argv[])
+{
+    std::vector<std::unique_ptr<Command>> commands;
+    commands.push_back(std::make_unique<ListCommand>());
+    commands.push_back(std::make_unique<ShowCommand>());
+    commands.push_back(std::make_unique<CopyCommand>());
+    commands.push_back(std::make_unique<AddCommand>());
+    commands.push_back(std::make_unique<ExportCommand>());
+    commands.push_back(std::make_unique<ImportCommand>());
+    Console console;
+    return CommandDispatcher(std::move(commands), console).run(argc, argv);
+}
