@@ -3,8 +3,8 @@
 #include "Console.h"
 #include "Invocation.h"
 #include "RecordEntry.h"
-#include "RefusalText.h"
 #include "VaultSession.h"
+#include "intl/Message.h"
 #include "vault/RecordLine.h"
 
 #include <algorithm>
@@ -51,7 +51,7 @@ int AddCommand::execute(const Invocation &invocation)
     }
     const RecordEditor::Result result = vault.editor().addRecord(*fields);
     if (result != RecordEditor::Result::Done) {
-        invocation.console.warn(refusalText(result));
+        invocation.console.warn(QString::fromLatin1(RecordEditor::messageFor(result)->text));
         return Refused;
     }
     invocation.console.print(

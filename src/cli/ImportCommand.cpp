@@ -4,8 +4,8 @@
 #include "CsvImport.h"
 #include "CsvTable.h"
 #include "Invocation.h"
-#include "RefusalText.h"
 #include "VaultSession.h"
+#include "intl/Message.h"
 
 #include <QFile>
 
@@ -47,7 +47,7 @@ int ImportCommand::execute(const Invocation &invocation)
     if (!outcome.lines.isEmpty()) {
         const RecordEditor::Result result = vault.editor().importRecords(outcome.lines);
         if (result != RecordEditor::Result::Done) {
-            console.warn(refusalText(result));
+            console.warn(QString::fromLatin1(RecordEditor::messageFor(result)->text));
             return Refused;
         }
     }

@@ -3,7 +3,7 @@
 #include "Console.h"
 #include "Invocation.h"
 #include "RecordFields.h"
-#include "RefusalText.h"
+#include "intl/Message.h"
 #include "platform/SystemClock.h"
 #include "security/ExpiryDate.h"
 #include "vault/RecordCodec.h"
@@ -118,7 +118,8 @@ bool VaultSession::finishConversion()
         return true;
     if (m_database.RewriteDatabase(book().records()) && QFile::remove(m_database.codedPath()))
         return true;
-    m_console.warn(refusalText(RecordEditor::Result::WriteFailed));
+    m_console.warn(
+        QString::fromLatin1(RecordEditor::messageFor(RecordEditor::Result::WriteFailed)->text));
     return false;
 }
 

@@ -33,7 +33,10 @@ void readLine(const QString &line, QStringList &items)
 
 QStringList readItems(const QByteArray &content)
 {
-    QList<QByteArray> lines = content.split('\n');
+    // A UTF-8 byte order mark that an editor put before the file's text is no part of it.
+    constexpr QByteArrayView byteOrderMark("\xEF\xBB\xBF");
+    const qsizetype start = content.startsWith(byteOrderMark) ? byteOrderMark.size() : 0;
+    QList<QByteArray> lines = content.sliced(start).split('\n');
     if (lines.last().isEmpty())
         lines.removeLast();
     QStringList items;

@@ -17,20 +17,6 @@
 
 namespace {
 
-// The message each refused record command shows.
-const std::pair<RecordEditor::Result, Message> messages[] = {
-    {RecordEditor::Result::Duplicate,
-        {"Vaultine", "There is an identical record already filed", MessageBoxes::Icon::Information,
-            68}},
-    {RecordEditor::Result::NoChange,
-        {"Vaultine", "There were no changes", MessageBoxes::Icon::Information, 72}},
-    {RecordEditor::Result::SeparatorInField,
-        {"Vaultine", "A field can not hold \":!\", the mark that separates the fields of a record.",
-            MessageBoxes::Icon::Information}},
-    {RecordEditor::Result::WriteFailed,
-        {"Disk Error - i66", "Can not access the DataBase.", MessageBoxes::Icon::Stop}},
-};
-
 // The field that a letter released after Alt moves the focus to, or -1.
 int jumpTarget(int key)
 {
@@ -269,10 +255,8 @@ bool RecordBrowser::run(const std::function<RecordEditor::Result()> &command)
         const QScopedValueRollback moving(m_movingSelection, true);
         return command();
     }();
-    for (const auto &[refused, message] : messages) {
-        if (refused == result)
-            showMessage(m_platform.messages, m_dictionary, message);
-    }
+    if (const Message *message = RecordEditor::messageFor(result))
+        showMessage(m_platform.messages, m_dictionary, *message);
     return result == RecordEditor::Result::Done;
 }
 

@@ -1,6 +1,7 @@
 #include "RecordEditor.h"
 
 #include "ServiceListModel.h"
+#include "intl/Message.h"
 #include "vault/Database.h"
 #include "vault/RecordLine.h"
 
@@ -15,6 +16,28 @@ bool holdsSeparator(const QStringList &fields)
 }
 
 } // namespace
+
+const Message *RecordEditor::messageFor(Result result)
+{
+    static const std::pair<Result, Message> messages[] = {
+        {Result::Duplicate,
+            {"Vaultine", "There is an identical record already filed",
+                MessageBoxes::Icon::Information, 68}},
+        {Result::NoChange,
+            {"Vaultine", "There were no changes", MessageBoxes::Icon::Information, 72}},
+        {Result::SeparatorInField,
+            {"Vaultine",
+                "A field can not hold \":!\", the mark that separates the fields of a record.",
+                MessageBoxes::Icon::Information}},
+        {Result::WriteFailed,
+            {"Disk Error - i66", "Can not access the DataBase.", MessageBoxes::Icon::Stop}},
+    };
+    for (const auto &[refused, message] : messages) {
+        if (refused == result)
+            return &message;
+    }
+    return nullptr;
+}
 
 RecordEditor::RecordEditor(ServiceListModel &records, Database &database)
     : m_records(records)

@@ -6,6 +6,7 @@
 
 class Database;
 class ServiceListModel;
+struct Message;
 
 // Adds, replaces and removes records: the file is written first, and the lists take the
 // change only when the write succeeded.
@@ -15,6 +16,9 @@ public:
     enum class Result { Done, Duplicate, NoChange, SeparatorInField, NothingSelected, WriteFailed };
 
     RecordEditor(ServiceListModel &records, Database &database);
+
+    // The message a refused command shows, or nullptr.
+    static const Message *messageFor(Result result);
 
     // Appends one line to the file; never rewrites it.
     Result addRecord(const QStringList &fields);

@@ -5,6 +5,10 @@
 
 namespace {
 
+// A leading U+FEFF is text of the line, kept as written: the decoder drops it by default.
+constexpr auto utf8Flags
+    = QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom;
+
 // Windows-1252 at 0x80-0x9F; the bytes it leaves undefined keep their Latin-1 code points.
 constexpr char16_t windows1252[32]
     = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
@@ -59,7 +63,7 @@ QByteArray toBytes(const QString &line)
 
 QString fromBytes(const QByteArray &bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder utf8(QStringDecoder::Utf8, utf8Flags);
     QString text = utf8(bytes);
     return utf8.hasError() ? fromWindows1252(bytes) : text;
 }
@@ -67,7 +71,7 @@ QString fromBytes(const QByteArray &bytes)
 QStringList linesFromBytes(const QByteArray &content)
 {
     QStringList lines;
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder utf8(QStringDecoder::Utf8, utf8Flags);
     const QString text = utf8(content);
     if (!utf8.hasError()) {
         for (QStringView line : QStringTokenizer(text, u'\n')) {

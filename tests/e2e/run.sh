@@ -9,11 +9,13 @@ if [ -z "$program" ] || [ ! -x "$program" ]; then
     echo "e2e: usage: run.sh PATH/TO/vaultine (got '${program}')" >&2
     exit 2
 fi
+intl=$(dirname "$program")/intl
+[ -d "$intl" ] || { echo "e2e: no intl folder beside the program" >&2; exit 2; }
 if [ -z "${DISPLAY:-}" ]; then
     echo "e2e: no X display; run under xvfb-run" >&2
     exit 2
 fi
-for tool in xdotool xclip timeout; do
+for tool in xdotool xclip xprop timeout; do
     command -v "$tool" >/dev/null || { echo "e2e: $tool is missing" >&2; exit 2; }
 done
 
@@ -73,10 +75,11 @@ wait_for() {
     "$@"
 }
 
-# A fresh program folder holding only a copy of the program.
+# A fresh program folder holding a copy of the program and its language files.
 new_folder() {
     folder=$(mktemp -d "$work/program.XXXXXX")
     cp "$program" "$folder/vaultine"
+    cp -r "$intl" "$folder/"
 }
 
 # start_program FOLDER: sets pid.
@@ -104,10 +107,12 @@ window_size() {
     echo "$WIDTH $HEIGHT"
 }
 
+# The splash is titled "Vaultine" too and about as large (wider in some languages).
 is_main_window() {
     local size
     read -r -a size <<<"$(window_size "$1")"
-    [ "${size[1]:-0}" -gt "$clientHeight" ] && [ "${size[0]:-0}" -lt 400 ]
+    [ "${size[1]:-0}" -gt "$clientHeight" ] && timeout 5 xprop -id "$1" _NET_WM_WINDOW_TYPE \
+        2>/dev/null | grep -q '= _NET_WM_WINDOW_TYPE_NORMAL$'
 }
 
 find_main_window() {
@@ -221,9 +226,10 @@ lines_end_in_crlf() {
 }
 
 # Letters, digits and ':' are stored through a fixed substitution; other bytes as they are.
+codedSet='uZtL7cEHy83oXqWABrz0UJj6veNfF5Dg1Y4kdSPsOmCR:9lKxiMwbGTI2aVQphn'
+plainSet='0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ:'
 decoded_lines() {
-    tr 'uZtL7cEHy83oXqWABrz0UJj6veNfF5Dg1Y4kdSPsOmCR:9lKxiMwbGTI2aVQphn' \
-        '0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ:' <"$(database)" | tr -d '\r'
+    tr "$codedSet" "$plainSet" <"$(database)" | tr -d '\r'
 }
 
 clipboard_is() {
@@ -241,9 +247,11 @@ end_with() {
         fail "$* did not end the program"
         return 1
     fi
-    wait "$ending"
+    wait "$ending" 2>/dev/null
     status=$?
-    [ "$status" -eq 0 ] || fail "the program ended with status $status after $*"
+    # 127: not a child of this script (a program that restarted itself): no status to check.
+    [ "$status" -eq 0 ] || [ "$status" -eq 127 ] \
+        || fail "the program ended with status $status after $*"
     [ ! -e "$(lock_file)" ] || fail "the lock file is left after $*"
 }
 
@@ -321,16 +329,16 @@ end_from_menu() {
     end_with "$1" x
 }
 
-# The text of a message box, selected with the mouse and read from the primary selection.
+# message_text BOX WORD: the text of a message box holding WORD; a triple click on it selects
+# it into the primary selection.
 message_text() {
     local width height y text
     read -r width height <<<"$(window_size "$1")"
     for y in 34 28 22 16 12; do
-        xdo mousemove --window "$1" $((width / 2)) "$y" mousedown 1 \
-            mousemove --window "$1" 30 10 mousemove --window "$1" 1 1 mouseup 1
+        xdo mousemove --window "$1" $((width / 2)) "$y" click --repeat 3 --delay 80 1
         sleep 0.2
         text=$(clipboard primary)
-        case $text in *"already running"*) break ;; esac
+        case $text in *"$2"*) break ;; esac
     done
     echo "$text"
 }
@@ -465,7 +473,7 @@ scenario_second_program() {
             is_main_window "$w" && fail "the second program opened a main window"
         done
         local text
-        text=$(message_text "$box")
+        text=$(message_text "$box" 'already running')
         case $text in
             *"already running"*) ;;
             *) fail "the second program's message reads '$text'" ;;
@@ -744,13 +752,85 @@ scenario_undo_remove() {
     end_with_escape "$first"
 }
 
+# restarted_window OLDPID: a main window of another process (one the program started itself);
+# sets restarted to its pid.
+restarted_window() {
+    local w
+    for w in $(xdo search --all --onlyvisible --name '^Vaultine$' 2>/dev/null); do
+        restarted=$(xdo getwindowpid "$w") && [ "$restarted" != "$1" ] && is_main_window "$w" \
+            && return 0
+    done
+    return 1
+}
+
+# 12. Configure > Language > German: Ok stores the choice, the program starts itself again and
+#     its menus take the German captions ("&Konfigurieren": Alt+K opens the first menu).
+scenario_language() {
+    new_folder
+    start_program "$folder"
+    local first=$pid
+    wait_main_window "$first" || return
+    click_field 0
+    menu "$first" alt+c l || return
+    focus_window "$first" Language || return
+    # The list holds English, French, German, Spanish; G selects German, Tab reaches Ok.
+    xdo key g Tab space
+    wait_for 50 is_gone "$first" || { fail "Ok did not end the program"; return; }
+    wait "$first" || fail "the program ended with status $? after Ok"
+    printf 'German\r\n' | cmp -s - "$folder/lang.dat" \
+        || fail "lang.dat holds '$(cat -v "$folder/lang.dat" 2>/dev/null)'"
+    wait_for 150 restarted_window "$first" || { fail "the program did not start again"; return; }
+    wait_main_window "$restarted" || return
+    click_field 0
+    menu "$restarted" alt+k Escape || return
+    wait_for 30 menu_closed "$restarted" || fail "Escape did not close the menu"
+    click_field 0
+    end_with_escape "$restarted"
+}
+
+# 13. Configure > Import reads the former database CFDB.pdb of the program folder: S:U:P:X
+#     becomes Service S, Username U, Password P and Path X.
+scenario_import() {
+    new_folder
+    printf '%s\r\n' Mail:me@x.example:pw1:http://mail.example Bank:b1:pw2:note \
+        | tr "$plainSet" "$codedSet" >"$folder/CFDB.pdb"
+    start_program "$folder"
+    local first=$pid
+    wait_main_window "$first" || return
+    click_field 0
+    menu "$first" alt+c i || return
+    box=
+    wait_for 50 find_message_box "$first" || { fail "the import showed no message"; return; }
+    local text
+    text=$(message_text "$box" Success)
+    [ "$text" = 'Old Database Import Success' ] || fail "the import message reads '$text'"
+    xdo windowfocus --sync "$box"
+    xdo key Return
+    wait_for 50 no_message_box "$first" || fail "Return did not close the message"
+    wait_for 50 has_lines 2 || fail "the import stored $(line_count) lines, expected 2"
+    click_field 0
+    end_with_escape "$first" || return
+
+    start_program "$folder"
+    local second=$pid
+    wait_main_window "$second" || return
+    usernames_listed b1 me@x.example
+    click 20 160
+    wait_for 50 clipboard_is http://mail.example \
+        || fail "Path label copied '$(clipboard)' for Mail, expected 'http://mail.example'"
+    click_field 0
+    end_with_escape "$second"
+}
+
 run_scenario() {
     echo "e2e: $1"
     scenarioFailed=0
     local started=$SECONDS
+    restarted=
     "$1"
     # Whatever happened, no program of this scenario is left running.
     stop_programs
+    [ -n "$restarted" ] && is_running "$restarted" && kill -9 "$restarted"
     if [ "$scenarioFailed" -eq 0 ]; then
         passed=$((passed + 1))
         echo "  ok ($((SECONDS - started)) s)"
@@ -786,6 +866,8 @@ run_scenario scenario_ctrl_click_deselects
 run_scenario scenario_master_password
 run_scenario scenario_capture
 run_scenario scenario_undo_remove
+run_scenario scenario_language
+run_scenario scenario_import
 
 if [ "$failed" -ne 0 ]; then
     echo "e2e: program output:"

@@ -1,0 +1,82 @@
+// A whole database file: read as the coded file at reach 0, then as the enciphered file at
+// reach 1 with a fixed key, and the records sorted as the main window lists them.
+#include "FuzzSupport.h"
+#include "platform/TemporaryFolder.h"
+#include "vault/Database.h"
+#include "vault/RecordBook.h"
+#include "vault/RecordCodec.h"
+#include "vault/RecordLine.h"
+#include "vault/VaultAccess.h"
+
+#include <QDir>
+#include <QLocale>
+
+namespace {
+
+class ScratchTemporaryFolder : public TemporaryFolder
+{
+public:
+    QString LocateSpecialFolder() const override { return fuzz::scratchFolder(); }
+};
+
+// The records as each line alone reads: the non-empty lines, LF or CR LF ended.
+QStringList linesOneByOne(const QByteArray &coded)
+{
+    QStringList lines;
+    for (QByteArray line : coded.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (!line.isEmpty())
+            lines.append(RecordLine::fromBytes(DecodeRecord(line)));
+    }
+    return lines;
+}
+
+// Sorting all at once gives the order that adding the lines one by one gives.
+void checkBook(const QStringList &lines)
+{
+    RecordBook sorted;
+    sorted.load(lines);
+    RecordBook added;
+    for (const QString &line : lines)
+        added.insert(line);
+    FUZZ_CHECK(sorted.records() == added.records());
+    for (qsizetype i = 0; i < sorted.count(); ++i)
+        FUZZ_CHECK(sorted.services()[i] == RecordLine::serviceName(sorted.records()[i]));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static const ScratchTemporaryFolder temporaryFolder;
+    static const QString programFolder = [] {
+        // A locale whose collation sorts by keys.
+        QLocale::setDefault(QLocale(QLocale::French, QLocale::France));
+        const QString folder = fuzz::scratchFolder() + QStringLiteral("/program");
+        FUZZ_CHECK(QDir().mkpath(folder + QStringLiteral("/Data")));
+        return folder;
+    }();
+    const QByteArray content = fuzz::bytes(data, size);
+
+    VaultAccess access;
+    Database database(programFolder, temporaryFolder, access);
+    QFile::remove(database.encipheredPath());
+    fuzz::writeFile(database.codedPath(), content);
+    const Database::Records coded = database.LoadRecords();
+    FUZZ_CHECK(coded.readWhole);
+    FUZZ_CHECK(coded.lines == linesOneByOne(content));
+    checkBook(coded.lines);
+
+    access.reach = QStringLiteral("1");
+    access.databaseKey = QStringLiteral("fuzz-key");
+    QFile::remove(database.codedPath());
+    fuzz::writeFile(database.encipheredPath(), content);
+    if (database.DecipherDatabase()) {
+        const Database::Records enciphered = database.LoadRecords();
+        FUZZ_CHECK(enciphered.readWhole);
+        checkBook(enciphered.lines);
+    }
+    database.deleteWorkingCopy();
+    return 0;
+}
