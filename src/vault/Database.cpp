@@ -115,9 +115,14 @@ bool Database::DecipherDatabase()
 
 void Database::finishConversion(const QStringList &records)
 {
-    if (m_conversionUnfinished && RewriteDatabase(records))
-        QFile::remove(codedPath());
-    m_conversionUnfinished = false;
+    if (!m_conversionUnfinished)
+        return;
+    if (RewriteDatabase(records) && QFile::remove(codedPath())) {
+        m_conversionUnfinished = false;
+        return;
+    }
+    // The next start reads the coded file again: a change written now would not be seen.
+    m_rewriteRefused = true;
 }
 
 Database::Records Database::readRecords(const QString &source)
@@ -158,6 +163,8 @@ void Database::deleteWorkingCopy() const
 
 bool Database::AppendRecord(const QString &line)
 {
+    if (m_conversionUnfinished)
+        return false;
     const QByteArray coded = EncodeRecord(RecordLine::toBytes(line));
     if (m_access.enciphered())
         return AppendEncipheredRecord(coded);

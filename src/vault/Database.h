@@ -41,7 +41,8 @@ public:
     // Writes the working copy from the enciphered file; false when that could not be read whole.
     // When the coded file is there too, a conversion was cut short: the copy comes from it.
     bool DecipherDatabase();
-    // After such a start: the enciphered file is written from the records, the coded one removed.
+    // After such a start: the enciphered file is written from the records, the coded one
+    // removed. When that fails, every write is refused in this run.
     void finishConversion(const QStringList &records);
     Records LoadRecords();
     // Reads, decodes and sorts the coded file on a thread of its own (while the splash shows),

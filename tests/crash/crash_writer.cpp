@@ -1,0 +1,69 @@
+// Runs one kind of write again and again on a program folder until it is killed. Before each
+// write it prints the number of the state that write leaves (see CrashStates.h).
+// Usage: crash_writer <program folder> <operation> <state the folder is in>
+
+#include "CrashStates.h"
+#include "fakes/FakePlatform.h"
+#include "records/RecordEditor.h"
+#include "records/ServiceListModel.h"
+#include "security/SecurityChange.h"
+#include "vault/Database.h"
+#include "vault/VaultAccess.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <map>
+
+using namespace CrashStates;
+
+int main(int argc, char *argv[])
+{
+    if (argc != 4)
+        return 2;
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    const QString operation = QString::fromLatin1(argv[2]);
+    int n = std::atoi(argv[3]);
+
+    const State current = stateOf(operation, n);
+    VaultAccess access {current.reach, current.key};
+    FakeTemporaryFolder temporary(folder + QStringLiteral("/tmp"));
+    Database database(folder, temporary, access);
+    const ConfigFile config(database.dataFolder());
+    SecurityChange change(database, access, config);
+    ServiceListModel model;
+    model.load(current.records);
+    RecordEditor editor(model, database);
+    const QStringList imported = OldDatabase::readRecords(folder).value_or(QStringList());
+
+    // Each write computes no more than it needs, so that most kills meet it under way.
+    const std::map<QString, std::function<bool(int)>> writes {
+        {QStringLiteral("add"), [&](int i) { return database.AppendRecord(record(i, 0)); }},
+        {QStringLiteral("rewrite"),
+            [&](int i) { return database.RewriteDatabase(stateOf(operation, i).records); }},
+        {QStringLiteral("convert"),
+            [&](int i) {
+                const State next = stateOf(operation, i);
+                const QString password = next.key.isEmpty() ? ConfigFile::unsetMark : next.key;
+                return change.store(next.configLine(), next.reach, password)
+                    == SecurityChange::Result::Stored;
+            }},
+        {QStringLiteral("config"),
+            [&](int i) { return config.write(stateOf(operation, i).configLine()); }},
+        {QStringLiteral("import"),
+            [&](int) { return editor.importRecords(imported) == RecordEditor::Result::Done; }},
+    };
+    const auto write = std::find_if(writes.begin(), writes.end(),
+        [&](const auto &entry) { return operation.startsWith(entry.first); });
+    if (write == writes.end())
+        return 2;
+    for (const int last = n + 100000; n < last;) {
+        std::printf("%d\n", ++n);
+        std::fflush(stdout);
+        if (!write->second(n)) {
+            std::fprintf(stderr, "write %d failed\n", n);
+            return 1;
+        }
+    }
+    return 0;
+}
