@@ -78,189 +78,172 @@ class CoffrelTest : public QObject
     Q_OBJECT
 
 private slots:
-    void listAndFieldsAreWired();
-    void labelsAndBoxesAreWired();
-    void toolbarRaisesOneButton();
-    void everyControlHasAName();
-    void listTakesTheRoomOfALargerWindow();
-    void deselectedRowDoesNotLookSelected();
-    void clickIntoEmptyPathSelectsThePrompt();
-    void programEndEndsTheEventLoop();
-    void aboutAndHelp();
+    void listAndFieldsAreWired()
+    {
+        Window win;
+        QVERIFY(QTest::qWaitForWindowExposed(win.w));
+        win.clickRow(1);
+        QCOMPARE(win.shownFields(), QStringList({"Bank", "bu", "bp", "", ""}));
+        QCOMPARE(win.w->selectedIndex(), 1);
+        QVERIFY(win.w->menuItem(QStringLiteral("mnuRemove"))->isEnabled());
+
+        // Ctrl+click takes the selection away, and with it the record Remove would delete.
+        win.clickRow(1, Qt::LeftButton, Qt::ControlModifier);
+        QVERIFY(win.list()->selectionModel()->selectedRows().isEmpty());
+        QCOMPARE(win.w->selectedIndex(), -1);
+        win.w->menuItem(QStringLiteral("mnuRemove"))->trigger();
+        QCOMPARE(win.w->records().count(), 3);
+
+        QTest::keyClicks(win.field(0), QStringLiteral("Dove"));
+        QTest::keyClicks(win.field(1), QStringLiteral("du"));
+        QTest::keyClicks(win.field(2), QStringLiteral("dp"));
+        QVERIFY(win.w->menuItem(QStringLiteral("mnuAdd"))->isEnabled());
+        QTest::keyClick(win.field(3), Qt::Key_Return);
+        QCOMPARE(win.w->records().services(), QStringList({"Alpha", "Bank", "Carrot", "Dove"}));
+        QCOMPARE(win.shownFields(), QStringList({"", "", "", "", ""}));
+        QVERIFY(!win.w->menuItem(QStringLiteral("mnuAdd"))->isEnabled());
+
+        QTest::keyClick(win.list(), Qt::Key_Escape);
+        QCOMPARE(win.fake.programEnd.calls, 1);
+    }
+    void labelsAndBoxesAreWired()
+    {
+        Window win;
+        QVERIFY(QTest::qWaitForWindowExposed(win.w));
+        win.clickRow(0);
+        QCOMPARE(win.field(2)->displayText(), QStringLiteral("***"));
+        auto *password = win.find<QLabel>(QStringLiteral("Label2"));
+        QTest::mouseClick(password, Qt::LeftButton);
+        QCOMPARE(win.fake.clipboard.content, QStringLiteral("pa1"));
+        QCOMPARE(password->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+
+        QWidget *client = win.find(QStringLiteral("client"));
+        const QPoint background(40, 20); // between the first two toolbar icons
+        QCOMPARE(client->childAt(background), nullptr);
+        QTest::mouseClick(client, Qt::LeftButton, {}, background);
+        QCOMPARE(win.fake.clipboard.content, QString());
+        QCOMPARE(password->palette().color(QPalette::WindowText), QColor(0, 0, 0));
+
+        QTest::mouseDClick(win.find(QStringLiteral("Label5")), Qt::LeftButton);
+        QCOMPARE(win.fake.shell.opened, QStringList({"http://a"}));
+
+        QTest::mouseClick(win.find(QStringLiteral("Check1")), Qt::LeftButton);
+        QCOMPARE(win.field(2)->displayText(), QStringLiteral("pa1"));
+        QTest::mouseClick(win.find(QStringLiteral("Check2")), Qt::LeftButton);
+        QCOMPARE(win.fake.topMost.calls, QList<bool>({true}));
+
+        QTest::keyClick(win.field(2), Qt::Key_Control);
+        QVERIFY(win.w->menuItem(QStringLiteral("mnuCapture"))->isChecked());
+    }
+    void toolbarRaisesOneButton()
+    {
+        Window win;
+        QVERIFY(QTest::qWaitForWindowExposed(win.w));
+        const auto icon = [&win](int i) { return win.find(QStringLiteral("Image1(%1)").arg(i)); };
+        const auto button
+            = [&win](int i) { return win.find(QStringLiteral("Command1(%1)").arg(i)); };
+
+        QTest::mouseMove(icon(3));
+        QVERIFY(button(3)->isVisible());
+        QTest::mouseMove(icon(4));
+        QVERIFY(button(4)->isVisible());
+        QTRY_VERIFY(!button(3)->isVisible());
+
+        // Add is disabled while the fields are empty, and its icon raises nothing.
+        QTest::mouseMove(icon(0));
+        QVERIFY(!button(0)->isVisible());
+
+        QTest::mouseMove(icon(7));
+        QVERIFY(button(7)->isVisible());
+        QTRY_VERIFY(!button(4)->isVisible());
+        QTest::mouseClick(button(7), Qt::LeftButton);
+        QCOMPARE(win.fake.programEnd.calls, 1);
+    }
+    void everyControlHasAName()
+    {
+        Window win;
+        for (QWidget *control : win.w->findChildren<QWidget *>()) {
+            const QString name = control->objectName();
+            if (name.startsWith(QLatin1String("Text1")) || name.startsWith(QLatin1String("Image1"))
+                || name.startsWith(QLatin1String("Command1")) || name == QLatin1String("List2"))
+                QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(name));
+        }
+    }
+    void listTakesTheRoomOfALargerWindow()
+    {
+        Window win;
+        QVERIFY(QTest::qWaitForWindowExposed(win.w));
+        QWidget *client = win.find(QStringLiteral("client"));
+        QCOMPARE(client->minimumSize(), QSize(349, 375));
+        const QRect list = win.list()->geometry();
+        const QRect field = win.field(4)->geometry();
+        win.w->resize(win.w->size() + QSize(100, 200));
+        QTRY_COMPARE(win.list()->geometry(), list.adjusted(0, 0, 100, 200));
+        QCOMPARE(win.field(4)->geometry(), field);
+    }
+    void deselectedRowDoesNotLookSelected()
+    {
+        Window win;
+        QVERIFY(QTest::qWaitForWindowActive(win.w));
+        const QRect row = win.list()->visualRect(win.list()->model()->index(1, 0));
+        win.list()->setFocus();
+        const QImage untouched = win.list()->viewport()->grab(row).toImage();
+        win.clickRow(1);
+        QVERIFY(win.list()->viewport()->grab(row).toImage() != untouched);
+        win.clickRow(1, Qt::RightButton);
+        QCOMPARE(win.w->selectedIndex(), -1);
+        QCOMPARE(win.list()->viewport()->grab(row).toImage(), untouched);
+    }
+    void clickIntoEmptyPathSelectsThePrompt()
+    {
+        Window win;
+        QVERIFY(QTest::qWaitForWindowActive(win.w));
+        win.field(0)->setFocus();
+        QTest::mouseClick(win.field(4), Qt::LeftButton, {}, win.field(4)->rect().center());
+        QCOMPARE(QApplication::focusWidget(), win.field(4));
+        QCOMPARE(win.field(4)->selectedText(), QStringLiteral("http://"));
+        QTest::keyClicks(win.field(4), QStringLiteral("www.x.org"));
+        QCOMPARE(win.field(4)->text(), QStringLiteral("www.x.org"));
+    }
+    void programEndEndsTheEventLoop()
+    {
+        EventLoopProgramEnd end;
+        // Ended before the main loop runs (during start-up), and from inside a nested loop.
+        end.endProgram();
+        QCOMPARE(QApplication::exec(), 0);
+        QTimer::singleShot(0, [&end] {
+            QEventLoop nested;
+            QTimer::singleShot(0, [&end] { end.endProgram(); });
+            nested.exec();
+        });
+        QCOMPARE(QApplication::exec(), 0);
+    }
+    void aboutAndHelp()
+    {
+        Window win;
+        QTest::mouseClick(win.find(QStringLiteral("Check2")), Qt::LeftButton);
+        win.w->menuItem(QStringLiteral("mnuAbout"))->trigger();
+        QCOMPARE(win.fake.topMost.calls, QList<bool>({true, false}));
+        Splash *about = nullptr;
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window->isVisible() && qobject_cast<Splash *>(window))
+                about = static_cast<Splash *>(window);
+        }
+        QVERIFY(about && !about->isTimerActive());
+        QTest::mouseClick(about->findChild<QLabel *>(QStringLiteral("Label4")), Qt::LeftButton);
+        QVERIFY(about->isVisible());
+        QTest::mouseClick(about->findChild<QLabel *>(QStringLiteral("Label5")), Qt::LeftButton);
+        QVERIFY(!about->isVisible());
+        QVERIFY(win.w->isVisible());
+
+        win.w->menuItem(QStringLiteral("mnuHelp"))->trigger();
+        const QString page = win.dir.filePath(QStringLiteral("Help/help.html"));
+        QDir(win.dir.path()).mkdir(QStringLiteral("Help"));
+        QFile(page).open(QIODevice::WriteOnly);
+        win.w->menuItem(QStringLiteral("mnuHelp"))->trigger();
+        QCOMPARE(win.fake.shell.opened, QStringList({"https://vaultine.example/", page}));
+    }
 };
-
-void CoffrelTest::listAndFieldsAreWired()
-{
-    Window win;
-    QVERIFY(QTest::qWaitForWindowExposed(win.w));
-    win.clickRow(1);
-    QCOMPARE(win.shownFields(), QStringList({"Bank", "bu", "bp", "", ""}));
-    QCOMPARE(win.w->selectedIndex(), 1);
-    QVERIFY(win.w->menuItem(QStringLiteral("mnuRemove"))->isEnabled());
-
-    // Ctrl+click takes the selection away, and with it the record Remove would delete.
-    win.clickRow(1, Qt::LeftButton, Qt::ControlModifier);
-    QVERIFY(win.list()->selectionModel()->selectedRows().isEmpty());
-    QCOMPARE(win.w->selectedIndex(), -1);
-    win.w->menuItem(QStringLiteral("mnuRemove"))->trigger();
-    QCOMPARE(win.w->records().count(), 3);
-
-    QTest::keyClicks(win.field(0), QStringLiteral("Dove"));
-    QTest::keyClicks(win.field(1), QStringLiteral("du"));
-    QTest::keyClicks(win.field(2), QStringLiteral("dp"));
-    QVERIFY(win.w->menuItem(QStringLiteral("mnuAdd"))->isEnabled());
-    QTest::keyClick(win.field(3), Qt::Key_Return);
-    QCOMPARE(win.w->records().services(), QStringList({"Alpha", "Bank", "Carrot", "Dove"}));
-    QCOMPARE(win.shownFields(), QStringList({"", "", "", "", ""}));
-    QVERIFY(!win.w->menuItem(QStringLiteral("mnuAdd"))->isEnabled());
-
-    QTest::keyClick(win.list(), Qt::Key_Escape);
-    QCOMPARE(win.fake.programEnd.calls, 1);
-}
-
-void CoffrelTest::labelsAndBoxesAreWired()
-{
-    Window win;
-    QVERIFY(QTest::qWaitForWindowExposed(win.w));
-    win.clickRow(0);
-    QCOMPARE(win.field(2)->displayText(), QStringLiteral("***"));
-    auto *password = win.find<QLabel>(QStringLiteral("Label2"));
-    QTest::mouseClick(password, Qt::LeftButton);
-    QCOMPARE(win.fake.clipboard.content, QStringLiteral("pa1"));
-    QCOMPARE(password->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-
-    QWidget *client = win.find(QStringLiteral("client"));
-    const QPoint background(40, 20); // between the first two toolbar icons
-    QCOMPARE(client->childAt(background), nullptr);
-    QTest::mouseClick(client, Qt::LeftButton, {}, background);
-    QCOMPARE(win.fake.clipboard.content, QString());
-    QCOMPARE(password->palette().color(QPalette::WindowText), QColor(0, 0, 0));
-
-    QTest::mouseDClick(win.find(QStringLiteral("Label5")), Qt::LeftButton);
-    QCOMPARE(win.fake.shell.opened, QStringList({"http://a"}));
-
-    QTest::mouseClick(win.find(QStringLiteral("Check1")), Qt::LeftButton);
-    QCOMPARE(win.field(2)->displayText(), QStringLiteral("pa1"));
-    QTest::mouseClick(win.find(QStringLiteral("Check2")), Qt::LeftButton);
-    QCOMPARE(win.fake.topMost.calls, QList<bool>({true}));
-
-    QTest::keyClick(win.field(2), Qt::Key_Control);
-    QVERIFY(win.w->menuItem(QStringLiteral("mnuCapture"))->isChecked());
-}
-
-void CoffrelTest::toolbarRaisesOneButton()
-{
-    Window win;
-    QVERIFY(QTest::qWaitForWindowExposed(win.w));
-    const auto icon = [&win](int i) { return win.find(QStringLiteral("Image1(%1)").arg(i)); };
-    const auto button = [&win](int i) { return win.find(QStringLiteral("Command1(%1)").arg(i)); };
-
-    QTest::mouseMove(icon(3));
-    QVERIFY(button(3)->isVisible());
-    QTest::mouseMove(icon(4));
-    QVERIFY(button(4)->isVisible());
-    QTRY_VERIFY(!button(3)->isVisible());
-
-    // Add is disabled while the fields are empty, and its icon raises nothing.
-    QTest::mouseMove(icon(0));
-    QVERIFY(!button(0)->isVisible());
-
-    QTest::mouseMove(icon(7));
-    QVERIFY(button(7)->isVisible());
-    QTRY_VERIFY(!button(4)->isVisible());
-    QTest::mouseClick(button(7), Qt::LeftButton);
-    QCOMPARE(win.fake.programEnd.calls, 1);
-}
-
-void CoffrelTest::everyControlHasAName()
-{
-    Window win;
-    for (QWidget *control : win.w->findChildren<QWidget *>()) {
-        const QString name = control->objectName();
-        if (name.startsWith(QLatin1String("Text1")) || name.startsWith(QLatin1String("Image1"))
-            || name.startsWith(QLatin1String("Command1")) || name == QLatin1String("List2"))
-            QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(name));
-    }
-}
-
-void CoffrelTest::listTakesTheRoomOfALargerWindow()
-{
-    Window win;
-    QVERIFY(QTest::qWaitForWindowExposed(win.w));
-    QWidget *client = win.find(QStringLiteral("client"));
-    QCOMPARE(client->minimumSize(), QSize(349, 375));
-    const QRect list = win.list()->geometry();
-    const QRect field = win.field(4)->geometry();
-    win.w->resize(win.w->size() + QSize(100, 200));
-    QTRY_COMPARE(win.list()->geometry(), list.adjusted(0, 0, 100, 200));
-    QCOMPARE(win.field(4)->geometry(), field);
-}
-
-void CoffrelTest::deselectedRowDoesNotLookSelected()
-{
-    Window win;
-    QVERIFY(QTest::qWaitForWindowActive(win.w));
-    const QRect row = win.list()->visualRect(win.list()->model()->index(1, 0));
-    win.list()->setFocus();
-    const QImage untouched = win.list()->viewport()->grab(row).toImage();
-    win.clickRow(1);
-    QVERIFY(win.list()->viewport()->grab(row).toImage() != untouched);
-    win.clickRow(1, Qt::RightButton);
-    QCOMPARE(win.w->selectedIndex(), -1);
-    QCOMPARE(win.list()->viewport()->grab(row).toImage(), untouched);
-}
-
-void CoffrelTest::clickIntoEmptyPathSelectsThePrompt()
-{
-    Window win;
-    QVERIFY(QTest::qWaitForWindowActive(win.w));
-    win.field(0)->setFocus();
-    QTest::mouseClick(win.field(4), Qt::LeftButton, {}, win.field(4)->rect().center());
-    QCOMPARE(QApplication::focusWidget(), win.field(4));
-    QCOMPARE(win.field(4)->selectedText(), QStringLiteral("http://"));
-    QTest::keyClicks(win.field(4), QStringLiteral("www.x.org"));
-    QCOMPARE(win.field(4)->text(), QStringLiteral("www.x.org"));
-}
-
-void CoffrelTest::programEndEndsTheEventLoop()
-{
-    EventLoopProgramEnd end;
-    // Ended before the main loop runs (during start-up), and from inside a nested loop.
-    end.endProgram();
-    QCOMPARE(QApplication::exec(), 0);
-    QTimer::singleShot(0, [&end] {
-        QEventLoop nested;
-        QTimer::singleShot(0, [&end] { end.endProgram(); });
-        nested.exec();
-    });
-    QCOMPARE(QApplication::exec(), 0);
-}
-
-void CoffrelTest::aboutAndHelp()
-{
-    Window win;
-    QTest::mouseClick(win.find(QStringLiteral("Check2")), Qt::LeftButton);
-    win.w->menuItem(QStringLiteral("mnuAbout"))->trigger();
-    QCOMPARE(win.fake.topMost.calls, QList<bool>({true, false}));
-    Splash *about = nullptr;
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        if (window->isVisible() && qobject_cast<Splash *>(window))
-            about = static_cast<Splash *>(window);
-    }
-    QVERIFY(about && !about->isTimerActive());
-    QTest::mouseClick(about->findChild<QLabel *>(QStringLiteral("Label4")), Qt::LeftButton);
-    QVERIFY(about->isVisible());
-    QTest::mouseClick(about->findChild<QLabel *>(QStringLiteral("Label5")), Qt::LeftButton);
-    QVERIFY(!about->isVisible());
-    QVERIFY(win.w->isVisible());
-
-    win.w->menuItem(QStringLiteral("mnuHelp"))->trigger();
-    const QString page = win.dir.filePath(QStringLiteral("Help/help.html"));
-    QDir(win.dir.path()).mkdir(QStringLiteral("Help"));
-    QFile(page).open(QIODevice::WriteOnly);
-    win.w->menuItem(QStringLiteral("mnuHelp"))->trigger();
-    QCOMPARE(win.fake.shell.opened, QStringList({"https://vaultine.example/", page}));
-}
 
 QTEST_MAIN(CoffrelTest)
 #include "tst_coffrel.moc"

@@ -68,314 +68,262 @@ class DatabaseTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        m_folder = std::make_unique<QTemporaryDir>();
+        QDir(m_folder->path()).mkdir(QStringLiteral("tmp"));
+        m_temporary
+            = std::make_unique<FakeTemporaryFolder>(m_folder->path() + QStringLiteral("/tmp"));
+        m_access = VaultAccess();
+        m_database = std::make_unique<Database>(m_folder->path(), *m_temporary, m_access);
+        m_database->EnsureDataFolder();
+    }
+    void cleanup()
+    {
+        m_database.reset();
+        m_folder.reset();
+    }
 
-    void firstStartCreatesPrivateDataFolder();
-    void widerModesAreTightened_data();
-    void widerModesAreTightened();
-    void recordsSurviveWriteAndLoad_data();
-    void recordsSurviveWriteAndLoad();
-    void encipheredLinesWithLineBreaksReadBackWhole();
-    void asciiRecordsGiveThePlainCipherBytes();
-    void emptyLinesAreSkipped();
-    void failedWritesLeaveTheFileIntact_data();
-    void failedWritesLeaveTheFileIntact();
-    void missingKeyIsReadWithoutAsking();
-    void workingCopyIsPrivateAndShortLived();
-    void workingCopyNeverFollowsALink();
-    void unreadableDatabaseIsNeverRewritten_data();
-    void unreadableDatabaseIsNeverRewritten();
-    void oneProgramPerFolder();
+    void firstStartCreatesPrivateDataFolder()
+    {
+        const QFileInfo data(database().dataFolder());
+        QVERIFY(data.isDir());
+        QCOMPARE(modeOf(data.filePath()), 0700);
+        const Database::Records records = database().LoadRecords();
+        QVERIFY(records.readWhole);
+        QVERIFY(records.lines.isEmpty());
+        QVERIFY(database().UpdateImportOffer());
+    }
+    void widerModesAreTightened_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("after");
+        QTest::newRow("data folder") << "Data" << 0755 << 0700;
+        QTest::newRow("coded") << "Data/CF2DB.pdb" << 0644 << 0600;
+        QTest::newRow("enciphered") << "Data/CF2DB.edb" << 0666 << 0600;
+        QTest::newRow("configuration, no bit added") << "Data/Coffrel.cnf" << 0440 << 0400;
+    }
+    void widerModesAreTightened()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, before);
+        QFETCH(int, after);
+        const QString path = m_folder->path() + u'/' + name;
+        if (!QFileInfo(path).isDir())
+            QVERIFY(LineFile::writeLines(path, {}));
+        QCOMPARE(chmod(QFile::encodeName(path).constData(), before), 0);
+        database().EnsureDataFolder();
+        QCOMPARE(modeOf(path), after);
+    }
+    void recordsSurviveWriteAndLoad_data()
+    {
+        QTest::addColumn<QString>("reach");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("rewrite");
+        // Each append finds a last line without line end (cut short by another tool).
+        QTest::addColumn<bool>("cutLineEnds");
+        const auto row = [](const char *name, const char *reach, const QString &key, bool rewrite,
+                             bool cut = false) {
+            QTest::newRow(name) << QString(reach) << key << rewrite << cut;
+        };
+        row("reach 0, appended", "0", "", false);
+        row("reach 0, rewritten", "0", "", true);
+        row("reach 0, appended after cut line ends", "0", "", false, true);
+        row("reach 2, appended", "2", "", false);
+        row("reach 1, appended", "1", keyWithLineBreaks, false);
+        row("reach 1, rewritten", "1", keyWithLineBreaks, true);
+        row("reach 1, appended after cut line ends", "1", keyWithLineBreaks, false, true);
+        row("reach 1, ascii key", "1", "master key", true);
+    }
+    void recordsSurviveWriteAndLoad()
+    {
+        QFETCH(QString, reach);
+        QFETCH(QString, key);
+        QFETCH(bool, rewrite);
+        QFETCH(bool, cutLineEnds);
+        m_access.reach = reach;
+        m_access.databaseKey = key;
+        const bool enciphered = reach == "1";
+        if (key == keyWithLineBreaks) {
+            const QByteArray coded = EncodeRecord(RecordLine::toBytes(awkwardRecords.first()));
+            QVERIFY(CipherText(coded, RecordLine::toBytes(key))->contains('\r'));
+        }
+        QFile file(enciphered ? database().encipheredPath() : database().codedPath());
+        if (rewrite) {
+            QVERIFY(database().RewriteDatabase(awkwardRecords));
+        } else {
+            for (const QString &line : awkwardRecords) {
+                QVERIFY(database().AppendRecord(line));
+                if (cutLineEnds)
+                    QVERIFY(file.resize(file.size() - 2));
+            }
+        }
+        QCOMPARE(reload(), awkwardRecords);
+        if (!cutLineEnds) // one line each, also where a byte enciphers to CR
+            QCOMPARE(fileBytes(file.fileName()).count('\n'), awkwardRecords.size());
+        QVERIFY(!QFile::exists(database().workingCopyPath()));
+        QCOMPARE(modeOf(file.fileName()), 0600);
+        QVERIFY(!QFile::exists(enciphered ? database().codedPath() : database().encipheredPath()));
+    }
+    void asciiRecordsGiveThePlainCipherBytes()
+    {
+        const QString line = QStringLiteral("Mail:!jo:!pw:!note, \"x\":!");
+        const QByteArray key = "master";
+        m_access.reach = QStringLiteral("1");
+        m_access.databaseKey = QString::fromLatin1(key);
+        QVERIFY(database().AppendRecord(line));
+        QCOMPARE(fileBytes(database().encipheredPath()),
+            *CipherText(EncodeRecord(line.toLatin1()), key) + "\r\n");
+    }
+    void emptyLinesAreSkipped()
+    {
+        const QByteArray coded = EncodeRecord("A:!b:!c:!:!");
+        QVERIFY(LineFile::writeLines(database().codedPath(), {coded, QByteArray(), "lonely"}));
+        const Database::Records records = database().LoadRecords();
+        QCOMPARE(records.lines,
+            QStringList({"A:!b:!c:!:!", QString::fromLatin1(DecodeRecord("lonely"))}));
+    }
+    void failedWritesLeaveTheFileIntact_data()
+    {
+        QTest::addColumn<QString>("reach");
+        QTest::addColumn<bool>("append");
+        QTest::newRow("append, coded") << "0" << true;
+        QTest::newRow("rewrite, coded") << "0" << false;
+        QTest::newRow("append, enciphered") << "1" << true;
+        QTest::newRow("rewrite, enciphered") << "1" << false;
+    }
+    void failedWritesLeaveTheFileIntact()
+    {
+        QFETCH(QString, reach);
+        QFETCH(bool, append);
+        m_access.reach = reach;
+        m_access.databaseKey = QStringLiteral("key");
+        const QString path = reach == "1" ? database().encipheredPath() : database().codedPath();
+        QVERIFY(database().RewriteDatabase(awkwardRecords));
+        const QByteArray before = fileBytes(path);
+
+        QStringList more = awkwardRecords;
+        more.append(QStringLiteral("Zed:!u:!p:!:!"));
+        {
+            const FileSizeLimit limit(before.size());
+            QVERIFY(
+                append ? !database().AppendRecord(more.last()) : !database().RewriteDatabase(more));
+        }
+        QCOMPARE(fileBytes(path), before);
+        QVERIFY(!QFile::exists(database().workingCopyPath()));
+        QCOMPARE(QDir(database().dataFolder()).entryList(QDir::Files),
+            QStringList {QFileInfo(path).fileName()});
+    }
+    void missingKeyIsReadWithoutAsking()
+    {
+        m_access.reach = QStringLiteral("1");
+        int asked = 0;
+        database().setKeyLoader([&] {
+            ++asked;
+            m_access.databaseKey = QStringLiteral("from configuration");
+        });
+        QVERIFY(database().AppendRecord(awkwardRecords.first()));
+        QCOMPARE(asked, 1);
+        QCOMPARE(reload(), QStringList {awkwardRecords.first()});
+
+        m_access.databaseKey.clear();
+        database().setKeyLoader([] {});
+        QVERIFY(!database().AppendRecord(awkwardRecords.last()));
+        QVERIFY(!database().RewriteDatabase(awkwardRecords));
+    }
+    // Made private, never through a link planted in its place, and deleted after use.
+    void workingCopyIsPrivateAndShortLived()
+    {
+        const QString target = m_folder->path() + QStringLiteral("/elsewhere");
+        QVERIFY(LineFile::writeLines(target, {"keep me"}));
+        QVERIFY(QFile::link(target, database().workingCopyPath()));
+        m_access.reach = QStringLiteral("1");
+        m_access.databaseKey = QStringLiteral("key");
+        QVERIFY(database().RewriteDatabase(awkwardRecords));
+        QVERIFY(!QFile::exists(database().workingCopyPath()));
+        QVERIFY(QFile::link(target, database().workingCopyPath()));
+
+        QVERIFY(database().DecipherDatabase());
+        QCOMPARE(fileBytes(target), QByteArray("keep me\r\n"));
+        QVERIFY(!QFileInfo(database().workingCopyPath()).isSymLink());
+        QCOMPARE(modeOf(database().workingCopyPath()), 0600);
+        QCOMPARE(database().LoadRecords().lines, awkwardRecords);
+        database().deleteWorkingCopy();
+        QVERIFY(!QFile::exists(database().workingCopyPath()));
+    }
+
+    void unreadableDatabaseIsNeverRewritten_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QByteArray>("damage");
+        QTest::newRow("no key") << "" << QByteArray();
+        QTest::newRow("broken escape") << "key" << QByteArray("\x10x\r\n");
+    }
+    void unreadableDatabaseIsNeverRewritten()
+    {
+        QFETCH(QString, key);
+        QFETCH(QByteArray, damage);
+        m_access.reach = QStringLiteral("1");
+        m_access.databaseKey = QStringLiteral("key");
+        QVERIFY(database().RewriteDatabase(awkwardRecords));
+        QFile file(database().encipheredPath());
+        QVERIFY(file.open(QIODevice::Append));
+        file.write(damage);
+        file.close();
+        const QByteArray before = fileBytes(database().encipheredPath());
+
+        m_access.databaseKey = key;
+        Database restarted(m_folder->path(), *m_temporary, m_access);
+        QVERIFY(!restarted.DecipherDatabase());
+        QVERIFY(!restarted.rewriteAllowed());
+        QVERIFY(!restarted.RewriteDatabase({}));
+        QCOMPARE(fileBytes(database().encipheredPath()), before);
+    }
+    void oneProgramPerFolder()
+    {
+        const QString lockPath = database().dataFolder() + QStringLiteral("/vaultine.lock");
+        // A lock left by a program that died is taken over, also when its process id now belongs
+        // to a live program.
+        const pid_t child = fork();
+        if (child == 0) {
+            ProgramLock lock(database().dataFolder());
+            _exit(lock.acquire(0) == ProgramLock::Result::Acquired ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QFile leftover(lockPath);
+        QVERIFY(leftover.open(QIODevice::WriteOnly));
+        leftover.write(QByteArray::number(getpid()) + '\n'
+            + QCoreApplication::applicationName().toUtf8() + '\n');
+        leftover.close();
+        {
+            ProgramLock first(database().dataFolder());
+            QCOMPARE(first.acquire(0), ProgramLock::Result::Acquired);
+            ProgramLock second(database().dataFolder());
+            QCOMPARE(second.acquire(0), ProgramLock::Result::HeldByLiveProgram);
+        }
+        QVERIFY(!QFile::exists(lockPath));
+    }
 
 private:
     Database &database() { return *m_database; }
-    QStringList reload();
+    QStringList reload()
+    {
+        Database fresh(m_folder->path(), *m_temporary, m_access);
+        if (m_access.enciphered() && !fresh.DecipherDatabase())
+            return {QStringLiteral("<unreadable>")};
+        const Database::Records records = fresh.LoadRecords();
+        fresh.deleteWorkingCopy();
+        return records.readWhole ? records.lines : QStringList {QStringLiteral("<unreadable>")};
+    }
 
     std::unique_ptr<QTemporaryDir> m_folder;
     std::unique_ptr<FakeTemporaryFolder> m_temporary;
     VaultAccess m_access;
     std::unique_ptr<Database> m_database;
 };
-
-void DatabaseTest::init()
-{
-    m_folder = std::make_unique<QTemporaryDir>();
-    QDir(m_folder->path()).mkdir(QStringLiteral("tmp"));
-    m_temporary = std::make_unique<FakeTemporaryFolder>(m_folder->path() + QStringLiteral("/tmp"));
-    m_access = VaultAccess();
-    m_database = std::make_unique<Database>(m_folder->path(), *m_temporary, m_access);
-    m_database->EnsureDataFolder();
-}
-
-void DatabaseTest::cleanup()
-{
-    m_database.reset();
-    m_folder.reset();
-}
-
-QStringList DatabaseTest::reload()
-{
-    Database fresh(m_folder->path(), *m_temporary, m_access);
-    if (m_access.enciphered() && !fresh.DecipherDatabase())
-        return {QStringLiteral("<unreadable>")};
-    const Database::Records records = fresh.LoadRecords();
-    fresh.deleteWorkingCopy();
-    return records.readWhole ? records.lines : QStringList {QStringLiteral("<unreadable>")};
-}
-
-void DatabaseTest::firstStartCreatesPrivateDataFolder()
-{
-    const QFileInfo data(database().dataFolder());
-    QVERIFY(data.isDir());
-    QCOMPARE(modeOf(data.filePath()), 0700);
-    const Database::Records records = database().LoadRecords();
-    QVERIFY(records.readWhole);
-    QVERIFY(records.lines.isEmpty());
-    QVERIFY(database().UpdateImportOffer());
-}
-
-void DatabaseTest::widerModesAreTightened_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("before");
-    QTest::addColumn<int>("after");
-    QTest::newRow("data folder") << "Data" << 0755 << 0700;
-    QTest::newRow("coded") << "Data/CF2DB.pdb" << 0644 << 0600;
-    QTest::newRow("enciphered") << "Data/CF2DB.edb" << 0666 << 0600;
-    QTest::newRow("configuration, no bit added") << "Data/Coffrel.cnf" << 0440 << 0400;
-}
-
-void DatabaseTest::widerModesAreTightened()
-{
-    QFETCH(QString, name);
-    QFETCH(int, before);
-    QFETCH(int, after);
-    const QString path = m_folder->path() + u'/' + name;
-    if (!QFileInfo(path).isDir())
-        QVERIFY(LineFile::writeLines(path, {}));
-    QCOMPARE(chmod(QFile::encodeName(path).constData(), before), 0);
-    database().EnsureDataFolder();
-    QCOMPARE(modeOf(path), after);
-}
-
-void DatabaseTest::recordsSurviveWriteAndLoad_data()
-{
-    QTest::addColumn<QString>("reach");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<bool>("rewrite");
-    // Each append finds a last line without line end (cut short by another tool).
-    QTest::addColumn<bool>("cutLineEnds");
-    QTest::newRow("reach 0, appended") << "0"
-                                       << "" << false << false;
-    QTest::newRow("reach 0, rewritten") << "0"
-                                        << "" << true << false;
-    QTest::newRow("reach 0, appended after cut line ends") << "0"
-                                                           << "" << false << true;
-    QTest::newRow("reach 2, appended") << "2"
-                                       << "" << false << false;
-    QTest::newRow("reach 1, appended") << "1" << keyWithLineBreaks << false << false;
-    QTest::newRow("reach 1, rewritten") << "1" << keyWithLineBreaks << true << false;
-    QTest::newRow("reach 1, appended after cut line ends")
-        << "1" << keyWithLineBreaks << false << true;
-    QTest::newRow("reach 1, ascii key") << "1"
-                                        << "master key" << true << false;
-}
-
-void DatabaseTest::recordsSurviveWriteAndLoad()
-{
-    QFETCH(QString, reach);
-    QFETCH(QString, key);
-    QFETCH(bool, rewrite);
-    QFETCH(bool, cutLineEnds);
-    m_access.reach = reach;
-    m_access.databaseKey = key;
-    const bool enciphered = reach == "1";
-    QFile file(enciphered ? database().encipheredPath() : database().codedPath());
-    if (rewrite) {
-        QVERIFY(database().RewriteDatabase(awkwardRecords));
-    } else {
-        for (const QString &line : awkwardRecords) {
-            QVERIFY(database().AppendRecord(line));
-            if (cutLineEnds)
-                QVERIFY(file.resize(file.size() - 2));
-        }
-    }
-    QCOMPARE(reload(), awkwardRecords);
-    QVERIFY(!QFile::exists(database().workingCopyPath()));
-    QCOMPARE(modeOf(file.fileName()), 0600);
-    QVERIFY(!QFile::exists(enciphered ? database().codedPath() : database().encipheredPath()));
-}
-
-void DatabaseTest::encipheredLinesWithLineBreaksReadBackWhole()
-{
-    const QByteArray coded = EncodeRecord(RecordLine::toBytes(awkwardRecords.first()));
-    const QByteArray raw = *CipherText(coded, RecordLine::toBytes(keyWithLineBreaks));
-    QVERIFY(raw.contains('\r'));
-
-    m_access.reach = QStringLiteral("1");
-    m_access.databaseKey = keyWithLineBreaks;
-    QVERIFY(database().AppendRecord(awkwardRecords.first()));
-    const QByteArray stored = fileBytes(database().encipheredPath());
-    QCOMPARE(stored.count('\n'), 1);
-    QCOMPARE(reload(), QStringList {awkwardRecords.first()});
-}
-
-void DatabaseTest::asciiRecordsGiveThePlainCipherBytes()
-{
-    const QString line = QStringLiteral("Mail:!jo:!pw:!note, \"x\":!");
-    const QByteArray key = "master";
-    m_access.reach = QStringLiteral("1");
-    m_access.databaseKey = QString::fromLatin1(key);
-    QVERIFY(database().AppendRecord(line));
-    QCOMPARE(fileBytes(database().encipheredPath()),
-        *CipherText(EncodeRecord(line.toLatin1()), key) + "\r\n");
-}
-
-void DatabaseTest::emptyLinesAreSkipped()
-{
-    const QByteArray coded = EncodeRecord("A:!b:!c:!:!");
-    QVERIFY(LineFile::writeLines(database().codedPath(), {coded, QByteArray(), "lonely"}));
-    const Database::Records records = database().LoadRecords();
-    QCOMPARE(
-        records.lines, QStringList({"A:!b:!c:!:!", QString::fromLatin1(DecodeRecord("lonely"))}));
-}
-
-void DatabaseTest::failedWritesLeaveTheFileIntact_data()
-{
-    QTest::addColumn<QString>("reach");
-    QTest::addColumn<bool>("append");
-    QTest::newRow("append, coded") << "0" << true;
-    QTest::newRow("rewrite, coded") << "0" << false;
-    QTest::newRow("append, enciphered") << "1" << true;
-    QTest::newRow("rewrite, enciphered") << "1" << false;
-}
-
-void DatabaseTest::failedWritesLeaveTheFileIntact()
-{
-    QFETCH(QString, reach);
-    QFETCH(bool, append);
-    m_access.reach = reach;
-    m_access.databaseKey = QStringLiteral("key");
-    const QString path = reach == "1" ? database().encipheredPath() : database().codedPath();
-    QVERIFY(database().RewriteDatabase(awkwardRecords));
-    const QByteArray before = fileBytes(path);
-
-    QStringList more = awkwardRecords;
-    more.append(QStringLiteral("Zed:!u:!p:!:!"));
-    {
-        const FileSizeLimit limit(before.size());
-        QVERIFY(append ? !database().AppendRecord(more.last()) : !database().RewriteDatabase(more));
-    }
-    QCOMPARE(fileBytes(path), before);
-    QVERIFY(!QFile::exists(database().workingCopyPath()));
-    QCOMPARE(QDir(database().dataFolder()).entryList(QDir::Files),
-        QStringList {QFileInfo(path).fileName()});
-}
-
-void DatabaseTest::missingKeyIsReadWithoutAsking()
-{
-    m_access.reach = QStringLiteral("1");
-    int asked = 0;
-    database().setKeyLoader([&] {
-        ++asked;
-        m_access.databaseKey = QStringLiteral("from configuration");
-    });
-    QVERIFY(database().AppendRecord(awkwardRecords.first()));
-    QCOMPARE(asked, 1);
-    QCOMPARE(reload(), QStringList {awkwardRecords.first()});
-
-    m_access.databaseKey.clear();
-    database().setKeyLoader([] {});
-    QVERIFY(!database().AppendRecord(awkwardRecords.last()));
-    QVERIFY(!database().RewriteDatabase(awkwardRecords));
-}
-
-void DatabaseTest::workingCopyIsPrivateAndShortLived()
-{
-    m_access.reach = QStringLiteral("1");
-    m_access.databaseKey = QStringLiteral("key");
-    QVERIFY(database().RewriteDatabase(awkwardRecords));
-    QVERIFY(!QFile::exists(database().workingCopyPath()));
-
-    QVERIFY(database().DecipherDatabase());
-    QCOMPARE(modeOf(database().workingCopyPath()), 0600);
-    QCOMPARE(database().LoadRecords().lines, awkwardRecords);
-    database().deleteWorkingCopy();
-    QVERIFY(!QFile::exists(database().workingCopyPath()));
-}
-
-void DatabaseTest::workingCopyNeverFollowsALink()
-{
-    const QString target = m_folder->path() + QStringLiteral("/elsewhere");
-    QVERIFY(LineFile::writeLines(target, {"keep me"}));
-    QVERIFY(QFile::link(target, database().workingCopyPath()));
-
-    m_access.reach = QStringLiteral("1");
-    m_access.databaseKey = QStringLiteral("key");
-    QVERIFY(database().RewriteDatabase(awkwardRecords));
-    QVERIFY(QFile::link(target, database().workingCopyPath()));
-    QVERIFY(database().DecipherDatabase());
-
-    QCOMPARE(fileBytes(target), QByteArray("keep me\r\n"));
-    QVERIFY(!QFileInfo(database().workingCopyPath()).isSymLink());
-}
-
-void DatabaseTest::unreadableDatabaseIsNeverRewritten_data()
-{
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QByteArray>("damage");
-    QTest::newRow("no key") << "" << QByteArray();
-    QTest::newRow("broken escape") << "key" << QByteArray("\x10x\r\n");
-}
-
-void DatabaseTest::unreadableDatabaseIsNeverRewritten()
-{
-    QFETCH(QString, key);
-    QFETCH(QByteArray, damage);
-    m_access.reach = QStringLiteral("1");
-    m_access.databaseKey = QStringLiteral("key");
-    QVERIFY(database().RewriteDatabase(awkwardRecords));
-    QFile file(database().encipheredPath());
-    QVERIFY(file.open(QIODevice::Append));
-    file.write(damage);
-    file.close();
-    const QByteArray before = fileBytes(database().encipheredPath());
-
-    m_access.databaseKey = key;
-    Database restarted(m_folder->path(), *m_temporary, m_access);
-    QVERIFY(!restarted.DecipherDatabase());
-    QVERIFY(!restarted.rewriteAllowed());
-    QVERIFY(!restarted.RewriteDatabase({}));
-    QCOMPARE(fileBytes(database().encipheredPath()), before);
-}
-
-void DatabaseTest::oneProgramPerFolder()
-{
-    const QString lockPath = database().dataFolder() + QStringLiteral("/vaultine.lock");
-    // A lock left by a program that died is taken over, also when its process id now belongs
-    // to a live program.
-    const pid_t child = fork();
-    if (child == 0) {
-        ProgramLock lock(database().dataFolder());
-        _exit(lock.acquire(0) == ProgramLock::Result::Acquired ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    QCOMPARE(WEXITSTATUS(status), 0);
-    QFile leftover(lockPath);
-    QVERIFY(leftover.open(QIODevice::WriteOnly));
-    leftover.write(
-        QByteArray::number(getpid()) + '\n' + QCoreApplication::applicationName().toUtf8() + '\n');
-    leftover.close();
-    {
-        ProgramLock first(database().dataFolder());
-        QCOMPARE(first.acquire(0), ProgramLock::Result::Acquired);
-        ProgramLock second(database().dataFolder());
-        QCOMPARE(second.acquire(0), ProgramLock::Result::HeldByLiveProgram);
-    }
-    QVERIFY(!QFile::exists(lockPath));
-}
 
 QTEST_GUILESS_MAIN(DatabaseTest)
 #include "tst_database.moc"

@@ -37,57 +37,11 @@ Dictionary numbered(int items, QHash<int, QString> changed = {})
     return Dictionary(QStringLiteral("Test"), lines);
 }
 
-Dictionary rowDictionary()
-{
-    QFETCH(int, items);
-    return numbered(items);
-}
-
 void writeFile(const QString &path, const QByteArray &content)
 {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(content);
-}
-
-void addCaptionColumns()
-{
-    QTest::addColumn<int>("items");
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<int>("shown");
-    QTest::addColumn<QString>("expected");
-}
-
-void captionRow(const QString &control, Shown shown, const QString &expected, int items = whole)
-{
-    const char *kinds[] = {"", " tooltip", " title"};
-    const char *size = items == english ? " (English)" : items == cut ? " (30 items)" : "";
-    QTest::addRow("%s%s%s", qPrintable(control), kinds[shown], size)
-        << items << control << int(shown) << expected;
-}
-
-// The row's control in the window, as it shows; a toolbar button takes its tooltip when the
-// mouse moves over it.
-void compareCaption(QWidget *window)
-{
-    QFETCH(QString, control);
-    QFETCH(int, shown);
-    QFETCH(QString, expected);
-    auto *main = qobject_cast<Coffrel *>(window);
-    QObject *found = main                 ? main->control(control)
-        : window->objectName() == control ? window
-                                          : window->findChild<QObject *>(control);
-    QVERIFY2(found, qPrintable(control));
-    if (qobject_cast<QToolButton *>(found)) {
-        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton,
-            Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(found, &move);
-    }
-    const char *property = shown == Title  ? "windowTitle"
-        : shown == Tooltip                 ? "toolTip"
-        : qobject_cast<QGroupBox *>(found) ? "title"
-                                           : "text";
-    QCOMPARE(found->property(property).toString(), expected);
 }
 
 // The main window as start-up loads it in the dictionary's language.
@@ -130,411 +84,369 @@ class IntlTest : public QObject
     Q_OBJECT
 
 private slots:
-    void itemsAreRead_data();
-    void itemsAreRead();
-    void chosenLanguageIsLoaded_data();
-    void chosenLanguageIsLoaded();
-    void mainWindowCaptions_data();
-    void mainWindowCaptions() { compareCaption(MainWindow(rowDictionary()).w); }
-    void passwordPromptCaptions_data();
-    void passwordPromptCaptions();
-    void securityDialogCaptions_data();
-    void securityDialogCaptions();
-    void splashCaptions_data();
-    void splashCaptions();
-    void languageDialogCaptions_data();
-    void languageDialogCaptions();
-    void refusalsAreToldInTheLanguage_data();
-    void refusalsAreToldInTheLanguage();
-    void fieldsFollowTheLabels_data();
-    void fieldsFollowTheLabels();
-    void fieldsStandRightOfTranslatedLabels_data();
-    void fieldsStandRightOfTranslatedLabels();
-    void languagesAreListed_data();
-    void languagesAreListed();
-    void okStoresTheChoiceAndRestarts_data();
-    void okStoresTheChoiceAndRestarts();
-    void shippedFilesAreComplete_data();
-    void shippedFilesAreComplete();
-};
-
-void IntlTest::itemsAreRead_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QStringList>("items");
-    QTest::newRow("plain lines") << QByteArray("one\r\ntwo\r\n") << QStringList {"one", "two"};
-    QTest::newRow("quoted comma") << QByteArray("\"a, b\"\r\nc\r\n") << QStringList {"a, b", "c"};
-    QTest::newRow("comma splits") << QByteArray("a,b\r\nc\r\n") << QStringList {"a", "b", "c"};
-    QTest::newRow("blank line") << QByteArray("a\r\n\r\nc\r\n") << QStringList {"a", "", "c"};
-    QTest::newRow("blank last line") << QByteArray("a\r\n\r\n") << QStringList {"a", ""};
-    QTest::newRow("spaces") << QByteArray("  a  \r\nb, c \r\n") << QStringList {"a  ", "b", "c "};
-    QTest::newRow("no final line end") << QByteArray("a\r\nb") << QStringList {"a", "b"};
-    QTest::newRow("LF") << QByteArray("a\nb\n") << QStringList {"a", "b"};
-    QTest::newRow("CR LF and LF") << QByteArray("a\r\nb\nc\r\n") << QStringList {"a", "b", "c"};
-    QTest::newRow("UTF-8") << QByteArray("G\xc3\xa9n\xc3\xa9rer\r\n") << QStringList {"Générer"};
-    QTest::newRow("Windows-1252") << QByteArray("\x80 \xe9t\xe9\r\n") << QStringList {"€ été"};
-}
-
-void IntlTest::itemsAreRead()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QStringList, items);
-    QCOMPARE(LanguageFile::readItems(content), items);
-}
-
-void IntlTest::chosenLanguageIsLoaded_data()
-{
-    QTest::addColumn<QString>("chosen"); // lang.dat; none when null
-    QTest::addColumn<bool>("fileThere"); // intl/<chosen>.dat
-    QTest::addColumn<QString>("language");
-    QTest::addColumn<bool>("loaded");
-    QTest::addColumn<QString>("line5");
-    QTest::newRow("no lang.dat") << QString() << false << "English" << true << "";
-    QTest::newRow("empty lang.dat") << "" << false << "English" << true << "";
-    QTest::newRow("English") << "English" << true << "English" << true << "";
-    QTest::newRow("english, no file") << "english" << false << "english" << false << "";
-    QTest::newRow("english, file") << "english" << true << "english" << true << "i5";
-    QTest::newRow("comma in name") << "Deutsch, CH" << true << "Deutsch, CH" << true << "i5";
-}
-
-void IntlTest::chosenLanguageIsLoaded()
-{
-    QFETCH(QString, chosen);
-    QFETCH(bool, fileThere);
-    QFETCH(QString, language);
-    QFETCH(bool, loaded);
-    QFETCH(QString, line5);
-    QTemporaryDir dir;
-    if (!chosen.isNull())
-        writeFile(dir.filePath("lang.dat"), chosen.toUtf8() + "\r\n");
-    QDir(dir.path()).mkdir(QStringLiteral("intl"));
-    if (fileThere) // ten items on nine lines
-        writeFile(dir.filePath("intl/" + chosen + ".dat"),
-            "i0\r\ni1\r\ni2,i3\r\ni4\r\ni5\r\ni6\r\ni7\r\ni8\r\ni9\r\n");
-    Dictionary dictionary(QStringLiteral("Before"), {QStringLiteral("stale")});
-    QCOMPARE(LanguageChoice(dir.path()).LoadLanguageChoice(dictionary), loaded);
-    QCOMPARE(dictionary.language(), language);
-    QCOMPARE(dictionary.isEnglish(), language == QLatin1String("English"));
-    QCOMPARE(dictionary.line(0).isEmpty(), line5.isEmpty()); // nothing left of the stale one
-    QCOMPARE(dictionary.line(5), line5);
-    QCOMPARE(dictionary.line(70), QString());
-}
-
-void IntlTest::mainWindowCaptions_data()
-{
-    addCaptionColumns();
-    const std::pair<const char *, int> rows[] = {{"Label4", 5}, {"Label1", 6}, {"Label2", 7},
-        {"Label3", 8}, {"Label5", 9}, {"Check1", 10}, {"Check2", 11}, {"mnuMenu", 12},
-        {"mnuConfig", 13}, {"mnuSecurity", 14}, {"mnuCapture", 15}, {"mnuAdd", 16},
-        {"mnuRemove", 17}, {"mnuReplace", 18}, {"mnuReset", 19}, {"mnuLang", 20}, {"mnuAbout", 21},
-        {"mnuImport", 22}, {"mnuHelp", 23}, {"THelpmnu", 23}, {"mnuExit", 24}};
-    for (const auto &[control, line] : rows)
-        captionRow(control, Caption, numbered(whole).line(line));
-    captionRow("Check1", Tooltip, "L25");
-    // The buttons run Add, Replace, Remove, Reset, Security, Contents, Capture and Exit.
-    const char *tips[] = {"Foo", "Re&place", "L17", "L19", "L14", "L23", "L15", "L24", "L70"};
-    for (int i = 0; i < 9; ++i)
-        captionRow(QStringLiteral("Command1(%1)").arg(i), Tooltip, tips[i]);
-    captionRow("GrandOops(0)", Caption, "Oops !");
-    for (int k = 1; k <= 5; ++k)
-        captionRow(
-            QStringLiteral("GrandOops(%1)").arg(k), Caption, QStringLiteral("L%1").arg(k + 4));
-    captionRow("mnuHelp", Caption, "L23", cut);
-    captionRow("Command1(8)", Tooltip, "", cut);
-    captionRow("Label4", Caption, "Service", english);
-    captionRow("mnuHelp", Caption, "&Contents", english);
-    captionRow("GrandOops(1)", Caption, "Service", english);
-    captionRow("Command1(0)", Tooltip, "Add", english);
-    captionRow("Command1(8)", Tooltip, "", english);
-}
-
-void IntlTest::passwordPromptCaptions_data()
-{
-    addCaptionColumns();
-    captionRow("PassReq", Title, "L54");
-    captionRow("Label1", Caption, "L7");
-    captionRow("Command2", Caption, "L55");
-    captionRow("PassReq", Title, "", cut);
-    captionRow("PassReq", Title, "Password Required", english);
-}
-
-void IntlTest::passwordPromptCaptions()
-{
-    const Dictionary dictionary = rowDictionary();
-    FakePlatform fake;
-    PassReq prompt(QStringLiteral("pw"), fake.platform, dictionary);
-    compareCaption(&prompt);
-}
-
-void IntlTest::securityDialogCaptions_data()
-{
-    addCaptionColumns();
-    const std::pair<const char *, int> rows[] = {{"Label1", 7}, {"Frame2", 26}, {"Check1", 27},
-        {"Command1", 28}, {"Frame1", 29}, {"Option1", 30}, {"Option2", 31}, {"Option3", 32},
-        {"Label3", 33}, {"Frame3", 34}, {"Check2", 35}, {"Frame4", 36}, {"Option4", 37},
-        {"Option6", 38}, {"Option5", 39}, {"Label2", 40}, {"Command3", 19}, {"Command2", 41}};
-    for (const auto &[control, line] : rows)
-        captionRow(control, Caption, QStringLiteral("L%1").arg(line));
-    captionRow("Config", Title, "L42 Vaultine");
-    captionRow("Command2", Caption, "", cut);
-    captionRow("Config", Title, "Security Settings - Vaultine", english);
-}
-
-void IntlTest::securityDialogCaptions()
-{
-    const Dictionary dictionary = rowDictionary();
-    QTemporaryDir dir;
-    FakePlatform fake(dir.path());
-    VaultAccess access;
-    Database database(dir.path(), fake.temporaryFolder, access);
-    const ConfigFile configFile(database.dataFolder());
-    SecurityChange change(database, access, configFile);
-    SecurityForm form(change, fake.clock, fake.messages, dictionary);
-    Config config(form, dictionary);
-    compareCaption(&config);
-}
-
-void IntlTest::splashCaptions_data()
-{
-    addCaptionColumns();
-    captionRow("Label3", Caption, "L0");
-    captionRow("Label1(0)", Caption, "L1");
-    captionRow("Label1(3)", Caption, "L2");
-    captionRow("Label5", Caption, "L3");
-    captionRow("Label2", Caption, "L4");
-    captionRow("Label3", Caption, "L0", cut);
-    captionRow("Label3", Caption, "Keep safe", english);
-}
-
-void IntlTest::splashCaptions()
-{
-    const Dictionary dictionary = rowDictionary();
-    FakeShell shell;
-    Splash splash(dictionary, shell, [] {});
-    QFETCH(QString, control);
-    QFETCH(QString, expected);
-    auto *label = splash.findChild<QLabel *>(control);
-    QVERIFY(label);
-    // Label2 reads the line, then the version.
-    const bool withVersion = control == QLatin1String("Label2");
-    QCOMPARE(withVersion ? label->text().section(u' ', 0, 0) : label->text(), expected);
-}
-
-void IntlTest::languageDialogCaptions_data()
-{
-    addCaptionColumns();
-    captionRow("LangSelect", Title, "L20");
-    captionRow("Command1", Caption, "L41");
-    captionRow("Frame1", Caption, "L71");
-    captionRow("Command2", Caption, "L69");
-    captionRow("Frame1", Caption, "", cut);
-    captionRow("LangSelect", Title, "Language", english);
-}
-
-void IntlTest::languageDialogCaptions()
-{
-    const Dictionary dictionary = rowDictionary();
-    QTemporaryDir dir;
-    writeFile(dir.filePath("lang.dat"), dictionary.isEnglish() ? "English\r\n" : "Klingon\r\n");
-    FakeProcessStarter starter;
-    FakeProgramEnd end;
-    LangSelect dialog(
-        LanguageSelection(LanguageChoice(dir.path()), starter, end, programPath), dictionary);
-    compareCaption(&dialog);
-}
-
-void IntlTest::refusalsAreToldInTheLanguage_data()
-{
-    QTest::addColumn<int>("items");
-    QTest::addColumn<bool>("replace");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("duplicate add") << whole << false << "L68";
-    QTest::newRow("replace without change") << whole << true << "L72";
-    QTest::newRow("duplicate add (English)")
-        << english << false << "There is an identical record already filed";
-    QTest::newRow("replace without change (English)") << english << true << "There were no changes";
-}
-
-void IntlTest::refusalsAreToldInTheLanguage()
-{
-    QFETCH(bool, replace);
-    QFETCH(QString, text);
-    MainWindow win(rowDictionary(), {QStringLiteral("Alpha:!al:!pa1:!note:!http://a")});
-    win.w->browser().List2_Click(0);
-    win.w->browser().List2_MouseUp(Qt::LeftButton);
-    if (replace)
-        win.w->browser().mnuReplace_Click();
-    else
-        win.w->browser().AddRecord();
-    QCOMPARE(win.fake.messages.shown.size(), 1);
-    QCOMPARE(win.fake.messages.shown[0].title, QStringLiteral("Vaultine"));
-    QCOMPARE(win.fake.messages.shown[0].text, text);
-    QCOMPARE(win.w->records().count(), 1);
-}
-
-void IntlTest::fieldsFollowTheLabels_data()
-{
-    QTest::addColumn<QList<double>>("rights"); // the labels' right edges in twips
-    QTest::addColumn<int>("left");
-    QTest::newRow("long labels") << QList<double> {600, 2400, 900, 800, 500} << 2500;
-    QTest::newRow("short labels") << QList<double> {400, 450, 420, 380, 300} << 550;
-    QTest::newRow("Path widest") << QList<double> {600, 700, 800, 900, 1900} << 2000;
-    QTest::newRow("half to even below") << QList<double> {1000.5, 0, 0, 0, 0} << 1100;
-    QTest::newRow("half to even above") << QList<double> {0, 0, 1001.5, 0, 0} << 1102;
-    QTest::newRow("under a half") << QList<double> {0, 0, 0, 1000.4, 0} << 1100;
-    QTest::newRow("over a half") << QList<double> {0, 1000.6, 0, 0, 0} << 1101;
-}
-
-void IntlTest::fieldsFollowTheLabels()
-{
-    QFETCH(QList<double>, rights);
-    QFETCH(int, left);
-    std::array<double, 5> labelRights;
-    std::copy(rights.begin(), rights.end(), labelRights.begin());
-    QList<QRect> fields;
-    for (const Twips &field : MainWindowLayout::correctedFields(labelRights))
-        fields.append(QRect(field.left, field.top, field.width, field.height));
-    QCOMPARE(fields,
-        QList<QRect>({{left, 690, 4140, 360}, {left, 1050, 2850, 360}, {left, 1410, 2850, 360},
-            {left, 1770, 4140, 360}, {left, 2160, 4140, 360}}));
-}
-
-void IntlTest::fieldsStandRightOfTranslatedLabels_data()
-{
-    QTest::addColumn<int>("line");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("long Username") << 6 << "A much longer username label";
-    QTest::newRow("long Path") << 9 << "Path of the program or of the web page";
-    QTest::newRow("short labels") << 5 << "S";
-}
-
-void IntlTest::fieldsStandRightOfTranslatedLabels()
-{
-    QFETCH(int, line);
-    QFETCH(QString, text);
-    MainWindow win(numbered(whole, {{line, text}}));
-    int labelsRight = 0;
-    for (const char *name : {"Label4", "Label1", "Label2", "Label3", "Label5"}) {
-        auto *label = qobject_cast<QLabel *>(win.widget(QString::fromLatin1(name)));
-        QVERIFY2(label->width() >= label->sizeHint().width(), name); // the whole caption
-        labelsRight = qMax(labelsRight, label->x() + label->sizeHint().width());
+    void itemsAreRead_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("plain lines") << QByteArray("one\r\ntwo\r\n") << QStringList {"one", "two"};
+        QTest::newRow("quoted comma")
+            << QByteArray("\"a, b\"\r\nc\r\n") << QStringList {"a, b", "c"};
+        QTest::newRow("comma splits") << QByteArray("a,b\r\nc\r\n") << QStringList {"a", "b", "c"};
+        QTest::newRow("blank line") << QByteArray("a\r\n\r\nc\r\n") << QStringList {"a", "", "c"};
+        QTest::newRow("blank last line") << QByteArray("a\r\n\r\n") << QStringList {"a", ""};
+        QTest::newRow("spaces") << QByteArray("  a  \r\nb, c \r\n")
+                                << QStringList {"a  ", "b", "c "};
+        QTest::newRow("no final line end") << QByteArray("a\r\nb") << QStringList {"a", "b"};
+        QTest::newRow("LF") << QByteArray("a\nb\n") << QStringList {"a", "b"};
+        QTest::newRow("CR LF and LF") << QByteArray("a\r\nb\nc\r\n") << QStringList {"a", "b", "c"};
+        QTest::newRow("UTF-8") << QByteArray("G\xc3\xa9n\xc3\xa9rer\r\n")
+                               << QStringList {"Générer"};
+        QTest::newRow("Windows-1252") << QByteArray("\x80 \xe9t\xe9\r\n") << QStringList {"€ été"};
     }
-    for (int i = 0; i < 5; ++i) {
-        const QRect field = win.widget(QStringLiteral("Text1(%1)").arg(i))->geometry();
-        QVERIFY(field.left() > labelsRight);
-        QCOMPARE(field.width(), Twips::pixels(i == 1 || i == 2 ? 2850 : 4140));
-        for (const char *box : {"Check1", "Check2"}) {
-            const QRect boxPlace = win.widget(QString::fromLatin1(box))->geometry();
-            QVERIFY2(!boxPlace.intersects(field), box);
-            QVERIFY2(i == 0 || i > 2 || boxPlace.left() > field.right(), box);
+    void itemsAreRead()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, items);
+        QCOMPARE(LanguageFile::readItems(content), items);
+    }
+    void chosenLanguageIsLoaded_data()
+    {
+        QTest::addColumn<QString>("chosen"); // lang.dat; none when null
+        QTest::addColumn<bool>("fileThere"); // intl/<chosen>.dat
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<bool>("loaded");
+        QTest::addColumn<QString>("line5");
+        QTest::newRow("no lang.dat") << QString() << false << "English" << true << "";
+        QTest::newRow("empty lang.dat") << "" << false << "English" << true << "";
+        QTest::newRow("English") << "English" << true << "English" << true << "";
+        QTest::newRow("english, no file") << "english" << false << "english" << false << "";
+        QTest::newRow("english, file") << "english" << true << "english" << true << "i5";
+        QTest::newRow("comma in name") << "Deutsch, CH" << true << "Deutsch, CH" << true << "i5";
+    }
+    void chosenLanguageIsLoaded()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(bool, fileThere);
+        QFETCH(QString, language);
+        QFETCH(bool, loaded);
+        QFETCH(QString, line5);
+        QTemporaryDir dir;
+        if (!chosen.isNull())
+            writeFile(dir.filePath("lang.dat"), chosen.toUtf8() + "\r\n");
+        QDir(dir.path()).mkdir(QStringLiteral("intl"));
+        if (fileThere) // ten items on nine lines
+            writeFile(dir.filePath("intl/" + chosen + ".dat"),
+                "i0\r\ni1\r\ni2,i3\r\ni4\r\ni5\r\ni6\r\ni7\r\ni8\r\ni9\r\n");
+        Dictionary dictionary(QStringLiteral("Before"), {QStringLiteral("stale")});
+        QCOMPARE(LanguageChoice(dir.path()).LoadLanguageChoice(dictionary), loaded);
+        QCOMPARE(dictionary.language(), language);
+        QCOMPARE(dictionary.isEnglish(), language == QLatin1String("English"));
+        QCOMPARE(dictionary.line(0).isEmpty(), line5.isEmpty()); // nothing left of the stale one
+        QCOMPARE(dictionary.line(5), line5);
+        QCOMPARE(dictionary.line(70), QString());
+    }
+    void captions_data()
+    {
+        QTest::addColumn<QString>("window"); // main, prompt, security, splash, language
+        QTest::addColumn<int>("items");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char *window, const QString &control, Shown shown,
+                             const QString &expected, int items = whole) {
+            const char *kinds[] = {"", " tooltip", " title"};
+            const char *size = items == english ? " (English)" : items == cut ? " (30 items)" : "";
+            QTest::addRow("%s: %s%s%s", window, qPrintable(control), kinds[shown], size)
+                << window << items << control << int(shown) << expected;
+        };
+        // Each control with the number of the line it shows.
+        const auto lines
+            = [&](const char *window, std::initializer_list<std::pair<const char *, int>> rows) {
+                  for (const auto &[control, line] : rows)
+                      row(window, control, Caption, numbered(whole).line(line));
+              };
+        lines("main",
+            {{"Label4", 5}, {"Label1", 6}, {"Label2", 7}, {"Label3", 8}, {"Label5", 9},
+                {"Check1", 10}, {"Check2", 11}, {"mnuMenu", 12}, {"mnuConfig", 13},
+                {"mnuSecurity", 14}, {"mnuCapture", 15}, {"mnuAdd", 16}, {"mnuRemove", 17},
+                {"mnuReplace", 18}, {"mnuReset", 19}, {"mnuLang", 20}, {"mnuAbout", 21},
+                {"mnuImport", 22}, {"mnuHelp", 23}, {"THelpmnu", 23}, {"mnuExit", 24}});
+        row("main", "Check1", Tooltip, "L25");
+        // The buttons run Add, Replace, Remove, Reset, Security, Contents, Capture and Exit.
+        const char *tips[] = {"Foo", "Re&place", "L17", "L19", "L14", "L23", "L15", "L24", "L70"};
+        for (int i = 0; i < 9; ++i)
+            row("main", QStringLiteral("Command1(%1)").arg(i), Tooltip, tips[i]);
+        row("main", "GrandOops(0)", Caption, "Oops !");
+        for (int k = 1; k <= 5; ++k)
+            row("main", QStringLiteral("GrandOops(%1)").arg(k), Caption,
+                QStringLiteral("L%1").arg(k + 4));
+        row("main", "mnuHelp", Caption, "L23", cut);
+        row("main", "Command1(8)", Tooltip, "", cut);
+        row("main", "Label4", Caption, "Service", english);
+        row("main", "mnuHelp", Caption, "&Contents", english);
+        row("main", "GrandOops(1)", Caption, "Service", english);
+        row("main", "Command1(0)", Tooltip, "Add", english);
+        row("main", "Command1(8)", Tooltip, "", english);
+
+        lines("prompt", {{"Label1", 7}, {"Command2", 55}});
+        row("prompt", "PassReq", Title, "L54");
+        row("prompt", "PassReq", Title, "", cut);
+        row("prompt", "PassReq", Title, "Password Required", english);
+
+        lines("security",
+            {{"Label1", 7}, {"Frame2", 26}, {"Check1", 27}, {"Command1", 28}, {"Frame1", 29},
+                {"Option1", 30}, {"Option2", 31}, {"Option3", 32}, {"Label3", 33}, {"Frame3", 34},
+                {"Check2", 35}, {"Frame4", 36}, {"Option4", 37}, {"Option6", 38}, {"Option5", 39},
+                {"Label2", 40}, {"Command3", 19}, {"Command2", 41}});
+        row("security", "Config", Title, "L42 Vaultine");
+        row("security", "Command2", Caption, "", cut);
+        row("security", "Config", Title, "Security Settings - Vaultine", english);
+
+        // Label2 reads the line, then the version.
+        lines("splash",
+            {{"Label3", 0}, {"Label1(0)", 1}, {"Label1(3)", 2}, {"Label5", 3}, {"Label2", 4}});
+        row("splash", "Label3", Caption, "L0", cut);
+        row("splash", "Label3", Caption, "Keep safe", english);
+
+        lines("language", {{"Command1", 41}, {"Frame1", 71}, {"Command2", 69}});
+        row("language", "LangSelect", Title, "L20");
+        row("language", "Frame1", Caption, "", cut);
+        row("language", "LangSelect", Title, "Language", english);
+    }
+    // The row's control in its window, as it shows; a toolbar button takes its tooltip when the
+    // mouse moves over it.
+    void captions()
+    {
+        QFETCH(QString, window);
+        QFETCH(int, items);
+        QFETCH(QString, control);
+        QFETCH(int, shown);
+        QFETCH(QString, expected);
+        const Dictionary dictionary = numbered(items);
+        QTemporaryDir dir;
+        FakePlatform fake(dir.path());
+        VaultAccess access;
+        Database database(dir.path(), fake.temporaryFolder, access);
+        const ConfigFile configFile(database.dataFolder());
+        SecurityChange change(database, access, configFile);
+        SecurityForm form(change, fake.clock, fake.messages, dictionary);
+        writeFile(dir.filePath("lang.dat"), dictionary.isEnglish() ? "English\r\n" : "Klingon\r\n");
+        std::unique_ptr<MainWindow> main;
+        std::unique_ptr<QWidget> shownWindow;
+        if (window == "main")
+            main = std::make_unique<MainWindow>(dictionary);
+        else if (window == "prompt")
+            shownWindow
+                = std::make_unique<PassReq>(QStringLiteral("pw"), fake.platform, dictionary);
+        else if (window == "security")
+            shownWindow = std::make_unique<Config>(form, dictionary);
+        else if (window == "splash")
+            shownWindow = std::make_unique<Splash>(dictionary, fake.shell, [] {});
+        else
+            shownWindow = std::make_unique<LangSelect>(
+                LanguageSelection(
+                    LanguageChoice(dir.path()), fake.processStarter, fake.programEnd, programPath),
+                dictionary);
+        QObject *found = main                      ? main->w->control(control)
+            : shownWindow->objectName() == control ? shownWindow.get()
+                                                   : shownWindow->findChild<QObject *>(control);
+        QVERIFY2(found, qPrintable(control));
+        if (qobject_cast<QToolButton *>(found)) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton,
+                Qt::NoButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(found, &move);
+        }
+        const char *property = shown == Title  ? "windowTitle"
+            : shown == Tooltip                 ? "toolTip"
+            : qobject_cast<QGroupBox *>(found) ? "title"
+                                               : "text";
+        const QString text = found->property(property).toString();
+        QCOMPARE(
+            window == "splash" && control == "Label2" ? text.section(u' ', 0, 0) : text, expected);
+    }
+    void refusalsAreToldInTheLanguage_data()
+    {
+        QTest::addColumn<int>("items");
+        QTest::addColumn<bool>("replace");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("duplicate add") << whole << false << "L68";
+        QTest::newRow("replace without change") << whole << true << "L72";
+        QTest::newRow("duplicate add (English)")
+            << english << false << "There is an identical record already filed";
+        QTest::newRow("replace without change (English)")
+            << english << true << "There were no changes";
+    }
+    void refusalsAreToldInTheLanguage()
+    {
+        QFETCH(bool, replace);
+        QFETCH(QString, text);
+        QFETCH(int, items);
+        MainWindow win(numbered(items), {QStringLiteral("Alpha:!al:!pa1:!note:!http://a")});
+        win.w->browser().List2_Click(0);
+        win.w->browser().List2_MouseUp(Qt::LeftButton);
+        if (replace)
+            win.w->browser().mnuReplace_Click();
+        else
+            win.w->browser().AddRecord();
+        QCOMPARE(win.fake.messages.shown.size(), 1);
+        QCOMPARE(win.fake.messages.shown[0].title, QStringLiteral("Vaultine"));
+        QCOMPARE(win.fake.messages.shown[0].text, text);
+        QCOMPARE(win.w->records().count(), 1);
+    }
+    void fieldsFollowTheLabels_data()
+    {
+        QTest::addColumn<QList<double>>("rights"); // the labels' right edges in twips
+        QTest::addColumn<int>("left");
+        QTest::newRow("long labels") << QList<double> {600, 2400, 900, 800, 500} << 2500;
+        QTest::newRow("short labels") << QList<double> {400, 450, 420, 380, 300} << 550;
+        QTest::newRow("Path widest") << QList<double> {600, 700, 800, 900, 1900} << 2000;
+        QTest::newRow("half to even below") << QList<double> {1000.5, 0, 0, 0, 0} << 1100;
+        QTest::newRow("half to even above") << QList<double> {0, 0, 1001.5, 0, 0} << 1102;
+        QTest::newRow("under a half") << QList<double> {0, 0, 0, 1000.4, 0} << 1100;
+        QTest::newRow("over a half") << QList<double> {0, 1000.6, 0, 0, 0} << 1101;
+    }
+    void fieldsFollowTheLabels()
+    {
+        QFETCH(QList<double>, rights);
+        QFETCH(int, left);
+        std::array<double, 5> labelRights;
+        std::copy(rights.begin(), rights.end(), labelRights.begin());
+        QList<QRect> fields;
+        for (const Twips &field : MainWindowLayout::correctedFields(labelRights))
+            fields.append(QRect(field.left, field.top, field.width, field.height));
+        QCOMPARE(fields,
+            QList<QRect>({{left, 690, 4140, 360}, {left, 1050, 2850, 360}, {left, 1410, 2850, 360},
+                {left, 1770, 4140, 360}, {left, 2160, 4140, 360}}));
+    }
+    void fieldsStandRightOfTranslatedLabels_data()
+    {
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("long Username") << 6 << "A much longer username label";
+        QTest::newRow("long Path") << 9 << "Path of the program or of the web page";
+        QTest::newRow("short labels") << 5 << "S";
+    }
+    void fieldsStandRightOfTranslatedLabels()
+    {
+        QFETCH(int, line);
+        QFETCH(QString, text);
+        MainWindow win(numbered(whole, {{line, text}}));
+        int labelsRight = 0;
+        for (const char *name : {"Label4", "Label1", "Label2", "Label3", "Label5"}) {
+            auto *label = qobject_cast<QLabel *>(win.widget(QString::fromLatin1(name)));
+            QVERIFY2(label->width() >= label->sizeHint().width(), name); // the whole caption
+            labelsRight = qMax(labelsRight, label->x() + label->sizeHint().width());
+        }
+        for (int i = 0; i < 5; ++i) {
+            const QRect field = win.widget(QStringLiteral("Text1(%1)").arg(i))->geometry();
+            QVERIFY(field.left() > labelsRight);
+            QCOMPARE(field.width(), Twips::pixels(i == 1 || i == 2 ? 2850 : 4140));
+            for (const char *box : {"Check1", "Check2"}) {
+                const QRect boxPlace = win.widget(QString::fromLatin1(box))->geometry();
+                QVERIFY2(!boxPlace.intersects(field), box);
+                QVERIFY2(i == 0 || i > 2 || boxPlace.left() > field.right(), box);
+            }
         }
     }
-}
-
-void IntlTest::languagesAreListed_data()
-{
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QString>("chosen"); // none when null
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<int>("selected");
-    QTest::addColumn<bool>("translates");
-    QTest::newRow("empty folder") << QStringList() << QString() << QStringList {"English"} << -1
-                                  << false;
-    QTest::newRow("sorted") << QStringList {"German.dat", "French.dat"} << "German"
-                            << QStringList {"English", "French", "German"} << 2 << true;
-    QTest::newRow("letter case ignored")
-        << QStringList {"German.dat", "deutsch.dat", "French.dat"} << "deutsch"
-        << QStringList {"deutsch", "English", "French", "German"} << 0 << true;
-    QTest::newRow("English file") << QStringList {"English.dat"} << "English"
-                                  << QStringList {"English", "English"} << 1 << false;
-    QTest::newRow("note passed over")
-        << QStringList {"French.dat", "notes.txt", "zulu.dat"} << QString()
-        << QStringList {"English", "French", "zulu"} << -1 << false;
-    QTest::newRow("chosen not listed") << QStringList {"French.dat"} << "Klingon"
-                                       << QStringList {"English", "French"} << -1 << true;
-}
-
-void IntlTest::languagesAreListed()
-{
-    QFETCH(QStringList, files);
-    QFETCH(QString, chosen);
-    QFETCH(QStringList, names);
-    QFETCH(int, selected);
-    QFETCH(bool, translates);
-    QTemporaryDir dir;
-    QDir(dir.path()).mkdir(QStringLiteral("intl"));
-    for (const QString &file : files)
-        writeFile(dir.filePath("intl/" + file), "x\r\n");
-    if (!chosen.isNull())
-        writeFile(dir.filePath("lang.dat"), chosen.toUtf8() + "\r\n");
-    FakeProcessStarter starter;
-    FakeProgramEnd end;
-    const LanguageSelection selection(LanguageChoice(dir.path()), starter, end, programPath);
-    QCOMPARE(selection.names(), names);
-    QCOMPARE(selection.selected(), selected);
-    QCOMPARE(selection.translates(), translates);
-}
-
-void IntlTest::okStoresTheChoiceAndRestarts_data()
-{
-    QTest::addColumn<int>("row"); // of English, French, German
-    QTest::addColumn<bool>("startFails");
-    QTest::addColumn<QString>("stored"); // lang.dat; none when null
-    QTest::addColumn<bool>("restarted");
-    QTest::newRow("nothing selected") << -1 << false << QString() << false;
-    QTest::newRow("past the list") << 3 << false << QString() << false;
-    QTest::newRow("English") << 0 << false << "English" << true;
-    QTest::newRow("German") << 2 << false << "German" << true;
-    QTest::newRow("start fails") << 1 << true << "French" << false;
-}
-
-void IntlTest::okStoresTheChoiceAndRestarts()
-{
-    QFETCH(int, row);
-    QFETCH(bool, startFails);
-    QFETCH(QString, stored);
-    QFETCH(bool, restarted);
-    QTemporaryDir dir;
-    QDir(dir.path()).mkdir(QStringLiteral("intl"));
-    writeFile(dir.filePath("intl/German.dat"), "x\r\n");
-    writeFile(dir.filePath("intl/French.dat"), "x\r\n");
-    FakeProcessStarter working;
-    FailingStarter failing;
-    FakeProcessStarter &starter = startFails ? failing : working;
-    FakeProgramEnd end;
-    LanguageSelection selection(LanguageChoice(dir.path()), starter, end, programPath);
-    QCOMPARE(selection.Command1_Click(row), restarted);
-    QCOMPARE(LanguageChoice(dir.path()).read().value_or(QString()), stored);
-    QCOMPARE(starter.started, stored.isNull() ? QStringList() : QStringList {programPath});
-    QCOMPARE(end.calls, restarted ? 1 : 0);
-}
-
-void IntlTest::shippedFilesAreComplete_data()
-{
-    QTest::addColumn<QString>("path");
-    const QDir folder(QStringLiteral(SOURCE_DIR "/resources/intl"));
-    const QStringList files = folder.entryList({QStringLiteral("*.dat")}, QDir::Files);
-    QVERIFY(!files.isEmpty());
-    for (const QString &file : files)
-        QTest::newRow(qPrintable(file)) << folder.filePath(file);
-}
-
-void IntlTest::shippedFilesAreComplete()
-{
-    QFETCH(QString, path);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QStringList items = LanguageFile::readItems(file.readAll());
-    QVERIFY2(items.size() >= 76, qPrintable(QString::number(items.size())));
-    // The lines that some window reads hold text; lines 43-53 and 56-67 are read by none.
-    QList<int> wrong;
-    for (int n = 0; n < 76; ++n) {
-        const bool read = n <= 42 || n == 54 || n == 55 || n >= 68;
-        if (items.value(n).isEmpty() == read)
-            wrong.append(n);
+    void languagesAreListed_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("chosen"); // none when null
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<bool>("translates");
+        const auto row = [](const char *name, const QStringList &files, const QString &chosen,
+                             const QStringList &names, int selected, bool translates) {
+            QTest::newRow(name) << files << chosen << names << selected << translates;
+        };
+        row("empty folder", {}, {}, {"English"}, -1, false);
+        row("sorted", {"German.dat", "French.dat"}, "German", {"English", "French", "German"}, 2,
+            true);
+        row("letter case ignored", {"German.dat", "deutsch.dat", "French.dat"}, "deutsch",
+            {"deutsch", "English", "French", "German"}, 0, true);
+        row("English file", {"English.dat"}, "English", {"English", "English"}, 1, false);
+        row("note passed over", {"French.dat", "notes.txt", "zulu.dat"}, {},
+            {"English", "French", "zulu"}, -1, false);
+        row("chosen not listed", {"French.dat"}, "Klingon", {"English", "French"}, -1, true);
     }
-    QCOMPARE(wrong, QList<int>());
-}
+    void languagesAreListed()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, chosen);
+        QFETCH(QStringList, names);
+        QFETCH(int, selected);
+        QFETCH(bool, translates);
+        QTemporaryDir dir;
+        QDir(dir.path()).mkdir(QStringLiteral("intl"));
+        for (const QString &file : files)
+            writeFile(dir.filePath("intl/" + file), "x\r\n");
+        if (!chosen.isNull())
+            writeFile(dir.filePath("lang.dat"), chosen.toUtf8() + "\r\n");
+        FakeProcessStarter starter;
+        FakeProgramEnd end;
+        const LanguageSelection selection(LanguageChoice(dir.path()), starter, end, programPath);
+        QCOMPARE(selection.names(), names);
+        QCOMPARE(selection.selected(), selected);
+        QCOMPARE(selection.translates(), translates);
+    }
+    void okStoresTheChoiceAndRestarts_data()
+    {
+        QTest::addColumn<int>("row"); // of English, French, German
+        QTest::addColumn<bool>("startFails");
+        QTest::addColumn<QString>("stored"); // lang.dat; none when null
+        QTest::addColumn<bool>("restarted");
+        QTest::newRow("nothing selected") << -1 << false << QString() << false;
+        QTest::newRow("past the list") << 3 << false << QString() << false;
+        QTest::newRow("English") << 0 << false << "English" << true;
+        QTest::newRow("German") << 2 << false << "German" << true;
+        QTest::newRow("start fails") << 1 << true << "French" << false;
+    }
+    void okStoresTheChoiceAndRestarts()
+    {
+        QFETCH(int, row);
+        QFETCH(bool, startFails);
+        QFETCH(QString, stored);
+        QFETCH(bool, restarted);
+        QTemporaryDir dir;
+        QDir(dir.path()).mkdir(QStringLiteral("intl"));
+        writeFile(dir.filePath("intl/German.dat"), "x\r\n");
+        writeFile(dir.filePath("intl/French.dat"), "x\r\n");
+        FakeProcessStarter working;
+        FailingStarter failing;
+        FakeProcessStarter &starter = startFails ? failing : working;
+        FakeProgramEnd end;
+        LanguageSelection selection(LanguageChoice(dir.path()), starter, end, programPath);
+        QCOMPARE(selection.Command1_Click(row), restarted);
+        QCOMPARE(LanguageChoice(dir.path()).read().value_or(QString()), stored);
+        QCOMPARE(starter.started, stored.isNull() ? QStringList() : QStringList {programPath});
+        QCOMPARE(end.calls, restarted ? 1 : 0);
+    }
+    void shippedFilesAreComplete_data()
+    {
+        QTest::addColumn<QString>("path");
+        const QDir folder(QStringLiteral(SOURCE_DIR "/resources/intl"));
+        const QStringList files = folder.entryList({QStringLiteral("*.dat")}, QDir::Files);
+        QVERIFY(!files.isEmpty());
+        for (const QString &file : files)
+            QTest::newRow(qPrintable(file)) << folder.filePath(file);
+    }
+    void shippedFilesAreComplete()
+    {
+        QFETCH(QString, path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList items = LanguageFile::readItems(file.readAll());
+        QVERIFY2(items.size() >= 76, qPrintable(QString::number(items.size())));
+        // The lines that some window reads hold text; lines 43-53 and 56-67 are read by none.
+        QList<int> wrong;
+        for (int n = 0; n < 76; ++n) {
+            const bool read = n <= 42 || n == 54 || n == 55 || n >= 68;
+            if (items.value(n).isEmpty() == read)
+                wrong.append(n);
+        }
+        QCOMPARE(wrong, QList<int>());
+    }
+};
 
 QTEST_MAIN(IntlTest)
 #include "tst_intl.moc"

@@ -8,72 +8,64 @@ class RecordLineTest : public QObject
     Q_OBJECT
 
 private slots:
-    void splitFillsTheFieldsFound_data();
-    void splitFillsTheFieldsFound();
-    void bytesReadBackAsWritten_data();
-    void bytesReadBackAsWritten();
-    void insertFindsTheSortedPlace();
+    void splitFillsTheFieldsFound_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("fields");
+        const auto row = [](const char *name, const char *line, const QStringList &fields) {
+            QTest::newRow(name) << QString::fromLatin1(line) << fields;
+        };
+        row("whole record", "S:!U:!P:!O:!http://x", {"S", "U", "P", "O", "http://x"});
+        row("empty path is not filled", "S:!U:!P:!O:!", {"S", "U", "P", "O"});
+        row("two separators", "S:!U:!rest", {"S", "U"});
+        row("no separator", "just text", {});
+        row("empty line", "", {});
+        row("spaces kept", " S :! U :!  :!:!  ", {" S ", " U ", "  ", "", "  "});
+        row("separator inside path", "S:!U:!P:!O:!a:!b", {"S", "U", "P", "O", "a:!b"});
+    }
+    void splitFillsTheFieldsFound()
+    {
+        QFETCH(QString, line);
+        QFETCH(QStringList, fields);
+        QCOMPARE(RecordLine::splitFields(line), fields);
+        if (fields.size() == RecordLine::fieldCount)
+            QCOMPARE(RecordLine::join(fields), line);
+    }
+
+    void bytesReadBackAsWritten_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("ascii") << QByteArray("Bank:!me") << "Bank:!me";
+        QTest::newRow("utf-8") << QByteArray("Caf\xc3\xa9") << QString::fromUtf8("Caf\xc3\xa9");
+        // Undefined bytes of Windows-1252 (0x81) keep their Latin-1 code point.
+        QTest::newRow("windows-1252, not utf-8")
+            << QByteArray("\x80 \x93q\x94 \x96 Caf\xe9 \x81")
+            << QStringLiteral(u"\u20ac \u201cq\u201d \u2013 Caf\u00e9 \u0081");
+    }
+    void bytesReadBackAsWritten()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(RecordLine::fromBytes(bytes), text);
+        QCOMPARE(RecordLine::fromBytes(RecordLine::toBytes(text)), text);
+    }
+
+    void insertFindsTheSortedPlace()
+    {
+        RecordBook loaded;
+        const QStringList lines = {"delta:!1:!2:!:!", "Charlie:!1:!2:!:!", "bravo:!1:!2:!:!",
+            "Alpha:!1:!2:!:!", "charlie:!0:!2:!:!", "Echo:!1:!2:!:!"};
+        loaded.load(lines);
+        RecordBook inserted;
+        for (const QString &line : lines)
+            inserted.insert(line);
+        QCOMPARE(inserted.records(), loaded.records());
+        QCOMPARE(inserted.services(), loaded.services());
+        QCOMPARE(loaded.indexOf("Echo:!1:!2:!:!"), 5);
+        QCOMPARE(loaded.indexOf("echo:!1:!2:!:!"), -1);
+    }
 };
-
-void RecordLineTest::splitFillsTheFieldsFound_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QStringList>("fields");
-    QTest::newRow("whole record") << "S:!U:!P:!O:!http://x"
-                                  << QStringList {"S", "U", "P", "O", "http://x"};
-    QTest::newRow("empty path is not filled") << "S:!U:!P:!O:!" << QStringList {"S", "U", "P", "O"};
-    QTest::newRow("two separators") << "S:!U:!rest" << QStringList {"S", "U"};
-    QTest::newRow("no separator") << "just text" << QStringList {};
-    QTest::newRow("empty line") << "" << QStringList {};
-    QTest::newRow("spaces kept") << " S :! U :!  :!:!  "
-                                 << QStringList {" S ", " U ", "  ", "", "  "};
-    QTest::newRow("separator inside path")
-        << "S:!U:!P:!O:!a:!b" << QStringList {"S", "U", "P", "O", "a:!b"};
-}
-
-void RecordLineTest::splitFillsTheFieldsFound()
-{
-    QFETCH(QString, line);
-    QFETCH(QStringList, fields);
-    QCOMPARE(RecordLine::splitFields(line), fields);
-    if (fields.size() == RecordLine::fieldCount)
-        QCOMPARE(RecordLine::join(fields), line);
-}
-
-void RecordLineTest::bytesReadBackAsWritten_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("ascii") << QByteArray("Bank:!me") << "Bank:!me";
-    QTest::newRow("utf-8") << QByteArray("Caf\xc3\xa9") << QString::fromUtf8("Caf\xc3\xa9");
-    // Undefined bytes of Windows-1252 (0x81) keep their Latin-1 code point.
-    QTest::newRow("windows-1252, not utf-8")
-        << QByteArray("\x80 \x93q\x94 \x96 Caf\xe9 \x81")
-        << QStringLiteral(u"\u20ac \u201cq\u201d \u2013 Caf\u00e9 \u0081");
-}
-
-void RecordLineTest::bytesReadBackAsWritten()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, text);
-    QCOMPARE(RecordLine::fromBytes(bytes), text);
-    QCOMPARE(RecordLine::fromBytes(RecordLine::toBytes(text)), text);
-}
-
-void RecordLineTest::insertFindsTheSortedPlace()
-{
-    RecordBook loaded;
-    const QStringList lines = {"delta:!1:!2:!:!", "Charlie:!1:!2:!:!", "bravo:!1:!2:!:!",
-        "Alpha:!1:!2:!:!", "charlie:!0:!2:!:!", "Echo:!1:!2:!:!"};
-    loaded.load(lines);
-    RecordBook inserted;
-    for (const QString &line : lines)
-        inserted.insert(line);
-    QCOMPARE(inserted.records(), loaded.records());
-    QCOMPARE(inserted.services(), loaded.services());
-    QCOMPARE(loaded.indexOf("Echo:!1:!2:!:!"), 5);
-    QCOMPARE(loaded.indexOf("echo:!1:!2:!:!"), -1);
-}
 
 QTEST_GUILESS_MAIN(RecordLineTest)
 #include "tst_recordline.moc"

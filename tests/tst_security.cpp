@@ -256,331 +256,297 @@ class SecurityTest : public QObject
     Q_OBJECT
 
 private slots:
-    void configurationLine_data();
-    void configurationLine();
-    void passwordPrompt_data();
-    void passwordPrompt();
-    void accept_data();
-    void accept();
-    void conversion_data();
-    void conversion();
-    void interruptedConversion_data();
-    void interruptedConversion();
-    void expiryDates_data();
-    void expiryDates();
-    void suggestion_data();
-    void suggestion();
+    void configurationLine_data()
+    {
+        QTest::addColumn<QString>("how"); // write, raw, lower case, missing, random
+        QTest::addColumn<QByteArray>("content"); // the line, or the file's bytes
+        QTest::addColumn<QString>("settings"); // reach|key|expiry, "~" for no key
+
+        const auto row
+            = [](const char *name, const char *how, const QString &content, const char *settings) {
+                  QTest::newRow(name) << QString::fromLatin1(how) << content.toUtf8()
+                                      << QString::fromUtf8(settings);
+              };
+        const auto line = [](const QString &expiry, const QString &password, const char *reach) {
+            return ConfigFile::composeLine(expiry, password, today, reach);
+        };
+        row("digits", "write", line({}, "20261231", "2"), "2|20261231|xx-xx-xxxx");
+        row("dashes and x", "write", line({}, "x-xx-x-", "1"), "1|x-xx-x-|xx-xx-xxxx");
+        row("commas, quotes", "write", line({}, "a,\"b\",'c'", "2"), "2|a,\"b\",'c'|xx-xx-xxxx");
+        row("non-ASCII", "write", line({}, "Päss€", "1"), "1|Päss€|xx-xx-xxxx");
+        row("unset mark, reach 2", "write", line({}, "UNSETMARK", "2"), "2|UNSETMARK|xx-xx-xxxx");
+        row("empty password, reach 1", "write", line({}, "", "1"), "1||xx-xx-xxxx");
+        row("empty password, reach 2", "write", line({}, "", "2"), "2||xx-xx-xxxx");
+        row("password at reach 0", "write", line({}, "pw", "0"), "0|~|xx-xx-xxxx");
+        row("expiry date", "write", line("12-31-2027", "pw", "1"), "1|pw|12-31-2027");
+        row("lower-case name", "lower case", line({}, "pw", "2"), "2|pw|xx-xx-xxxx");
+        row("too short", "write", "xx-xx-xxxx01-15-2021", "1|~|xx-xx-xxxx");
+        row("no digit last", "write", "xx-xx-xxxxpw01-15-2026?", "0|~|xx-xx-xxxx");
+        row("empty file", "raw", "", "none");
+        row("line end only", "raw", "\r\n", "none");
+        row("missing", "missing", {}, "none");
+        row("random bytes", "random", {}, "");
+    }
+    void configurationLine()
+    {
+        QFETCH(QString, how);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, settings);
+        QTemporaryDir dir;
+        const ConfigFile config(dir.path());
+        const auto raw = [&](const QByteArray &bytes) { // straight into the file
+            QFile file(dir.filePath(cnf));
+            return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+        };
+        if (how == "random") {
+            QRandomGenerator random(7);
+            for (int i = 0; i < 400; ++i) {
+                QByteArray bytes(random.bounded(1, 80), '\0');
+                for (char &c : bytes)
+                    c = char(random.bounded(256));
+                QVERIFY(i % 2 ? config.write(QString::fromLatin1(bytes)) : raw(bytes));
+                const std::optional<ConfigFile::Settings> read = config.read();
+                QVERIFY(!read || (read->reach.size() == 1 && read->reach[0].isDigit()));
+                QVERIFY(!read || read->reach != "0" || !read->key);
+            }
+            return;
+        }
+        const QString name = how == "lower case" ? QStringLiteral("coffrel.cnf") : cnf;
+        if (how == "lower case") {
+            QVERIFY(config.write(QStringLiteral("12-31-2027old01-15-20251")));
+            QVERIFY(QDir(dir.path()).rename(cnf, name));
+        }
+        if (how == "raw") {
+            QVERIFY(raw(content));
+        } else if (how != "missing") {
+            QVERIFY(config.write(QString::fromUtf8(content)));
+            QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                QStringList {name});
+            struct stat info;
+            QCOMPARE(stat(QFile::encodeName(dir.filePath(name)).constData(), &info), 0);
+            QCOMPARE(info.st_mode & 0777, 0600u);
+        }
+
+        VaultAccess access {QStringLiteral("2"), QStringLiteral("before")};
+        const std::optional<ConfigFile::Settings> read = config.loadInto(access);
+        QCOMPARE(read ? read->reach + u'|' + read->key.value_or("~") + u'|' + read->expiry : "none",
+            settings);
+        const QStringList parts = (read ? settings : "2|before").split(u'|');
+        QCOMPARE(access.reach + u'|' + access.databaseKey,
+            parts[0] + u'|' + (parts[1] == "~" ? "before" : parts[1]));
+    }
+    void passwordPrompt_data()
+    {
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("entries"); // separated by ';'
+        QTest::addColumn<QString>("results"); // A accepted, T try again, R refused
+
+        const auto row
+            = [](const char *name, const char *expected, const char *entries, const char *results) {
+                  QTest::newRow(name) << expected << entries << results;
+              };
+        row("right first", "Secret", "Secret", "A");
+        row("right second", "Secret", "x;Secret", "TA");
+        row("right third", "Secret", "x;;Secret", "TTA");
+        row("three wrong", "Secret", "x;y;z", "TTR");
+        row("letter case", "Secret", "secret;SECRET;Secret ", "TTR");
+        row("empty entries", "Secret", ";;", "TTR");
+        row("empty, none set", "", "", "A");
+        row("typed, none set", "", "a;b;", "TTA");
+    }
+    void passwordPrompt()
+    {
+        QFETCH(QString, expected);
+        QFETCH(QString, entries);
+        QFETCH(QString, results);
+        FakeMessageBoxes messages;
+        FakeProgramEnd programEnd;
+        PasswordCheck check(expected, messages, programEnd);
+        QString got;
+        for (const QString &entry : entries.split(u';'))
+            got += QLatin1Char("ATR"[int(check.Command2_Click(entry))]);
+        QCOMPARE(got, results);
+        const bool refused = results.endsWith(u'R');
+        QCOMPARE(described(messages),
+            refused ? "Access Error|You are not allowed to use this application|stop" : "");
+        QCOMPARE(programEnd.calls, refused ? 1 : 0);
+    }
+    void accept_data()
+    {
+        settingsColumns();
+        const QString unset = QStringLiteral("xx-xx-xxxxUNSETMARK01-15-20260");
+        const QString badDate = QStringLiteral(
+            "Vaultine|The expiry date must read month-day-year, such as 12-31-2027, or \"Do Not "
+            "Expire\" be ticked.|information");
+        kept("empty box", "0|", "", "", unset, coded, "0|");
+        kept("empty box, opened at reach 2", "2|", "", "", unset, coded, "0|");
+        kept("level 2 suggestion", "0|", "", "suggest|1;level|2;go", "xx-xx-xxxx<box>01-15-20262",
+            coded, "2|<box>", "2:111/11///Length:  8");
+        kept("level 3 of 12", "0|", "", "suggest|1;level|3;length|12;go",
+            "xx-xx-xxxx<box>01-15-20262", coded, "2|<box>", "2:111/11//12/Length:  12");
+        kept("level 3 of 40000", "0|", "", "suggest|1;level|3;length|40000;go",
+            "xx-xx-xxxx<box>01-15-20262", coded, "2|<box>", "2:111/11//40000/Length:  32767");
+        kept("level 3 of none", "0|", "", "suggest|1;level|3;go", "xx-xx-xxxx01-15-20262", coded,
+            "2|", "2:111/11///Length:  0");
+        kept("level without suggestion", "0|", "", "level|3;length|12;go", unset, coded, "0|",
+            "0:100/11//12/");
+        kept("length keeps digits", "0|", "", "length|1a2-3", unset, coded, "0|", "0:100/11//123/");
+        kept("leading space, suggestion on", "0|", "", "suggest|1;type| ab",
+            "xx-xx-xxxx01-15-20262", coded, "2|");
+        kept("filtered typing", "0|", "", "type|a b!c", "xx-xx-xxxxabc01-15-20262", coded, "2|abc",
+            "2:111/11//");
+        kept("emptied", "0|", "", "type|abc;no expiry|0;type|", unset, coded, "0|", "0:100/10//");
+        kept("reach 1 untouched", "1|k", "", "", "xx-xx-xxxxk01-15-20261", enciphered, "1|k");
+        kept("reset", "2|pw", "", "reset", unset, coded, "0|");
+        kept("expiry date", "0|", "", "type|pw;no expiry|0;date|3-5-2026;leave date",
+            "03-05-2026pw01-15-20262", coded, "2|pw");
+        refused("space in date", "0|", "", "type|pw;no expiry|0;date|01-15-20 6",
+            "Error - i77|There can not be spaces on a password|stop");
+        refused("empty password at reach 1", "0|", "", "suggest|1;type| x;reach|1",
+            "Vaultine|\"Program and DBase\" guards the database with the master password: type a "
+            "password first.|information");
+        refused(
+            "three-digit month", "2|pw", "", "no expiry|0;date|011-05-2026;leave date", badDate);
+        refused("proposal not normalised", "0|", "", "type|pw;no expiry|0", badDate);
+        const QString database
+            = QStringLiteral("Disk Error - i66|Can not access the DataBase.|stop");
+        const QString configuration
+            = QStringLiteral("Disk Error - i64|Failed to access configuration file|stop");
+        // "ò" enciphers "@" at an odd place to CR: the enciphered file is the longer.
+        kept("2 to 1", "2|old", "", "type|new;reach|1", "xx-xx-xxxxnew01-15-20261", enciphered,
+            "1|new");
+        kept("1 to 0", "1|old", "", "reset", "xx-xx-xxxxUNSETMARK01-15-20260", coded, "0|");
+        kept("1 to 2", "1|old", "", "type|new", "xx-xx-xxxxnew01-15-20262", coded, "2|new");
+        kept("1 to 1, new password", "1|old", "", "suggest|1;type|ò;reach|1",
+            "xx-xx-xxxxò01-15-20261", enciphered, "1|ò");
+        kept("0 to 1, first time", "0|", "no records", "type|new;reach|1",
+            "xx-xx-xxxxnew01-15-20261", enciphered, "1|new");
+        kept("0 to 2", "0|", "", "type|new", "xx-xx-xxxxnew01-15-20262", coded, "2|new");
+        refused(
+            "0 to 1, enciphered not writable", "0|", "dir|CF2DB.edb", "type|new;reach|1", database);
+        refused("1 to 0, coded not writable", "1|old", "dir|CF2DB.pdb", "reset", database);
+        refused(
+            "1 to 1, enciphered too long", "1|old", "limit", "suggest|1;type|ò;reach|1", database);
+        refused(
+            "0 to 1, no configuration", "0|", "dir|Coffrel.cnf", "type|new;reach|1", configuration);
+        refused("1 to 0, no configuration", "1|old", "dir|Coffrel.cnf", "reset", configuration);
+        refused("1 to 1, no configuration", "1|old", "dir|Coffrel.cnf", "type|new;reach|1",
+            configuration);
+        refused("1 to 2, bad line at start", "1|old", "bad line", "type|new", database);
+        refused("1 to 0, no working copy at start", "1|old", "no tmp", "reset", database);
+    }
+    void accept() { acceptSettings(); }
+    void interruptedConversion_data()
+    {
+        QTest::addColumn<QString>("key"); // of the enciphered file left behind
+        QTest::addColumn<int>("count"); // of its records
+        QTest::addColumn<QByteArray>("appended");
+        QTest::newRow("under the new key") << "new" << 3 << QByteArray();
+        QTest::newRow("one record") << "k" << 1 << QByteArray();
+        QTest::newRow("bad line") << "k" << 3 << QByteArray("\x10?\r\n");
+    }
+    void interruptedConversion()
+    {
+        QFETCH(QString, key);
+        QFETCH(int, count);
+        QFETCH(QByteArray, appended);
+        Program program(QStringLiteral("0"), {}, threeRecords);
+        VaultAccess left {QStringLiteral("1"), key};
+        QVERIFY(Database(program.dir.path(), program.temporary, left)
+                    .RewriteDatabase(threeRecords.mid(0, count)));
+        QFile file(program.data(edb));
+        QVERIFY(file.open(QIODevice::Append) && file.write(appended) == appended.size());
+        file.close();
+
+        program.access = VaultAccess {QStringLiteral("1"), QStringLiteral("k")};
+        program.start(); // reads the coded file, then finishes the conversion
+        QCOMPARE(program.records, threeRecords);
+        QCOMPARE(program.files(), edb);
+        QCOMPARE(program.stored(QStringLiteral("1"), QStringLiteral("k")), threeRecords);
+        QVERIFY(QDir(program.temporary.path).isEmpty());
+    }
+    void expiryDates_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("today");
+        QTest::addColumn<QString>("expected");
+
+        const auto row = [](const char *name, const char *what, const QString &text,
+                             const char *expected, const QString &date = today) {
+            QTest::newRow(name) << what << text << date << expected;
+        };
+        row("one-digit month and day", "normalise", "3-5-2026", "03-05-2026");
+        row("slashes", "normalise", "12/31/2026", "12-31-2026");
+        row("month 13", "normalise", "13-10-2026", "12-10-2026");
+        row("December proposal", "normalise", "13-15-2026", "12-15-2026", "12-15-2026");
+        row("past year", "normalise", "05-05-2020", "05-05-2026");
+        row("later year", "normalise", "05-05-2031", "05-05-2031");
+        row("day 5", "normalise", "05-5-2026", "05-05-2026");
+        row("day 32", "normalise", "05-32-2026", "05-01-2026");
+        row("day 00", "normalise", "05-00-2026", "05-01-2026");
+        row("month 00", "normalise", "00-31-2026", "00-31-2026");
+        row("February 31", "normalise", "02-31-2026", "02-31-2026");
+        row("seven characters", "normalise", "1-1-26", "<no expiry>");
+        row("letter month", "normalise", "x-05-2026", "<failed>");
+        row("letter day", "normalise", "05-y-2026", "<failed>");
+        row("empty parts", "normalise", "--123456", "<failed>");
+        row("March", "proposal", {}, "4-15-2026", "03-15-2026");
+        row("December", "proposal", {}, "13-15-2026", "12-15-2026");
+        row("expires today", "notice", today, "expires today");
+        row("last year", "notice", "12-31-2025", "expired");
+        row("next year", "notice", "01-15-2027", "", "12-31-2026");
+        row("no expiry", "notice", "xx-xx-xxxx", "");
+    }
+    void expiryDates()
+    {
+        QFETCH(QString, what);
+        QFETCH(QString, text);
+        QFETCH(QString, today);
+        QFETCH(QString, expected);
+        QString got;
+        if (what == "proposal") {
+            got = ExpiryDate::proposal(today);
+        } else if (what == "notice") {
+            got = QStringList {"", "expires today", "expired"}.at(
+                int(ExpiryDate::notice(text, today)));
+        } else {
+            const ExpiryDate::Normalised date = ExpiryDate::normalise(text, today);
+            got = QStringList {"", "<no expiry>", "<failed>"}.at(date.outcome) + date.text;
+        }
+        QCOMPARE(got, expected);
+    }
+    void suggestion_data()
+    {
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QString>("characters");
+        const QString capitals = QStringLiteral("123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+        QTest::newRow("level 1") << 1 << 0 << 6 << capitals;
+        QTest::newRow("level 1 ignores the length") << 1 << 12 << 6 << capitals;
+        QTest::newRow("level 2") << 2 << 0 << 8 << capitals;
+        QTest::newRow("level 3, 12") << 3 << 12 << 12 << capitals + "abcdefghijklmnopqrstuvwxyz";
+        QTest::newRow("level 3, 0") << 3 << 0 << 0 << QString();
+    }
+    void suggestion()
+    {
+        QFETCH(int, level);
+        QFETCH(int, length);
+        QFETCH(int, size);
+        QFETCH(QString, characters);
+        QSet<QChar> seen;
+        for (int i = 0; i < 2000; ++i) {
+            const QString password = PasswordSuggestion::suggest(level, length);
+            QCOMPARE(password.size(), size);
+            for (const QChar c : password) {
+                QVERIFY2(characters.contains(c), qPrintable(password));
+                seen.insert(c);
+            }
+        }
+        QCOMPARE(seen.size(), characters.size());
+    }
 };
-
-void SecurityTest::configurationLine_data()
-{
-    QTest::addColumn<QString>("how"); // write, raw, lower case, missing, random
-    QTest::addColumn<QByteArray>("content"); // the line, or the file's bytes
-    QTest::addColumn<QString>("settings"); // reach|key|expiry, "~" for no key
-
-    const auto row
-        = [](const char *name, const char *how, const QString &content, const char *settings) {
-              QTest::newRow(name) << QString::fromLatin1(how) << content.toUtf8()
-                                  << QString::fromUtf8(settings);
-          };
-    const auto line = [](const QString &expiry, const QString &password, const char *reach) {
-        return ConfigFile::composeLine(expiry, password, today, reach);
-    };
-    row("digits", "write", line({}, "20261231", "2"), "2|20261231|xx-xx-xxxx");
-    row("dashes and x", "write", line({}, "x-xx-x-", "1"), "1|x-xx-x-|xx-xx-xxxx");
-    row("commas, quotes", "write", line({}, "a,\"b\",'c'", "2"), "2|a,\"b\",'c'|xx-xx-xxxx");
-    row("non-ASCII", "write", line({}, "Päss€", "1"), "1|Päss€|xx-xx-xxxx");
-    row("unset mark, reach 0", "write", line({}, "UNSETMARK", "0"), "0|~|xx-xx-xxxx");
-    row("unset mark, reach 2", "write", line({}, "UNSETMARK", "2"), "2|UNSETMARK|xx-xx-xxxx");
-    row("empty password, reach 1", "write", line({}, "", "1"), "1||xx-xx-xxxx");
-    row("empty password, reach 2", "write", line({}, "", "2"), "2||xx-xx-xxxx");
-    row("password at reach 0", "write", line({}, "pw", "0"), "0|~|xx-xx-xxxx");
-    row("expiry date", "write", line("12-31-2027", "pw", "1"), "1|pw|12-31-2027");
-    row("lower-case name", "lower case", line({}, "pw", "2"), "2|pw|xx-xx-xxxx");
-    row("too short", "write", "xx-xx-xxxx01-15-2021", "1|~|xx-xx-xxxx");
-    row("no digit last", "write", "xx-xx-xxxxpw01-15-2026?", "0|~|xx-xx-xxxx");
-    row("empty file", "raw", "", "none");
-    row("line end only", "raw", "\r\n", "none");
-    row("missing", "missing", {}, "none");
-    row("random bytes", "random", {}, "");
-}
-
-void SecurityTest::configurationLine()
-{
-    QFETCH(QString, how);
-    QFETCH(QByteArray, content);
-    QFETCH(QString, settings);
-    QTemporaryDir dir;
-    const ConfigFile config(dir.path());
-    const auto raw = [&](const QByteArray &bytes) { // straight into the file
-        QFile file(dir.filePath(cnf));
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    };
-    if (how == "random") {
-        QRandomGenerator random(7);
-        for (int i = 0; i < 400; ++i) {
-            QByteArray bytes(random.bounded(1, 80), '\0');
-            for (char &c : bytes)
-                c = char(random.bounded(256));
-            QVERIFY(i % 2 ? config.write(QString::fromLatin1(bytes)) : raw(bytes));
-            const std::optional<ConfigFile::Settings> read = config.read();
-            QVERIFY(!read || (read->reach.size() == 1 && read->reach[0].isDigit()));
-            QVERIFY(!read || read->reach != "0" || !read->key);
-        }
-        return;
-    }
-    const QString name = how == "lower case" ? QStringLiteral("coffrel.cnf") : cnf;
-    if (how == "lower case") {
-        QVERIFY(config.write(QStringLiteral("12-31-2027old01-15-20251")));
-        QVERIFY(QDir(dir.path()).rename(cnf, name));
-    }
-    if (how == "raw") {
-        QVERIFY(raw(content));
-    } else if (how != "missing") {
-        QVERIFY(config.write(QString::fromUtf8(content)));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-            QStringList {name});
-        struct stat info;
-        QCOMPARE(stat(QFile::encodeName(dir.filePath(name)).constData(), &info), 0);
-        QCOMPARE(info.st_mode & 0777, 0600u);
-    }
-
-    VaultAccess access {QStringLiteral("2"), QStringLiteral("before")};
-    const std::optional<ConfigFile::Settings> read = config.loadInto(access);
-    QCOMPARE(read ? read->reach + u'|' + read->key.value_or("~") + u'|' + read->expiry : "none",
-        settings);
-    const QStringList parts = (read ? settings : "2|before").split(u'|');
-    QCOMPARE(access.reach + u'|' + access.databaseKey,
-        parts[0] + u'|' + (parts[1] == "~" ? "before" : parts[1]));
-}
-
-void SecurityTest::passwordPrompt_data()
-{
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<QString>("entries"); // separated by ';'
-    QTest::addColumn<QString>("results"); // A accepted, T try again, R refused
-
-    const auto row
-        = [](const char *name, const char *expected, const char *entries, const char *results) {
-              QTest::newRow(name) << expected << entries << results;
-          };
-    row("right first", "Secret", "Secret", "A");
-    row("right second", "Secret", "x;Secret", "TA");
-    row("right third", "Secret", "x;;Secret", "TTA");
-    row("three wrong", "Secret", "x;y;z", "TTR");
-    row("letter case", "Secret", "secret;SECRET;Secret ", "TTR");
-    row("empty entries", "Secret", ";;", "TTR");
-    row("empty, none set", "", "", "A");
-    row("typed, none set", "", "a;b;", "TTA");
-}
-
-void SecurityTest::passwordPrompt()
-{
-    QFETCH(QString, expected);
-    QFETCH(QString, entries);
-    QFETCH(QString, results);
-    FakeMessageBoxes messages;
-    FakeProgramEnd programEnd;
-    PasswordCheck check(expected, messages, programEnd);
-    QString got;
-    for (const QString &entry : entries.split(u';'))
-        got += QLatin1Char("ATR"[int(check.Command2_Click(entry))]);
-    QCOMPARE(got, results);
-    const bool refused = results.endsWith(u'R');
-    QCOMPARE(described(messages),
-        refused ? "Access Error|You are not allowed to use this application|stop" : "");
-    QCOMPARE(programEnd.calls, refused ? 1 : 0);
-}
-
-void SecurityTest::accept_data()
-{
-    settingsColumns();
-    const QString unset = QStringLiteral("xx-xx-xxxxUNSETMARK01-15-20260");
-    const QString badDate = QStringLiteral(
-        "Vaultine|The expiry date must read month-day-year, such as 12-31-2027, or \"Do Not "
-        "Expire\" be ticked.|information");
-    kept("empty box", "0|", "", "", unset, coded, "0|");
-    kept("empty box, opened at reach 2", "2|", "", "", unset, coded, "0|");
-    kept("level 2 suggestion", "0|", "", "suggest|1;level|2;go", "xx-xx-xxxx<box>01-15-20262",
-        coded, "2|<box>", "2:111/11///Length:  8");
-    kept("level 3 of 12", "0|", "", "suggest|1;level|3;length|12;go", "xx-xx-xxxx<box>01-15-20262",
-        coded, "2|<box>", "2:111/11//12/Length:  12");
-    kept("level 3 of 40000", "0|", "", "suggest|1;level|3;length|40000;go",
-        "xx-xx-xxxx<box>01-15-20262", coded, "2|<box>", "2:111/11//40000/Length:  32767");
-    kept("level 3 of none", "0|", "", "suggest|1;level|3;go", "xx-xx-xxxx01-15-20262", coded, "2|",
-        "2:111/11///Length:  0");
-    kept("level without suggestion", "0|", "", "level|3;length|12;go", unset, coded, "0|",
-        "0:100/11//12/");
-    kept("length keeps digits", "0|", "", "length|1a2-3", unset, coded, "0|", "0:100/11//123/");
-    kept("leading space, suggestion on", "0|", "", "suggest|1;type| ab", "xx-xx-xxxx01-15-20262",
-        coded, "2|");
-    kept("filtered typing", "0|", "", "type|a b!c", "xx-xx-xxxxabc01-15-20262", coded, "2|abc",
-        "2:111/11//");
-    kept("emptied", "0|", "", "type|abc;no expiry|0;type|", unset, coded, "0|", "0:100/10//");
-    kept("reach 1 untouched", "1|k", "", "", "xx-xx-xxxxk01-15-20261", enciphered, "1|k");
-    kept("reset", "2|pw", "", "reset", unset, coded, "0|");
-    kept("expiry date", "0|", "", "type|pw;no expiry|0;date|3-5-2026;leave date",
-        "03-05-2026pw01-15-20262", coded, "2|pw");
-    refused("space in date", "0|", "", "type|pw;no expiry|0;date|01-15-20 6",
-        "Error - i77|There can not be spaces on a password|stop");
-    refused("empty password at reach 1", "0|", "", "suggest|1;type| x;reach|1",
-        "Vaultine|\"Program and DBase\" guards the database with the master password: type a "
-        "password first.|information");
-    refused("three-digit month", "2|pw", "", "no expiry|0;date|011-05-2026;leave date", badDate);
-    refused("proposal not normalised", "0|", "", "type|pw;no expiry|0", badDate);
-}
-
-void SecurityTest::accept()
-{
-    acceptSettings();
-}
-
-void SecurityTest::conversion_data()
-{
-    settingsColumns();
-    const QString database = QStringLiteral("Disk Error - i66|Can not access the DataBase.|stop");
-    const QString configuration
-        = QStringLiteral("Disk Error - i64|Failed to access configuration file|stop");
-    // "ò" enciphers "@" at an odd place to CR: the enciphered file is the longer.
-    kept(
-        "2 to 1", "2|old", "", "type|new;reach|1", "xx-xx-xxxxnew01-15-20261", enciphered, "1|new");
-    kept("1 to 0", "1|old", "", "reset", "xx-xx-xxxxUNSETMARK01-15-20260", coded, "0|");
-    kept("1 to 2", "1|old", "", "type|new", "xx-xx-xxxxnew01-15-20262", coded, "2|new");
-    kept("1 to 1, new password", "1|old", "", "suggest|1;type|ò;reach|1", "xx-xx-xxxxò01-15-20261",
-        enciphered, "1|ò");
-    kept("0 to 1, first time", "0|", "no records", "type|new;reach|1", "xx-xx-xxxxnew01-15-20261",
-        enciphered, "1|new");
-    kept("0 to 2", "0|", "", "type|new", "xx-xx-xxxxnew01-15-20262", coded, "2|new");
-    refused("0 to 1, enciphered not writable", "0|", "dir|CF2DB.edb", "type|new;reach|1", database);
-    refused("1 to 0, coded not writable", "1|old", "dir|CF2DB.pdb", "reset", database);
-    refused("1 to 1, enciphered too long", "1|old", "limit", "suggest|1;type|ò;reach|1", database);
-    refused("0 to 1, no configuration", "0|", "dir|Coffrel.cnf", "type|new;reach|1", configuration);
-    refused("1 to 0, no configuration", "1|old", "dir|Coffrel.cnf", "reset", configuration);
-    refused(
-        "1 to 1, no configuration", "1|old", "dir|Coffrel.cnf", "type|new;reach|1", configuration);
-    refused("1 to 2, bad line at start", "1|old", "bad line", "type|new", database);
-    refused("1 to 0, no working copy at start", "1|old", "no tmp", "reset", database);
-}
-
-void SecurityTest::conversion()
-{
-    acceptSettings();
-}
-
-void SecurityTest::interruptedConversion_data()
-{
-    QTest::addColumn<QString>("key"); // of the enciphered file left behind
-    QTest::addColumn<int>("count"); // of its records
-    QTest::addColumn<QByteArray>("appended");
-    QTest::newRow("under the new key") << "new" << 3 << QByteArray();
-    QTest::newRow("one record") << "k" << 1 << QByteArray();
-    QTest::newRow("bad line") << "k" << 3 << QByteArray("\x10?\r\n");
-}
-
-void SecurityTest::interruptedConversion()
-{
-    QFETCH(QString, key);
-    QFETCH(int, count);
-    QFETCH(QByteArray, appended);
-    Program program(QStringLiteral("0"), {}, threeRecords);
-    VaultAccess left {QStringLiteral("1"), key};
-    QVERIFY(Database(program.dir.path(), program.temporary, left)
-                .RewriteDatabase(threeRecords.mid(0, count)));
-    QFile file(program.data(edb));
-    QVERIFY(file.open(QIODevice::Append) && file.write(appended) == appended.size());
-    file.close();
-
-    program.access = VaultAccess {QStringLiteral("1"), QStringLiteral("k")};
-    program.start(); // reads the coded file, then finishes the conversion
-    QCOMPARE(program.records, threeRecords);
-    QCOMPARE(program.files(), edb);
-    QCOMPARE(program.stored(QStringLiteral("1"), QStringLiteral("k")), threeRecords);
-    QVERIFY(QDir(program.temporary.path).isEmpty());
-}
-
-void SecurityTest::expiryDates_data()
-{
-    QTest::addColumn<QString>("what");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("today");
-    QTest::addColumn<QString>("expected");
-
-    const auto row = [](const char *name, const char *what, const QString &text,
-                         const char *expected, const QString &date = today) {
-        QTest::newRow(name) << what << text << date << expected;
-    };
-    row("one-digit month and day", "normalise", "3-5-2026", "03-05-2026");
-    row("slashes", "normalise", "12/31/2026", "12-31-2026");
-    row("month 13", "normalise", "13-10-2026", "12-10-2026");
-    row("December proposal", "normalise", "13-15-2026", "12-15-2026", "12-15-2026");
-    row("past year", "normalise", "05-05-2020", "05-05-2026");
-    row("later year", "normalise", "05-05-2031", "05-05-2031");
-    row("day 5", "normalise", "05-5-2026", "05-05-2026");
-    row("day 32", "normalise", "05-32-2026", "05-01-2026");
-    row("day 00", "normalise", "05-00-2026", "05-01-2026");
-    row("month 00", "normalise", "00-31-2026", "00-31-2026");
-    row("February 31", "normalise", "02-31-2026", "02-31-2026");
-    row("seven characters", "normalise", "1-1-26", "<no expiry>");
-    row("letter month", "normalise", "x-05-2026", "<failed>");
-    row("letter day", "normalise", "05-y-2026", "<failed>");
-    row("empty parts", "normalise", "--123456", "<failed>");
-    row("March", "proposal", {}, "4-15-2026", "03-15-2026");
-    row("December", "proposal", {}, "13-15-2026", "12-15-2026");
-    row("expires today", "notice", today, "expires today");
-    row("last year", "notice", "12-31-2025", "expired");
-    row("next year", "notice", "01-15-2027", "", "12-31-2026");
-    row("no expiry", "notice", "xx-xx-xxxx", "");
-}
-
-void SecurityTest::expiryDates()
-{
-    QFETCH(QString, what);
-    QFETCH(QString, text);
-    QFETCH(QString, today);
-    QFETCH(QString, expected);
-    QString got;
-    if (what == "proposal") {
-        got = ExpiryDate::proposal(today);
-    } else if (what == "notice") {
-        got = QStringList {"", "expires today", "expired"}.at(int(ExpiryDate::notice(text, today)));
-    } else {
-        const ExpiryDate::Normalised date = ExpiryDate::normalise(text, today);
-        got = QStringList {"", "<no expiry>", "<failed>"}.at(date.outcome) + date.text;
-    }
-    QCOMPARE(got, expected);
-}
-
-void SecurityTest::suggestion_data()
-{
-    QTest::addColumn<int>("level");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<int>("size");
-    QTest::addColumn<QString>("characters");
-    const QString capitals = QStringLiteral("123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-    QTest::newRow("level 1") << 1 << 0 << 6 << capitals;
-    QTest::newRow("level 1 ignores the length") << 1 << 12 << 6 << capitals;
-    QTest::newRow("level 2") << 2 << 0 << 8 << capitals;
-    QTest::newRow("level 3, 12") << 3 << 12 << 12 << capitals + "abcdefghijklmnopqrstuvwxyz";
-    QTest::newRow("level 3, 0") << 3 << 0 << 0 << QString();
-}
-
-void SecurityTest::suggestion()
-{
-    QFETCH(int, level);
-    QFETCH(int, length);
-    QFETCH(int, size);
-    QFETCH(QString, characters);
-    QSet<QChar> seen;
-    for (int i = 0; i < 2000; ++i) {
-        const QString password = PasswordSuggestion::suggest(level, length);
-        QCOMPARE(password.size(), size);
-        for (const QChar c : password) {
-            QVERIFY2(characters.contains(c), qPrintable(password));
-            seen.insert(c);
-        }
-    }
-    QCOMPARE(seen.size(), characters.size());
-}
 
 QTEST_GUILESS_MAIN(SecurityTest)
 #include "tst_security.moc"
