@@ -14,10 +14,11 @@
 
 Q_LOGGING_CATEGORY(lcStartup, "vaultine.startup", QtWarningMsg)
 
-Startup::Startup(const QString &programFolder, Platform &platform, const Dictionary &dictionary)
+Startup::Startup(const ProgramFolders &folders, Platform &platform, const Dictionary &dictionary)
     : m_platform(platform)
     , m_dictionary(dictionary)
-    , m_database(programFolder, platform.temporaryFolder, m_access)
+    , m_folders(folders)
+    , m_database(folders.userFolder(), platform.temporaryFolder, m_access)
     , m_config(m_database.dataFolder())
     , m_lock(m_database.dataFolder())
 {
@@ -109,7 +110,7 @@ void Startup::preloadRecords()
 Coffrel &Startup::loadMainWindow()
 {
     qCDebug(lcStartup) << "L1 window size";
-    m_window = std::make_unique<Coffrel>(m_platform, m_database, m_dictionary);
+    m_window = std::make_unique<Coffrel>(m_platform, m_database, m_folders, m_dictionary);
     Coffrel &window = *m_window;
 
     qCDebug(lcStartup) << "L2 captions";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "intl/Dictionary.h"
+#include "platform/ProgramFolders.h"
 #include "security/ConfigFile.h"
 #include "vault/Database.h"
 #include "vault/ProgramLock.h"
@@ -15,7 +16,7 @@ struct Platform;
 class Startup
 {
 public:
-    Startup(const QString &programFolder, Platform &platform,
+    Startup(const ProgramFolders &folders, Platform &platform,
         const Dictionary &dictionary = Dictionary::builtIn());
     ~Startup();
 
@@ -44,6 +45,7 @@ private:
     Platform &m_platform;
     const Dictionary &m_dictionary;
     VaultAccess m_access;
+    ProgramFolders m_folders;
     Database m_database;
     ConfigFile m_config;
     ProgramLock m_lock;

@@ -7,6 +7,7 @@
 #include "platform/EventLoopProgramEnd.h"
 #include "platform/Platform.h"
 #include "platform/PrivateTemporaryFolder.h"
+#include "platform/ProgramFolders.h"
 #include "platform/QtClipboard.h"
 #include "platform/QtMessageBoxes.h"
 #include "platform/QtShell.h"
@@ -14,12 +15,14 @@
 #include "platform/SystemClock.h"
 
 #include <QApplication>
+#include <QProcessEnvironment>
 #include <QScreen>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vaultine"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("vaultine"));
 
     QtClipboard clipboard;
     QtShell shell;
@@ -32,12 +35,18 @@ int main(int argc, char *argv[])
     Platform platform {
         clipboard, shell, topMost, temporaryFolder, processStarter, clock, messages, programEnd};
 
-    const QString programFolder = QCoreApplication::applicationDirPath();
+    const ProgramFolders folders = ProgramFolders::locate(
+        QCoreApplication::applicationDirPath(), QProcessEnvironment::systemEnvironment());
+    if (!folders.prepare()) {
+        messages.showMessage(
+            QStringLiteral("Vaultine"), folders.failureText(), MessageBoxes::Icon::Stop);
+        return 1;
+    }
     Dictionary dictionary;
-    const LanguageChoice languageChoice(programFolder);
+    const LanguageChoice languageChoice(folders);
     const bool languageRead = languageChoice.LoadLanguageChoice(dictionary);
 
-    Startup startup(programFolder, platform, dictionary);
+    Startup startup(folders, platform, dictionary);
     if (!startup.lockProgramFolder())
         return 1;
     startup.preloadRecords();

@@ -3,8 +3,10 @@
 #include "Console.h"
 #include "DisplayConnection.h"
 #include "Invocation.h"
+#include "platform/ProgramFolders.h"
 
 #include <QDir>
+#include <QProcessEnvironment>
 
 #include <algorithm>
 
@@ -12,7 +14,7 @@ namespace {
 
 const QCommandLineOption folder(QStringLiteral("folder"),
     QStringLiteral("The program folder whose records are used (default: the folder of this "
-                   "program)."),
+                   "program, or ~/.local/share/vaultine when installed)."),
     QStringLiteral("dir"));
 const QCommandLineOption passwordStdin(QStringLiteral("password-stdin"),
     QStringLiteral("Reads the master password from the first line of standard input."));
@@ -166,8 +168,13 @@ int CommandDispatcher::execute(
                            .arg(program, command.syntax().name));
         return Command::Refused;
     }
-    const QString folderPath
-        = parser.isSet(folder) ? parser.value(folder) : QCoreApplication::applicationDirPath();
+    const ProgramFolders folders = ProgramFolders::locate(
+        QCoreApplication::applicationDirPath(), QProcessEnvironment::systemEnvironment());
+    if (!parser.isSet(folder) && !folders.prepare()) {
+        m_console.warn(folders.failureText());
+        return Command::Refused;
+    }
+    const QString folderPath = parser.isSet(folder) ? parser.value(folder) : folders.userFolder();
     const Invocation invocation {parser, parser.positionalArguments().mid(1), m_console,
         QDir(folderPath).absolutePath(), parser.isSet(passwordStdin)};
     return command.execute(invocation);

@@ -7,14 +7,14 @@
 
 #include <QFile>
 
-LanguageChoice::LanguageChoice(const QString &programFolder)
-    : m_programFolder(programFolder)
+LanguageChoice::LanguageChoice(const ProgramFolders &folders)
+    : m_folders(folders)
 { }
 
 std::optional<QString> LanguageChoice::read() const
 {
     const LineFile::ReadResult file
-        = LineFile::readLines(m_programFolder + QStringLiteral("/lang.dat"));
+        = LineFile::readLines(m_folders.userFolder() + QStringLiteral("/lang.dat"));
     if (file.status != LineFile::ReadStatus::Read)
         return std::nullopt;
     return file.lines.isEmpty() ? QString() : RecordLine::fromBytes(file.lines.first());
@@ -23,7 +23,7 @@ std::optional<QString> LanguageChoice::read() const
 bool LanguageChoice::write(const QString &language) const
 {
     return LineFile::writeLines(
-        m_programFolder + QStringLiteral("/lang.dat"), {RecordLine::toBytes(language)});
+        m_folders.userFolder() + QStringLiteral("/lang.dat"), {RecordLine::toBytes(language)});
 }
 
 bool LanguageChoice::LoadLanguageChoice(Dictionary &dictionary) const
@@ -35,7 +35,7 @@ bool LanguageChoice::LoadLanguageChoice(Dictionary &dictionary) const
         dictionary = Dictionary();
         return true;
     }
-    QFile file(intlFolder() + u'/' + language + QStringLiteral(".dat"));
+    QFile file(m_folders.shippedFile(QStringLiteral("intl/") + language + QStringLiteral(".dat")));
     const bool readable = file.open(QIODevice::ReadOnly);
     const QByteArray content = readable ? file.readAll() : QByteArray();
     const bool read = readable && file.error() == QFileDevice::NoError;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ProgramFolders.h"
+
 #include <QString>
 
 #include <optional>
@@ -7,13 +9,13 @@
 class Dictionary;
 
 // The language chosen for a program folder: its name in "lang.dat", its words in
-// "intl/<name>.dat".
+// "intl/<name>.dat" of the shipped folders.
 class LanguageChoice
 {
 public:
-    explicit LanguageChoice(const QString &programFolder);
+    explicit LanguageChoice(const ProgramFolders &folders);
 
-    QString intlFolder() const { return m_programFolder + QStringLiteral("/intl"); }
+    QStringList intlFolders() const { return m_folders.shippedFolders(QStringLiteral("intl")); }
     // The first line of "lang.dat"; none when the file is missing or unreadable.
     std::optional<QString> read() const;
     bool write(const QString &language) const;
@@ -23,5 +25,5 @@ public:
     bool LoadLanguageChoice(Dictionary &dictionary) const;
 
 private:
-    QString m_programFolder;
+    ProgramFolders m_folders;
 };

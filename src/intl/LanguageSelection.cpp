@@ -18,11 +18,15 @@ LanguageSelection::LanguageSelection(
 {
     m_names.append(Dictionary::english);
     // A file without ".dat" in its name (a note, a backup) is no language.
-    const QStringList files = QDir(m_choice.intlFolder()).entryList(QDir::Files, QDir::Name);
-    for (const QString &file : files) {
-        const qsizetype end = file.indexOf(QLatin1String(".dat"));
-        if (end >= 0)
-            m_names.append(file.left(end));
+    // A language of an earlier folder hides its file in a later one.
+    for (const QString &folder : m_choice.intlFolders()) {
+        const QStringList earlier = m_names.mid(1);
+        const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
+        for (const QString &file : files) {
+            const qsizetype end = file.indexOf(QLatin1String(".dat"));
+            if (end >= 0 && !earlier.contains(file.left(end)))
+                m_names.append(file.left(end));
+        }
     }
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);

@@ -7,9 +7,9 @@
 class ProcessStarter;
 class ProgramEnd;
 
-// The rules of the language dialog: the languages of the "intl" folder and English, sorted
-// without regard to letter case, the one chosen marked; "Ok" stores the choice and starts the
-// program again.
+// The rules of the language dialog: the languages of the "intl" folders (each once) and English,
+// sorted without regard to letter case, the one chosen marked; "Ok" stores the choice and starts
+// the program again.
 class LanguageSelection
 {
 public:

@@ -136,11 +136,12 @@ protected:
 
 } // namespace
 
-Coffrel::Coffrel(
-    Platform &platform, Database &database, const Dictionary &dictionary, QWidget *parent)
+Coffrel::Coffrel(Platform &platform, Database &database, const ProgramFolders &folders,
+    const Dictionary &dictionary, QWidget *parent)
     : QMainWindow(parent)
     , m_platform(platform)
     , m_database(database)
+    , m_folders(folders)
     , m_dictionary(dictionary)
     , m_browser(m_records, database, platform, dictionary)
     , m_configFile(database.dataFolder())
@@ -484,17 +485,17 @@ void Coffrel::mnuAbout_Click()
 
 void Coffrel::mnuHelp_Click()
 {
-    const QString page = m_database.programFolder() + QStringLiteral("/Help/help.html");
+    const QString page = m_folders.shippedFile(QStringLiteral("Help/help.html"));
     if (QFileInfo::exists(page))
         m_platform.shell.open(page);
 }
 
 void Coffrel::mnuLang_Click()
 {
-    auto *dialog = new LangSelect(
-        LanguageSelection(LanguageChoice(m_database.programFolder()), m_platform.processStarter,
-            m_platform.programEnd, QCoreApplication::applicationFilePath()),
-        m_dictionary);
+    auto *dialog
+        = new LangSelect(LanguageSelection(LanguageChoice(m_folders), m_platform.processStarter,
+                             m_platform.programEnd, QCoreApplication::applicationFilePath()),
+            m_dictionary);
     connect(dialog, &LangSelect::closed, this, &QWidget::show);
     dialog->show();
     hide();

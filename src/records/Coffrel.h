@@ -4,6 +4,7 @@
 #include "ServiceListModel.h"
 #include "Twips.h"
 #include "intl/Dictionary.h"
+#include "platform/ProgramFolders.h"
 #include "security/ConfigFile.h"
 #include "security/SecurityChange.h"
 #include "security/SecurityForm.h"
@@ -30,7 +31,7 @@ class Coffrel : public QMainWindow
     Q_OBJECT
 
 public:
-    Coffrel(Platform &platform, Database &database,
+    Coffrel(Platform &platform, Database &database, const ProgramFolders &folders,
         const Dictionary &dictionary = Dictionary::builtIn(), QWidget *parent = nullptr);
     ~Coffrel() override;
 
@@ -83,6 +84,7 @@ private:
 
     Platform &m_platform;
     Database &m_database;
+    ProgramFolders m_folders;
     const Dictionary &m_dictionary;
     ServiceListModel m_records;
     RecordBrowser m_browser;

@@ -1,0 +1,61 @@
+#include "ProgramFolders.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcessEnvironment>
+
+ProgramFolders::ProgramFolders(const QString &programFolder)
+    : m_userFolder(programFolder)
+    , m_shipped {programFolder}
+{ }
+
+ProgramFolders::ProgramFolders(const QString &userFolder, const QString &sharedFolder)
+    : m_userFolder(userFolder)
+    , m_shipped {userFolder, sharedFolder}
+    , m_installed(true)
+{ }
+
+ProgramFolders ProgramFolders::locate(
+    const QString &executableFolder, const QProcessEnvironment &environment)
+{
+    const QString shared = QDir::cleanPath(executableFolder + QStringLiteral("/../share/vaultine"));
+    if (QDir(executableFolder).dirName() != QLatin1String("bin") || !QFileInfo(shared).isDir())
+        return ProgramFolders(executableFolder);
+    // A relative XDG_DATA_HOME is to be ignored.
+    QString data = environment.value(QStringLiteral("XDG_DATA_HOME"));
+    if (!QDir::isAbsolutePath(data))
+        data = environment.value(QStringLiteral("HOME")) + QStringLiteral("/.local/share");
+    return ProgramFolders(QDir::cleanPath(data + QStringLiteral("/vaultine")), shared);
+}
+
+QString ProgramFolders::shippedFile(const QString &relativePath) const
+{
+    for (const QString &folder : m_shipped) {
+        if (QFileInfo::exists(folder + u'/' + relativePath))
+            return folder + u'/' + relativePath;
+    }
+    return m_shipped.first() + u'/' + relativePath;
+}
+
+QStringList ProgramFolders::shippedFolders(const QString &name) const
+{
+    QStringList folders;
+    for (const QString &folder : m_shipped)
+        folders.append(folder + u'/' + name);
+    return folders;
+}
+
+bool ProgramFolders::prepare() const
+{
+    if (!m_installed || QFileInfo(m_userFolder).isDir())
+        return true;
+    QDir().mkpath(QFileInfo(m_userFolder).absolutePath());
+    QDir().mkdir(m_userFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return QFileInfo(m_userFolder).isDir();
+}
+
+QString ProgramFolders::failureText() const
+{
+    return QStringLiteral("The folder for your files, %1, could not be created. Vaultine ends.")
+        .arg(QDir::toNativeSeparators(m_userFolder));
+}
