@@ -60,13 +60,13 @@ QByteArray Database::databaseKey()
     return RecordLine::toBytes(m_access.databaseKey);
 }
 
-bool Database::writeWorkingCopy(const QString &workingCopy, const QList<QByteArray> &codedLines)
+bool Database::writeWorkingCopy(const QString &workingCopy, const QByteArray &coded)
 {
     if (workingCopy.isEmpty())
         return false;
     // Never write through a link planted at the working copy's name.
     QFile::remove(workingCopy);
-    return LineFile::writeLines(workingCopy, codedLines);
+    return LineFile::writeContent(workingCopy, coded);
 }
 
 LineFile::ReadResult Database::readCodedLines(bool enciphered, const QByteArray &key) const
@@ -106,7 +106,7 @@ bool Database::DecipherDatabase()
     m_conversionUnfinished = QFileInfo::exists(codedPath());
     const LineFile::ReadResult source
         = readCodedLines(!m_conversionUnfinished, RecordLine::toBytes(m_access.databaseKey));
-    const bool copied = writeWorkingCopy(workingCopyPath(), source.lines);
+    const bool copied = writeWorkingCopy(workingCopyPath(), LineFile::joined(source.lines));
     const bool read = source.status == LineFile::ReadStatus::Read;
     if (source.status != LineFile::ReadStatus::Missing && !(read && copied))
         m_rewriteRefused = true;
@@ -181,12 +181,10 @@ bool Database::RewriteDatabase(const QStringList &records)
 {
     if (m_rewriteRefused)
         return false;
-    QList<QByteArray> coded;
-    coded.reserve(records.size());
-    for (const QString &line : records)
-        coded.append(EncodeRecord(RecordLine::toBytes(line)));
+    // The codec leaves line breaks alone: the whole content is coded at once.
+    const QByteArray coded = EncodeRecord(RecordLine::linesToBytes(records));
     if (!m_access.enciphered())
-        return LineFile::writeLines(codedPath(), coded);
+        return LineFile::writeContent(codedPath(), coded);
 
     const QString workingCopy = workingCopyPath();
     if (databaseKey().isEmpty() || !writeWorkingCopy(workingCopy, coded))

@@ -80,7 +80,7 @@ private:
     QByteArray databaseKey();
     bool AppendEncipheredRecord(const QByteArray &coded);
     bool EncipherWorkingCopy(const QString &workingCopy);
-    static bool writeWorkingCopy(const QString &workingCopy, const QList<QByteArray> &codedLines);
+    static bool writeWorkingCopy(const QString &workingCopy, const QByteArray &coded);
 
     QString m_programFolder;
     const TemporaryFolder &m_temporaryFolder;

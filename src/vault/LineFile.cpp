@@ -73,7 +73,7 @@ std::optional<QByteArray> readLine(const QString &path)
     return content.bytes;
 }
 
-bool writeLines(const QString &path, const QList<QByteArray> &lines)
+QByteArray joined(const QList<QByteArray> &lines)
 {
     qsizetype size = 0;
     for (const QByteArray &line : lines)
@@ -82,7 +82,16 @@ bool writeLines(const QString &path, const QList<QByteArray> &lines)
     content.reserve(size);
     for (const QByteArray &line : lines)
         content.append(line).append(lineBreak);
+    return content;
+}
 
+bool writeLines(const QString &path, const QList<QByteArray> &lines)
+{
+    return writeContent(path, joined(lines));
+}
+
+bool writeContent(const QString &path, const QByteArray &content)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(privateFile))
         return false;

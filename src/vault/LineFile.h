@@ -33,8 +33,13 @@ ReadResult readLines(const QString &path);
 // CR and LF bytes. None when the file is missing or unreadable.
 std::optional<QByteArray> readLine(const QString &path);
 
+// The lines, each ended by CR LF.
+QByteArray joined(const QList<QByteArray> &lines);
+
 // Replaces the file with the lines (mode 0600) only when all of them were written.
 bool writeLines(const QString &path, const QList<QByteArray> &lines);
+// The same with lines already joined.
+bool writeContent(const QString &path, const QByteArray &content);
 
 // Appends one line (creating the file with mode 0600), ending first a last line that has no
 // line break; on failure the file keeps its old size.

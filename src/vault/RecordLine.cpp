@@ -68,6 +68,12 @@ QString fromBytes(const QByteArray &bytes)
     return utf8.hasError() ? fromWindows1252(bytes) : text;
 }
 
+QByteArray linesToBytes(const QStringList &lines)
+{
+    const QString lineBreak = QStringLiteral("\r\n");
+    return lines.isEmpty() ? QByteArray() : (lines.join(lineBreak) + lineBreak).toUtf8();
+}
+
 QStringList linesFromBytes(const QByteArray &content)
 {
     QStringList lines;
