@@ -232,6 +232,13 @@ decoded_lines() {
     tr "$codedSet" "$plainSet" <"$(database)" | tr -d '\r'
 }
 
+# add_with_return RECORD: Return in Other Info adds the fields as the only stored record.
+add_with_return() {
+    xdo key Return
+    wait_for 50 has_lines 1 || { fail "Return in Other Info added no record"; return 1; }
+    [ "$(decoded_lines)" = "$1" ] || fail "the record reads '$(decoded_lines)', expected '$1'"
+}
+
 clipboard_is() {
     [ "$(clipboard)" = "$1" ]
 }
@@ -551,11 +558,7 @@ scenario_alt_jumps() {
     done
     # Return in Other Info adds the record: every field holds only what was typed into it
     # (entering the empty Path selected its prompt, so typing replaced it).
-    xdo key Return
-    wait_for 50 has_lines 1 || { fail "Return in Other Info added no record"; return; }
-    local expected='sky:!joe:!x9:!abcde:!www'
-    [ "$(decoded_lines)" = "$expected" ] \
-        || fail "the fields held '$(decoded_lines)', expected '$expected'"
+    add_with_return 'sky:!joe:!x9:!abcde:!www' || return
     end_with_escape "$first"
 }
 
@@ -715,11 +718,7 @@ scenario_capture() {
     clipboard_is untouched || fail "with capture off the clipboard changed to '$(clipboard)'"
 
     type_text typed
-    xdo key Return
-    wait_for 50 has_lines 1 || { fail "Return in Other Info added no record"; return; }
-    local expected='svc one:!user9:!p@ss 9:!typed:!'
-    [ "$(decoded_lines)" = "$expected" ] \
-        || fail "the record reads '$(decoded_lines)', expected '$expected'"
+    add_with_return 'svc one:!user9:!p@ss 9:!typed:!' || return
     end_with_escape "$first"
 }
 
