@@ -55,21 +55,20 @@ void makeFolder(const QString &folder, const QString &reach, const QStringList &
         const ConfigFile config(folder + QStringLiteral("/Data"));
         QVERIFY(config.write(ConfigFile::composeLine(expiry, master, "01-01-2024", reach)));
     }
-    PrivateTemporaryFolder temporary;
     VaultAccess access {reach, master};
-    QVERIFY(Database(folder, temporary, access).RewriteDatabase(records));
+    QVERIFY(Database(folder, access).RewriteDatabase(records));
 }
 
 // The records as the window reads them, in its order.
 QStringList stored(const QString &folder, const QString &reach)
 {
-    PrivateTemporaryFolder temporary;
     VaultAccess access {reach, master};
-    Database database(folder, temporary, access);
-    if (access.enciphered() && !database.DecipherDatabase())
+    const Database::Records records
+        = Database(folder, access)
+              .LoadRecords(
+                  access.enciphered() ? Database::Source::Enciphered : Database::Source::Coded);
+    if (!records.readWhole)
         return {QStringLiteral("<unreadable>")};
-    const Database::Records records = database.LoadRecords();
-    database.deleteWorkingCopy();
     RecordBook book;
     book.load(records.lines);
     return book.records();

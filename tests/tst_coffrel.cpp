@@ -32,7 +32,7 @@ struct Window
     {
         QDir(dir.path()).mkdir(QStringLiteral("tmp"));
         VaultAccess access;
-        Database database(dir.path(), fake.temporaryFolder, access);
+        Database database(dir.path(), access);
         database.EnsureDataFolder();
         database.RewriteDatabase(threeRecords);
         startup = std::make_unique<Startup>(dir.path(), fake.platform);
@@ -105,6 +105,26 @@ private slots:
 
         QTest::keyClick(win.list(), Qt::Key_Escape);
         QCOMPARE(win.fake.programEnd.calls, 1);
+    }
+    // Captured, added and replaced whole: no field is cut at 32,767 characters.
+    void longFieldsAreKept()
+    {
+        Window win;
+        const QString longText(100000, u'w');
+        win.w->menuItem(QStringLiteral("mnuCapture"))->trigger();
+        win.fake.clipboard.content = longText;
+        QTRY_COMPARE(win.field(0)->text(), longText);
+        win.w->menuItem(QStringLiteral("mnuCapture"))->trigger();
+        QTest::keyClicks(win.field(1), QStringLiteral("u"));
+        QTest::keyClicks(win.field(2), QStringLiteral("p"));
+        QTest::keyClick(win.field(3), Qt::Key_Return);
+        win.clickRow(3);
+        QCOMPARE(win.field(0)->text(), longText);
+        QTest::keyClicks(win.field(1), QStringLiteral("2"));
+        win.w->menuItem(QStringLiteral("mnuReplace"))->trigger();
+        VaultAccess access;
+        QCOMPARE(Database(win.dir.path(), access).LoadRecords(Database::Source::Coded).lines.last(),
+            longText + QStringLiteral(":!u2:!p:!:!"));
     }
     void labelsAndBoxesAreWired()
     {

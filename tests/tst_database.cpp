@@ -1,4 +1,3 @@
-#include "fakes/FakePlatform.h"
 #include "vault/CipherText.h"
 #include "vault/Database.h"
 #include "vault/LineFile.h"
@@ -72,10 +71,8 @@ private slots:
     {
         m_folder = std::make_unique<QTemporaryDir>();
         QDir(m_folder->path()).mkdir(QStringLiteral("tmp"));
-        m_temporary
-            = std::make_unique<FakeTemporaryFolder>(m_folder->path() + QStringLiteral("/tmp"));
         m_access = VaultAccess();
-        m_database = std::make_unique<Database>(m_folder->path(), *m_temporary, m_access);
+        m_database = std::make_unique<Database>(m_folder->path(), m_access);
         m_database->EnsureDataFolder();
     }
     void cleanup()
@@ -89,7 +86,7 @@ private slots:
         const QFileInfo data(database().dataFolder());
         QVERIFY(data.isDir());
         QCOMPARE(modeOf(data.filePath()), 0700);
-        const Database::Records records = database().LoadRecords();
+        const Database::Records records = database().LoadRecords(Database::Source::Coded);
         QVERIFY(records.readWhole);
         QVERIFY(records.lines.isEmpty());
         QVERIFY(database().UpdateImportOffer());
@@ -162,7 +159,7 @@ private slots:
         QCOMPARE(reload(), awkwardRecords);
         if (!cutLineEnds) // one line each, also where a byte enciphers to CR
             QCOMPARE(fileBytes(file.fileName()).count('\n'), awkwardRecords.size());
-        QVERIFY(!QFile::exists(database().workingCopyPath()));
+        QVERIFY(noClearCopy());
         QCOMPARE(modeOf(file.fileName()), 0600);
         QVERIFY(!QFile::exists(enciphered ? database().codedPath() : database().encipheredPath()));
     }
@@ -180,7 +177,7 @@ private slots:
     {
         const QByteArray coded = EncodeRecord("A:!b:!c:!:!");
         QVERIFY(LineFile::writeLines(database().codedPath(), {coded, QByteArray(), "lonely"}));
-        const Database::Records records = database().LoadRecords();
+        const Database::Records records = database().LoadRecords(Database::Source::Coded);
         QCOMPARE(records.lines,
             QStringList({"A:!b:!c:!:!", QString::fromLatin1(DecodeRecord("lonely"))}));
     }
@@ -211,7 +208,7 @@ private slots:
                 append ? !database().AppendRecord(more.last()) : !database().RewriteDatabase(more));
         }
         QCOMPARE(fileBytes(path), before);
-        QVERIFY(!QFile::exists(database().workingCopyPath()));
+        QVERIFY(noClearCopy());
         QCOMPARE(QDir(database().dataFolder()).entryList(QDir::Files),
             QStringList {QFileInfo(path).fileName()});
     }
@@ -232,27 +229,6 @@ private slots:
         QVERIFY(!database().AppendRecord(awkwardRecords.last()));
         QVERIFY(!database().RewriteDatabase(awkwardRecords));
     }
-    // Made private, never through a link planted in its place, and deleted after use.
-    void workingCopyIsPrivateAndShortLived()
-    {
-        const QString target = m_folder->path() + QStringLiteral("/elsewhere");
-        QVERIFY(LineFile::writeLines(target, {"keep me"}));
-        QVERIFY(QFile::link(target, database().workingCopyPath()));
-        m_access.reach = QStringLiteral("1");
-        m_access.databaseKey = QStringLiteral("key");
-        QVERIFY(database().RewriteDatabase(awkwardRecords));
-        QVERIFY(!QFile::exists(database().workingCopyPath()));
-        QVERIFY(QFile::link(target, database().workingCopyPath()));
-
-        QVERIFY(database().DecipherDatabase());
-        QCOMPARE(fileBytes(target), QByteArray("keep me\r\n"));
-        QVERIFY(!QFileInfo(database().workingCopyPath()).isSymLink());
-        QCOMPARE(modeOf(database().workingCopyPath()), 0600);
-        QCOMPARE(database().LoadRecords().lines, awkwardRecords);
-        database().deleteWorkingCopy();
-        QVERIFY(!QFile::exists(database().workingCopyPath()));
-    }
-
     void unreadableDatabaseIsNeverRewritten_data()
     {
         QTest::addColumn<QString>("key");
@@ -274,8 +250,8 @@ private slots:
         const QByteArray before = fileBytes(database().encipheredPath());
 
         m_access.databaseKey = key;
-        Database restarted(m_folder->path(), *m_temporary, m_access);
-        QVERIFY(!restarted.DecipherDatabase());
+        Database restarted(m_folder->path(), m_access);
+        QVERIFY(!restarted.LoadRecords(Database::Source::Enciphered).readWhole);
         QVERIFY(!restarted.rewriteAllowed());
         QVERIFY(!restarted.RewriteDatabase({}));
         QCOMPARE(fileBytes(database().encipheredPath()), before);
@@ -309,18 +285,22 @@ private slots:
 
 private:
     Database &database() { return *m_database; }
+    // Nothing but the Data folder is written.
+    bool noClearCopy() const
+    {
+        return QDir(m_folder->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+            == QStringList {QStringLiteral("Data"), QStringLiteral("tmp")}
+        && QDir(m_folder->filePath(QStringLiteral("tmp"))).isEmpty();
+    }
     QStringList reload()
     {
-        Database fresh(m_folder->path(), *m_temporary, m_access);
-        if (m_access.enciphered() && !fresh.DecipherDatabase())
-            return {QStringLiteral("<unreadable>")};
-        const Database::Records records = fresh.LoadRecords();
-        fresh.deleteWorkingCopy();
+        Database fresh(m_folder->path(), m_access);
+        const Database::Records records = fresh.LoadRecords(
+            m_access.enciphered() ? Database::Source::Enciphered : Database::Source::Coded);
         return records.readWhole ? records.lines : QStringList {QStringLiteral("<unreadable>")};
     }
 
     std::unique_ptr<QTemporaryDir> m_folder;
-    std::unique_ptr<FakeTemporaryFolder> m_temporary;
     VaultAccess m_access;
     std::unique_ptr<Database> m_database;
 };

@@ -52,7 +52,7 @@ struct MainWindow
         , fake(dir.path())
     {
         VaultAccess access;
-        Database database(dir.path(), fake.temporaryFolder, access);
+        Database database(dir.path(), access);
         database.EnsureDataFolder();
         database.RewriteDatabase(records);
         startup = std::make_unique<Startup>(dir.path(), fake.platform, dictionary);
@@ -226,7 +226,7 @@ private slots:
         QTemporaryDir dir;
         FakePlatform fake(dir.path());
         VaultAccess access;
-        Database database(dir.path(), fake.temporaryFolder, access);
+        Database database(dir.path(), access);
         const ConfigFile configFile(database.dataFolder());
         SecurityChange change(database, access, configFile);
         SecurityForm form(change, fake.clock, fake.messages, dictionary);

@@ -20,18 +20,6 @@ namespace {
 const QStringList someRecords = {QStringLiteral("Bank:!me:!pw:!:!"),
     QStringLiteral("alpha:!a:!b:!c:!http://a.example"), QStringLiteral("Bank without fields")};
 
-// Notes, once the password prompt shows, whether the file at the path exists (1) or not (0).
-void noteWhilePrompting(const QString &path, std::shared_ptr<int> seen)
-{
-    QTimer::singleShot(0, [path, seen] {
-        for (QWidget *window : QApplication::topLevelWidgets()) {
-            if (window->objectName() == QLatin1String("PassReq") && window->isVisible())
-                return void(*seen = QFile::exists(path));
-        }
-        noteWhilePrompting(path, seen);
-    });
-}
-
 } // namespace
 
 class StartupTest : public QObject
@@ -76,7 +64,7 @@ private slots:
             storeEnciphered(someRecords, key);
         } else {
             VaultAccess access;
-            Database database(m_folder->path(), m_fake->temporaryFolder, access);
+            Database database(m_folder->path(), access);
             database.EnsureDataFolder();
             QVERIFY(database.RewriteDatabase(someRecords));
         }
@@ -88,7 +76,7 @@ private slots:
             window.records().services(), QStringList({"alpha", "Bank", "Bank without fields"}));
         QVERIFY(!window.menuItem(QStringLiteral("mnuImport"))->isEnabled());
         QVERIFY(m_fake->messages.shown.isEmpty());
-        QVERIFY(!QFile::exists(startup().database().workingCopyPath()));
+        QVERIFY(noClearCopy());
     }
     void masterPasswordIsAsked_data()
     {
@@ -115,13 +103,9 @@ private slots:
 
         if (reach == QLatin1String("1"))
             storeEnciphered(someRecords, key);
-        // The deciphered records are not on disk while the prompt waits.
-        const auto copyWhileAsked = std::make_shared<int>(-1);
-        noteWhilePrompting(startup().database().workingCopyPath(), copyWhileAsked);
         storeSettings(reach, key, ConfigFile::noExpiry, answers);
         Coffrel &window = startup().loadMainWindow();
         QCOMPARE(window.isVisible(), opens);
-        QCOMPARE(*copyWhileAsked, 0);
         QCOMPARE(window.records().count(), opens && reach == QLatin1String("1") ? 3 : 0);
         QCOMPARE(m_fake->programEnd.calls, opens ? 0 : 1);
         QCOMPARE(m_fake->messages.shown.size(), opens ? 0 : 1);
@@ -129,7 +113,6 @@ private slots:
             QCOMPARE(m_fake->messages.shown[0].title, QStringLiteral("Access Error"));
             QCOMPARE(m_fake->messages.shown[0].text,
                 QStringLiteral("You are not allowed to use this application"));
-            QVERIFY(!QFile::exists(startup().database().workingCopyPath()));
         }
     }
     void expiryIsTold_data()
@@ -168,37 +151,50 @@ private slots:
     }
     void unreadableDatabaseIsReported_data()
     {
-        QTest::addColumn<bool>("stored"); // else the enciphered file is missing
-        QTest::newRow("missing enciphered file") << false;
-        QTest::newRow("bad line") << true;
+        QTest::addColumn<QString>("reach"); // of the configuration; empty: none
+        QTest::addColumn<QByteArray>("appended"); // to the enciphered file; none: no file
+        QTest::addColumn<QString>("told"); // title|text, as far as given
+        const QString unreadable
+            = QStringLiteral("Error - i67|The database seem to be corrupt or it does not exist.");
+        const QString stray = QStringLiteral("Vaultine|Data/CF2DB.edb holds enciphered records");
+        QTest::newRow("missing enciphered file") << "1" << QByteArray() << unreadable;
+        QTest::newRow("bad line") << "1" << QByteArray("\x10?\r\n") << unreadable;
+        QTest::newRow("stray, no configuration") << "" << QByteArray("") << stray;
+        QTest::newRow("stray, program only") << "2" << QByteArray("") << stray;
     }
-    // Told once; a damaged file is kept as it is, a missing one may be written.
+    // Told once; a damaged or stray file is kept as it is, a missing one may be written.
     void unreadableDatabaseIsReported()
     {
-        QFETCH(bool, stored);
+        QFETCH(QString, reach);
+        QFETCH(QByteArray, appended);
+        QFETCH(QString, told);
         const QString path = m_folder->path() + QStringLiteral("/Data/CF2DB.edb");
+        const bool stored = !appended.isNull();
         if (stored) {
             storeEnciphered(someRecords, QStringLiteral("k"));
             QFile file(path);
-            QVERIFY(file.open(QIODevice::Append) && file.write("\x10?\r\n") == 4);
+            QVERIFY(file.open(QIODevice::Append) && file.write(appended) == appended.size());
         }
         const auto bytes = [&] {
             QFile file(path);
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
         };
         const QByteArray before = bytes();
-        storeSettings(QStringLiteral("1"), QStringLiteral("k"));
+        if (!reach.isEmpty())
+            storeSettings(reach, QStringLiteral("k"));
         Coffrel &window = startup().loadMainWindow();
         QCOMPARE(m_fake->messages.shown.size(), 1);
-        QCOMPARE(m_fake->messages.shown[0].title, QStringLiteral("Error - i67"));
-        QCOMPARE(m_fake->messages.shown[0].text,
-            QStringLiteral("The database seem to be corrupt or it does not exist."));
-        QCOMPARE(m_fake->messages.shown[0].icon, MessageBoxes::Icon::Stop);
+        const ShownMessage &shown = m_fake->messages.shown[0];
+        QVERIFY2((shown.title + u'|' + shown.text).startsWith(told), qPrintable(shown.text));
+        QCOMPARE(shown.icon, MessageBoxes::Icon::Stop);
         QCOMPARE(window.records().count(), 0);
-        QVERIFY(!QFile::exists(startup().database().workingCopyPath()));
-        QCOMPARE(startup().database().rewriteAllowed(), !stored);
+        QVERIFY(noClearCopy());
+        const bool damaged = !appended.isEmpty();
+        QCOMPARE(startup().database().rewriteAllowed(), !damaged);
         if (stored) {
-            QVERIFY(!startup().database().RewriteDatabase(window.records().records()));
+            QCOMPARE(startup().database().RewriteDatabase(someRecords), !damaged);
+            if (reach != "1") // the records go to the coded file, beside the kept one
+                QVERIFY(startup().database().AppendRecord(someRecords[0]));
             QCOMPARE(bytes(), before);
         }
     }
@@ -294,10 +290,12 @@ private:
             m_startup = std::make_unique<Startup>(m_folder->path(), m_fake->platform);
         return *m_startup;
     }
+    // Nothing is written to the temporary folder.
+    bool noClearCopy() const { return QDir(m_folder->path() + QStringLiteral("/tmp")).isEmpty(); }
     void storeEnciphered(const QStringList &records, const QString &key)
     {
         VaultAccess access {QStringLiteral("1"), key};
-        Database database(m_folder->path(), m_fake->temporaryFolder, access);
+        Database database(m_folder->path(), access);
         database.EnsureDataFolder();
         QVERIFY(database.RewriteDatabase(records));
     }

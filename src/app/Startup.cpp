@@ -18,8 +18,9 @@ Startup::Startup(const ProgramFolders &folders, Platform &platform, const Dictio
     : m_platform(platform)
     , m_dictionary(dictionary)
     , m_folders(folders)
-    , m_database(folders.userFolder(), platform.temporaryFolder, m_access)
+    , m_database(folders.userFolder(), m_access)
     , m_config(m_database.dataFolder())
+    , m_opening(m_database, m_config, m_access)
     , m_lock(m_database.dataFolder())
 {
     // A write at reach 1 that finds no key reads it from the configuration, without asking.
@@ -43,20 +44,6 @@ bool Startup::lockProgramFolder(int waitMilliseconds)
     return false;
 }
 
-bool Startup::LoadSecuritySettings(Coffrel &window)
-{
-    const std::optional<ConfigFile::Settings> settings = m_config.loadInto(m_access);
-    if (settings && settings->key && *settings->key != ConfigFile::unsetMark) {
-        if (!askPassword(*settings->key))
-            return false;
-        window.show();
-        showExpiryNotice(window, settings->expiry);
-    }
-    if (m_access.enciphered() && !m_database.DecipherDatabase())
-        showUnreadableDatabase();
-    return true;
-}
-
 bool Startup::askPassword(const QString &expected)
 {
     PassReq prompt(expected, m_platform, m_dictionary);
@@ -74,8 +61,9 @@ bool Startup::askPassword(const QString &expected)
     return accepted;
 }
 
-void Startup::showExpiryNotice(Coffrel &window, const QString &expiry)
+void Startup::passwordAccepted(const QString &expiry)
 {
+    m_window->show();
     static constexpr Message expiresToday
         = {"Vaultine Notification", "The Password expires today", MessageBoxes::Icon::None, 73};
     static constexpr Message expired
@@ -90,21 +78,17 @@ void Startup::showExpiryNotice(Coffrel &window, const QString &expiry)
         showMessage(m_platform.messages, m_dictionary, expired);
         break;
     }
-    window.openSecuritySettings();
+    m_window->openSecuritySettings();
 }
 
-void Startup::showUnreadableDatabase()
+void Startup::tell(const Message &message)
 {
-    static constexpr Message unreadable = {"Error - i67",
-        "The database seem to be corrupt or it does not exist.", MessageBoxes::Icon::Stop};
-    showMessage(m_platform.messages, m_dictionary, unreadable);
+    showMessage(m_platform.messages, m_dictionary, message);
 }
 
 void Startup::preloadRecords()
 {
-    const std::optional<ConfigFile::Settings> settings = m_config.read();
-    if (!settings || settings->reach != QLatin1String("1"))
-        m_database.preloadRecords();
+    m_opening.preloadRecords();
 }
 
 Coffrel &Startup::loadMainWindow()
@@ -119,31 +103,19 @@ Coffrel &Startup::loadMainWindow()
     qCDebug(lcStartup) << "L3 undo menu";
     window.BuildUndoMenu();
 
-    qCDebug(lcStartup) << "L4 reach 0";
-    m_access.reach = QStringLiteral("0");
-
     qCDebug(lcStartup) << "L5 EnsureDataFolder";
     m_database.EnsureDataFolder();
 
-    qCDebug(lcStartup) << "L6 LoadSecuritySettings";
-    if (!LoadSecuritySettings(window))
+    qCDebug(lcStartup) << "L6 settings, password, records";
+    std::optional<Database::Records> records = m_opening.open(*this);
+    if (!records)
         return window;
 
     qCDebug(lcStartup) << "L7 Check1";
     window.maskPassword();
 
-    qCDebug(lcStartup) << "L8 LoadRecords";
-    Database::Records records = m_database.LoadRecords();
-    if (!records.readWhole)
-        showUnreadableDatabase();
-
-    qCDebug(lcStartup) << "L9 working copy";
-    if (m_access.reach == QStringLiteral("1"))
-        m_database.deleteWorkingCopy();
-
     qCDebug(lcStartup) << "L10 List2";
-    m_database.finishConversion(records.lines);
-    window.showRecords(std::move(records));
+    window.showRecords(std::move(*records));
 
     qCDebug(lcStartup) << "L11 UpdateImportOffer";
     window.offerImport(m_database.UpdateImportOffer());

@@ -3,6 +3,7 @@
 #include "intl/Dictionary.h"
 #include "platform/ProgramFolders.h"
 #include "security/ConfigFile.h"
+#include "security/VaultOpening.h"
 #include "vault/Database.h"
 #include "vault/ProgramLock.h"
 #include "vault/VaultAccess.h"
@@ -12,8 +13,9 @@
 class Coffrel;
 struct Platform;
 
-// The program's start: the lock on the program folder and the loading of the main window.
-class Startup
+// The program's start: the lock on the program folder and the windows' order (splash, password
+// prompt, main window) around the opening of the folder.
+class Startup : private VaultOpening::Dialogue
 {
 public:
     Startup(const ProgramFolders &folders, Platform &platform,
@@ -33,14 +35,11 @@ public:
     Database &database() { return m_database; }
 
 private:
-    // Puts the stored reach level and key in force; when a master password guards the
-    // program, asks for it, shows the window and tells of its expiry. False when the program
-    // ended (three wrong passwords).
-    bool LoadSecuritySettings(Coffrel &window);
     // Waits for the master password prompt, the other windows working meanwhile.
-    bool askPassword(const QString &expected);
-    void showExpiryNotice(Coffrel &window, const QString &expiry);
-    void showUnreadableDatabase();
+    bool askPassword(const QString &expected) override;
+    // Shows the main window and tells of the password's expiry.
+    void passwordAccepted(const QString &expiry) override;
+    void tell(const Message &message) override;
 
     Platform &m_platform;
     const Dictionary &m_dictionary;
@@ -48,6 +47,7 @@ private:
     ProgramFolders m_folders;
     Database m_database;
     ConfigFile m_config;
+    VaultOpening m_opening;
     ProgramLock m_lock;
     std::unique_ptr<Coffrel> m_window;
 };

@@ -6,8 +6,6 @@
 #include "intl/Message.h"
 #include "platform/SystemClock.h"
 #include "security/ExpiryDate.h"
-#include "vault/RecordCodec.h"
-#include "vault/RecordLine.h"
 
 #include <QFileInfo>
 
@@ -17,8 +15,9 @@
 VaultSession::VaultSession(const Invocation &invocation)
     : m_console(invocation.console)
     , m_passwordFromStdin(invocation.passwordFromStdin)
-    , m_database(invocation.programFolder, m_temporaryFolder, m_access)
+    , m_database(invocation.programFolder, m_access)
     , m_config(m_database.dataFolder())
+    , m_opening(m_database, m_config, m_access)
     , m_lock(m_database.dataFolder())
     , m_editor(m_records, m_database)
 { }
@@ -31,9 +30,12 @@ bool VaultSession::open(Mode mode)
     }
     if (mode == Mode::Write && !lockFolder())
         return false;
-    if (!unlock() || !load())
+    m_entries = passwordEntries();
+    std::optional<Database::Records> records = m_opening.open(*this, mode == Mode::Write);
+    if (!records || !records->readWhole)
         return false;
-    return mode == Mode::Read || finishConversion();
+    m_records.load(records->lines);
+    return mode == Mode::Read || !m_database.conversionUnfinished();
 }
 
 bool VaultSession::lockFolder()
@@ -54,18 +56,6 @@ bool VaultSession::lockFolder()
     return false;
 }
 
-bool VaultSession::unlock()
-{
-    const MasterPasswordGate::Entries entries = passwordEntries();
-    const std::optional<ConfigFile::Settings> settings = m_config.loadInto(m_access);
-    if (!settings || !settings->key || *settings->key == ConfigFile::unsetMark)
-        return true;
-    if (!MasterPasswordGate(m_console).pass(*settings->key, entries))
-        return false;
-    tellExpiry(settings->expiry);
-    return true;
-}
-
 MasterPasswordGate::Entries VaultSession::passwordEntries()
 {
     if (!m_passwordFromStdin)
@@ -76,7 +66,17 @@ MasterPasswordGate::Entries VaultSession::passwordEntries()
     return [given] { return std::exchange(*given, std::nullopt); };
 }
 
-void VaultSession::tellExpiry(const QString &expiry) const
+bool VaultSession::askPassword(const QString &expected)
+{
+    return MasterPasswordGate(m_console).pass(expected, m_entries);
+}
+
+void VaultSession::tell(const Message &message)
+{
+    m_console.warn(QString::fromLatin1(message.text));
+}
+
+void VaultSession::passwordAccepted(const QString &expiry)
 {
     switch (ExpiryDate::notice(expiry, SystemClock().today())) {
     case ExpiryDate::Notice::None:
@@ -88,39 +88,6 @@ void VaultSession::tellExpiry(const QString &expiry) const
         m_console.warn(QStringLiteral("The Password has expired"));
         break;
     }
-}
-
-bool VaultSession::load()
-{
-    // Deciphered in memory. Both files at once: a conversion was cut short, and the coded
-    // file holds every record.
-    const bool enciphered = m_access.enciphered() && !QFileInfo::exists(m_database.codedPath());
-    const LineFile::ReadResult file
-        = m_database.readCodedLines(enciphered, RecordLine::toBytes(m_access.databaseKey));
-    if (file.status == LineFile::ReadStatus::Failed) {
-        m_console.warn(QStringLiteral("The database seem to be corrupt or it does not exist."));
-        return false;
-    }
-    QStringList lines;
-    lines.reserve(file.lines.size());
-    for (const QByteArray &coded : file.lines) {
-        if (!coded.isEmpty())
-            lines.append(RecordLine::fromBytes(DecodeRecord(coded)));
-    }
-    m_records.load(lines);
-    return true;
-}
-
-bool VaultSession::finishConversion()
-{
-    // As the window's start does: the enciphered file gets every record, the coded one goes.
-    if (!m_access.enciphered() || !QFileInfo::exists(m_database.codedPath()))
-        return true;
-    if (m_database.RewriteDatabase(book().records()) && QFile::remove(m_database.codedPath()))
-        return true;
-    m_console.warn(
-        QString::fromLatin1(RecordEditor::messageFor(RecordEditor::Result::WriteFailed)->text));
-    return false;
 }
 
 QList<QStringList> VaultSession::recordsOf(const QString &service) const

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "MasterPasswordGate.h"
-#include "platform/PrivateTemporaryFolder.h"
 #include "records/RecordEditor.h"
 #include "records/ServiceListModel.h"
 #include "security/ConfigFile.h"
+#include "security/VaultOpening.h"
 #include "vault/Database.h"
 #include "vault/ProgramLock.h"
 #include "vault/VaultAccess.h"
@@ -14,7 +14,7 @@ struct Invocation;
 // The records of a program folder as the window opens them: the settings read, the master
 // password asked, the records loaded. Reading takes no lock and writes no file; a session
 // that writes holds the folder's lock, which the window holds while it runs.
-class VaultSession
+class VaultSession : private VaultOpening::Dialogue
 {
 public:
     enum class Mode { Read, Write };
@@ -31,18 +31,18 @@ public:
 
 private:
     bool lockFolder();
-    bool unlock();
     MasterPasswordGate::Entries passwordEntries();
-    void tellExpiry(const QString &expiry) const;
-    bool load();
-    bool finishConversion();
+    bool askPassword(const QString &expected) override;
+    void passwordAccepted(const QString &expiry) override;
+    void tell(const Message &message) override;
 
     Console &m_console;
     bool m_passwordFromStdin;
+    MasterPasswordGate::Entries m_entries;
     VaultAccess m_access;
-    PrivateTemporaryFolder m_temporaryFolder;
     Database m_database;
     ConfigFile m_config;
+    VaultOpening m_opening;
     ProgramLock m_lock;
     ServiceListModel m_records;
     RecordEditor m_editor;

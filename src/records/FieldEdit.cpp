@@ -3,10 +3,14 @@
 #include <QFocusEvent>
 #include <QMouseEvent>
 
+#include <limits>
+
 FieldEdit::FieldEdit(QWidget *parent)
     : QLineEdit(parent)
 {
     setMouseTracking(true);
+    // A field holds what the file holds: Qt's default would cut it at 32,767 characters.
+    setMaxLength(std::numeric_limits<int>::max());
 }
 
 void FieldEdit::focusInEvent(QFocusEvent *event)

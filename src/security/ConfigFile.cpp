@@ -7,6 +7,8 @@
 
 #include <QDir>
 
+#include <algorithm>
+
 namespace {
 
 // Eleven printable characters and nineteen with codes from 160 to 255.
@@ -27,6 +29,13 @@ const QString ConfigFile::unsetMark = QStringLiteral("UNSETMARK");
 ConfigFile::ConfigFile(const QString &dataFolder)
     : m_dataFolder(dataFolder)
 { }
+
+bool ConfigFile::isDate(const QString &text)
+{
+    return text.size() == dateLength && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return (c >= u'0' && c <= u'9') || c == u'-' || c == u'x';
+    }) && (!text.contains(u'x') || text == noExpiry);
+}
 
 QString ConfigFile::composeLine(
     const QString &expiry, const QString &password, const QString &today, const QString &reach)
@@ -56,6 +65,11 @@ QString ConfigFile::path() const
 
 bool ConfigFile::write(const QString &line) const
 {
+    // Dates and digit are ASCII: a character counts one byte there, and the password is what
+    // lies between them.
+    if (line.size() < 2 * dateLength + 1 || !isDate(line.left(dateLength))
+        || !isDate(line.chopped(1).right(dateLength)) || line.back() < u'0' || line.back() > u'9')
+        return false;
     const std::optional<QByteArray> enciphered = CipherText(RecordLine::toBytes(line), ConfigKey);
     return enciphered && LineFile::writeLines(path(), {*enciphered});
 }

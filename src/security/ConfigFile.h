@@ -26,13 +26,17 @@ public:
 
     explicit ConfigFile(const QString &dataFolder);
 
+    // Ten ASCII characters, digits and "-", or the no-expiry mark: what reads back as written.
+    static bool isDate(const QString &text);
     static QString composeLine(
         const QString &expiry, const QString &password, const QString &today, const QString &reach);
     static std::optional<Settings> parseLine(const QByteArray &plain);
 
     // The file, found whatever the letter case of its name.
     QString path() const;
-    // Enciphers the line and replaces the file with it; false when that failed.
+    // Enciphers the line and replaces the file with it; false when that failed. A line whose
+    // dates are not ten ASCII characters each, or whose reach is not a digit, would not read
+    // back as written: it is refused and nothing is written.
     bool write(const QString &line) const;
     // The settings of the stored line; none when the file is missing, unreadable or empty.
     std::optional<Settings> read() const;

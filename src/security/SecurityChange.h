@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
+
+#include <functional>
 
 class ConfigFile;
 class Database;
@@ -8,18 +11,34 @@ struct VaultAccess;
 
 // Stores accepted security settings as one change: the configuration line, the reach level
 // and the key in force, and the records moved into the database file the new reach level
-// uses. When any step fails, the files, the reach level and the key stay as they were.
+// uses. When any step fails, the files, the reach level and the key stay as they were; when
+// going back fails too, adds and rewrites are refused until a start finishes the change.
 class SecurityChange
 {
 public:
-    enum class Result { Stored, ConfigurationFailed, DatabaseFailed };
+    enum class Result { Stored, ConfigurationFailed, DatabaseFailed, EncipheredKept };
+    enum class Step {
+        WriteCoded,
+        WriteEnciphered,
+        WriteConfiguration,
+        RestoreEnciphered,
+        RemoveCoded,
+        RemoveEnciphered,
+    };
 
     SecurityChange(Database &database, VaultAccess &access, const ConfigFile &config);
 
     Result store(const QString &line, const QString &reach, const QString &password);
 
+    // The steps that fail without running, as on a full disk (for tests).
+    void setFailingSteps(const QSet<Step> &steps) { m_failing = steps; }
+
 private:
+    bool run(Step step, const std::function<bool()> &action) const;
+    Result unfinishedUnless(bool done, Result result) const;
+
     Database &m_database;
     VaultAccess &m_access;
     const ConfigFile &m_config;
+    QSet<Step> m_failing;
 };

@@ -41,6 +41,13 @@ constexpr Message badExpiry = {"Vaultine",
     "The expiry date must read month-day-year, such as 12-31-2027, or \"Do Not Expire\" be "
     "ticked.",
     MessageBoxes::Icon::Information};
+constexpr Message unsetMarkTyped
+    = {"Vaultine", "\"UNSETMARK\" is the mark of no password and cannot be the master password.",
+        MessageBoxes::Icon::Information};
+constexpr Message encipheredKept = {"Vaultine",
+    "Data/CF2DB.edb holds records that were not read at start-up. Move it out of the Data "
+    "folder before choosing \"Program and DBase\".",
+    MessageBoxes::Icon::Stop};
 constexpr Message configurationFailed
     = {"Disk Error - i64", "Failed to access configuration file", MessageBoxes::Icon::Stop};
 constexpr Message databaseFailed
@@ -197,7 +204,11 @@ bool SecurityForm::Command2_Click()
         refuse(emptyPassword);
         return false;
     }
-    if (expiry.size() != ConfigFile::noExpiry.size()) {
+    if (password == ConfigFile::unsetMark && !m_state.password.isEmpty()) {
+        refuse(unsetMarkTyped);
+        return false;
+    }
+    if (!ConfigFile::isDate(expiry)) {
         refuse(badExpiry);
         return false;
     }
@@ -210,6 +221,9 @@ bool SecurityForm::Command2_Click()
     case SecurityChange::Result::DatabaseFailed:
         refuse(databaseFailed);
         break;
+    case SecurityChange::Result::EncipheredKept:
+        refuse(encipheredKept);
+        return false;
     }
     return true;
 }

@@ -6,7 +6,6 @@
 #include "RecordCodec.h"
 #include "RecordLine.h"
 #include "VaultAccess.h"
-#include "platform/TemporaryFolder.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -26,18 +25,10 @@ void restrictMode(const QString &path, mode_t kept)
 
 } // namespace
 
-Database::Database(
-    const QString &programFolder, const TemporaryFolder &temporaryFolder, VaultAccess &access)
+Database::Database(const QString &programFolder, VaultAccess &access)
     : m_programFolder(programFolder)
-    , m_temporaryFolder(temporaryFolder)
     , m_access(access)
 { }
-
-QString Database::workingCopyPath() const
-{
-    const QString folder = m_temporaryFolder.LocateSpecialFolder();
-    return folder.isEmpty() ? QString() : folder + QStringLiteral("/mdb.tmp");
-}
 
 void Database::EnsureDataFolder() const
 {
@@ -60,15 +51,6 @@ QByteArray Database::databaseKey()
     return RecordLine::toBytes(m_access.databaseKey);
 }
 
-bool Database::writeWorkingCopy(const QString &workingCopy, const QByteArray &coded)
-{
-    if (workingCopy.isEmpty())
-        return false;
-    // Never write through a link planted at the working copy's name.
-    QFile::remove(workingCopy);
-    return LineFile::writeContent(workingCopy, coded);
-}
-
 LineFile::ReadResult Database::readCodedLines(bool enciphered, const QByteArray &key) const
 {
     LineFile::ReadResult file = LineFile::readLines(enciphered ? encipheredPath() : codedPath());
@@ -89,6 +71,8 @@ bool Database::writeCodedLines(
 {
     if (!enciphered)
         return LineFile::writeLines(codedPath(), coded);
+    if (m_encipheredKept)
+        return false;
     QList<QByteArray> lines;
     lines.reserve(coded.size());
     for (const QByteArray &line : coded) {
@@ -98,31 +82,6 @@ bool Database::writeCodedLines(
         lines.append(escapeLine(*cipher));
     }
     return LineFile::writeLines(encipheredPath(), lines);
-}
-
-bool Database::DecipherDatabase()
-{
-    // Both files at once: a conversion was cut short, and the coded file holds every record.
-    m_conversionUnfinished = QFileInfo::exists(codedPath());
-    const LineFile::ReadResult source
-        = readCodedLines(!m_conversionUnfinished, RecordLine::toBytes(m_access.databaseKey));
-    const bool copied = writeWorkingCopy(workingCopyPath(), LineFile::joined(source.lines));
-    const bool read = source.status == LineFile::ReadStatus::Read;
-    if (source.status != LineFile::ReadStatus::Missing && !(read && copied))
-        m_rewriteRefused = true;
-    return read && copied;
-}
-
-void Database::finishConversion(const QStringList &records)
-{
-    if (!m_conversionUnfinished)
-        return;
-    if (RewriteDatabase(records) && QFile::remove(codedPath())) {
-        m_conversionUnfinished = false;
-        return;
-    }
-    // The next start reads the coded file again: a change written now would not be seen.
-    m_rewriteRefused = true;
 }
 
 Database::Records Database::readRecords(const QString &source)
@@ -143,27 +102,31 @@ void Database::preloadRecords()
     });
 }
 
-Database::Records Database::LoadRecords()
+Database::Records Database::readEnciphered()
 {
-    const bool preloaded = m_preload.valid();
-    Records records = preloaded ? m_preload.get() : Records();
-    if (!preloaded || m_access.enciphered())
-        records = readRecords(m_access.enciphered() ? workingCopyPath() : codedPath());
+    const LineFile::ReadResult file
+        = readCodedLines(true, RecordLine::toBytes(m_access.databaseKey));
+    if (file.status == LineFile::ReadStatus::Failed)
+        return {{}, false, std::nullopt};
+    return {
+        RecordLine::linesFromBytes(DecodeRecord(LineFile::joined(file.lines))), true, std::nullopt};
+}
+
+Database::Records Database::LoadRecords(Source source)
+{
+    Records records;
+    if (source == Source::Enciphered)
+        records = readEnciphered();
+    else
+        records = m_preload.valid() ? m_preload.get() : readRecords(codedPath());
     if (!records.readWhole)
         m_rewriteRefused = true;
     return records;
 }
 
-void Database::deleteWorkingCopy() const
-{
-    const QString path = workingCopyPath();
-    if (!path.isEmpty())
-        QFile::remove(path);
-}
-
 bool Database::AppendRecord(const QString &line)
 {
-    if (m_conversionUnfinished)
+    if (m_conversionUnfinished || (m_access.enciphered() && m_encipheredKept))
         return false;
     const QByteArray coded = EncodeRecord(RecordLine::toBytes(line));
     if (m_access.enciphered())
@@ -179,26 +142,16 @@ bool Database::AppendEncipheredRecord(const QByteArray &coded)
 
 bool Database::RewriteDatabase(const QStringList &records)
 {
-    if (m_rewriteRefused)
+    if (!rewriteAllowed())
         return false;
-    // The codec leaves line breaks alone: the whole content is coded at once.
-    const QByteArray coded = EncodeRecord(RecordLine::linesToBytes(records));
-    if (!m_access.enciphered())
-        return LineFile::writeContent(codedPath(), coded);
-
-    const QString workingCopy = workingCopyPath();
-    if (databaseKey().isEmpty() || !writeWorkingCopy(workingCopy, coded))
-        return false;
-    const bool written = EncipherWorkingCopy(workingCopy);
-    QFile::remove(workingCopy);
-    return written;
-}
-
-bool Database::EncipherWorkingCopy(const QString &workingCopy)
-{
+    if (!m_access.enciphered()) // the codec leaves line breaks alone: coded at once
+        return LineFile::writeContent(codedPath(), EncodeRecord(RecordLine::linesToBytes(records)));
     const QByteArray key = databaseKey();
-    const LineFile::ReadResult coded = LineFile::readLines(workingCopy);
-    return coded.status == LineFile::ReadStatus::Read && writeCodedLines(true, coded.lines, key);
+    QList<QByteArray> coded;
+    coded.reserve(records.size());
+    for (const QString &record : records)
+        coded.append(EncodeRecord(RecordLine::toBytes(record)));
+    return !key.isEmpty() && writeCodedLines(true, coded, key);
 }
 
 bool Database::UpdateImportOffer() const

@@ -10,16 +10,17 @@
 #include <future>
 #include <optional>
 
-class TemporaryFolder;
 struct VaultAccess;
 
 // The record files of a program folder: "Data/CF2DB.pdb" holds coded lines (reach 0 and 2),
-// "Data/CF2DB.edb" coded lines enciphered with the database key (reach 1), and "mdb.tmp" in
-// the temporary folder the coded lines while the enciphered file is read or rewritten.
+// "Data/CF2DB.edb" coded lines enciphered with the database key (reach 1). The enciphered file
+// is deciphered and enciphered in memory: no clear copy of the records is written to disk.
 // Every write reports its failure; the caller changes its lists only after a success.
 class Database
 {
 public:
+    enum class Source { Coded, Enciphered };
+
     struct Records
     {
         QStringList lines;
@@ -27,8 +28,7 @@ public:
         std::optional<RecordBook> sorted; // the lines in the lists' order, when sorted already
     };
 
-    Database(
-        const QString &programFolder, const TemporaryFolder &temporaryFolder, VaultAccess &access);
+    Database(const QString &programFolder, VaultAccess &access);
 
     // Reads the reach level and the database key from the configuration without asking;
     // used when a write at reach 1 finds no key.
@@ -38,17 +38,12 @@ public:
     void EnsureDataFolder() const;
     // Removes what a kill during a whole-file write leaves; only while the folder is locked.
     void removeWriteLeftovers() const;
-    // Writes the working copy from the enciphered file; false when that could not be read whole.
-    // When the coded file is there too, a conversion was cut short: the copy comes from it.
-    bool DecipherDatabase();
-    // After such a start: the enciphered file is written from the records, the coded one
-    // removed. When that fails, every write is refused in this run.
-    void finishConversion(const QStringList &records);
-    Records LoadRecords();
+    // The records of the source, the enciphered file deciphered with the key in force. A file
+    // that exists but could not be read whole refuses every rewrite in this run.
+    Records LoadRecords(Source source);
     // Reads, decodes and sorts the coded file on a thread of its own (while the splash shows),
-    // for LoadRecords() to take at reach 0 and 2.
+    // for LoadRecords() to take.
     void preloadRecords();
-    void deleteWorkingCopy() const;
     bool AppendRecord(const QString &line);
     bool RewriteDatabase(const QStringList &records);
     // The coded lines of a database file, those of the enciphered one deciphered with the key;
@@ -64,7 +59,15 @@ public:
 
     // False after a start-up that could not read an existing database file whole: a rewrite
     // from the partial list would erase the records that were not read.
-    bool rewriteAllowed() const { return !m_rewriteRefused; }
+    bool rewriteAllowed() const { return !m_rewriteRefused && !m_conversionUnfinished; }
+    // Neither the old state of a conversion nor the new one: adds and rewrites are refused
+    // until a start finishes it.
+    void markConversionUnfinished() { m_conversionUnfinished = true; }
+    bool conversionUnfinished() const { return m_conversionUnfinished; }
+    // The enciphered file holds records that this run did not read: it is never written or
+    // deleted in this run.
+    void keepEncipheredFile() { m_encipheredKept = true; }
+    bool encipheredKept() const { return m_encipheredKept; }
 
     VaultAccess &access() const { return m_access; }
     const QString &programFolder() const { return m_programFolder; }
@@ -72,21 +75,19 @@ public:
     QString codedPath() const { return dataFolder() + QStringLiteral("/CF2DB.pdb"); }
     QString encipheredPath() const { return dataFolder() + QStringLiteral("/CF2DB.edb"); }
     QString configurationPath() const { return dataFolder() + QStringLiteral("/Coffrel.cnf"); }
-    QString workingCopyPath() const;
 
 private:
     static Records readRecords(const QString &source);
+    Records readEnciphered();
     QStringList dataFiles() const { return {codedPath(), encipheredPath(), configurationPath()}; }
     QByteArray databaseKey();
     bool AppendEncipheredRecord(const QByteArray &coded);
-    bool EncipherWorkingCopy(const QString &workingCopy);
-    static bool writeWorkingCopy(const QString &workingCopy, const QByteArray &coded);
 
     QString m_programFolder;
-    const TemporaryFolder &m_temporaryFolder;
     VaultAccess &m_access;
     std::function<void()> m_keyLoader;
     bool m_rewriteRefused = false;
     bool m_conversionUnfinished = false;
+    bool m_encipheredKept = false;
     std::future<Records> m_preload;
 };

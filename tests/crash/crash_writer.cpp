@@ -3,7 +3,6 @@
 // Usage: crash_writer <program folder> <operation> <state the folder is in>
 
 #include "CrashStates.h"
-#include "fakes/FakePlatform.h"
 #include "records/RecordEditor.h"
 #include "records/ServiceListModel.h"
 #include "security/SecurityChange.h"
@@ -27,8 +26,7 @@ int main(int argc, char *argv[])
 
     const State current = stateOf(operation, n);
     VaultAccess access {current.reach, current.key};
-    FakeTemporaryFolder temporary(folder + QStringLiteral("/tmp"));
-    Database database(folder, temporary, access);
+    Database database(folder, access);
     const ConfigFile config(database.dataFolder());
     SecurityChange change(database, access, config);
     ServiceListModel model;

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "vault/Database.h"
+
+#include <QString>
+
+#include <optional>
+
+class ConfigFile;
+struct Message;
+struct VaultAccess;
+
+// Opening a program folder, for the window and for vaultine-cli alike: the settings read, the
+// master password asked, the records read from the file the reach level names, a cut-short
+// conversion finished, a stray enciphered file reported and kept.
+class VaultOpening
+{
+public:
+    // What opening asks of the one who opens: the window or the console.
+    class Dialogue
+    {
+    public:
+        virtual ~Dialogue() = default;
+        // False when the password was refused; the folder is not opened.
+        virtual bool askPassword(const QString &expected) = 0;
+        // After the right password: the date it expires ("xx-xx-xxxx": never).
+        virtual void passwordAccepted(const QString &expiry) = 0;
+        virtual void tell(const Message &message) = 0;
+    };
+
+    VaultOpening(Database &database, const ConfigFile &config, VaultAccess &access);
+
+    // The file a start at this reach level reads.
+    Database::Source sourceFor(const QString &reach) const;
+    // Reads the coded file ahead when that is the file opening will read.
+    void preloadRecords();
+    // The records; none when the password was refused. Without mayWrite no file is written (a
+    // cut-short conversion is read, not finished).
+    std::optional<Database::Records> open(Dialogue &dialogue, bool mayWrite = true);
+
+private:
+    void finishConversion(Dialogue &dialogue, const Database::Records &records);
+
+    Database &m_database;
+    const ConfigFile &m_config;
+    VaultAccess &m_access;
+};
