@@ -136,8 +136,8 @@ void measureThroughput()
         timer.start();
         const QByteArray out = work();
         QTextStream(stdout) << what << ": "
-                            << QString::number(
-                                   text.size() / 1e6 / (timer.nsecsElapsed() / 1e9), 'f', 0)
+                            << QString::number(text.size() / 1e6 / (timer.nsecsElapsed() / 1e9),
+                                   'f', 0)
                             << " MB/s (" << out.size() / (1 << 20) << " MiB)\n";
     };
     throughput("EncodeRecord", [&] { return EncodeRecord(text); });
@@ -172,11 +172,12 @@ void measure(int count, const QString &reach, const QString &floor)
     const qint64 startTime = timer.nsecsElapsed();
     report("start-up to a shown window", count, reach, startTime);
     if (floorTime > 0) {
-        QTextStream(stdout) << "  the floor on the same records: " << floorTime << " ms, ratio "
-                            << QString::number(startTime / 1e6 / floorTime, 'f', 2) << "\n";
+        QTextStream(stdout) << "  the floor on the same records: " << floorTime
+                            << " ms, ratio " << QString::number(startTime / 1e6 / floorTime, 'f', 2)
+                            << "\n";
     }
-    QTextStream(stdout) << "  resident memory with the records loaded: "
-                        << residentKilobytes() / 1024 << " MiB\n";
+    QTextStream(stdout) << "  resident memory with the records loaded: " << residentKilobytes() / 1024
+                        << " MiB\n";
 
     fill(window, {"New service", "me", "secret", "", ""});
     timer.restart();

@@ -229,33 +229,6 @@ private slots:
         QVERIFY(!database().AppendRecord(awkwardRecords.last()));
         QVERIFY(!database().RewriteDatabase(awkwardRecords));
     }
-    void unreadableDatabaseIsNeverRewritten_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QByteArray>("damage");
-        QTest::newRow("no key") << "" << QByteArray();
-        QTest::newRow("broken escape") << "key" << QByteArray("\x10x\r\n");
-    }
-    void unreadableDatabaseIsNeverRewritten()
-    {
-        QFETCH(QString, key);
-        QFETCH(QByteArray, damage);
-        m_access.reach = QStringLiteral("1");
-        m_access.databaseKey = QStringLiteral("key");
-        QVERIFY(database().RewriteDatabase(awkwardRecords));
-        QFile file(database().encipheredPath());
-        QVERIFY(file.open(QIODevice::Append));
-        file.write(damage);
-        file.close();
-        const QByteArray before = fileBytes(database().encipheredPath());
-
-        m_access.databaseKey = key;
-        Database restarted(m_folder->path(), m_access);
-        QVERIFY(!restarted.LoadRecords(Database::Source::Enciphered).readWhole);
-        QVERIFY(!restarted.rewriteAllowed());
-        QVERIFY(!restarted.RewriteDatabase({}));
-        QCOMPARE(fileBytes(database().encipheredPath()), before);
-    }
     void oneProgramPerFolder()
     {
         const QString lockPath = database().dataFolder() + QStringLiteral("/vaultine.lock");

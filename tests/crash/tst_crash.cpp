@@ -12,7 +12,6 @@
 #include <QTest>
 
 #include <chrono>
-#include <memory>
 #include <thread>
 
 using namespace CrashStates;
@@ -143,47 +142,42 @@ void TestCrash::kills()
     QTemporaryDir dir;
     const QString write = operation.section(u' ', 0, 0);
     const int count = operation.endsWith(u"twice") ? 2 : 1;
+    const QString folders[2]
+        = {dir.filePath(QStringLiteral("a")), dir.filePath(QStringLiteral("b"))};
     int state[2] = {};
     int cutShort = 0;
     for (int kill = 0; kill < kills; ++kill) {
-        std::unique_ptr<QProcess> writers[2];
+        QProcess writers[2];
         std::chrono::microseconds delays[2];
         for (int w = 0; w < count; ++w) {
-            const QString folder = dir.filePath(QStringLiteral("program%1").arg(w));
             if (kill == 0 || state[w] > 300) {
-                QVERIFY(prepare(folder, write));
+                QVERIFY(prepare(folders[w], write));
                 state[w] = 0;
             }
             delays[w] = std::chrono::microseconds(random.bounded(30001));
-            writers[w] = std::make_unique<QProcess>();
-            writers[w]->start(
-                QStringLiteral(CRASH_WRITER), {folder, write, QString::number(state[w])});
+            writers[w].start(
+                QStringLiteral(CRASH_WRITER), {folders[w], write, QString::number(state[w])});
         }
-        const auto started = std::chrono::steady_clock::now();
         for (int w = 0; w < count; ++w)
-            writers[w]->waitForReadyRead(-1);
+            writers[w].waitForReadyRead(-1);
+        const auto started = std::chrono::steady_clock::now();
         for (int w = 0; w < count; ++w) {
             std::this_thread::sleep_until(started + delays[w]);
-            writers[w]->kill();
+            writers[w].kill();
         }
         for (int w = 0; w < count; ++w) {
-            QProcess &writer = *writers[w];
+            QProcess &writer = writers[w];
             writer.waitForFinished(-1);
-            const QString folder = dir.filePath(QStringLiteral("program%1").arg(w));
-            const QString where = QStringLiteral("seed %1, %2, kill %3 after %4 us, from state %5")
-                                      .arg(seed)
-                                      .arg(operation)
-                                      .arg(kill)
-                                      .arg(delays[w].count())
-                                      .arg(state[w]);
+            const QString where
+                = QStringLiteral("seed %1, %2, kill %3 after %4 us, from state %5")
+                      .arg(QString::number(seed), operation, QString::number(kill),
+                          QString::number(delays[w].count()), QString::number(state[w]));
             QVERIFY2(writer.exitStatus() == QProcess::CrashExit,
                 qPrintable(where + u' ' + QString::fromLocal8Bit(writer.readAllStandardError())));
-            const QList<QByteArray> announced
-                = writer.readAllStandardOutput().trimmed().split('\n');
-            const int next = announced.last().toInt();
+            const int next = writer.readAllStandardOutput().trimmed().split('\n').last().toInt();
             QVERIFY2(next > state[w], qPrintable(where));
 
-            const Found found = start(folder);
+            const Found found = start(folders[w]);
             const State before = stateOf(write, next - 1);
             const State after = stateOf(write, next);
             QVERIFY2(found.whole && (found.state == before || found.state == after),
@@ -193,7 +187,7 @@ void TestCrash::kills()
                                .arg(found.whole ? QString() : QStringLiteral("(not read whole) "),
                                    described(found.state), described(before), described(after))));
             QVERIFY2(expectedFiles(found), qPrintable(where + u' ' + found.files.join(u' ')));
-            const Found again = start(folder);
+            const Found again = start(folders[w]);
             QVERIFY2(again.whole && again.state == found.state, qPrintable(where));
             state[w] = found.state == after ? next : next - 1;
             cutShort += state[w] < next;
