@@ -70,7 +70,6 @@ private slots:
     void init()
     {
         m_folder = std::make_unique<QTemporaryDir>();
-        QDir(m_folder->path()).mkdir(QStringLiteral("tmp"));
         m_access = VaultAccess();
         m_database = std::make_unique<Database>(m_folder->path(), m_access);
         m_database->EnsureDataFolder();
@@ -262,8 +261,7 @@ private:
     bool noClearCopy() const
     {
         return QDir(m_folder->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
-            == QStringList {QStringLiteral("Data"), QStringLiteral("tmp")}
-        && QDir(m_folder->filePath(QStringLiteral("tmp"))).isEmpty();
+            == QStringList {QStringLiteral("Data")};
     }
     QStringList reload()
     {
