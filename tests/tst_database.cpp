@@ -1,3 +1,4 @@
+#include "fakes/FileSizeLimit.h"
 #include "vault/CipherText.h"
 #include "vault/Database.h"
 #include "vault/LineFile.h"
@@ -11,8 +12,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -41,24 +40,6 @@ int modeOf(const QString &path)
     struct stat info;
     return stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
 }
-
-// Limits the size of files this process may write, so that writes fail even for root.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old;
-};
 
 } // namespace
 

@@ -1,0 +1,148 @@
+#include "fakes/FileSizeLimit.h"
+#include "vault/LineFile.h"
+#include "vault/RecordCodec.h"
+#include "vault/SealedFile.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+using Status = SealedFile::Status;
+
+namespace {
+
+// The tests check the format; the standard cost only makes them slow.
+constexpr SealedFile::Cost cheap {1, 8};
+const QString master = QStringLiteral("correct horse");
+const QByteArray records = "Mailbox:!me@example.org:!s3cr3t-Pw:!:!\r\nBank:!me:!pin:!:!\r\n";
+
+QByteArray fileBytes(const QString &path)
+{
+    return LineFile::readContent(path).bytes;
+}
+
+} // namespace
+
+class SealedTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_folder = std::make_unique<QTemporaryDir>();
+        m_file = std::make_unique<SealedFile>(m_folder->filePath(QStringLiteral("sealed")));
+    }
+
+    void sealedContentOpensAgain_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("password"); // sealed again under it, with a new key
+        QTest::newRow("coded records") << EncodeRecord(records) << master;
+        QTest::newRow("no records") << QByteArray() << master;
+        QTest::newRow("password changed") << EncodeRecord(records) << QStringLiteral("n3w");
+        QTest::newRow("password emptied") << QByteArray("x") << QString();
+    }
+    void sealedContentOpensAgain()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, password);
+        const SealedFile::Key key = *SealedFile::Key::create(master, cheap);
+        QVERIFY(m_file->seal(key, content));
+        SealedFile::Opened opened = m_file->open(master);
+        QCOMPARE(opened.status, Status::Opened);
+        QCOMPARE(opened.content, content);
+        QCOMPARE(QFile::permissions(m_file->path()),
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+
+        // The kept key seals again under a fresh nonce; a new password under a new salt.
+        const QByteArray first = fileBytes(m_file->path());
+        if (password != master) {
+            opened.key = SealedFile::Key::create(password, cheap);
+            QVERIFY(opened.key->salt() != key.salt());
+        }
+        QVERIFY(m_file->seal(*opened.key, content));
+        const QByteArray second = fileBytes(m_file->path());
+        QVERIFY(second.size() == first.size() && second.mid(41, 24) != first.mid(41, 24));
+        QCOMPARE(m_file->open(password).content, content);
+        QCOMPARE(m_file->open(password + u'x').status, Status::Refused);
+        QCOMPARE(m_file->open(master).status == Status::Opened, password == master);
+
+        // Nothing of the records, plain or coded, nor the password is in the file.
+        for (const QByteArray &known : {QByteArray("Mailbox"), QByteArray("s3cr3t-Pw"),
+                 EncodeRecord("Mailbox"), EncodeRecord("s3cr3t-Pw"), master.toUtf8()})
+            QVERIFY2(!(first + second).contains(known), known.constData());
+    }
+
+    void changedFileIsRefused_data()
+    {
+        QTest::addColumn<int>("at"); // this byte of the 82 XORed with 2
+        QTest::addColumn<int>("size"); // the bytes kept: -1 all, -2 no file, -3 a folder
+        QTest::addColumn<Status>("status");
+        QTest::newRow("magic") << 0 << -1 << Status::Damaged;
+        QTest::newRow("version") << 16 << -1 << Status::Damaged;
+        QTest::newRow("passes") << 17 << -1 << Status::Refused;
+        QTest::newRow("passes out of bounds") << 20 << -1 << Status::Damaged;
+        QTest::newRow("memory") << 21 << -1 << Status::Refused;
+        QTest::newRow("memory out of bounds") << 24 << -1 << Status::Damaged;
+        QTest::newRow("salt") << 40 << -1 << Status::Refused;
+        QTest::newRow("nonce") << 41 << -1 << Status::Refused;
+        QTest::newRow("ciphertext") << 65 << -1 << Status::Refused;
+        QTest::newRow("tag") << 81 << -1 << Status::Refused;
+        QTest::newRow("last byte cut") << -1 << 81 << Status::Refused;
+        QTest::newRow("cut into the tag") << -1 << 80 << Status::Damaged;
+        QTest::newRow("emptied") << -1 << 0 << Status::Damaged;
+        QTest::newRow("missing") << -1 << -2 << Status::Missing;
+        QTest::newRow("a folder") << -1 << -3 << Status::Unreadable;
+    }
+    void changedFileIsRefused()
+    {
+        QFETCH(int, at);
+        QFETCH(int, size);
+        QFETCH(Status, status);
+        QVERIFY(m_file->seal(*SealedFile::Key::create(master, cheap), "c"));
+        QByteArray bytes = fileBytes(m_file->path());
+        if (at >= 0)
+            bytes[at] ^= 2;
+        if (size >= 0)
+            bytes.truncate(size);
+        QVERIFY(size < -1 ? QFile::remove(m_file->path())
+                          : LineFile::writeContent(m_file->path(), bytes));
+        if (size == -3)
+            QVERIFY(QDir().mkdir(m_file->path()));
+
+        const SealedFile::Opened opened = m_file->open(master);
+        QCOMPARE(opened.status, status);
+        QVERIFY(opened.content.isEmpty() && !opened.key);
+        if (size >= -1)
+            QCOMPARE(fileBytes(m_file->path()), bytes);
+    }
+
+    void failedWriteKeepsTheOldFile_data()
+    {
+        QTest::addColumn<int>("room"); // bytes this process may write to a file
+        QTest::newRow("nothing written") << 0;
+        QTest::newRow("header only") << 65;
+        QTest::newRow("tag cut off") << 65 + 1000;
+    }
+    void failedWriteKeepsTheOldFile()
+    {
+        QFETCH(int, room);
+        const SealedFile::Key key = *SealedFile::Key::create(master, cheap);
+        QVERIFY(m_file->seal(key, EncodeRecord(records)));
+        const QByteArray before = fileBytes(m_file->path());
+        {
+            const FileSizeLimit limit(room);
+            QVERIFY(!m_file->seal(key, QByteArray(1000, 'r')));
+        }
+        QCOMPARE(fileBytes(m_file->path()), before);
+        QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files).size(), 1);
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<SealedFile> m_file;
+};
+
+QTEST_GUILESS_MAIN(SealedTest)
+#include "tst_sealed.moc"
