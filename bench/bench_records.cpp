@@ -1,6 +1,7 @@
 // Times start-up, Add, Replace and Remove on large databases, at reach 0 and 1, beside the
-// floor (the least work that shows the same records) run on the same records; the codec and
-// cipher throughput; the resident memory with the records loaded.
+// floor (the least work that shows the same records) run on the same records; the unlock and
+// the whole rewrites of a sealed file; the codec and cipher throughput; the resident memory
+// with the records loaded.
 // Run: QT_QPA_PLATFORM=offscreen build/bench/bench_records [--floor FLOOR] [count ...]
 
 #include "app/Startup.h"
@@ -18,6 +19,8 @@
 #include "security/ConfigFile.h"
 #include "vault/CipherText.h"
 #include "vault/RecordCodec.h"
+#include "vault/RecordLine.h"
+#include "vault/SealedFile.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,6 +33,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
+
+#include <ctime>
 
 namespace {
 
@@ -136,8 +141,8 @@ void measureThroughput()
         timer.start();
         const QByteArray out = work();
         QTextStream(stdout) << what << ": "
-                            << QString::number(text.size() / 1e6 / (timer.nsecsElapsed() / 1e9),
-                                   'f', 0)
+                            << QString::number(
+                                   text.size() / 1e6 / (timer.nsecsElapsed() / 1e9), 'f', 0)
                             << " MB/s (" << out.size() / (1 << 20) << " MiB)\n";
     };
     throughput("EncodeRecord", [&] { return EncodeRecord(text); });
@@ -172,12 +177,11 @@ void measure(int count, const QString &reach, const QString &floor)
     const qint64 startTime = timer.nsecsElapsed();
     report("start-up to a shown window", count, reach, startTime);
     if (floorTime > 0) {
-        QTextStream(stdout) << "  the floor on the same records: " << floorTime
-                            << " ms, ratio " << QString::number(startTime / 1e6 / floorTime, 'f', 2)
-                            << "\n";
+        QTextStream(stdout) << "  the floor on the same records: " << floorTime << " ms, ratio "
+                            << QString::number(startTime / 1e6 / floorTime, 'f', 2) << "\n";
     }
-    QTextStream(stdout) << "  resident memory with the records loaded: " << residentKilobytes() / 1024
-                        << " MiB\n";
+    QTextStream(stdout) << "  resident memory with the records loaded: "
+                        << residentKilobytes() / 1024 << " MiB\n";
 
     fill(window, {"New service", "me", "secret", "", ""});
     timer.restart();
@@ -193,6 +197,47 @@ void measure(int count, const QString &reach, const QString &floor)
     select(window, count / 3);
     timer.restart();
     window.menuItem(QStringLiteral("mnuRemove"))->trigger();
+    report("Remove", count, reach, timer.nsecsElapsed());
+}
+
+// A sealed file of the records: the unlock (deriving the key at the standard cost, reading and
+// opening) and the rewrites of Add, Replace and Remove, each coding and sealing every record.
+void measureSealed(int count)
+{
+    QTemporaryDir folder;
+    const SealedFile file(folder.filePath(QStringLiteral("sealed")));
+    const QString password = QStringLiteral("master password");
+    QStringList records = makeRecords(count);
+    const auto seal = [&](const SealedFile::Key &key) {
+        return file.seal(key, EncodeRecord(RecordLine::linesToBytes(records)));
+    };
+    if (!seal(*SealedFile::Key::create(password)))
+        return;
+    const QString reach = QStringLiteral("sealed");
+    QElapsedTimer timer;
+    timer.start();
+    const std::clock_t processor = std::clock();
+    const SealedFile::Opened opened = file.open(password);
+    const double processorTime = double(std::clock() - processor) * 1000 / CLOCKS_PER_SEC;
+    report("unlock (derive the key, read, open)", count, reach, timer.nsecsElapsed());
+    const SealedFile::Cost cost = SealedFile::Cost::standard();
+    QTextStream(stdout) << "  Argon2id, " << cost.passes << " passes over " << cost.kibibytes / 1024
+                        << " MiB; processor time " << QString::number(processorTime, 'f', 0)
+                        << " ms\n";
+    if (!opened.key)
+        return;
+
+    records.append(QStringLiteral("New service:!me:!secret:!:!"));
+    timer.restart();
+    seal(*opened.key);
+    report("Add (whole rewrite)", count, reach, timer.nsecsElapsed());
+    records[count / 2] = QStringLiteral("Another name:!me:!changed:!:!");
+    timer.restart();
+    seal(*opened.key);
+    report("Replace", count, reach, timer.nsecsElapsed());
+    records.removeAt(count / 3);
+    timer.restart();
+    seal(*opened.key);
     report("Remove", count, reach, timer.nsecsElapsed());
 }
 
@@ -216,6 +261,7 @@ int main(int argc, char *argv[])
     for (const int count : counts) {
         for (const QString &reach : {QStringLiteral("0"), QStringLiteral("1")})
             measure(count, reach, floor);
+        measureSealed(count);
     }
     return 0;
 }
