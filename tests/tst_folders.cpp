@@ -24,7 +24,7 @@ private slots:
     void dataFolderIsChosen_data()
     {
         QTest::addColumn<QString>("executable");
-        QTest::addColumn<QString>("dataHome"); // "-": unset; "./x": relative
+        QTest::addColumn<QString>("dataHome"); // "-": unset; "./x": relative; "": HOME unset too
         QTest::addColumn<QString>("userFolder");
         QTest::newRow("portable") << "dist"
                                   << "xdg"
@@ -41,6 +41,9 @@ private slots:
         QTest::newRow("relative") << "usr/bin"
                                   << "./x"
                                   << "home/.local/share/vaultine";
+        QTest::newRow("neither") << "usr/bin"
+                                 << ""
+                                 << "";
         QTest::newRow("not creatable") << "usr/bin"
                                        << "file/x"
                                        << "file/x/vaultine";
@@ -52,17 +55,20 @@ private slots:
         QFETCH(QString, dataHome);
         QFETCH(QString, userFolder);
         QProcessEnvironment environment;
-        environment.insert(QStringLiteral("HOME"), path("home"));
-        if (dataHome != QLatin1String("-"))
+        if (!dataHome.isEmpty())
+            environment.insert(QStringLiteral("HOME"), path("home"));
+        if (!dataHome.isEmpty() && dataHome != QLatin1String("-"))
             environment.insert(QStringLiteral("XDG_DATA_HOME"),
                 dataHome.startsWith(u'.') ? dataHome : path(dataHome));
         const ProgramFolders folders = ProgramFolders::locate(path(executable), environment);
-        QCOMPARE(folders.userFolder(), path(userFolder));
+        QCOMPARE(folders.userFolder(), userFolder.isEmpty() ? userFolder : path(userFolder));
         QCOMPARE(folders.installed(), executable == QLatin1String("usr/bin"));
-        QCOMPARE(folders.prepare(), !dataHome.startsWith(QLatin1String("file")));
+        QCOMPARE(folders.prepare(),
+            !dataHome.startsWith(QLatin1String("file")) && !userFolder.isEmpty());
         if (folders.installed() && folders.prepare())
             QCOMPARE(QFile::permissions(folders.userFolder()) & 0x7077, QFile::Permissions(0x7000));
-        QVERIFY(folders.failureText().contains(folders.userFolder()));
+        QVERIFY(folders.failureText().contains(
+            userFolder.isEmpty() ? QStringLiteral("XDG_DATA_HOME") : folders.userFolder()));
     }
 
     void shippedFilesAreLookedUpInOrder_data()

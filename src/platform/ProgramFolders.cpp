@@ -21,11 +21,14 @@ ProgramFolders ProgramFolders::locate(
     const QString shared = QDir::cleanPath(executableFolder + QStringLiteral("/../share/vaultine"));
     if (QDir(executableFolder).dirName() != QLatin1String("bin") || !QFileInfo(shared).isDir())
         return ProgramFolders(executableFolder);
-    // A relative XDG_DATA_HOME is to be ignored.
+    // A relative XDG_DATA_HOME is to be ignored. Without it and without HOME there is no user
+    // folder: the empty name, which prepare() refuses.
     QString data = environment.value(QStringLiteral("XDG_DATA_HOME"));
+    const QString home = environment.value(QStringLiteral("HOME"));
     if (!QDir::isAbsolutePath(data))
-        data = environment.value(QStringLiteral("HOME")) + QStringLiteral("/.local/share");
-    return ProgramFolders(QDir::cleanPath(data + QStringLiteral("/vaultine")), shared);
+        data = QDir::isAbsolutePath(home) ? home + QStringLiteral("/.local/share") : QString();
+    return ProgramFolders(
+        data.isEmpty() ? QString() : QDir::cleanPath(data + QStringLiteral("/vaultine")), shared);
 }
 
 QString ProgramFolders::shippedFile(const QString &relativePath) const
@@ -49,6 +52,8 @@ bool ProgramFolders::prepare() const
 {
     if (!m_installed || QFileInfo(m_userFolder).isDir())
         return true;
+    if (m_userFolder.isEmpty())
+        return false;
     QDir().mkpath(QFileInfo(m_userFolder).absolutePath());
     QDir().mkdir(m_userFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return QFileInfo(m_userFolder).isDir();
@@ -56,6 +61,9 @@ bool ProgramFolders::prepare() const
 
 QString ProgramFolders::failureText() const
 {
+    if (m_userFolder.isEmpty())
+        return QStringLiteral("Neither XDG_DATA_HOME nor HOME is set, so there is no folder "
+                              "for your files. Vaultine ends.");
     return QStringLiteral("The folder for your files, %1, could not be created. Vaultine ends.")
         .arg(QDir::toNativeSeparators(m_userFolder));
 }

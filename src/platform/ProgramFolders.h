@@ -19,14 +19,16 @@ public:
         const QString &executableFolder, const QProcessEnvironment &environment);
 
     bool installed() const { return m_installed; }
-    // "Data", "lang.dat" and "CFDB.pdb" are here.
+    // "Data", "lang.dat" and "CFDB.pdb" are here; empty when installed without HOME and
+    // XDG_DATA_HOME.
     const QString &userFolder() const { return m_userFolder; }
     // The first folder holding the shipped file, else the file's place in the first folder.
     QString shippedFile(const QString &relativePath) const;
     // Every folder a shipped folder (e.g. "intl") may be in, the first read first.
     QStringList shippedFolders(const QString &name) const;
 
-    // Creates an installed copy's user folder (mode 0700); false when it cannot be created.
+    // Creates an installed copy's user folder (mode 0700); false when it cannot be created or
+    // has no name.
     bool prepare() const;
     QString failureText() const;
 
