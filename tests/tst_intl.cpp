@@ -10,6 +10,8 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
@@ -445,6 +447,25 @@ private slots:
                 wrong.append(n);
         }
         QCOMPARE(wrong, QList<int>());
+        // Alt and a letter reach one thing: the window's and its menu bar's access keys are
+        // distinct, and so are each menu's.
+        const MainWindow window(Dictionary(QStringLiteral("Shipped"), items));
+        QList<QList<QAction *>> scopes {window.w->menuBar()->actions()};
+        for (const QMenu *menu : window.w->findChildren<QMenu *>())
+            scopes.append(menu->actions());
+        for (const QList<QAction *> &actions : scopes) {
+            QStringList texts;
+            for (const QAction *action : actions)
+                texts.append(action->text());
+            if (actions == scopes.first())
+                texts << window.widget(QStringLiteral("Check1"))->property("text").toString()
+                      << window.widget(QStringLiteral("Check2"))->property("text").toString();
+            QStringList keys;
+            for (const QString &text : texts)
+                keys.append(QKeySequence::mnemonic(text).toString());
+            keys.removeAll(QString());
+            QVERIFY2(keys.removeDuplicates() == 0, qPrintable(texts.join(u'|')));
+        }
     }
 };
 
