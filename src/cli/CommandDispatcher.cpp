@@ -14,7 +14,8 @@ namespace {
 
 const QCommandLineOption folder(QStringLiteral("folder"),
     QStringLiteral("The program folder whose records are used (default: the folder of this "
-                   "program, or ~/.local/share/vaultine when installed)."),
+                   "program; when installed, $XDG_DATA_HOME/vaultine, by default "
+                   "~/.local/share/vaultine)."),
     QStringLiteral("dir"));
 const QCommandLineOption passwordStdin(QStringLiteral("password-stdin"),
     QStringLiteral("Reads the master password from the first line of standard input."));
@@ -37,6 +38,10 @@ int CommandDispatcher::run(int &argc, char **argv)
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (arguments.size() == 2 && arguments[1] == QLatin1String("--version")) {
+        m_console.print(QStringLiteral("%1 " VAULTINE_VERSION).arg(program));
+        return Command::Success;
+    }
     const qsizetype index = commandIndex(arguments);
     Command *command = index < 0 ? nullptr : find(arguments[index]);
     if (!command) {
