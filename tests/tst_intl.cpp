@@ -447,8 +447,7 @@ private slots:
                 wrong.append(n);
         }
         QCOMPARE(wrong, QList<int>());
-        // Alt and a letter reach one thing: the window's and its menu bar's access keys are
-        // distinct, and so are each menu's.
+        // Alt and a letter reach one thing: in the window with its menu bar, and in each menu.
         const MainWindow window(Dictionary(QStringLiteral("Shipped"), items));
         QList<QList<QAction *>> scopes {window.w->menuBar()->actions()};
         for (const QMenu *menu : window.w->findChildren<QMenu *>())
