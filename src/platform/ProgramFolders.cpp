@@ -62,8 +62,8 @@ bool ProgramFolders::prepare() const
 QString ProgramFolders::failureText() const
 {
     if (m_userFolder.isEmpty())
-        return QStringLiteral("Neither XDG_DATA_HOME nor HOME is set, so there is no folder "
-                              "for your files. Vaultine ends.");
+        return QStringLiteral("Neither XDG_DATA_HOME nor HOME is set to an absolute path, so "
+                              "there is no folder for your files. Vaultine ends.");
     return QStringLiteral("The folder for your files, %1, could not be created. Vaultine ends.")
         .arg(QDir::toNativeSeparators(m_userFolder));
 }
