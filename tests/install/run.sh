@@ -3,6 +3,7 @@
 # user other than root (root: a throwaway user id), whose files must lie in the user's data
 # folder. Usage: run.sh BUILD
 set -euo pipefail
+umask 077 # a strict umask must not reach the package's modes
 if [ "${1:-}" = inside ]; then # As the user, on a virtual display: the window's folder.
     QT_QPA_PLATFORM=xcb bin/vaultine & timeout 20 xdotool search --sync --name '^Vaultine$'
     test -d ~/.local/share/vaultine/Data; kill %1; exit
