@@ -8,7 +8,8 @@ if [ "${1:-}" = inside ]; then # As the user, on a virtual display: the window's
     QT_QPA_PLATFORM=xcb bin/vaultine & timeout 20 xdotool search --sync --name '^Vaultine$'
     test -d ~/.local/share/vaultine/Data; kill %1; exit
 fi
-self=$(realpath "$0") tmp=$(mktemp -d); chmod 755 "$tmp"; trap 'rm -rf "$tmp"' EXIT
+tmp=$(mktemp -d); chmod 755 "$tmp"; trap 'rm -rf "$tmp"' EXIT
+self=$tmp/run.sh && cp "$0" "$self" && chmod 644 "$self" # the user may not reach the sources
 cpack -G DEB --config "$1/CPackConfig.cmake" -B "$tmp" >/dev/null
 deb=$(echo "$tmp"/vaultine_*.deb) && lintian --fail-on error,warning "$deb"
 dpkg -x "$deb" "$tmp/root"; find "$tmp/root" | sort >"$tmp/before"; cd "$tmp/root/usr"
