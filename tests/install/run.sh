@@ -6,7 +6,7 @@ set -euo pipefail
 umask 077 # a strict umask must not reach the package's modes
 if [ "${1:-}" = inside ]; then # As the user, on a virtual display: the window's folder.
     QT_QPA_PLATFORM=xcb bin/vaultine & timeout 20 xdotool search --sync --name '^Vaultine$'
-    test -d ~/.local/share/vaultine/Data; kill %1; exit
+    test -d ~/.local/share/vaultine/Data; kill %1; wait %1 || [ $? = 143 ]; exit # lock freed
 fi
 tmp=$(mktemp -d); chmod 755 "$tmp"; trap 'rm -rf "$tmp"' EXIT
 self=$tmp/run.sh && cp "$0" "$self" && chmod 644 "$self" # the user may not reach the sources
