@@ -7,6 +7,8 @@
 
 #include <memory>
 
+#include <unistd.h>
+
 // A tree holding a portable copy ("dist"), a "bin" without "share" and an installed copy.
 class FoldersTest : public QObject
 {
@@ -36,6 +38,8 @@ private slots:
         row("relative", "usr/bin", "./x", "home/.local/share/vaultine");
         row("neither", "usr/bin", "", "");
         row("not creatable", "usr/bin", "file/x", "file/x/vaultine");
+        row("open to others", "usr/bin", "open", "open/vaultine"); // made beforehand, mode 0777
+        row("another user's", "usr/bin", "foreign", "foreign/vaultine");
     }
 
     void dataFolderIsChosen()
@@ -49,10 +53,18 @@ private slots:
         if (!dataHome.isEmpty() && dataHome != QLatin1String("-"))
             environment.insert(QStringLiteral("XDG_DATA_HOME"),
                 dataHome.startsWith(u'.') ? dataHome : path(dataHome));
+        if (dataHome == QLatin1String("open") || dataHome == QLatin1String("foreign")) {
+            QDir(m_tree->path()).mkpath(userFolder);
+            QFile::setPermissions(path(userFolder), QFile::Permissions(0x7777));
+        }
+        const QByteArray foreign = QFile::encodeName(path("foreign/vaultine"));
+        if (dataHome == QLatin1String("foreign") && chown(foreign.constData(), 4711, 4711) != 0)
+            QSKIP("Only root can give a folder to another user.");
         const ProgramFolders folders = ProgramFolders::locate(path(executable), environment);
         QCOMPARE(folders.userFolder(), userFolder.isEmpty() ? userFolder : path(userFolder));
         QCOMPARE(folders.installed(), executable == QLatin1String("usr/bin"));
-        QCOMPARE(folders.prepare(), !userFolder.isEmpty() && dataHome != QLatin1String("file/x"));
+        QCOMPARE(folders.prepare(),
+            !userFolder.isEmpty() && !QStringList({"file/x", "foreign"}).contains(dataHome));
         if (folders.installed() && folders.prepare())
             QCOMPARE(QFile::permissions(folders.userFolder()) & 0x7077, QFile::Permissions(0x7000));
         QVERIFY(folders.failureText().contains(

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QProcessEnvironment>
 
+#include <unistd.h>
+
 ProgramFolders::ProgramFolders(const QString &programFolder)
     : m_userFolder(programFolder)
     , m_shipped {programFolder}
@@ -50,13 +52,27 @@ QStringList ProgramFolders::shippedFolders(const QString &name) const
 
 bool ProgramFolders::prepare() const
 {
-    if (!m_installed || QFileInfo(m_userFolder).isDir())
+    if (!m_installed)
         return true;
     if (m_userFolder.isEmpty())
         return false;
-    QDir().mkpath(QFileInfo(m_userFolder).absolutePath());
-    QDir().mkdir(m_userFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return QFileInfo(m_userFolder).isDir();
+    constexpr QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    if (!QFileInfo(m_userFolder).isDir()) {
+        QDir().mkpath(QFileInfo(m_userFolder).absolutePath());
+        QDir().mkdir(m_userFolder, ownerOnly);
+    }
+    // No one else may move "Data" away or put language files in: the user's own, mode 0700
+    // (a file system without modes, such as a USB stick's, keeps its own).
+    if (!QFileInfo(m_userFolder).isDir() || foreign())
+        return false;
+    QFile::setPermissions(m_userFolder, ownerOnly);
+    return true;
+}
+
+bool ProgramFolders::foreign() const
+{
+    const QFileInfo folder(m_userFolder);
+    return folder.isDir() && folder.ownerId() != ::geteuid();
 }
 
 QString ProgramFolders::failureText() const
@@ -64,6 +80,10 @@ QString ProgramFolders::failureText() const
     if (m_userFolder.isEmpty())
         return QStringLiteral("Neither XDG_DATA_HOME nor HOME is set to an absolute path, so "
                               "there is no folder for your files. Vaultine ends.");
+    if (foreign())
+        return QStringLiteral("The folder for your files, %1, belongs to another user. Vaultine "
+                              "ends.")
+            .arg(QDir::toNativeSeparators(m_userFolder));
     return QStringLiteral("The folder for your files, %1, could not be created. Vaultine ends.")
         .arg(QDir::toNativeSeparators(m_userFolder));
 }

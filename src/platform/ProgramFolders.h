@@ -27,12 +27,14 @@ public:
     // Every folder a shipped folder (e.g. "intl") may be in, the first read first.
     QStringList shippedFolders(const QString &name) const;
 
-    // Creates an installed copy's user folder (mode 0700); false when it cannot be created or
-    // has no name.
+    // Creates an installed copy's user folder, or takes an existing one, with mode 0700; false
+    // when it cannot be created, has no name or belongs to another user.
     bool prepare() const;
     QString failureText() const;
 
 private:
+    bool foreign() const;
+
     ProgramFolders(const QString &userFolder, const QString &sharedFolder);
 
     QString m_userFolder;
