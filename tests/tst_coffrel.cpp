@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -133,6 +134,12 @@ private slots:
         win.clickRow(0);
         QCOMPARE(win.field(2)->displayText(), QStringLiteral("***"));
         auto *password = win.find<QLabel>(QStringLiteral("Label2"));
+        QTest::mouseClick(password, Qt::RightButton); // only the left button copies or opens
+        QMouseEvent rightDoubleClick(QEvent::MouseButtonDblClick, {2, 2}, {2, 2}, Qt::RightButton,
+            Qt::RightButton, Qt::NoModifier);
+        QApplication::sendEvent(win.find(QStringLiteral("Label5")), &rightDoubleClick);
+        QCOMPARE(win.fake.clipboard.content, QString());
+        QCOMPARE(win.fake.shell.opened, QStringList());
         QTest::mouseClick(password, Qt::LeftButton);
         QCOMPARE(win.fake.clipboard.content, QStringLiteral("pa1"));
         QCOMPARE(password->palette().color(QPalette::WindowText), QColor(255, 0, 0));
@@ -178,6 +185,22 @@ private slots:
         QTRY_VERIFY(!button(4)->isVisible());
         QTest::mouseClick(button(7), Qt::LeftButton);
         QCOMPARE(win.fake.programEnd.calls, 1);
+    }
+    void fieldTextIsShownAsText()
+    {
+        Window win;
+        QVERIFY(QTest::qWaitForWindowExposed(win.w));
+        const QString markup = QStringLiteral("<b>user</b> name");
+        win.field(1)->setText(markup);
+        QTest::mouseMove(win.field(1));
+        QHelpEvent hover(QEvent::ToolTip, {5, 5}, win.field(1)->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(win.field(1), &hover);
+        QLabel *tip = nullptr;
+        for (QWidget *window : QApplication::topLevelWidgets())
+            tip = window->objectName() == "qtooltip_label" ? qobject_cast<QLabel *>(window) : tip;
+        QVERIFY(tip && tip->isVisible());
+        QCOMPARE(tip->text(), markup);
+        QCOMPARE(tip->textFormat(), Qt::PlainText);
     }
     void everyControlHasAName()
     {

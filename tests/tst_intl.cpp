@@ -4,6 +4,7 @@
 #include "fakes/FakePlatform.h"
 #include "intl/LangSelect.h"
 #include "intl/LanguageFile.h"
+#include "platform/LiteralText.h"
 #include "records/Coffrel.h"
 #include "records/MainWindowLayout.h"
 #include "security/Config.h"
@@ -13,13 +14,18 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
+#include <sys/stat.h>
+
 namespace {
 
 enum Shown { Caption, Tooltip, Title };
+// What stands at a language file's path.
+constexpr int noFile = 0, itemFile = 1, overLimit = 2, namedPipe = 3, device = 4;
 // Dictionary sizes: English has none, a whole language file 76 lines, a cut one 30.
 constexpr int english = 0;
 constexpr int whole = 76;
@@ -86,6 +92,7 @@ class IntlTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { LiteralText::install(); }
     void itemsAreRead_data()
     {
         QTest::addColumn<QByteArray>("content");
@@ -114,21 +121,25 @@ private slots:
     void chosenLanguageIsLoaded_data()
     {
         QTest::addColumn<QString>("chosen"); // lang.dat; none when null
-        QTest::addColumn<bool>("fileThere"); // intl/<chosen>.dat
+        QTest::addColumn<int>("file"); // intl/<chosen>.dat
         QTest::addColumn<QString>("language");
         QTest::addColumn<bool>("loaded");
         QTest::addColumn<QString>("line5");
-        QTest::newRow("no lang.dat") << QString() << false << "English" << true << "";
-        QTest::newRow("empty lang.dat") << "" << false << "English" << true << "";
-        QTest::newRow("English") << "English" << true << "English" << true << "";
-        QTest::newRow("english, no file") << "english" << false << "english" << false << "";
-        QTest::newRow("english, file") << "english" << true << "english" << true << "i5";
-        QTest::newRow("comma in name") << "Deutsch, CH" << true << "Deutsch, CH" << true << "i5";
+        QTest::newRow("no lang.dat") << QString() << noFile << "English" << true << "";
+        QTest::newRow("empty lang.dat") << "" << noFile << "English" << true << "";
+        QTest::newRow("English") << "English" << itemFile << "English" << true << "";
+        QTest::newRow("english, no file") << "english" << noFile << "english" << false << "";
+        QTest::newRow("english, file") << "english" << itemFile << "english" << true << "i5";
+        QTest::newRow("comma in name")
+            << "Deutsch, CH" << itemFile << "Deutsch, CH" << true << "i5";
+        QTest::newRow("named pipe") << "Pipe" << namedPipe << "Pipe" << false << "";
+        QTest::newRow("over the limit") << "Big" << overLimit << "Big" << false << "";
+        QTest::newRow("link to a device") << "Zero" << device << "Zero" << false << "";
     }
     void chosenLanguageIsLoaded()
     {
         QFETCH(QString, chosen);
-        QFETCH(bool, fileThere);
+        QFETCH(int, file);
         QFETCH(QString, language);
         QFETCH(bool, loaded);
         QFETCH(QString, line5);
@@ -136,9 +147,15 @@ private slots:
         if (!chosen.isNull())
             writeFile(dir.filePath("lang.dat"), chosen.toUtf8() + "\r\n");
         QDir(dir.path()).mkdir(QStringLiteral("intl"));
-        if (fileThere) // ten items on nine lines
-            writeFile(dir.filePath("intl/" + chosen + ".dat"),
-                "i0\r\ni1\r\ni2,i3\r\ni4\r\ni5\r\ni6\r\ni7\r\ni8\r\ni9\r\n");
+        const QString path = dir.filePath("intl/" + chosen + ".dat");
+        if (file == itemFile) // ten items on nine lines
+            writeFile(path, "i0\r\ni1\r\ni2,i3\r\ni4\r\ni5\r\ni6\r\ni7\r\ni8\r\ni9\r\n");
+        else if (file == overLimit)
+            writeFile(path, "i0\r\n" + QByteArray(LanguageFile::sizeLimit, 'x'));
+        else if (file == namedPipe)
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (file == device)
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
         Dictionary dictionary(QStringLiteral("Before"), {QStringLiteral("stale")});
         QCOMPARE(LanguageChoice(dir.path()).LoadLanguageChoice(dictionary), loaded);
         QCOMPARE(dictionary.language(), language);
@@ -263,6 +280,10 @@ private slots:
             : qobject_cast<QGroupBox *>(found) ? "title"
                                                : "text";
         const QString text = found->property(property).toString();
+        if (auto *label = qobject_cast<QLabel *>(found)) { // shown as text, never as markup
+            label->ensurePolished();
+            QCOMPARE(label->textFormat(), Qt::PlainText);
+        }
         QCOMPARE(
             window == "splash" && control == "Label2" ? text.section(u' ', 0, 0) : text, expected);
     }
@@ -327,6 +348,7 @@ private slots:
         QTest::newRow("long Username") << 6 << "A much longer username label";
         QTest::newRow("long Path") << 9 << "Path of the program or of the web page";
         QTest::newRow("short labels") << 5 << "S";
+        QTest::newRow("wider than the screen") << 7 << QString(100000, u'W');
     }
     void fieldsStandRightOfTranslatedLabels()
     {
@@ -334,14 +356,19 @@ private slots:
         QFETCH(QString, text);
         MainWindow win(numbered(whole, {{line, text}}));
         int labelsRight = 0;
+        int cutLabels = 0;
         for (const char *name : {"Label4", "Label1", "Label2", "Label3", "Label5"}) {
             auto *label = qobject_cast<QLabel *>(win.widget(QString::fromLatin1(name)));
             QVERIFY2(label->width() >= label->sizeHint().width(), name); // the whole caption
             labelsRight = qMax(labelsRight, label->x() + label->sizeHint().width());
+            // or, too wide for the screen, cut with its whole text in the tooltip
+            cutLabels += label->toolTip() == text && label->text().endsWith(QChar(0x2026));
         }
+        QCOMPARE(cutLabels, text.size() > 1000 ? 1 : 0);
         for (int i = 0; i < 5; ++i) {
             const QRect field = win.widget(QStringLiteral("Text1(%1)").arg(i))->geometry();
             QVERIFY(field.left() > labelsRight);
+            QVERIFY(field.right() < win.w->screen()->availableGeometry().width());
             QCOMPARE(field.width(), Twips::pixels(i == 1 || i == 2 ? 2850 : 4140));
             for (const char *box : {"Check1", "Check2"}) {
                 const QRect boxPlace = win.widget(QString::fromLatin1(box))->geometry();

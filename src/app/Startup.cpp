@@ -3,6 +3,7 @@
 #include "PassReq.h"
 #include "intl/Message.h"
 #include "platform/Clock.h"
+#include "platform/LiteralText.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "records/Coffrel.h"
@@ -23,6 +24,7 @@ Startup::Startup(const ProgramFolders &folders, Platform &platform, const Dictio
     , m_opening(m_database, m_config, m_access)
     , m_lock(m_database.dataFolder())
 {
+    LiteralText::install();
     // A write at reach 1 that finds no key reads it from the configuration, without asking.
     m_database.setKeyLoader([this] { m_config.loadInto(m_access); });
 }

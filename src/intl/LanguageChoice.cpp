@@ -5,8 +5,6 @@
 #include "vault/LineFile.h"
 #include "vault/RecordLine.h"
 
-#include <QFile>
-
 LanguageChoice::LanguageChoice(const ProgramFolders &folders)
     : m_folders(folders)
 { }
@@ -35,10 +33,10 @@ bool LanguageChoice::LoadLanguageChoice(Dictionary &dictionary) const
         dictionary = Dictionary();
         return true;
     }
-    QFile file(m_folders.shippedFile(QStringLiteral("intl/") + language + QStringLiteral(".dat")));
-    const bool readable = file.open(QIODevice::ReadOnly);
-    const QByteArray content = readable ? file.readAll() : QByteArray();
-    const bool read = readable && file.error() == QFileDevice::NoError;
-    dictionary = Dictionary(language, read ? LanguageFile::readItems(content) : QStringList());
+    const LineFile::Content file = LineFile::readContent(
+        m_folders.shippedFile(QStringLiteral("intl/") + language + QStringLiteral(".dat")),
+        LanguageFile::sizeLimit);
+    const bool read = file.status == LineFile::ReadStatus::Read;
+    dictionary = Dictionary(language, read ? LanguageFile::readItems(file.bytes) : QStringList());
     return read;
 }

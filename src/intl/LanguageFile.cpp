@@ -1,5 +1,6 @@
 #include "LanguageFile.h"
 
+#include "vault/LineFile.h"
 #include "vault/RecordLine.h"
 
 namespace LanguageFile {
@@ -33,18 +34,9 @@ void readLine(const QString &line, QStringList &items)
 
 QStringList readItems(const QByteArray &content)
 {
-    // A UTF-8 byte order mark that an editor put before the file's text is no part of it.
-    constexpr QByteArrayView byteOrderMark("\xEF\xBB\xBF");
-    const qsizetype start = content.startsWith(byteOrderMark) ? byteOrderMark.size() : 0;
-    QList<QByteArray> lines = content.sliced(start).split('\n');
-    if (lines.last().isEmpty())
-        lines.removeLast();
     QStringList items;
-    for (QByteArray &line : lines) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        readLine(RecordLine::fromBytes(line), items);
-    }
+    for (const QByteArrayView line : LineFile::splitLines(LineFile::withoutByteOrderMark(content)))
+        readLine(RecordLine::fromBytes(line.toByteArray()), items);
     return items;
 }
 

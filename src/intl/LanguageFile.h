@@ -8,6 +8,9 @@
 // UTF-8, or Windows-1252 when they are not.
 namespace LanguageFile {
 
+// Far more than any language needs: a larger file is unreadable.
+constexpr qint64 sizeLimit = 1024 * 1024;
+
 QStringList readItems(const QByteArray &content);
 
 } // namespace LanguageFile

@@ -9,5 +9,6 @@ void QtMessageBoxes::showMessage(const QString &title, const QString &text, Icon
         = {QMessageBox::NoIcon, QMessageBox::Information, QMessageBox::Critical};
     QMessageBox box(
         icons[static_cast<int>(icon)], title, text, QMessageBox::Ok, QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }

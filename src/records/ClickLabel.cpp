@@ -5,12 +5,13 @@
 void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     QLabel::mouseReleaseEvent(event);
-    if (rect().contains(event->position().toPoint()))
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
 }
 
 void ClickLabel::mouseDoubleClickEvent(QMouseEvent *event)
 {
     QLabel::mouseDoubleClickEvent(event);
-    emit doubleClicked();
+    if (event->button() == Qt::LeftButton)
+        emit doubleClicked();
 }

@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-// A field's label, which copies its field when clicked.
+// A field's label, which copies its field when clicked with the left button.
 class ClickLabel : public QLabel
 {
     Q_OBJECT

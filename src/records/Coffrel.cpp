@@ -8,6 +8,7 @@
 #include "app/Splash.h"
 #include "intl/Captions.h"
 #include "intl/LangSelect.h"
+#include "platform/LiteralText.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 #include "platform/TopMostSwitch.h"
@@ -22,6 +23,7 @@
 #include <QListView>
 #include <QMenuBar>
 #include <QProxyStyle>
+#include <QScreen>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 
@@ -445,11 +447,13 @@ void Coffrel::RelabelMainWindow()
     applyCaptions(CaptionTable::translated(CaptionTable::mainWindow, m_dictionary),
         [this](const QString &name) { return control(name); });
     // Each label takes the width of its caption; the fields stand right of the widest.
+    // A caption takes at most half the screen, so that the fields stay on it.
     std::array<double, RecordLine::fieldCount> labelRights;
     for (int i = 0; i < RecordLine::fieldCount; ++i) {
+        m_fields[i]->setAccessibleName(m_labels[i]->text().remove(u'&'));
+        LiteralText::elide(m_labels[i], screen()->availableGeometry().width() / 2);
         m_labels[i]->resize(m_labels[i]->sizeHint().width(), m_labels[i]->height());
         labelRights[i] = (m_labels[i]->x() + m_labels[i]->width()) * 15.0;
-        m_fields[i]->setAccessibleName(m_labels[i]->text().remove(u'&'));
     }
     const std::array<Twips, RecordLine::fieldCount> fields
         = MainWindowLayout::correctedFields(labelRights);

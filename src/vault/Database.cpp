@@ -53,7 +53,9 @@ QByteArray Database::databaseKey()
 
 LineFile::ReadResult Database::readCodedLines(bool enciphered, const QByteArray &key) const
 {
-    LineFile::ReadResult file = LineFile::readLines(enciphered ? encipheredPath() : codedPath());
+    LineFile::ReadResult file = enciphered
+        ? LineFile::readLines(encipheredPath(), LineFile::ByteOrderMark::Keep)
+        : LineFile::readLines(codedPath());
     if (!enciphered || file.status != LineFile::ReadStatus::Read)
         return file;
     for (QByteArray &line : file.lines) {

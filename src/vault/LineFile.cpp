@@ -6,6 +6,9 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace LineFile {
@@ -14,16 +17,33 @@ namespace {
 
 constexpr QFileDevice::Permissions privateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
-constexpr char lineBreak[] = "\r\n";
-
 QByteArray withLineBreak(const QByteArray &line)
 {
     return line + lineBreak;
 }
 
-bool lastLineUnended(QFile &file, qint64 size)
+// What the last line needs so that a line appended after it starts a line of its own.
+QByteArray lineEndToComplete(QFile &file, qint64 size)
 {
-    return size > 0 && file.seek(size - 1) && file.read(1) != "\n";
+    if (size == 0 || !file.seek(size - 1))
+        return {};
+    const QByteArray last = file.read(1);
+    return last == "\n" ? QByteArray() : last == "\r" ? QByteArray("\n") : QByteArray(lineBreak);
+}
+
+template <typename View, typename Char>
+QList<View> split(View content, Char lineFeed, Char carriageReturn)
+{
+    QList<View> lines;
+    while (!content.isEmpty()) {
+        const qsizetype end = content.indexOf(lineFeed);
+        View line = end < 0 ? content : content.first(end);
+        content = end < 0 ? View() : content.sliced(end + 1);
+        if (line.endsWith(carriageReturn))
+            line.chop(1);
+        lines.append(line);
+    }
+    return lines;
 }
 
 bool writeAll(QFileDevice &file, QByteArrayView bytes)
@@ -33,31 +53,56 @@ bool writeAll(QFileDevice &file, QByteArrayView bytes)
 
 } // namespace
 
-Content readContent(const QString &path)
+Content readContent(const QString &path, qint64 limit)
 {
-    QFile file(path);
-    if (!file.exists())
-        return {ReadStatus::Missing, {}};
-    if (!file.open(QIODevice::ReadOnly))
+    // Without blocking: a pipe put in the file's place must not stop the program.
+    const int handle
+        = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (handle < 0)
+        return {errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed, {}};
+    QFile file;
+    struct stat info;
+    if (!file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(handle);
         return {ReadStatus::Failed, {}};
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    }
+    if (fstat(handle, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > limit)
+        return {ReadStatus::Failed, {}};
+    // The file may have grown since: read one byte past the limit to see it.
+    QByteArray bytes
+        = limit < std::numeric_limits<qint64>::max() ? file.read(limit + 1) : file.readAll();
+    if (file.error() != QFileDevice::NoError || bytes.size() > limit)
         return {ReadStatus::Failed, {}};
     return {ReadStatus::Read, bytes};
 }
 
-ReadResult readLines(const QString &path)
+QByteArrayView withoutByteOrderMark(QByteArrayView content)
+{
+    constexpr QByteArrayView byteOrderMark("\xEF\xBB\xBF");
+    return content.startsWith(byteOrderMark) ? content.sliced(byteOrderMark.size()) : content;
+}
+
+QList<QByteArrayView> splitLines(QByteArrayView content)
+{
+    return split(content, '\n', '\r');
+}
+
+QList<QStringView> splitLines(QStringView content)
+{
+    return split(content, u'\n', u'\r');
+}
+
+ReadResult readLines(const QString &path, ByteOrderMark mark)
 {
     const Content content = readContent(path);
     if (content.status != ReadStatus::Read)
         return {content.status, {}};
-    QList<QByteArray> lines = content.bytes.split('\n');
-    if (lines.last().isEmpty())
-        lines.removeLast();
-    for (QByteArray &line : lines) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-    }
+    QByteArrayView bytes(content.bytes);
+    if (mark == ByteOrderMark::Drop)
+        bytes = withoutByteOrderMark(bytes);
+    QList<QByteArray> lines;
+    for (const QByteArrayView line : splitLines(bytes))
+        lines.append(line.toByteArray());
     return {ReadStatus::Read, lines};
 }
 
@@ -114,9 +159,7 @@ bool appendLine(const QString &path, const QByteArray &line)
         return false;
     }
     const qint64 oldSize = file.size();
-    QByteArray bytes = withLineBreak(line);
-    if (lastLineUnended(file, oldSize))
-        bytes.prepend(lineBreak);
+    const QByteArray bytes = lineEndToComplete(file, oldSize) + withLineBreak(line);
     if (writeAll(file, bytes) && file.flush() && fsync(file.handle()) == 0)
         return true;
     file.resize(oldSize);

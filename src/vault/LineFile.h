@@ -3,13 +3,23 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringView>
 
+#include <limits>
 #include <optional>
 
 // Text files of lines ended by CR LF, written so that no failure leaves a part of a file.
+// Only regular files are read: a pipe or a device in a file's place is unreadable.
 namespace LineFile {
 
+// Every line written ends with it.
+inline constexpr char lineBreak[] = "\r\n";
+
 enum class ReadStatus { Read, Missing, Failed };
+
+// Whether a UTF-8 byte order mark at the very start of a file (an editor put it there) is
+// dropped: it is for text, not for enciphered bytes.
+enum class ByteOrderMark { Drop, Keep };
 
 struct ReadResult
 {
@@ -23,11 +33,19 @@ struct Content
     QByteArray bytes;
 };
 
-// The whole file.
-Content readContent(const QString &path);
+// The whole file; a file larger than the limit is unreadable.
+Content readContent(const QString &path, qint64 limit = std::numeric_limits<qint64>::max());
 
-// Reads every line; a line break is LF with an optional CR before it.
-ReadResult readLines(const QString &path);
+// The content less a byte order mark at its start.
+QByteArrayView withoutByteOrderMark(QByteArrayView content);
+
+// The lines of a file's content: a line ends at LF, with the CR before it; a CR at the very
+// end is the first half of a line end. A last line without a line end is a line.
+QList<QByteArrayView> splitLines(QByteArrayView content);
+QList<QStringView> splitLines(QStringView content);
+
+// Reads every line as splitLines() splits them.
+ReadResult readLines(const QString &path, ByteOrderMark mark = ByteOrderMark::Drop);
 
 // The whole content before the final line break: the one line of a file whose line may hold
 // CR and LF bytes. None when the file is missing or unreadable.
@@ -42,7 +60,7 @@ bool writeLines(const QString &path, const QList<QByteArray> &lines);
 bool writeContent(const QString &path, const QByteArray &content);
 
 // Appends one line (creating the file with mode 0600), ending first a last line that has no
-// line break; on failure the file keeps its old size.
+// line break or only its CR; on failure the file keeps its old size.
 bool appendLine(const QString &path, const QByteArray &line);
 
 // Removes the temporary files that writeLines() to this path left when killed at the rename:

@@ -1,7 +1,8 @@
 #include "RecordLine.h"
 
+#include "LineFile.h"
+
 #include <QStringDecoder>
-#include <QStringTokenizer>
 
 namespace {
 
@@ -70,29 +71,26 @@ QString fromBytes(const QByteArray &bytes)
 
 QByteArray linesToBytes(const QStringList &lines)
 {
-    const QString lineBreak = QStringLiteral("\r\n");
+    const QLatin1StringView lineBreak(LineFile::lineBreak);
     return lines.isEmpty() ? QByteArray() : (lines.join(lineBreak) + lineBreak).toUtf8();
 }
 
 QStringList linesFromBytes(const QByteArray &content)
 {
+    const QByteArrayView text = LineFile::withoutByteOrderMark(content);
     QStringList lines;
     QStringDecoder utf8(QStringDecoder::Utf8, utf8Flags);
-    const QString text = utf8(content);
+    const QString decoded = utf8(text);
     if (!utf8.hasError()) {
-        for (QStringView line : QStringTokenizer(text, u'\n')) {
-            if (line.endsWith(u'\r'))
-                line.chop(1);
+        for (const QStringView line : LineFile::splitLines(QStringView(decoded))) {
             if (!line.isEmpty())
                 lines.append(line.toString());
         }
         return lines;
     }
-    for (QByteArray line : content.split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
+    for (const QByteArrayView line : LineFile::splitLines(text)) {
         if (!line.isEmpty())
-            lines.append(fromBytes(line));
+            lines.append(fromBytes(line.toByteArray()));
     }
     return lines;
 }

@@ -27,8 +27,9 @@ QByteArray toBytes(const QString &line);
 QString fromBytes(const QByteArray &bytes);
 // The lines as a file's content: UTF-8, each line ended by CR LF.
 QByteArray linesToBytes(const QStringList &lines);
-// The non-empty lines of a file's content (LF or CR LF ends), read as fromBytes() reads them:
-// the whole content at once when it is UTF-8.
+// The non-empty lines of a file's content (split as LineFile splits them, a byte order mark
+// at its start dropped), read as fromBytes() reads them: the whole content at once when it is
+// UTF-8.
 QStringList linesFromBytes(const QByteArray &content);
 
 } // namespace RecordLine
