@@ -866,7 +866,9 @@ scenario_right_click_does_nothing() {
     click 20 109
     wait_for 50 clipboard_is pw1 || fail "a left click on Password copied '$(clipboard)'"
     xdo mousemove --window "$main" 20 $((menuBar + 160)) click --repeat 2 --delay 80 1
-    wait_for 50 test -e "$shell/opened" || fail "a left double-click on Path opened nothing"
+    wait_for 50 test -e "$shell/opened" && sleep 0.5
+    [ "$(cat "$shell/opened" 2>/dev/null)" = http://mail.example ] \
+        || fail "the double-clicks on Path opened '$(cat "$shell/opened" 2>/dev/null)'"
     click_field 0
     end_with_escape "$first"
 }
