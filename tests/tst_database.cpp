@@ -162,8 +162,8 @@ private slots:
             database().codedPath(), {mark + coded, QByteArray(), mark + "lonely"}));
         const Database::Records records = database().LoadRecords(Database::Source::Coded);
         QCOMPARE(records.lines,
-            QStringList({"A:!b:!c:!:!",
-                QChar(0xFEFF) + QString::fromLatin1(DecodeRecord("lonely"))}));
+            QStringList(
+                {"A:!b:!c:!:!", QChar(0xFEFF) + QString::fromLatin1(DecodeRecord("lonely"))}));
     }
     void failedWritesLeaveTheFileIntact_data()
     {
