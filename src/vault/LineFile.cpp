@@ -59,7 +59,7 @@ Content readContent(const QString &path, qint64 limit)
     const int handle
         = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (handle < 0)
-        return {errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed, {}};
+        return {errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::Failed, {}};
     QFile file;
     struct stat info;
     if (!file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
