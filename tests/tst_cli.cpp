@@ -12,7 +12,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,17 +32,24 @@ struct Run
     QString err;
 };
 
-// The real program, without a display, its standard input closed after the input.
-Run runCli(const QStringList &arguments, const QByteArray &input = {})
+// The real program, without a display or a terminal, its standard input closed after the
+// input; meanwhile() runs while it does.
+Run runCli(const QStringList &arguments, const QByteArray &input = {}, const QString &output = {},
+    const std::function<void()> &meanwhile = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QString::fromLatin1(name));
     process.setProcessEnvironment(environment);
+    process.setChildProcessModifier([] { setsid(); });
+    if (!output.isEmpty())
+        process.setStandardOutputFile(output);
     process.start(QStringLiteral(CLI_PATH), arguments);
     process.write(input);
     process.closeWriteChannel();
+    if (meanwhile)
+        meanwhile();
     if (!process.waitForFinished(20000) || process.exitStatus() != QProcess::NormalExit)
         return {-1, {}, QStringLiteral("did not end")};
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
@@ -109,30 +119,50 @@ private slots:
         QFETCH(QStringList, row);
         const QByteArray file
             = (CsvTable::formatRow(row) + "\r\n" + CsvTable::formatRow({"end"})).toUtf8();
-        QCOMPARE(CsvTable::parse(file), (QList<QStringList> {row, {"end"}}));
+        const CsvTable::Table table = CsvTable::parse(file);
+        QCOMPARE(table.badLine, 0);
+        QCOMPARE(table.rows.size(), 2);
+        QCOMPARE(table.rows[0].cells, row);
+        QCOMPARE(table.rows[1], (CsvTable::Row {2 + row.join("").count('\n'), {"end"}}));
     }
     void csvReadsOtherWriters_data()
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QList<QStringList>>("rows");
+        QTest::addColumn<int>("badLine");
         QTest::newRow("LF rows") << QByteArray("a,b\nc,d\n")
-                                 << QList<QStringList> {{"a", "b"}, {"c", "d"}};
+                                 << QList<QStringList> {{"a", "b"}, {"c", "d"}} << 0;
         QTest::newRow("CR LF, no last break")
-            << QByteArray("a,b\r\nc,d") << QList<QStringList> {{"a", "b"}, {"c", "d"}};
+            << QByteArray("a,b\r\nc,d") << QList<QStringList> {{"a", "b"}, {"c", "d"}} << 0;
         QTest::newRow("byte-order mark")
-            << QByteArray("\xef\xbb\xbfTitle\nx\n") << QList<QStringList> {{"Title"}, {"x"}};
+            << QByteArray("\xef\xbb\xbfTitle\nx\n") << QList<QStringList> {{"Title"}, {"x"}} << 0;
         QTest::newRow("doubled quote, comma inside")
-            << QByteArray("\"a \"\"q\"\", b\",c\n") << QList<QStringList> {{"a \"q\", b", "c"}};
-        QTest::newRow("short row, empty last field") << QByteArray(
-            "a,b,c\nd\ne,\n") << QList<QStringList> {{"a", "b", "c"}, {"d"}, {"e", ""}};
-        QTest::newRow("windows-1252") << QByteArray(
-            "Caf\xe9,x\n") << QList<QStringList> {{QString::fromUtf8("Caf\xc3\xa9"), "x"}};
+            << QByteArray("\"a \"\"q\"\", b\",c\n") << QList<QStringList> {{"a \"q\", b", "c"}}
+            << 0;
+        QTest::newRow("short row, empty last field")
+            << QByteArray("a,b,c\nd\ne,\n")
+            << QList<QStringList> {{"a", "b", "c"}, {"d"}, {"e", ""}} << 0;
+        QTest::newRow("windows-1252")
+            << QByteArray("Caf\xe9,x\n")
+            << QList<QStringList> {{QString::fromUtf8("Caf\xc3\xa9"), "x"}} << 0;
+        QTest::newRow("CR alone, spaces around quotes")
+            << QByteArray("a, \"b\" \r\"c\rd\"") << QList<QStringList> {{"a", "b"}, {"c\rd"}} << 0;
+        const QList<QStringList> none;
+        QTest::newRow("open quote") << QByteArray("a,b\r\nB,ub,\"pb,\nC,uc\n") << none << 2;
+        QTest::newRow("quote in a field") << QByteArray("a\n\"x\ny\",b\"c\n") << none << 3;
+        QTest::newRow("text after a quote") << QByteArray("\"a\"b,c\n") << none << 1;
     }
     void csvReadsOtherWriters()
     {
         QFETCH(QByteArray, file);
         QFETCH(QList<QStringList>, rows);
-        QCOMPARE(CsvTable::parse(file), rows);
+        QFETCH(int, badLine);
+        const CsvTable::Table table = CsvTable::parse(file);
+        QCOMPARE(table.badLine, badLine);
+        QList<QStringList> cells;
+        for (const CsvTable::Row &row : table.rows)
+            cells.append(row.cells);
+        QCOMPARE(cells, rows);
     }
     void importFindsColumnsByHeader_data()
     {
@@ -140,31 +170,41 @@ private slots:
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<int>("duplicates");
         QTest::addColumn<int>("skipped");
+        QTest::addColumn<QString>("told");
         const auto row = [](const char *name, const QByteArray &file, const QStringList &lines,
-                             int duplicates = 0, int skipped = 0) {
-            QTest::newRow(name) << file << lines << duplicates << skipped;
+                             const char *told = "", int duplicates = 0, int skipped = 0) {
+            QTest::newRow(name) << file << lines << duplicates << skipped << QString(told);
+        };
+        const auto refused = [&](const char *name, const QByteArray &file, const char *told) {
+            row(name, file, {}, told, -1, -1);
         };
         row("own export", "Title,Username,Password,URL,Notes\r\nMail,me,pw,https://m,note\r\n",
             {"Mail:!me:!pw:!note:!https://m"});
-        row("lower case, any order, extra column",
-            "name,url,username,password,extra,grouping\nSite,https://s,u,p,n,G\n",
-            {"Site:!u:!p:!n:!https://s"});
+        row("lower case, any order, extra columns",
+            "name,url,username,password,extra,grouping,totp\nSite,https://s,u,p,n,G,t\n",
+            {"Site:!u:!p:!n:!https://s"}, "Ignored columns: grouping, totp");
         row("login_ names",
             "folder,type,name,notes,login_uri,login_username,login_password\n"
             ",login,Web,a note,https://w,wu,wp\n",
-            {"Web:!wu:!wp:!a note:!https://w"});
-        row("quoted, byte-order mark",
-            "\xef\xbb\xbf\"Account\",\"Login Name\",\"Password\",\"Web Site\",\"Comments\"\r\n"
+            {"Web:!wu:!wp:!a note:!https://w"}, "folder, type");
+        row("quoted, spaces around quotes, byte-order mark",
+            "\xef\xbb\xbf\"Account\" , \"Login Name\",\"Password\", \"Web Site\",\"Comments\"\r\n"
             "\"Shop\",\"s\",\"x\",\"http://s\",\"c\"\r\n",
             {"Shop:!s:!x:!c:!http://s"});
-        row("missing cells", "Title,Username,Password,URL,Notes\nShort,u,p\n", {"Short:!u:!p:!:!"});
+        row("other names", "SERVICE,User,Login_Password,Website,Other Info\nS,u,p,w,o\n",
+            {"S:!u:!p:!o:!w"});
+        row("missing cells, no password column", "Title,Username,URL,Notes\nShort,u\n",
+            {"Short:!u:!:!:!"});
         row("line break becomes a space", "TITLE,Password,Notes\nT,p,\"two\r\nlines\"\n",
             {"T:!:!p:!two lines:!"});
-        row("no service, no password, separator", "Title,Password\n,p\nA,\nA:!x,p\nB,p\n\n",
-            {"B:!:!p:!:!"}, 0, 3);
+        row("empty fields kept, separator told by line",
+            "Title,Password,Notes\n,p\nA,\n\"x\ny\",p,A:!x\nB,p\n\n",
+            {":!:!p:!:!", "A:!:!:!:!", "B:!:!p:!:!"}, "Line 4: a field holds \":!\"", 0, 1);
         row("stored and repeated", "Title,Username,Password\nOld,u,p\nN,u,p\nN,u,p\n",
-            {"N:!u:!p:!:!"}, 2);
-        row("no password column", "Title,Username\nA,b\n", {}, -1, -1);
+            {"N:!u:!p:!:!"}, "Line 4: the same record", 2);
+        refused("no service column", "Username,Password\nu,p\n", "no column for the service");
+        refused("no data row", "Title,Password\n\n,\n", "no record");
+        refused("open quote", "Title,Username,Password\nA,ua,pa\nB,ub,\"pb,\nC,uc,pc\n", "Line 3");
     }
     void importFindsColumnsByHeader()
     {
@@ -172,16 +212,21 @@ private slots:
         QFETCH(QStringList, lines);
         QFETCH(int, duplicates);
         QFETCH(int, skipped);
+        QFETCH(QString, told);
         RecordBook book;
         book.load({"Old:!u:!p:!:!"});
         const CsvImport import(CsvTable::parse(file));
-        QCOMPARE(import.hasColumns(), duplicates >= 0);
-        if (!import.hasColumns())
-            return;
+        QCOMPARE(import.refusal().isEmpty(), duplicates >= 0);
         const CsvImport::Outcome outcome = import.newRecords(book);
+        const QString notes = QStringList {import.refusal(),
+            "Ignored columns: " + import.ignoredColumns().join(", "), outcome.notes.join('\n')}
+                                  .join('\n');
+        QVERIFY2(notes.contains(told), qPrintable(notes));
+        if (duplicates < 0)
+            return;
         QCOMPARE(outcome.lines, lines);
         QCOMPARE(outcome.duplicates, duplicates);
-        QCOMPARE(outcome.skipped.size(), skipped);
+        QCOMPARE(outcome.skipped, skipped);
     }
     void usageIsAnswered_data()
     {
@@ -189,9 +234,11 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err");
+        QTest::addColumn<QString>("output");
         const auto row = [](const char *name, const QStringList &arguments, int status,
-                             const char *out, const char *err) {
-            QTest::newRow(name) << arguments << status << QString(out) << QString(err);
+                             const char *out, const char *err, const char *output = "") {
+            QTest::newRow(name) << arguments << status << QString(out) << QString(err)
+                                << QString(output);
         };
         row("help", {"--help"}, 0, "Usage: vaultine-cli [--folder", "");
         row("command help", {"--folder", "x", "show", "-h"}, 0,
@@ -204,6 +251,9 @@ private slots:
         row("file missing", {"export"}, 2, "", "--csv");
         row("unknown field", {"copy", "Mail", "--field", "pin"}, 2, "", "--field");
         row("copy without display", {"copy", "Mail"}, 1, "", "needs a display");
+        row("show to a full disk", {"show", "Mail"}, 1, "", "standard output", "/dev/full");
+        row("export to a full disk", {"export", "--csv", "-"}, 1, "", "standard output",
+            "/dev/full");
     }
     void usageIsAnswered()
     {
@@ -211,9 +261,10 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, out);
         QFETCH(QString, err);
+        QFETCH(QString, output);
         const QString folder = m_root.filePath(QTest::currentDataTag());
         makeFolder(folder, "0", seeds);
-        const Run run = runCli(QStringList {"--folder", folder} + arguments);
+        const Run run = runCli(QStringList {"--folder", folder} + arguments, {}, output);
         QCOMPARE(run.status, status);
         QVERIFY2(out.isEmpty() ? run.out.isEmpty() : run.out.startsWith(out), qPrintable(run.out));
         QVERIFY2(run.err.contains(err), qPrintable(run.err));
@@ -261,10 +312,16 @@ private slots:
                 "needs a Service");
             row("add, line break", {viaStdin, "add", "--stdin"}, pw + "S\nu\np\na\rb\n", 1, "",
                 "line break");
+            row("add, two records", {viaStdin, "add", "--stdin"}, pw + "A\nu\np\n\n\n\nB\nu\np\n",
+                1, "", "one record");
+            row("import from standard input", {viaStdin, "import", "--csv", "-"},
+                pw + "Title,Password\nNew,New-pw\n", 0, "Added: 1, duplicates: 0, skipped: 0.\n",
+                "", "New:!:!New-pw:!:!");
+            row("import, open quote", {viaStdin, "import", "--csv", "-"},
+                pw + "Title,Password\nA,pa\nB,\"pb,\nC,pc\n", 1, "", "Line 3");
             if (reach == QLatin1String("0"))
                 continue;
-            row("three wrong passwords", {"list"}, "a\nb\nc\n" + pw, 1, "", refused);
-            row("second try", {"list"}, "a\n" + pw, 0, all, "Wrong password.");
+            row("piped lines are no tries", {"list"}, "a\n" + pw, 1, "", "--password-stdin");
             row("wrong password on stdin", {viaStdin, "add", "--stdin"}, "Key-98\nNew\nu\nNew-pw\n",
                 1, "", refused);
             row("no input", {"show", "Mail"}, {}, 1, "", refused);
@@ -309,8 +366,9 @@ private slots:
         const QString from = m_root.filePath("from-" + reach);
         const QString into = m_root.filePath("into-" + reach);
         const QString csv = m_root.filePath("export-" + reach + ".csv");
-        const QStringList records
-            = seeds + QStringList {"a,b:!\"q\":!p w:!  lead  :!http://x/?a=1,2"};
+        const QStringList records = seeds
+            + QStringList {
+                "a,b:!\"q\":!p w:!  lead  :!http://x/?a=1,2", "No pw:!u:!:!:!", ":!:!:!i:!"};
         makeFolder(from, reach, records);
         makeFolder(into, reach, {});
         const QByteArray pw = master.toUtf8() + '\n';
@@ -333,37 +391,43 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().startsWith("Title,Username,Password,URL,Notes\r\n"));
 
-        QCOMPARE(cli(into, {"import", "--csv", csv}).out, "Added: 4, duplicates: 0, skipped: 0.\n");
+        QCOMPARE(cli(into, {"import", "--csv", csv}).out, "Added: 6, duplicates: 0, skipped: 0.\n");
         QCOMPARE(stored(into, reach), sorted(records));
-        QCOMPARE(cli(into, {"import", "--csv", csv}).out, "Added: 0, duplicates: 4, skipped: 0.\n");
+        const Run piped = cli(from, {"export", "--csv", "-"});
+        QCOMPARE(piped.out.toUtf8(), (file.seek(0), file.readAll()));
+        const Run again = runCli({"--folder", into, "--password-stdin", "import", "--csv", "-"},
+            pw + piped.out.toUtf8());
+        QCOMPARE(again.out, "Added: 0, duplicates: 6, skipped: 0.\n");
         QCOMPARE(stored(into, reach), sorted(records));
     }
-    void writesWaitForTheWindow_data()
+    void writesWaitForTheLock_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<bool>("released");
         QTest::addColumn<int>("status");
-        QTest::newRow("add") << QStringList {"add", "--stdin"} << QByteArray("S\nu\np\n") << 1;
-        QTest::newRow("import") << QStringList {"import", "--csv", CLI_PATH ".csv"} << QByteArray()
-                                << 1;
-        QTest::newRow("list reads without the lock") << QStringList {"list"} << QByteArray() << 0;
+        const QStringList add {"add", "--stdin"};
+        QTest::newRow("add") << add << false << 1;
+        QTest::newRow("import") << QStringList {"import", "--csv", "-"} << false << 1;
+        QTest::newRow("add, released within the wait") << add << true << 0;
+        QTest::newRow("list reads without the lock") << QStringList {"list"} << false << 0;
     }
-    void writesWaitForTheWindow()
+    void writesWaitForTheLock()
     {
         QFETCH(QStringList, arguments);
-        QFETCH(QByteArray, input);
+        QFETCH(bool, released);
         QFETCH(int, status);
         const QString folder = m_root.filePath(QTest::currentDataTag());
         makeFolder(folder, "0", seeds);
-        QFile csv(CLI_PATH ".csv");
-        QVERIFY(csv.open(QIODevice::WriteOnly) && csv.write("Title,Password\nS,p\n") > 0);
-        csv.close();
-        ProgramLock window(folder + "/Data");
-        QCOMPARE(window.acquire(0), ProgramLock::Result::Acquired);
-        const Run run = runCli(QStringList {"--folder", folder} + arguments, input);
+        auto other = std::make_unique<ProgramLock>(folder + "/Data");
+        QCOMPARE(other->acquire(0), ProgramLock::Result::Acquired);
+        const Run run = runCli(QStringList {"--folder", folder} + arguments,
+            arguments[0] == "add" ? "S\nu\np\n" : "Title,Password\nS,p\n", {}, [&] {
+                if (released)
+                    QTest::qSleep(1000), other.reset();
+            });
         QCOMPARE(run.status, status);
-        QCOMPARE(run.err.contains("close it first"), status != 0);
-        QCOMPARE(stored(folder, "0"), sorted(seeds));
+        QCOMPARE(run.err.contains("Another Vaultine program is using this folder"), status != 0);
+        QCOMPARE(stored(folder, "0").size(), seeds.size() + (status == 0 && released));
     }
 
 private:

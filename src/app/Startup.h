@@ -25,7 +25,7 @@ public:
     // One running program per program folder: waits for a program that is ending, else
     // tells the user and returns false. A folder that cannot be locked (read-only) is used
     // without the lock; once locked, left-overs of interrupted writes are removed.
-    bool lockProgramFolder(int waitMilliseconds = 5000);
+    bool lockProgramFolder(int waitMilliseconds = ProgramLock::usualWait);
 
     // Reads the records of an unenciphered database while the splash shows.
     void preloadRecords();

@@ -23,7 +23,8 @@ public:
     struct Syntax
     {
         QString name;
-        QString description;
+        QString description; // one line, in the command overview too
+        QString details {}; // what --help tells after the description
         QList<QCommandLineOption> options {};
         QList<Argument> arguments {};
         QStringList requiredOptions {};

@@ -108,7 +108,9 @@ Command *CommandDispatcher::find(const QString &name) const
 void CommandDispatcher::prepare(QCommandLineParser &parser, const Command &command) const
 {
     const Command::Syntax &syntax = command.syntax();
-    parser.setApplicationDescription(syntax.description);
+    parser.setApplicationDescription(syntax.details.isEmpty()
+            ? syntax.description
+            : syntax.description + u'\n' + syntax.details);
     parser.addOptions(m_common + syntax.options);
     for (const Command::Argument &argument : syntax.arguments) {
         parser.addPositionalArgument(argument.name, argument.description,
@@ -182,5 +184,9 @@ int CommandDispatcher::execute(
     const QString folderPath = parser.isSet(folder) ? parser.value(folder) : folders.userFolder();
     const Invocation invocation {parser, parser.positionalArguments().mid(1), m_console,
         QDir(folderPath).absolutePath(), parser.isSet(passwordStdin)};
-    return command.execute(invocation);
+    const int status = command.execute(invocation);
+    if (!m_console.outputFailed())
+        return status;
+    m_console.warn(QStringLiteral("Can not write to standard output."));
+    return Command::Refused;
 }

@@ -4,26 +4,27 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
 
 namespace {
 
+int terminal = -1;
 struct termios savedTerminal;
 
 // Echo comes back when the program is stopped during a secret prompt.
 void restoreEchoAndDie(int signal)
 {
-    tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
+    tcsetattr(terminal, TCSANOW, &savedTerminal);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
 }
 
-void writeLine(FILE *stream, const QString &line)
+bool writeBytes(FILE *stream, const QByteArray &bytes)
 {
-    const QByteArray bytes = line.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
+    const size_t written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    return std::fflush(stream) == 0 && written == size_t(bytes.size()) && !std::ferror(stream);
 }
 
 bool inputIsTerminal()
@@ -31,23 +32,12 @@ bool inputIsTerminal()
     return isatty(STDIN_FILENO) == 1;
 }
 
-} // namespace
-
-void Console::print(const QString &line) const
-{
-    writeLine(stdout, line);
-}
-
-void Console::warn(const QString &line) const
-{
-    writeLine(stderr, line);
-}
-
-std::optional<QString> Console::readLine() const
+// One line of a stream without its line break; none at its end.
+std::optional<QString> lineOf(FILE *stream)
 {
     char *buffer = nullptr;
     size_t capacity = 0;
-    const ssize_t length = getline(&buffer, &capacity, stdin);
+    const ssize_t length = getline(&buffer, &capacity, stream);
     std::optional<QString> line;
     if (length >= 0) {
         QByteArrayView bytes(buffer, length);
@@ -62,30 +52,80 @@ std::optional<QString> Console::readLine() const
     return line;
 }
 
+} // namespace
+
+void Console::print(const QString &line) const
+{
+    write(line.toUtf8() + '\n');
+}
+
+void Console::warn(const QString &line) const
+{
+    writeBytes(stderr, line.toUtf8() + '\n');
+}
+
+void Console::write(const QByteArray &bytes) const
+{
+    if (!writeBytes(stdout, bytes))
+        m_outputFailed = true;
+}
+
+std::optional<QString> Console::readLine() const
+{
+    return lineOf(stdin);
+}
+
+std::optional<QByteArray> Console::readAll() const
+{
+    QByteArray all;
+    char buffer[65536];
+    size_t count;
+    while ((count = std::fread(buffer, 1, sizeof buffer, stdin)) > 0)
+        all.append(buffer, qsizetype(count));
+    if (std::ferror(stdin))
+        return std::nullopt;
+    return all;
+}
+
 std::optional<QString> Console::ask(const QString &prompt) const
 {
-    if (inputIsTerminal()) {
-        std::fputs(prompt.toUtf8().constData(), stderr);
-        std::fflush(stderr);
-    }
-    return readLine();
+    if (!inputIsTerminal())
+        return readLine();
+    std::fputs(prompt.toUtf8().constData(), stderr);
+    std::fflush(stderr);
+    std::optional<QString> answer = readLine();
+    if (!answer)
+        warn(QString());
+    return answer;
 }
 
 std::optional<QString> Console::askSecret(const QString &prompt) const
 {
-    if (!inputIsTerminal() || tcgetattr(STDIN_FILENO, &savedTerminal) != 0)
-        return ask(prompt);
+    FILE *tty = std::fopen("/dev/tty", "r+e");
+    if (!tty) {
+        warn(QStringLiteral("There is no terminal to ask \"%1\" on: --password-stdin reads the "
+                            "master password, add --stdin a record, from standard input.")
+                 .arg(prompt.trimmed().chopped(1)));
+        return std::nullopt;
+    }
+    std::setvbuf(tty, nullptr, _IONBF, 0);
+    terminal = fileno(tty);
+    const bool silenced = tcgetattr(terminal, &savedTerminal) == 0;
     struct termios silent = savedTerminal;
     silent.c_lflag &= ~tcflag_t(ECHO);
     const auto oldInterrupt = std::signal(SIGINT, restoreEchoAndDie);
     const auto oldTerminate = std::signal(SIGTERM, restoreEchoAndDie);
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent);
-    std::optional<QString> secret = ask(prompt);
-    tcsetattr(STDIN_FILENO, TCSAFLUSH, &savedTerminal);
+    if (silenced)
+        tcsetattr(terminal, TCSAFLUSH, &silent);
+    std::fputs(prompt.toUtf8().constData(), tty);
+    std::optional<QString> secret = lineOf(tty);
+    if (silenced)
+        tcsetattr(terminal, TCSAFLUSH, &savedTerminal);
     std::signal(SIGINT, oldInterrupt);
     std::signal(SIGTERM, oldTerminate);
-    // The Return typed was not echoed.
-    warn(QString());
+    // The Return typed was not echoed; Ctrl-D ends the line too.
+    std::fputs("\n", tty);
+    std::fclose(tty);
     return secret;
 }
 

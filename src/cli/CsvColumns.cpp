@@ -2,6 +2,8 @@
 
 #include "RecordFields.h"
 
+#include <algorithm>
+
 namespace {
 
 struct Column
@@ -12,11 +14,11 @@ struct Column
 };
 
 const Column columns[] = {
-    {RecordLine::Service, {"Title", "name", "Account"}},
-    {RecordLine::Username, {"Username", "login_username", "Login Name"}},
+    {RecordLine::Service, {"Title", "name", "account", "service"}},
+    {RecordLine::Username, {"Username", "user", "login", "login_username", "login name"}},
     {RecordLine::Password, {"Password", "login_password"}},
-    {RecordLine::Path, {"URL", "login_uri", "Web Site"}},
-    {RecordLine::OtherInfo, {"Notes", "extra", "Comments"}},
+    {RecordLine::Path, {"URL", "uri", "login_uri", "website", "web site"}},
+    {RecordLine::OtherInfo, {"Notes", "note", "extra", "comments", "comment", "other info"}},
 };
 
 } // namespace
@@ -30,6 +32,18 @@ CsvColumns::CsvColumns(const QStringList &header)
                 m_columns[column.field] = i;
         }
     }
+    for (qsizetype i = 0; i < header.size(); ++i) {
+        if (std::find(m_columns.begin(), m_columns.end(), i) == m_columns.end())
+            m_ignored.append(header[i].trimmed());
+    }
+}
+
+QString CsvColumns::acceptedNames()
+{
+    QStringList lines;
+    for (const Column &column : columns)
+        lines.append(column.names.join(QStringLiteral(", ")).toLower());
+    return lines.join(u'\n');
 }
 
 QStringList CsvColumns::exportHeader()

@@ -18,10 +18,16 @@ public:
     static QStringList exportHeader();
     static QStringList exportRow(const QString &line);
 
+    // The names accepted for each field, one line a field in the export's order.
+    static QString acceptedNames();
+
     bool has(RecordLine::Field field) const { return m_columns[field] >= 0; }
+    // The header's names that give no field.
+    const QStringList &ignored() const { return m_ignored; }
     // The five fields of a row, in record order; a missing cell gives an empty field.
     QStringList fields(const QStringList &row) const;
 
 private:
     std::array<qsizetype, RecordLine::fieldCount> m_columns;
+    QStringList m_ignored;
 };

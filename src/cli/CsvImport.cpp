@@ -15,27 +15,31 @@ bool isBlank(const QStringList &row)
     return std::all_of(row.begin(), row.end(), [](const QString &cell) { return cell.isEmpty(); });
 }
 
-// Why a row's fields cannot make a record; empty when they can.
-QString refusal(const QStringList &fields)
+} // namespace
+
+CsvImport::CsvImport(CsvTable::Table table)
+    : m_table(std::move(table))
+    , m_columns(m_table.rows.isEmpty() ? QStringList() : m_table.rows.first().cells)
+{ }
+
+QString CsvImport::refusal() const
 {
-    if (fields[RecordLine::Service].isEmpty() || fields[RecordLine::Password].isEmpty())
-        return QStringLiteral("no service name or no password");
-    if (std::any_of(fields.begin(), fields.end(),
-            [](const QString &field) { return field.contains(RecordLine::separator); }))
-        return QStringLiteral("a field holds \":!\"");
+    if (m_table.badLine > 0) {
+        return QStringLiteral("Line %1 holds a quote that is not closed or stands inside a "
+                              "field; nothing was imported.")
+            .arg(m_table.badLine);
+    }
+    if (!m_columns.has(RecordLine::Service))
+        return QStringLiteral("The first line names no column for the service name.");
+    if (!hasData())
+        return QStringLiteral("There is no record after the first line.");
     return {};
 }
 
-} // namespace
-
-CsvImport::CsvImport(QList<QStringList> rows)
-    : m_rows(std::move(rows))
-    , m_columns(m_rows.value(0))
-{ }
-
-bool CsvImport::hasColumns() const
+bool CsvImport::hasData() const
 {
-    return m_columns.has(RecordLine::Service) && m_columns.has(RecordLine::Password);
+    return std::any_of(m_table.rows.begin() + 1, m_table.rows.end(),
+        [](const CsvTable::Row &row) { return !isBlank(row.cells); });
 }
 
 CsvImport::Outcome CsvImport::newRecords(const RecordBook &stored) const
@@ -44,19 +48,24 @@ CsvImport::Outcome CsvImport::newRecords(const RecordBook &stored) const
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
     Outcome outcome;
     QSet<QString> taken(stored.records().begin(), stored.records().end());
-    for (qsizetype i = 1; i < m_rows.size(); ++i) {
-        if (isBlank(m_rows[i]))
+    for (qsizetype i = 1; i < m_table.rows.size(); ++i) {
+        const CsvTable::Row &row = m_table.rows[i];
+        if (isBlank(row.cells))
             continue;
-        QStringList fields = m_columns.fields(m_rows[i]);
+        QStringList fields = m_columns.fields(row.cells);
         for (QString &field : fields)
             field.replace(lineBreak, QStringLiteral(" "));
-        if (const QString why = refusal(fields); !why.isEmpty()) {
-            outcome.skipped.append(QStringLiteral("Row %1: %2; skipped.").arg(i + 1).arg(why));
+        const QString note = QStringLiteral("Line %1: %2; skipped.").arg(row.line);
+        if (std::any_of(fields.begin(), fields.end(),
+                [](const QString &field) { return field.contains(RecordLine::separator); })) {
+            ++outcome.skipped;
+            outcome.notes.append(note.arg(QStringLiteral("a field holds \":!\"")));
             continue;
         }
         const QString line = RecordLine::join(fields);
         if (taken.contains(line)) {
             ++outcome.duplicates;
+            outcome.notes.append(note.arg(QStringLiteral("the same record is there already")));
             continue;
         }
         taken.insert(line);

@@ -1,15 +1,16 @@
 #pragma once
 
 #include "CsvColumns.h"
+#include "CsvTable.h"
 
 #include <QList>
 #include <QStringList>
 
 class RecordBook;
 
-// The new record lines that the rows of a CSV file give: a row the records cannot hold is
-// told by its number (the header is row 1) and skipped; a record already stored or given by
-// an earlier row is counted as a duplicate.
+// The new record lines that the rows of a CSV file give: every row that is not blank gives one
+// record; a row holding ":!", or a record already stored or given by an earlier row, is
+// told by its line and skipped.
 class CsvImport
 {
 public:
@@ -17,16 +18,21 @@ public:
     {
         QStringList lines;
         int duplicates = 0;
-        QStringList skipped; // one note a skipped row
+        int skipped = 0; // rows the records cannot hold
+        QStringList notes; // one a skipped row or duplicate
     };
 
-    explicit CsvImport(QList<QStringList> rows);
+    explicit CsvImport(CsvTable::Table table);
 
-    // False when the header names no service or no password column.
-    bool hasColumns() const;
+    // Why the file is refused as a whole (it does not parse, has no service column or no data
+    // row); empty when it is not.
+    QString refusal() const;
+    const QStringList &ignoredColumns() const { return m_columns.ignored(); }
     Outcome newRecords(const RecordBook &stored) const;
 
 private:
-    QList<QStringList> m_rows;
+    bool hasData() const;
+
+    CsvTable::Table m_table;
     CsvColumns m_columns;
 };

@@ -3,6 +3,7 @@
 #include "vault/RecordLine.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -19,6 +20,115 @@ QString quoted(const QString &field)
     return quote + doubled + quote;
 }
 
+// Reads one file's text cell by cell.
+class Reader
+{
+public:
+    explicit Reader(QString text)
+        : m_text(std::move(text))
+    { }
+
+    CsvTable::Table read()
+    {
+        CsvTable::Table table;
+        while (m_at < m_text.size()) {
+            const qsizetype start = m_line;
+            QStringList cells;
+            bool rowEnds = false;
+            while (!rowEnds) {
+                std::optional<QString> cell = readCell(rowEnds);
+                if (!cell)
+                    return {{}, m_badLine};
+                cells.append(std::move(*cell));
+            }
+            table.rows.append({start, std::move(cells)});
+        }
+        return table;
+    }
+
+private:
+    QChar peek() const { return m_at < m_text.size() ? m_text[m_at] : QChar(); }
+
+    void skipSpaces()
+    {
+        while (peek() == u' ' || peek() == u'\t')
+            ++m_at;
+    }
+
+    // Consumes a line end at the reading point; false when there is none.
+    bool lineEnd()
+    {
+        if (peek() != u'\r' && peek() != u'\n')
+            return false;
+        m_at += m_text[m_at] == u'\r' && m_at + 1 < m_text.size() && m_text[m_at + 1] == u'\n';
+        ++m_at;
+        ++m_line;
+        return true;
+    }
+
+    // After a cell: a comma, a line end or the end of the text.
+    bool cellEnd(bool &rowEnds)
+    {
+        if (peek() == u',') {
+            ++m_at;
+            return true;
+        }
+        rowEnds = m_at >= m_text.size() || lineEnd();
+        return rowEnds;
+    }
+
+    std::optional<QString> readCell(bool &rowEnds)
+    {
+        const qsizetype start = m_at;
+        skipSpaces();
+        if (peek() != quote) {
+            m_at = start;
+            QString cell;
+            while (m_at < m_text.size() && peek() != u',' && peek() != u'\r' && peek() != u'\n') {
+                if (peek() == quote)
+                    return fail();
+                cell += m_text[m_at++];
+            }
+            cellEnd(rowEnds);
+            return cell;
+        }
+        const qsizetype opened = m_line;
+        ++m_at;
+        QString cell;
+        for (;;) {
+            if (m_at >= m_text.size()) {
+                m_line = opened;
+                return fail();
+            }
+            if (peek() == quote) {
+                ++m_at;
+                if (peek() != quote)
+                    break;
+            }
+            const qsizetype from = m_at;
+            if (lineEnd())
+                cell += m_text.sliced(from, m_at - from);
+            else
+                cell += m_text[m_at++];
+        }
+        skipSpaces();
+        if (!cellEnd(rowEnds))
+            return fail();
+        return cell;
+    }
+
+    std::optional<QString> fail()
+    {
+        m_badLine = m_line;
+        return std::nullopt;
+    }
+
+    QString m_text;
+    qsizetype m_at = 0;
+    qsizetype m_line = 1;
+    qsizetype m_badLine = 0;
+};
+
 } // namespace
 
 QString CsvTable::formatRow(const QStringList &fields)
@@ -30,45 +140,10 @@ QString CsvTable::formatRow(const QStringList &fields)
     return cells.join(u',');
 }
 
-QList<QStringList> CsvTable::parse(const QByteArray &content)
+CsvTable::Table CsvTable::parse(const QByteArray &content)
 {
     QString text = RecordLine::fromBytes(content);
     if (text.startsWith(QChar::ByteOrderMark))
         text.remove(0, 1);
-
-    QList<QStringList> rows;
-    QStringList row;
-    QString field;
-    bool inQuotes = false;
-    bool rowOpen = false;
-    const auto endField = [&] { row.append(std::exchange(field, QString())); };
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        const QChar next = i + 1 < text.size() ? text[i + 1] : QChar();
-        rowOpen = true;
-        if (inQuotes) {
-            if (c != quote)
-                field += c;
-            else if (next == quote)
-                field += text[++i];
-            else
-                inQuotes = false;
-        } else if (c == quote && field.isEmpty()) {
-            inQuotes = true;
-        } else if (c == u',') {
-            endField();
-        } else if (c == u'\n' || (c == u'\r' && next == u'\n')) {
-            i += c == u'\r';
-            endField();
-            rows.append(std::exchange(row, QStringList()));
-            rowOpen = false;
-        } else {
-            field += c;
-        }
-    }
-    if (rowOpen) {
-        endField();
-        rows.append(row);
-    }
-    return rows;
+    return Reader(std::move(text)).read();
 }

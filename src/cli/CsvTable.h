@@ -9,8 +9,23 @@
 class CsvTable
 {
 public:
+    struct Row
+    {
+        qsizetype line; // where the row starts in the file, counted from 1
+        QStringList cells;
+        friend bool operator==(const Row &, const Row &) = default;
+    };
+    struct Table
+    {
+        QList<Row> rows;
+        // The line where the file stops parsing (an unclosed quote, a stray quote); 0 when
+        // it parses. A file that does not parse gives no rows.
+        qsizetype badLine = 0;
+    };
+
     static QString formatRow(const QStringList &fields);
     // The rows of a file: UTF-8 (Windows-1252 when it is not), a byte-order mark dropped,
-    // rows ended by CR LF or LF. A row has the cells it holds, no more.
-    static QList<QStringList> parse(const QByteArray &content);
+    // rows ended by CR LF, LF or CR alone; spaces around a quoted field dropped. A row has
+    // the cells it holds, no more.
+    static Table parse(const QByteArray &content);
 };

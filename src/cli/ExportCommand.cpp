@@ -11,8 +11,8 @@
 
 namespace {
 
-const QCommandLineOption csv(
-    QStringLiteral("csv"), QStringLiteral("The CSV file to write."), QStringLiteral("file"));
+const QCommandLineOption csv(QStringLiteral("csv"),
+    QStringLiteral("The CSV file to write (- for standard output)."), QStringLiteral("file"));
 const QCommandLineOption force(QStringLiteral("force"), QStringLiteral("Replaces that file."));
 
 } // namespace
@@ -20,6 +20,9 @@ const QCommandLineOption force(QStringLiteral("force"), QStringLiteral("Replaces
 ExportCommand::ExportCommand()
     : Command({.name = "export",
         .description = "Writes every record, passwords in clear, into a CSV file.",
+        .details = "The file (UTF-8, lines ended by CR LF, mode 0600) has the columns Title, "
+                   "Username, Password, URL and Notes; import reads it back. It is written "
+                   "whole or not at all, never over an existing file without --force.",
         .options = {csv, force},
         .requiredOptions = csv.names()})
 { }
@@ -28,8 +31,9 @@ int ExportCommand::execute(const Invocation &invocation)
 {
     Console &console = invocation.console;
     const QString path = invocation.parser.value(csv);
+    const bool toOutput = path == QLatin1String("-");
     const QFileInfo target(path);
-    if ((target.exists() || target.isSymLink()) && !invocation.parser.isSet(force)) {
+    if (!toOutput && (target.exists() || target.isSymLink()) && !invocation.parser.isSet(force)) {
         console.warn(QStringLiteral("%1 exists; --force replaces it.").arg(path));
         return Refused;
     }
@@ -39,6 +43,10 @@ int ExportCommand::execute(const Invocation &invocation)
     QList<QByteArray> rows {CsvTable::formatRow(CsvColumns::exportHeader()).toUtf8()};
     for (const QString &line : vault.book().records())
         rows.append(CsvTable::formatRow(CsvColumns::exportRow(line)).toUtf8());
+    if (toOutput) {
+        console.write(LineFile::joined(rows));
+        return console.outputFailed() ? Refused : Success;
+    }
     // Written whole or not at all, readable by its owner only.
     if (!LineFile::writeLines(path, rows)) {
         console.warn(QStringLiteral("Can not write %1.").arg(path));

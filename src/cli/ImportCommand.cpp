@@ -12,13 +12,36 @@
 namespace {
 
 const QCommandLineOption csv(QStringLiteral("csv"),
-    QStringLiteral("The CSV file to read; its header names the columns."), QStringLiteral("file"));
+    QStringLiteral("The CSV file to read (- for standard input); its first line names the "
+                   "columns."),
+    QStringLiteral("file"));
+
+std::optional<QByteArray> contentOf(const QString &path, const Console &console)
+{
+    if (path == QLatin1String("-"))
+        return console.readAll();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return content;
+}
 
 } // namespace
 
 ImportCommand::ImportCommand()
     : Command({.name = "import",
         .description = "Adds the records of a CSV file exported by this or another program.",
+        .details = QStringLiteral(
+            "The records are added in one write: all of them or, when the write fails, "
+            "none. The first line names the "
+            "columns, in any order and letter case:\n%1\nOther columns are named and ignored. "
+            "Line breaks in a field become spaces. A row holding \":!\", or a record already "
+            "stored, is told by its line and skipped. A file that does not parse (a quote not "
+            "closed, a quote inside an unquoted field) is refused whole.")
+                       .arg(CsvColumns::acceptedNames()),
         .options = {csv},
         .requiredOptions = csv.names()})
 { }
@@ -27,33 +50,36 @@ int ImportCommand::execute(const Invocation &invocation)
 {
     Console &console = invocation.console;
     const QString path = invocation.parser.value(csv);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        console.warn(QStringLiteral("Can not read %1.").arg(path));
-        return Refused;
-    }
-    const CsvImport import(CsvTable::parse(file.readAll()));
-    if (!import.hasColumns()) {
-        console.warn(
-            QStringLiteral("%1 has no column for the service name or the password.").arg(path));
-        return Refused;
-    }
+    // Opened first: with --password-stdin, the password's line comes before the file's.
     VaultSession vault(invocation);
     if (!vault.open(VaultSession::Mode::Write))
         return Refused;
+    const std::optional<QByteArray> content = contentOf(path, console);
+    if (!content) {
+        console.warn(QStringLiteral("Can not read %1.").arg(path));
+        return Refused;
+    }
+    const CsvImport import(CsvTable::parse(*content));
+    if (const QString why = import.refusal(); !why.isEmpty()) {
+        console.warn(QStringLiteral("%1: %2").arg(path, why));
+        return Refused;
+    }
+    if (!import.ignoredColumns().isEmpty())
+        console.warn(QStringLiteral("Ignored columns: %1").arg(import.ignoredColumns().join(", ")));
     const CsvImport::Outcome outcome = import.newRecords(vault.book());
-    for (const QString &note : outcome.skipped)
+    for (const QString &note : outcome.notes)
         console.warn(note);
     if (!outcome.lines.isEmpty()) {
         const RecordEditor::Result result = vault.editor().importRecords(outcome.lines);
         if (result != RecordEditor::Result::Done) {
-            console.warn(QString::fromLatin1(RecordEditor::messageFor(result)->text));
+            console.warn(QString::fromLatin1(RecordEditor::messageFor(result)->text)
+                + QStringLiteral(" Nothing was imported."));
             return Refused;
         }
     }
     console.print(QStringLiteral("Added: %1, duplicates: %2, skipped: %3.")
                       .arg(outcome.lines.size())
                       .arg(outcome.duplicates)
-                      .arg(outcome.skipped.size()));
+                      .arg(outcome.skipped));
     return Success;
 }

@@ -20,7 +20,21 @@ std::optional<QStringList> RecordEntry::readLines() const
     // Missing last lines leave their fields empty.
     for (int i = 0; i < RecordLine::fieldCount; ++i)
         fields.append(m_console.readLine().value_or(QString()));
+    // More is a second record, which would be lost.
+    while (const std::optional<QString> more = m_console.readLine()) {
+        if (!more->isEmpty()) {
+            m_console.warn(QStringLiteral("add --stdin takes one record of five lines; import "
+                                          "--csv - adds several. Nothing was added."));
+            return std::nullopt;
+        }
+    }
     return fields;
+}
+
+std::nullopt_t RecordEntry::ended() const
+{
+    m_console.warn(QStringLiteral("The input ended; nothing was added."));
+    return std::nullopt;
 }
 
 std::optional<QStringList> RecordEntry::ask() const
@@ -31,7 +45,7 @@ std::optional<QStringList> RecordEntry::ask() const
         if (i != RecordLine::Password) {
             const std::optional<QString> field = m_console.ask(prompt);
             if (!field)
-                return std::nullopt;
+                return ended();
             fields.append(*field);
             continue;
         }
@@ -39,7 +53,7 @@ std::optional<QStringList> RecordEntry::ask() const
         const std::optional<QString> again
             = m_console.askSecret(QStringLiteral("Password again: "));
         if (!first || !again)
-            return std::nullopt;
+            return ended();
         if (*first != *again) {
             m_console.warn(QStringLiteral("The two passwords differ."));
             return std::nullopt;

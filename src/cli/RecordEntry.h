@@ -7,8 +7,8 @@
 class Console;
 
 // The five fields of a new record: five lines of standard input, or asked one by one with
-// the password asked twice and never echoed. None when the input ends or the two passwords
-// differ (told).
+// the password asked twice and never echoed. None when the input ends, holds more than one
+// record or the two passwords differ (told).
 class RecordEntry
 {
 public:
@@ -18,5 +18,7 @@ public:
     std::optional<QStringList> ask() const;
 
 private:
+    std::nullopt_t ended() const;
+
     const Console &m_console;
 };

@@ -41,13 +41,13 @@ bool VaultSession::open(Mode mode)
 bool VaultSession::lockFolder()
 {
     m_database.EnsureDataFolder();
-    switch (m_lock.acquire(0)) {
+    switch (m_lock.acquire(ProgramLock::usualWait)) {
     case ProgramLock::Result::Acquired:
         m_database.removeWriteLeftovers();
         return true;
     case ProgramLock::Result::HeldByLiveProgram:
-        m_console.warn(
-            QStringLiteral("Vaultine is running with the files of this folder; close it first."));
+        m_console.warn(QStringLiteral("Another Vaultine program is using this folder; try again "
+                                      "once it has ended."));
         return false;
     case ProgramLock::Result::Unavailable:
         // A read-only folder, as the window uses it: the write itself will fail.
@@ -58,8 +58,17 @@ bool VaultSession::lockFolder()
 
 MasterPasswordGate::Entries VaultSession::passwordEntries()
 {
-    if (!m_passwordFromStdin)
-        return [this] { return m_console.askSecret(QStringLiteral("Master password: ")); };
+    if (!m_passwordFromStdin) {
+        // Once the terminal is missing or its input ended, every later try is missing too.
+        auto ended = std::make_shared<bool>(false);
+        return [this, ended]() -> std::optional<QString> {
+            std::optional<QString> entry;
+            if (!*ended)
+                entry = m_console.askSecret(QStringLiteral("Master password: "));
+            *ended = !entry;
+            return entry;
+        };
+    }
     // The first line is the password's even when none is asked, so that the lines after it
     // mean the same in every folder.
     auto given = std::make_shared<std::optional<QString>>(m_console.readLine());

@@ -11,6 +11,8 @@ class ProgramLock
 {
 public:
     enum class Result { Acquired, HeldByLiveProgram, Unavailable };
+    // How long a second program waits for the first to end (a restart overlaps the old run).
+    static constexpr int usualWait = 5000;
 
     explicit ProgramLock(const QString &dataFolder);
     ~ProgramLock();
