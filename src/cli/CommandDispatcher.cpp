@@ -166,10 +166,8 @@ int CommandDispatcher::overview(const QString &error) const
 int CommandDispatcher::execute(
     int &argc, char **argv, const QCommandLineParser &parser, Command &command)
 {
-    std::unique_ptr<QCoreApplication> application;
-    if (!command.syntax().needsDisplay)
-        application = std::make_unique<QCoreApplication>(argc, argv);
-    else if (!(application = DisplayConnection::open(argc, argv))) {
+    const QCoreApplication application(argc, argv);
+    if (command.syntax().needsDisplay && !DisplayConnection::named()) {
         m_console.warn(QStringLiteral("%1 %2 needs a display (DISPLAY or WAYLAND_DISPLAY), and "
                                       "none could be reached.")
                            .arg(program, command.syntax().name));

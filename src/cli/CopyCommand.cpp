@@ -11,13 +11,22 @@
 
 namespace {
 
-using namespace std::chrono_literals;
-
-constexpr auto holdTime = 45s;
-
 const QCommandLineOption field(QStringLiteral("field"),
     QStringLiteral("The field to copy: username, password (the default) or path."),
     QStringLiteral("name"), QStringLiteral("password"));
+const QCommandLineOption timeout(QStringLiteral("timeout"),
+    QStringLiteral("Seconds until the clipboard is emptied (default 45)."),
+    QStringLiteral("seconds"), QStringLiteral("45"));
+const QCommandLineOption wait(QStringLiteral("wait"),
+    QStringLiteral("Returns only when the clipboard has been emptied, counting down."));
+
+// Whole seconds from 1 to a day; none otherwise.
+std::optional<int> secondsOf(const QCommandLineParser &parser)
+{
+    bool number = false;
+    const int seconds = parser.value(timeout).toInt(&number);
+    return number && seconds > 0 && seconds <= 86400 ? std::optional(seconds) : std::nullopt;
+}
 
 const std::pair<const char *, RecordLine::Field> fieldNames[] = {
     {"username", RecordLine::Username},
@@ -38,16 +47,21 @@ std::optional<RecordLine::Field> chosenField(const QCommandLineParser &parser)
 
 CopyCommand::CopyCommand()
     : Command({.name = "copy",
-        .description = "Puts a field of a service's record on the clipboard for 45 seconds.",
-        .options = {field},
+        .description = "Puts a field of a service's record on the clipboard for a while.",
+        .details = "Returns at once: a process of its own holds the text and, at the deadline, "
+                   "empties the clipboard if it still holds that text, whichever program "
+                   "(a clipboard manager) holds it by then.",
+        .options = {field, timeout, wait},
         .arguments = {{"service", "The service name, exactly as listed."}},
         .needsDisplay = true})
 { }
 
 QString CopyCommand::usageError(const QCommandLineParser &parser) const
 {
-    return chosenField(parser) ? QString()
-                               : QStringLiteral("--field takes username, password or path.");
+    if (!chosenField(parser))
+        return QStringLiteral("--field takes username, password or path.");
+    return secondsOf(parser) ? QString()
+                             : QStringLiteral("--timeout takes whole seconds, 1 to 86400.");
 }
 
 int CopyCommand::execute(const Invocation &invocation)
@@ -70,14 +84,13 @@ int CopyCommand::execute(const Invocation &invocation)
         console.warn(QStringLiteral("The %1 of %2 is empty.").arg(name, service));
         return Refused;
     }
-    console.print(QStringLiteral("The %1 of %2 is on the clipboard for %3 seconds, or until "
-                                 "another program takes it.")
-                      .arg(name, service)
-                      .arg(holdTime.count()));
-    const bool secret = chosen == RecordLine::Password;
-    if (ClipboardHold::hold(text, secret, holdTime) == ClipboardHold::End::Taken)
-        console.print(QStringLiteral("Another program took the clipboard."));
-    else
-        console.print(QStringLiteral("The clipboard was emptied."));
+    const int seconds = *secondsOf(invocation.parser);
+    const bool waiting = invocation.parser.isSet(wait);
+    if (!ClipboardHold::start(text.toUtf8(), seconds, waiting, console))
+        return Refused;
+    console.print(waiting ? QStringLiteral("The clipboard was emptied.")
+                          : QStringLiteral("The %1 of %2 is on the clipboard for %3 seconds.")
+                                .arg(name, service)
+                                .arg(seconds));
     return Success;
 }

@@ -9,6 +9,13 @@ constexpr char fallback[] = "offscreen";
 
 } // namespace
 
+bool named()
+{
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+        || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("DISPLAY");
+}
+
 std::unique_ptr<QGuiApplication> open(int &argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

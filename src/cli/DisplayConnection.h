@@ -10,5 +10,7 @@
 namespace DisplayConnection {
 
 std::unique_ptr<QGuiApplication> open(int &argc, char **argv);
+// Whether the environment names a display or a platform.
+bool named();
 
 } // namespace DisplayConnection

@@ -1,4 +1,5 @@
 #include "AddCommand.h"
+#include "ClipboardHold.h"
 #include "CommandDispatcher.h"
 #include "Console.h"
 #include "CopyCommand.h"
@@ -7,8 +8,12 @@
 #include "ListCommand.h"
 #include "ShowCommand.h"
 
+#include <cstring>
+
 int main(int argc, char *argv[])
 {
+    if (argc == 3 && std::strcmp(argv[1], ClipboardHold::marker) == 0)
+        return ClipboardHold::serve(argc, argv);
     std::vector<std::unique_ptr<Command>> commands;
     commands.push_back(std::make_unique<ListCommand>());
     commands.push_back(std::make_unique<ShowCommand>());

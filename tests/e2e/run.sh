@@ -853,6 +853,40 @@ scenario_text_and_left_button() {
     end_with_escape "$first"
 }
 
+# vaultine-cli copy: the terminal is free at once; the clipboard is emptied at the deadline
+# when it still holds the text, also after another program took the same text over.
+cli_copy() {
+    timeout 3 "$cli" --folder "$folder" copy Mail --timeout "$1" "${@:2}" >/dev/null 2>&1
+}
+clipboard_empty() {
+    [ -z "$(clipboard)" ]
+}
+scenario_cli_copy() {
+    cli=$(dirname "$program")/vaultine-cli
+    folder=$(mktemp -d "$work/cli.XXXXXX")
+    printf 'Mail\nme\ncli-pw-1\n\n\n' | "$cli" --folder "$folder" add --stdin >/dev/null \
+        || fail "vaultine-cli add --stdin failed"
+    cli_copy 2 || fail "copy did not return at once"
+    clipboard_is cli-pw-1 || fail "copy put '$(clipboard)' on the clipboard, expected 'cli-pw-1'"
+    sleep 2.5
+    clipboard_empty || fail "the clipboard holds '$(clipboard)' after the deadline"
+    cli_copy 2 || fail "a second copy did not return at once"
+    copy_elsewhere cli-pw-1
+    wait_for 20 clipboard_is cli-pw-1 || fail "xclip did not take the clipboard over"
+    sleep 2.5
+    clipboard_empty || fail "the clipboard re-owned by xclip holds '$(clipboard)' after the deadline"
+    cli_copy 2 || fail "a third copy did not return at once"
+    copy_elsewhere other-text
+    sleep 2.5
+    clipboard_is other-text || fail "another program's text was replaced by '$(clipboard)'"
+    kill "$copier" 2>/dev/null
+    local started=$SECONDS
+    timeout 6 "$cli" --folder "$folder" copy Mail --timeout 2 --wait >/dev/null 2>&1 \
+        || fail "copy --wait failed"
+    [ $((SECONDS - started)) -ge 1 ] || fail "copy --wait returned before the deadline"
+    clipboard_empty || fail "copy --wait left '$(clipboard)' on the clipboard"
+}
+
 run_scenario() {
     echo "e2e: $1"
     scenarioFailed=0
@@ -900,6 +934,7 @@ run_scenario scenario_undo_remove
 run_scenario scenario_language
 run_scenario scenario_import
 run_scenario scenario_text_and_left_button
+run_scenario scenario_cli_copy
 
 if [ "$failed" -ne 0 ]; then
     echo "e2e: program output:"
