@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -251,6 +252,10 @@ private slots:
         row("file missing", {"export"}, 2, "", "--csv");
         row("unknown field", {"copy", "Mail", "--field", "pin"}, 2, "", "--field");
         row("copy without display", {"copy", "Mail"}, 1, "", "needs a display");
+        row("version", {"--version"}, 0, "vaultine-cli 1.", "");
+        row("help COMMAND", {"help", "import"}, 0, "Usage: vaultine-cli import", "");
+        row("wrong level", {"generate", "--level", "4"}, 2, "", "--level");
+        row("wrong timeout", {"copy", "Mail", "--timeout", "0"}, 2, "", "--timeout");
         row("show to a full disk", {"show", "Mail"}, 1, "", "standard output", "/dev/full");
         row("export to a full disk", {"export", "--csv", "-"}, 1, "", "standard output",
             "/dev/full");
@@ -269,6 +274,26 @@ private slots:
         QVERIFY2(out.isEmpty() ? run.out.isEmpty() : run.out.startsWith(out), qPrintable(run.out));
         QVERIFY2(run.err.contains(err), qPrintable(run.err));
     }
+    void generateDrawsByLevel_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("pattern");
+        QTest::newRow("level 1") << QStringList {"--level", "1"} << "[1-9A-Z]{6}";
+        QTest::newRow("level 2") << QStringList {"--level", "2"} << "[1-9A-Z]{8}";
+        QTest::newRow("default") << QStringList {} << "[1-9A-Za-z]{20}";
+        QTest::newRow("level 3, length") << QStringList {"--length", "300"} << "[1-9A-Za-z]{300}";
+    }
+    void generateDrawsByLevel()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, pattern);
+        const Run run = runCli(QStringList {"generate"} + arguments);
+        QCOMPARE(run.status, 0);
+        QVERIFY2(QRegularExpression(QRegularExpression::anchoredPattern(pattern + "\n"))
+                     .match(run.out)
+                     .hasMatch(),
+            qPrintable(run.out));
+    }
     void commandsWorkAtEveryReach_data()
     {
         QTest::addColumn<QString>("reach");
@@ -278,7 +303,7 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err");
-        QTest::addColumn<QString>("added");
+        QTest::addColumn<QStringList>("changes"); // +line added, -line removed
         const QString shown
             = "Username: me@example.org\nPassword: %1\nOther Info: note, with comma\n"
               "Path: https://mail.example\n";
@@ -288,13 +313,13 @@ private slots:
         const QByteArray pw = master.toUtf8() + '\n';
         const QString viaStdin = "--password-stdin";
         for (const QString reach : {"0", "1", "2"}) {
-            const auto row
-                = [&](const char *name, const QStringList &arguments, const QByteArray &input,
-                      int status, const QString &out, const QString &err, const QString &added = {},
-                      const QString &expiry = ConfigFile::noExpiry) {
-                      QTest::addRow("%s: %s", qPrintable(reach), name)
-                          << reach << expiry << arguments << input << status << out << err << added;
-                  };
+            const auto row = [&](const char *name, const QStringList &arguments,
+                                 const QByteArray &input, int status, const QString &out,
+                                 const QString &err, const QStringList &changes = {},
+                                 const QString &expiry = ConfigFile::noExpiry) {
+                QTest::addRow("%s: %s", qPrintable(reach), name)
+                    << reach << expiry << arguments << input << status << out << err << changes;
+            };
             row("list", {viaStdin, "list"}, pw, 0, all, "");
             row("list, letter case ignored", {viaStdin, "list", "AI"}, pw, 0, "Mail\n", "");
             row("show masked", {viaStdin, "show", "Mail"}, pw, 0, shown.arg("****"), "");
@@ -302,7 +327,7 @@ private slots:
                 shown.arg("Pw-4711"), "");
             row("show, exact name only", {viaStdin, "show", "mail"}, pw, 1, "", "no record");
             row("add", {viaStdin, "add", "--stdin"}, pw + "New\nu\nNew-pw\no\np\n", 0,
-                "Added the record of New.\n", "", "New:!u:!New-pw:!o:!p");
+                "Added the record of New.\n", "", {"+New:!u:!New-pw:!o:!p"});
             row("add, duplicate", {viaStdin, "add", "--stdin"},
                 pw + seeds[0].split(":!").join('\n').toUtf8(), 1, "",
                 "There is an identical record already filed");
@@ -312,11 +337,27 @@ private slots:
                 "needs a Service");
             row("add, line break", {viaStdin, "add", "--stdin"}, pw + "S\nu\np\na\rb\n", 1, "",
                 "line break");
+            const QString bank = "-" + seeds[1];
+            row("edit by options, renames",
+                {viaStdin, "edit", "bank", "--username", "ann", "--service", "Bank"}, pw, 0,
+                "Changed the record of Bank.\n", "", {bank, "+Bank:!ann:!x\"y:!:!"});
+            row("edit, password from stdin", {viaStdin, "edit", "bank"}, pw + "New-pw\n", 0,
+                "Changed the record of bank.\n", "", {bank, "+bank:!jo:!New-pw:!:!"});
+            row("edit, separator", {viaStdin, "edit", "bank", "--info", "a:!b"}, pw, 1, "",
+                "\":!\"");
+            row("edit, no change", {viaStdin, "edit", "bank", "--username", "jo"}, pw, 1, "",
+                "no changes");
+            row("edit, missing", {viaStdin, "edit", "nope", "--info", "x"}, pw, 1, "", "no record");
+            row("remove --force", {viaStdin, "remove", "bank", "--force"}, pw, 0,
+                "Removed the record of bank.\n", "", {bank});
+            row("remove, not confirmed", {viaStdin, "remove", "bank"}, pw + "n\n", 1, "",
+                "Nothing was removed");
+            row("remove, missing", {viaStdin, "remove", "nope", "--force"}, pw, 1, "", "no record");
             row("add, two records", {viaStdin, "add", "--stdin"}, pw + "A\nu\np\n\n\n\nB\nu\np\n",
                 1, "", "one record");
             row("import from standard input", {viaStdin, "import", "--csv", "-"},
                 pw + "Title,Password\nNew,New-pw\n", 0, "Added: 1, duplicates: 0, skipped: 0.\n",
-                "", "New:!:!New-pw:!:!");
+                "", {"+New:!:!New-pw:!:!"});
             row("import, open quote", {viaStdin, "import", "--csv", "-"},
                 pw + "Title,Password\nA,pa\nB,\"pb,\nC,pc\n", 1, "", "Line 3");
             if (reach == QLatin1String("0"))
@@ -338,7 +379,7 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, out);
         QFETCH(QString, err);
-        QFETCH(QString, added);
+        QFETCH(QStringList, changes);
         const QString folder = m_root.filePath(QTest::currentDataTag());
         makeFolder(folder, reach, seeds, expiry);
         const Run run = runCli(QStringList {"--folder", folder} + arguments, input);
@@ -346,8 +387,14 @@ private slots:
         QCOMPARE(run.out, out);
         QVERIFY2(run.err.contains(err), qPrintable(run.err));
         // Nothing lost, nothing wrong, no secret printed unless asked for.
-        QCOMPARE(
-            stored(folder, reach), sorted(added.isEmpty() ? seeds : seeds + QStringList {added}));
+        QStringList expected = seeds;
+        for (const QString &change : changes) {
+            if (change.startsWith('+'))
+                expected.append(change.mid(1));
+            else
+                expected.removeOne(change.mid(1));
+        }
+        QCOMPARE(stored(folder, reach), sorted(expected));
         const bool revealed = arguments.contains("--reveal");
         for (const QString secret : {"Key-99", "New-pw", "Pw-4711"})
             QVERIFY(!run.err.contains(secret) && (revealed || !run.out.contains(secret)));

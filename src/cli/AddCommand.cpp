@@ -4,10 +4,7 @@
 #include "Invocation.h"
 #include "RecordEntry.h"
 #include "VaultSession.h"
-#include "intl/Message.h"
 #include "vault/RecordLine.h"
-
-#include <algorithm>
 
 namespace {
 
@@ -21,10 +18,7 @@ QString incompleteness(const QStringList &fields)
     if (fields[RecordLine::Service].isEmpty() || fields[RecordLine::Username].isEmpty()
         || fields[RecordLine::Password].isEmpty())
         return QStringLiteral("A record needs a Service, a Username and a Password.");
-    if (std::any_of(fields.begin(), fields.end(),
-            [](const QString &field) { return field.contains(u'\r') || field.contains(u'\n'); }))
-        return QStringLiteral("A field can not hold a line break.");
-    return {};
+    return RecordEntry::lineBreakRefusal(fields);
 }
 
 } // namespace
@@ -49,11 +43,8 @@ int AddCommand::execute(const Invocation &invocation)
         invocation.console.warn(why);
         return Refused;
     }
-    const RecordEditor::Result result = vault.editor().addRecord(*fields);
-    if (result != RecordEditor::Result::Done) {
-        invocation.console.warn(QString::fromLatin1(RecordEditor::messageFor(result)->text));
+    if (!vault.done(vault.editor().addRecord(*fields)))
         return Refused;
-    }
     invocation.console.print(
         QStringLiteral("Added the record of %1.").arg(fields->at(RecordLine::Service)));
     return Success;

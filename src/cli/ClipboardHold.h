@@ -12,6 +12,8 @@ namespace ClipboardHold {
 
 // The hidden command line of the holding process: this program, marker, seconds.
 inline constexpr char marker[] = "--hold-clipboard";
+// How long a copy stays by default.
+inline constexpr int usualSeconds = 45;
 
 // Starts the holding process and returns once the text is on the clipboard or could not be
 // put there (told); with wait, once the clipboard has been emptied, counting down on

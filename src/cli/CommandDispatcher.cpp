@@ -42,7 +42,14 @@ int CommandDispatcher::run(int &argc, char **argv)
         m_console.print(QStringLiteral("%1 " VAULTINE_VERSION).arg(program));
         return Command::Success;
     }
-    const qsizetype index = commandIndex(arguments);
+    qsizetype index = commandIndex(arguments);
+    // help COMMAND is COMMAND --help; help alone the overview.
+    if (index >= 0 && arguments[index] == QLatin1String("help")) {
+        if (index + 1 >= arguments.size())
+            return overview({});
+        arguments = {arguments.first(), arguments[index + 1], QStringLiteral("--help")};
+        index = 1;
+    }
     Command *command = index < 0 ? nullptr : find(arguments[index]);
     if (!command) {
         const bool asked = index < 0
@@ -146,6 +153,9 @@ int CommandDispatcher::overview(const QString &error) const
     QStringList lines {
         QStringLiteral("Usage: %1 [--folder DIR] [--password-stdin] COMMAND [options]")
             .arg(program),
+        QString(),
+        QStringLiteral("The records of Vaultine's program folder from a terminal. The master "
+                       "password is asked on the terminal, never taken as an argument."),
         QString(), QStringLiteral("Commands:")};
     for (const auto &command : m_commands) {
         lines.append(QStringLiteral("  %1  %2")
@@ -153,7 +163,13 @@ int CommandDispatcher::overview(const QString &error) const
                          .arg(command->syntax().description));
     }
     lines.append(QString());
-    lines.append(QStringLiteral("See %1 COMMAND --help for a command's options.").arg(program));
+    lines.append(QStringLiteral("  %1  %2")
+                     .arg(QStringLiteral("help"), -8)
+                     .arg(QStringLiteral("Tells what a command does: help COMMAND.")));
+    lines.append(QString());
+    lines.append(QStringLiteral("See %1 help COMMAND for a command's options; %1 --version "
+                                "tells the version.")
+                     .arg(program));
     if (error.isEmpty()) {
         m_console.print(lines.join(u'\n'));
         return Command::Success;

@@ -15,8 +15,9 @@ const QCommandLineOption field(QStringLiteral("field"),
     QStringLiteral("The field to copy: username, password (the default) or path."),
     QStringLiteral("name"), QStringLiteral("password"));
 const QCommandLineOption timeout(QStringLiteral("timeout"),
-    QStringLiteral("Seconds until the clipboard is emptied (default 45)."),
-    QStringLiteral("seconds"), QStringLiteral("45"));
+    QStringLiteral("Seconds until the clipboard is emptied (default %1).")
+        .arg(ClipboardHold::usualSeconds),
+    QStringLiteral("seconds"), QString::number(ClipboardHold::usualSeconds));
 const QCommandLineOption wait(QStringLiteral("wait"),
     QStringLiteral("Returns only when the clipboard has been emptied, counting down."));
 

@@ -3,6 +3,8 @@
 #include "Console.h"
 #include "vault/RecordLine.h"
 
+#include <algorithm>
+
 namespace {
 
 const char *const labels[RecordLine::fieldCount]
@@ -33,7 +35,7 @@ std::optional<QStringList> RecordEntry::readLines() const
 
 std::nullopt_t RecordEntry::ended() const
 {
-    m_console.warn(QStringLiteral("The input ended; nothing was added."));
+    m_console.warn(QStringLiteral("The input ended; nothing was changed."));
     return std::nullopt;
 }
 
@@ -61,4 +63,28 @@ std::optional<QStringList> RecordEntry::ask() const
         fields.append(*first);
     }
     return fields;
+}
+
+std::optional<QStringList> RecordEntry::askChanges(const QStringList &old) const
+{
+    QStringList fields = old;
+    for (int i = 0; i < RecordLine::fieldCount; ++i) {
+        const QString label = QString::fromLatin1(labels[i]);
+        const std::optional<QString> answer = i == RecordLine::Password
+            ? m_console.askSecret(label + QStringLiteral(" (Return keeps it): "))
+            : m_console.ask(QStringLiteral("%1 [%2]: ").arg(label, old[i]));
+        if (!answer)
+            return ended();
+        if (!answer->isEmpty())
+            fields[i] = *answer;
+    }
+    return fields;
+}
+
+QString RecordEntry::lineBreakRefusal(const QStringList &fields)
+{
+    if (std::any_of(fields.begin(), fields.end(),
+            [](const QString &field) { return field.contains(u'\r') || field.contains(u'\n'); }))
+        return QStringLiteral("A field can not hold a line break.");
+    return {};
 }

@@ -16,6 +16,12 @@ public:
 
     std::optional<QStringList> readLines() const;
     std::optional<QStringList> ask() const;
+    // The fields of a record being edited, asked with the old values as defaults: an empty
+    // answer keeps the old value, the password is asked without echo.
+    std::optional<QStringList> askChanges(const QStringList &old) const;
+
+    // What is told when a field holds a line break; empty when none does.
+    static QString lineBreakRefusal(const QStringList &fields);
 
 private:
     std::nullopt_t ended() const;

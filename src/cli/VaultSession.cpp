@@ -99,14 +99,41 @@ void VaultSession::passwordAccepted(const QString &expiry)
     }
 }
 
-QList<QStringList> VaultSession::recordsOf(const QString &service) const
+QList<qsizetype> VaultSession::indicesOf(const QString &service) const
 {
-    QList<QStringList> found;
+    QList<qsizetype> found;
     for (qsizetype i = 0; i < book().count(); ++i) {
         if (book().services().at(i) == service)
-            found.append(recordFields(book().records().at(i)));
+            found.append(i);
     }
     if (found.isEmpty())
         m_console.warn(QStringLiteral("There is no record of the service \"%1\".").arg(service));
     return found;
+}
+
+QList<QStringList> VaultSession::recordsOf(const QString &service) const
+{
+    QList<QStringList> found;
+    for (const qsizetype index : indicesOf(service))
+        found.append(recordFields(book().records().at(index)));
+    return found;
+}
+
+std::optional<qsizetype> VaultSession::onlyRecordOf(const QString &service) const
+{
+    const QList<qsizetype> found = indicesOf(service);
+    if (found.size() > 1) {
+        m_console.warn(QStringLiteral("%1 records have the service name \"%2\"; the window "
+                                      "tells them apart.")
+                           .arg(found.size())
+                           .arg(service));
+    }
+    return found.size() == 1 ? std::optional(found.first()) : std::nullopt;
+}
+
+bool VaultSession::done(RecordEditor::Result result) const
+{
+    if (result != RecordEditor::Result::Done)
+        m_console.warn(QString::fromLatin1(RecordEditor::messageFor(result)->text));
+    return result == RecordEditor::Result::Done;
 }

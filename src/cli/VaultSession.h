@@ -28,8 +28,13 @@ public:
     RecordEditor &editor() { return m_editor; }
     // The fields of every record of exactly this service name, five each; tells when none.
     QList<QStringList> recordsOf(const QString &service) const;
+    // Where the one record of exactly this service name stands; tells when none or several.
+    std::optional<qsizetype> onlyRecordOf(const QString &service) const;
+    // Tells a refused change; true when it was done.
+    bool done(RecordEditor::Result result) const;
 
 private:
+    QList<qsizetype> indicesOf(const QString &service) const;
     bool lockFolder();
     MasterPasswordGate::Entries passwordEntries();
     bool askPassword(const QString &expected) override;

@@ -3,9 +3,12 @@
 #include "CommandDispatcher.h"
 #include "Console.h"
 #include "CopyCommand.h"
+#include "EditCommand.h"
 #include "ExportCommand.h"
+#include "GenerateCommand.h"
 #include "ImportCommand.h"
 #include "ListCommand.h"
+#include "RemoveCommand.h"
 #include "ShowCommand.h"
 
 #include <cstring>
@@ -19,6 +22,9 @@ int main(int argc, char *argv[])
     commands.push_back(std::make_unique<ShowCommand>());
     commands.push_back(std::make_unique<CopyCommand>());
     commands.push_back(std::make_unique<AddCommand>());
+    commands.push_back(std::make_unique<EditCommand>());
+    commands.push_back(std::make_unique<RemoveCommand>());
+    commands.push_back(std::make_unique<GenerateCommand>());
     commands.push_back(std::make_unique<ExportCommand>());
     commands.push_back(std::make_unique<ImportCommand>());
     Console console;
