@@ -447,6 +447,41 @@ private slots:
         QCOMPARE(again.out, "Added: 0, duplicates: 6, skipped: 0.\n");
         QCOMPARE(stored(into, reach), sorted(records));
     }
+    void mergeAddsWhatThisFolderLacks_data()
+    {
+        QTest::addColumn<QString>("here");
+        QTest::addColumn<QString>("there");
+        QTest::addColumn<QString>("dir");
+        QTest::newRow("0 from 2") << "0"
+                                  << "2"
+                                  << "";
+        QTest::newRow("1 from 0, its Data") << "1"
+                                            << "0"
+                                            << "/Data";
+        QTest::newRow("2 from 1") << "2"
+                                  << "1"
+                                  << "";
+    }
+    void mergeAddsWhatThisFolderLacks()
+    {
+        QFETCH(QString, here);
+        QFETCH(QString, there);
+        QFETCH(QString, dir);
+        const QString ours = m_root.filePath("ours " + here + there);
+        const QString theirs = m_root.filePath("theirs " + here + there);
+        makeFolder(ours, here, seeds);
+        const QStringList added {"New:!n:!p1:!:!", "New:!n2:!p2:!:!"};
+        makeFolder(theirs, there, QStringList {seeds[0], "bank:!jo:!changed:!:!"} + added);
+        const QByteArray pw = master.toUtf8() + '\n';
+        const Run run
+            = runCli({"--folder", ours, "--password-stdin", "merge", theirs + dir}, pw + pw);
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out,
+            "Added: 2.\nThese services differ on both sides and were left as they "
+            "are:\n  bank\n");
+        QCOMPARE(stored(ours, here), sorted(seeds + added));
+        QCOMPARE(runCli({"--folder", ours, "merge", ours + "/x"}).status, 1);
+    }
     void writesWaitForTheLock_data()
     {
         QTest::addColumn<QStringList>("arguments");

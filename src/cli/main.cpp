@@ -8,6 +8,7 @@
 #include "GenerateCommand.h"
 #include "ImportCommand.h"
 #include "ListCommand.h"
+#include "MergeCommand.h"
 #include "RemoveCommand.h"
 #include "ShowCommand.h"
 
@@ -27,6 +28,7 @@ int main(int argc, char *argv[])
     commands.push_back(std::make_unique<GenerateCommand>());
     commands.push_back(std::make_unique<ExportCommand>());
     commands.push_back(std::make_unique<ImportCommand>());
+    commands.push_back(std::make_unique<MergeCommand>());
     Console console;
     return CommandDispatcher(std::move(commands), console).run(argc, argv);
 }
