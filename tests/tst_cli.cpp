@@ -294,6 +294,35 @@ private slots:
                      .hasMatch(),
             qPrintable(run.out));
     }
+    void bashCompletes_data()
+    {
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<QString>("reply");
+        QTest::newRow("command") << "vaultine-cli --folder F ed"
+                                 << "edit";
+        QTest::newRow("option") << "vaultine-cli copy --w"
+                                << "--wait";
+        QTest::newRow("service") << "vaultine-cli --folder F show Ca"
+                                 << QString::fromUtf8("Caf\xc3\xa9");
+        QTest::newRow("field") << "vaultine-cli copy Mail --field pa"
+                               << "password";
+    }
+    void bashCompletes()
+    {
+        QFETCH(QString, words);
+        QFETCH(QString, reply);
+        const QString folder = m_root.filePath("completion");
+        makeFolder(folder, "0", seeds);
+        QProcess bash;
+        bash.start("bash",
+            {"-c",
+                "PATH=\"$(dirname \"$1\"):$PATH\"; source \"$2\"; COMP_WORDS=($3); "
+                "COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _vaultine_cli; "
+                "printf '%s\\n' \"${COMPREPLY[@]}\"",
+                "bash", CLI_PATH, BASH_COMPLETION, words.replace("F", folder)});
+        QVERIFY(bash.waitForFinished(10000));
+        QCOMPARE(QString::fromUtf8(bash.readAllStandardOutput()), reply + '\n');
+    }
     void commandsWorkAtEveryReach_data()
     {
         QTest::addColumn<QString>("reach");

@@ -1,0 +1,48 @@
+# fish completion for vaultine-cli: commands, options, and the service names of an unguarded
+# folder (a guarded one would ask its master password, so its names are not offered).
+
+set -l commands list show copy add edit remove generate export import merge help
+
+function __vaultine_cli_services
+    set -l words (commandline -opc)
+    set -l folder
+    if set -l i (contains -i -- --folder $words)
+        set folder --folder $words[(math $i + 1)]
+    end
+    vaultine-cli $folder --password-stdin list </dev/null 2>/dev/null
+end
+
+complete -c vaultine-cli -f
+complete -c vaultine-cli -l folder -r -a '(__fish_complete_directories)' -d 'Program folder'
+complete -c vaultine-cli -l password-stdin -d 'Master password from standard input'
+complete -c vaultine-cli -s h -l help -d 'Show the help'
+complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -l version -d 'Show the version'
+complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a list -d 'List the service names'
+complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a show -d 'Show the record of a service'
+complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a copy -d 'Put a field on the clipboard'
+complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a add -d 'Add a record'
+complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a edit -d 'Change the record of a service'
+complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a remove -d 'Remove the record of a service'
+complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a generate -d 'Print a random password'
+complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a export -d 'Write the records into a CSV file'
+complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a import -d 'Add the records of a CSV file'
+complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a merge -d 'Add the records of another folder copy'
+complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a help -d 'Tell what a command does'
+complete -c vaultine-cli -n "__fish_seen_subcommand_from help" -a "$commands"
+complete -c vaultine-cli -n "__fish_seen_subcommand_from show copy edit remove" -a '(__vaultine_cli_services)'
+complete -c vaultine-cli -n "__fish_seen_subcommand_from show" -l reveal -d 'Print the password'
+complete -c vaultine-cli -n "__fish_seen_subcommand_from copy" -l field -x -a 'username password path'
+complete -c vaultine-cli -n "__fish_seen_subcommand_from copy" -l timeout -x -d 'Seconds'
+complete -c vaultine-cli -n "__fish_seen_subcommand_from copy" -l wait -d 'Wait until emptied'
+complete -c vaultine-cli -n "__fish_seen_subcommand_from add" -l stdin -d 'Read the record from standard input'
+complete -c vaultine-cli -n "__fish_seen_subcommand_from edit" -l service -x -d 'New service name'
+complete -c vaultine-cli -n "__fish_seen_subcommand_from edit" -l username -x
+complete -c vaultine-cli -n "__fish_seen_subcommand_from edit" -l info -x
+complete -c vaultine-cli -n "__fish_seen_subcommand_from edit" -l path -x
+complete -c vaultine-cli -n "__fish_seen_subcommand_from remove" -l force -d 'Ask nothing'
+complete -c vaultine-cli -n "__fish_seen_subcommand_from generate" -l level -x -a '1 2 3'
+complete -c vaultine-cli -n "__fish_seen_subcommand_from generate" -l length -x
+complete -c vaultine-cli -n "__fish_seen_subcommand_from generate" -l copy -d 'Put it on the clipboard'
+complete -c vaultine-cli -n "__fish_seen_subcommand_from export" -l force -d 'Replace the file'
+complete -c vaultine-cli -n "__fish_seen_subcommand_from export import" -l csv -r -F
+complete -c vaultine-cli -n "__fish_seen_subcommand_from merge" -a '(__fish_complete_directories)'
