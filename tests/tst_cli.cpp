@@ -304,7 +304,7 @@ private slots:
                                 << "--wait";
         QTest::newRow("service") << "vaultine-cli --folder F show Ca"
                                  << QString::fromUtf8("Caf\xc3\xa9");
-        QTest::newRow("field") << "vaultine-cli copy Mail --field pa"
+        QTest::newRow("field") << "vaultine-cli copy Mail --field pas"
                                << "password";
     }
     void bashCompletes()
