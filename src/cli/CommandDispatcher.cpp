@@ -9,6 +9,7 @@
 #include <QProcessEnvironment>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -23,6 +24,26 @@ const QCommandLineOption help(
     {QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Shows this help."));
 
 const QString program = QStringLiteral("vaultine-cli");
+
+// The text in lines of at most 79 characters, long lines broken at spaces.
+QString wrapped(const QString &text)
+{
+    QStringList lines;
+    for (const QString &paragraph : text.split(u'\n')) {
+        if (paragraph.size() <= 79) {
+            lines.append(paragraph);
+            continue;
+        }
+        QString line;
+        for (const QString &word : paragraph.split(u' ', Qt::SkipEmptyParts)) {
+            if (!line.isEmpty() && line.size() + 1 + word.size() > 79)
+                lines.append(std::exchange(line, QString()));
+            line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+        }
+        lines.append(line);
+    }
+    return lines.join(u'\n');
+}
 
 } // namespace
 
@@ -115,9 +136,9 @@ Command *CommandDispatcher::find(const QString &name) const
 void CommandDispatcher::prepare(QCommandLineParser &parser, const Command &command) const
 {
     const Command::Syntax &syntax = command.syntax();
-    parser.setApplicationDescription(syntax.details.isEmpty()
-            ? syntax.description
-            : syntax.description + u'\n' + syntax.details);
+    parser.setApplicationDescription(
+        wrapped(syntax.details.isEmpty() ? syntax.description
+                                         : syntax.description + u'\n' + syntax.details));
     parser.addOptions(m_common + syntax.options);
     for (const Command::Argument &argument : syntax.arguments) {
         parser.addPositionalArgument(argument.name, argument.description,
@@ -154,15 +175,15 @@ int CommandDispatcher::overview(const QString &error) const
         QStringLiteral("Usage: %1 [--folder DIR] [--password-stdin] COMMAND [options]")
             .arg(program),
         QString(),
-        QStringLiteral("The records of Vaultine's program folder from a terminal. The master "
-                       "password is asked on the terminal, never taken as an argument."),
+        wrapped(QStringLiteral("The records of Vaultine's program folder from a terminal. The "
+                               "master password is asked on the terminal, never taken as an "
+                               "argument.")),
         QString(), QStringLiteral("Commands:")};
     for (const auto &command : m_commands) {
         lines.append(QStringLiteral("  %1  %2")
                          .arg(command->syntax().name, -8)
                          .arg(command->syntax().description));
     }
-    lines.append(QString());
     lines.append(QStringLiteral("  %1  %2")
                      .arg(QStringLiteral("help"), -8)
                      .arg(QStringLiteral("Tells what a command does: help COMMAND.")));

@@ -9,16 +9,19 @@ namespace {
 struct Column
 {
     RecordLine::Field field;
+    const char *label;
     // The first name is the one this program writes.
     QStringList names;
 };
 
 const Column columns[] = {
-    {RecordLine::Service, {"Title", "name", "account", "service"}},
-    {RecordLine::Username, {"Username", "user", "login", "login_username", "login name"}},
-    {RecordLine::Password, {"Password", "login_password"}},
-    {RecordLine::Path, {"URL", "uri", "login_uri", "website", "web site"}},
-    {RecordLine::OtherInfo, {"Notes", "note", "extra", "comments", "comment", "other info"}},
+    {RecordLine::Service, "service", {"Title", "name", "account", "service"}},
+    {RecordLine::Username, "username",
+        {"Username", "user", "login", "login_username", "login name"}},
+    {RecordLine::Password, "password", {"Password", "login_password"}},
+    {RecordLine::Path, "path", {"URL", "uri", "login_uri", "website", "web site"}},
+    {RecordLine::OtherInfo, "other info",
+        {"Notes", "note", "extra", "comments", "comment", "other info"}},
 };
 
 } // namespace
@@ -42,7 +45,9 @@ QString CsvColumns::acceptedNames()
 {
     QStringList lines;
     for (const Column &column : columns)
-        lines.append(column.names.join(QStringLiteral(", ")).toLower());
+        lines.append(QStringLiteral("  %1: %2")
+                         .arg(QLatin1String(column.label),
+                             column.names.join(QStringLiteral(", ")).toLower()));
     return lines.join(u'\n');
 }
 
