@@ -14,8 +14,11 @@
 #include <QTest>
 
 #include <functional>
+#include <vector>
 
+#include <pty.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -55,6 +58,48 @@ Run runCli(const QStringList &arguments, const QByteArray &input = {}, const QSt
         return {-1, {}, QStringLiteral("did not end")};
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
         QString::fromUtf8(process.readAllStandardError())};
+}
+
+// The real program on a terminal of its own, standard input a pipe holding input: each time
+// the terminal shows a prompt, the next of typed is typed. Gives the status and what the
+// terminal showed.
+Run runOnTerminal(const QStringList &arguments, const QByteArray &input, QByteArrayList typed)
+{
+    int pipeFds[2];
+    int terminal = -1;
+    if (pipe(pipeFds) != 0)
+        return {-1, {}, {}};
+    QList<QByteArray> argv {CLI_PATH};
+    for (const QString &argument : arguments)
+        argv.append(argument.toUtf8());
+    const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (child == 0) {
+        dup2(pipeFds[0], STDIN_FILENO);
+        std::vector<char *> pointers;
+        for (QByteArray &argument : argv)
+            pointers.push_back(argument.data());
+        pointers.push_back(nullptr);
+        execv(CLI_PATH, pointers.data());
+        _exit(127);
+    }
+    close(pipeFds[0]);
+    if (write(pipeFds[1], input.constData(), size_t(input.size())) != input.size())
+        return {-1, {}, {}};
+    close(pipeFds[1]);
+    QByteArray shown;
+    char buffer[4096];
+    for (ssize_t count; (count = read(terminal, buffer, sizeof buffer)) > 0;) {
+        shown.append(buffer, count);
+        if (typed.isEmpty() || !shown.endsWith(": "))
+            continue;
+        const QByteArray next = typed.takeFirst();
+        if (write(terminal, next.constData(), size_t(next.size())) != next.size())
+            break;
+    }
+    close(terminal);
+    int status = -1;
+    waitpid(child, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, QString::fromUtf8(shown), {}};
 }
 
 // A program folder at the reach level, guarded by the master password at levels 1 and 2.
@@ -510,6 +555,34 @@ private slots:
             "are:\n  bank\n");
         QCOMPARE(stored(ours, here), sorted(seeds + added));
         QCOMPARE(runCli({"--folder", ours, "merge", ours + "/x"}).status, 1);
+    }
+    void passwordIsAskedOnTheTerminal_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArrayList>("typed");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("shown");
+        const QByteArray pw = master.toUtf8() + '\n';
+        QTest::newRow("piped lines are no tries")
+            << QStringList {"list", "bank"} << QByteArrayList {"a\n", pw} << 0 << "bank";
+        QTest::newRow("Ctrl-D") << QStringList {"list"} << QByteArrayList {"\x04"} << 1
+                                << "Master password: \r\nYou are not allowed";
+        QTest::newRow("Ctrl-D while adding") << QStringList {"add"} << QByteArrayList {pw, "\x04"}
+                                             << 1 << "Password: \r\nThe input ended";
+    }
+    void passwordIsAskedOnTheTerminal()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArrayList, typed);
+        QFETCH(int, status);
+        QFETCH(QString, shown);
+        const QString folder = m_root.filePath(QTest::currentDataTag());
+        makeFolder(folder, "1", seeds);
+        const Run run
+            = runOnTerminal(QStringList {"--folder", folder} + arguments, "Key-1\nKey-2\n", typed);
+        QCOMPARE(run.status, status);
+        QVERIFY2(run.out.contains(shown) && !run.out.contains(master), qPrintable(run.out));
+        QCOMPARE(stored(folder, "1"), sorted(seeds));
     }
     void writesWaitForTheLock_data()
     {

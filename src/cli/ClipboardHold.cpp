@@ -145,6 +145,10 @@ int serve(int &argc, char **argv)
     QByteArray bytes = readAll(STDIN_FILENO);
     const QString text = QString::fromUtf8(bytes);
     explicit_bzero(bytes.data(), size_t(bytes.size()));
+    if (text.isEmpty()) {
+        writeAll(STDOUT_FILENO, "Nothing came to put on the clipboard.\n");
+        return 1;
+    }
     const auto application = DisplayConnection::open(argc, argv);
     if (!application) {
         writeAll(STDOUT_FILENO,

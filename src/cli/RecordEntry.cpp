@@ -52,9 +52,11 @@ std::optional<QStringList> RecordEntry::ask() const
             continue;
         }
         const std::optional<QString> first = m_console.askSecret(prompt);
+        if (!first)
+            return ended();
         const std::optional<QString> again
             = m_console.askSecret(QStringLiteral("Password again: "));
-        if (!first || !again)
+        if (!again)
             return ended();
         if (*first != *again) {
             m_console.warn(QStringLiteral("The two passwords differ."));
