@@ -17,17 +17,21 @@ complete -c vaultine-cli -l folder -r -a '(__fish_complete_directories)' -d 'Pro
 complete -c vaultine-cli -l password-stdin -d 'Master password from standard input'
 complete -c vaultine-cli -s h -l help -d 'Show the help'
 complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -l version -d 'Show the version'
-complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a list -d 'List the service names'
-complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a show -d 'Show the record of a service'
-complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a copy -d 'Put a field on the clipboard'
-complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a add -d 'Add a record'
-complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a edit -d 'Change the record of a service'
-complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a remove -d 'Remove the record of a service'
-complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a generate -d 'Print a random password'
-complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a export -d 'Write the records into a CSV file'
-complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a import -d 'Add the records of a CSV file'
-complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a merge -d 'Add the records of another folder copy'
-complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a help -d 'Tell what a command does'
+for command in \
+    'list:List the service names' \
+    'show:Show the record of a service' \
+    'copy:Put a field on the clipboard' \
+    'add:Add a record' \
+    'edit:Change the record of a service' \
+    'remove:Remove the record of a service' \
+    'generate:Print a random password' \
+    'export:Write the records into a CSV file' \
+    'import:Add the records of a CSV file' \
+    'merge:Add the records of another folder copy' \
+    'help:Tell what a command does'
+    set -l parts (string split -m 1 : $command)
+    complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a $parts[1] -d $parts[2]
+end
 complete -c vaultine-cli -n "__fish_seen_subcommand_from help" -a "$commands"
 complete -c vaultine-cli -n "__fish_seen_subcommand_from show copy edit remove" -a '(__vaultine_cli_services)'
 complete -c vaultine-cli -n "__fish_seen_subcommand_from show" -l reveal -d 'Print the password'
