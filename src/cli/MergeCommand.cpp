@@ -40,8 +40,9 @@ MergeCommand::MergeCommand()
         .details = "DIR is another program folder or its Data folder (a synced copy, a backup), "
                    "at any protection level; its master password is asked after this "
                    "folder's (with --password-stdin, the second line). The records of a "
-                   "service that only DIR has are added in one write; services whose records "
-                   "differ on both sides are listed and left as they are. No record is removed.",
+                   "service that only DIR has are added in one write; services both "
+                   "sides hold, where DIR has records this one lacks, are listed and left as "
+                   "they are. No record is removed.",
         .arguments = {{"dir", "The other program folder, or its Data folder."}}})
 { }
 
@@ -76,7 +77,7 @@ int MergeCommand::execute(const Invocation &invocation)
         const auto our = ours.find(service.key());
         if (our == ours.end())
             added += service.value().values();
-        else if (*our != service.value())
+        else if (!our->contains(service.value()))
             differing.append(service.key());
     }
     if (!added.isEmpty() && !here.done(here.editor().importRecords(added)))
