@@ -520,6 +520,21 @@ private slots:
             pw + piped.out.toUtf8());
         QCOMPARE(again.out, "Added: 0, duplicates: 6, skipped: 0.\n");
         QCOMPARE(stored(into, reach), sorted(records));
+
+        // A write that fails (files limited to 1 KiB) adds none of the rows.
+        QByteArray many = "Title,Password\n";
+        for (int i = 0; i < 100; ++i)
+            many += "Service " + QByteArray::number(i) + ",pw\n";
+        QProcess limited;
+        limited.start("bash",
+            {"-c", "trap '' XFSZ; ulimit -f 1; exec \"$0\" \"$@\"", CLI_PATH, "--folder", into,
+                "--password-stdin", "import", "--csv", "-"});
+        limited.write(pw + many);
+        limited.closeWriteChannel();
+        QVERIFY(limited.waitForFinished(20000));
+        QCOMPARE(limited.exitCode(), 1);
+        QVERIFY(limited.readAllStandardError().contains("Nothing was imported"));
+        QCOMPARE(stored(into, reach), sorted(records));
     }
     void mergeAddsWhatThisFolderLacks_data()
     {
