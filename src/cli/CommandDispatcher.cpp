@@ -59,11 +59,11 @@ int CommandDispatcher::run(int &argc, char **argv)
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    if (arguments.size() == 2 && arguments[1] == QLatin1String("--version")) {
+    qsizetype index = commandIndex(arguments);
+    if (index < 0 && arguments.contains(QStringLiteral("--version"))) {
         m_console.print(QStringLiteral("%1 " VAULTINE_VERSION).arg(program));
         return Command::Success;
     }
-    qsizetype index = commandIndex(arguments);
     // help COMMAND is COMMAND --help; help alone the overview.
     if (index >= 0 && arguments[index] == QLatin1String("help")) {
         if (index + 1 >= arguments.size())
