@@ -858,9 +858,6 @@ scenario_text_and_left_button() {
 cli_copy() {
     timeout 3 "$cli" --folder "$folder" copy Mail --timeout "$1" "${@:2}" >/dev/null 2>&1
 }
-clipboard_empty() {
-    [ -z "$(clipboard)" ]
-}
 scenario_cli_copy() {
     cli=$(dirname "$program")/vaultine-cli
     folder=$(mktemp -d "$work/cli.XXXXXX")
@@ -869,12 +866,12 @@ scenario_cli_copy() {
     cli_copy 2 || fail "copy did not return at once"
     clipboard_is cli-pw-1 || fail "copy put '$(clipboard)' on the clipboard, expected 'cli-pw-1'"
     sleep 2.5
-    clipboard_empty || fail "the clipboard holds '$(clipboard)' after the deadline"
+    clipboard_is '' || fail "the clipboard holds '$(clipboard)' after the deadline"
     cli_copy 2 || fail "a second copy did not return at once"
     copy_elsewhere cli-pw-1
     wait_for 20 clipboard_is cli-pw-1 || fail "xclip did not take the clipboard over"
     sleep 2.5
-    clipboard_empty || fail "the clipboard re-owned by xclip holds '$(clipboard)' after the deadline"
+    clipboard_is '' || fail "the clipboard re-owned by xclip holds '$(clipboard)' after the deadline"
     cli_copy 2 || fail "a third copy did not return at once"
     copy_elsewhere other-text
     sleep 2.5
@@ -884,7 +881,7 @@ scenario_cli_copy() {
     timeout 6 "$cli" --folder "$folder" copy Mail --timeout 2 --wait >/dev/null 2>&1 \
         || fail "copy --wait failed"
     [ $((SECONDS - started)) -ge 1 ] || fail "copy --wait returned before the deadline"
-    clipboard_empty || fail "copy --wait left '$(clipboard)' on the clipboard"
+    clipboard_is '' || fail "copy --wait left '$(clipboard)' on the clipboard"
 }
 
 run_scenario() {
