@@ -876,7 +876,6 @@ scenario_cli_copy() {
     copy_elsewhere other-text
     sleep 2.5
     clipboard_is other-text || fail "another program's text was replaced by '$(clipboard)'"
-    kill "$copier" 2>/dev/null
     local started=$SECONDS
     timeout 6 "$cli" --folder "$folder" copy Mail --timeout 2 --wait >/dev/null 2>&1 \
         || fail "copy --wait failed"
