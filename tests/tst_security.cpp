@@ -421,7 +421,7 @@ private slots:
             "Vaultine|Data/CF2DB.edb holds enciphered records that the settings in "
             "Data/Coffrel.cnf do not name (the file is missing, unreadable or names another "
             "level). They are not listed, and the file is kept as it is: it is not changed or "
-            "removed while the program runs.|stop\n");
+            "removed while the program runs, and no new database file is made beside it.|stop\n");
         // "ò" enciphers "@" at an odd place to CR: the enciphered file is the longer.
         kept("2 to 1", "2|old", "", "type|new;reach|1", "xx-xx-xxxxnew01-15-20261", enciphered,
             "1|new");

@@ -65,7 +65,8 @@ public:
     void markConversionUnfinished() { m_conversionUnfinished = true; }
     bool conversionUnfinished() const { return m_conversionUnfinished; }
     // The enciphered file holds records that this run did not read: it is never written or
-    // deleted in this run.
+    // deleted in this run, and no coded file is made beside it (a start whose settings name
+    // reach 1 again would take that for a cut-short conversion and replace the enciphered file).
     void keepEncipheredFile() { m_encipheredKept = true; }
     bool encipheredKept() const { return m_encipheredKept; }
 
@@ -82,6 +83,8 @@ private:
     QStringList dataFiles() const { return {codedPath(), encipheredPath(), configurationPath()}; }
     QByteArray databaseKey();
     bool AppendEncipheredRecord(const QByteArray &coded);
+    // False when a write would make a coded file beside a kept enciphered one.
+    bool keptFileSpared() const;
 
     QString m_programFolder;
     VaultAccess &m_access;
