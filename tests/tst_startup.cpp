@@ -249,12 +249,16 @@ private slots:
         QTest::newRow("not a letter") << "CF2DB.pdb.ABC-EF" << false;
         QTest::newRow("other file") << "other.ABCDEF" << false;
         QTest::newRow("longer name") << "xCF2DB.pdb.ABCDEF" << false;
+        // The clear working copy that earlier versions kept, and what a kill during its write left.
+        QTest::newRow("former working copy") << "tmp/mdb.tmp" << true;
+        QTest::newRow("its write cut short") << "tmp/mdb.tmp.Ab12Cd" << true;
+        QTest::newRow("other temporary file") << "tmp/other.tmp" << false;
     }
     void leftoversOfWritesAreRemoved()
     {
         QFETCH(QString, name);
         QFETCH(bool, removed);
-        const QString path = m_folder->path() + QStringLiteral("/Data/") + name;
+        const QString path = m_folder->path() + (name.startsWith("tmp/") ? "/" : "/Data/") + name;
         QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("Data")));
         QVERIFY(LineFile::writeLines(path, {"x"}));
         QVERIFY(startup().lockProgramFolder(0));

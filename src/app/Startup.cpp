@@ -6,6 +6,7 @@
 #include "platform/LiteralText.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
+#include "platform/TemporaryFolder.h"
 #include "records/Coffrel.h"
 #include "security/ExpiryDate.h"
 
@@ -36,7 +37,7 @@ bool Startup::lockProgramFolder(int waitMilliseconds)
     m_database.EnsureDataFolder();
     const ProgramLock::Result lock = m_lock.acquire(waitMilliseconds);
     if (lock == ProgramLock::Result::Acquired)
-        m_database.removeWriteLeftovers();
+        m_database.removeWriteLeftovers(m_platform.temporaryFolder.LocateSpecialFolder());
     if (lock != ProgramLock::Result::HeldByLiveProgram)
         return true;
     static constexpr Message alreadyRunning = {"Vaultine",

@@ -38,10 +38,15 @@ void Database::EnsureDataFolder() const
         restrictMode(path, 0600);
 }
 
-void Database::removeWriteLeftovers() const
+void Database::removeWriteLeftovers(const QString &temporaryFolder) const
 {
     for (const QString &path : dataFiles())
         LineFile::removeWriteLeftovers(path);
+    if (temporaryFolder.isEmpty())
+        return;
+    const QString workingCopy = temporaryFolder + QStringLiteral("/mdb.tmp");
+    LineFile::removeWriteLeftovers(workingCopy);
+    QFile::remove(workingCopy);
 }
 
 QByteArray Database::databaseKey()

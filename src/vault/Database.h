@@ -36,8 +36,9 @@ public:
 
     // Creates "Data" (mode 0700); takes group and other access away from it and its files.
     void EnsureDataFolder() const;
-    // Removes what a kill during a whole-file write leaves; only while the folder is locked.
-    void removeWriteLeftovers() const;
+    // Removes what a kill during a whole-file write leaves, and the clear working copy that
+    // earlier versions kept in the private temporary folder; only while the folder is locked.
+    void removeWriteLeftovers(const QString &temporaryFolder) const;
     // The records of the source, the enciphered file deciphered with the key in force. A file
     // that exists but could not be read whole refuses every rewrite in this run.
     Records LoadRecords(Source source);
