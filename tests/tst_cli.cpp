@@ -347,6 +347,9 @@ private slots:
         QTest::newRow("import") << QStringList {"import", "--csv", CLI_PATH ".csv"} << QByteArray()
                                 << 1;
         QTest::newRow("list reads without the lock") << QStringList {"list"} << QByteArray() << 0;
+        // A stray folder at the lock file's name locks as well.
+        QTest::newRow("add, lock is a folder")
+            << QStringList {"add", "--stdin"} << QByteArray("S\nu\np\n") << 1;
     }
     void writesWaitForTheWindow()
     {
@@ -355,6 +358,8 @@ private slots:
         QFETCH(int, status);
         const QString folder = m_root.filePath(QTest::currentDataTag());
         makeFolder(folder, "0", seeds);
+        if (folder.endsWith("folder"))
+            QVERIFY(QDir(folder).mkpath("Data/vaultine.lock"));
         QFile csv(CLI_PATH ".csv");
         QVERIFY(csv.open(QIODevice::WriteOnly) && csv.write("Title,Password\nS,p\n") > 0);
         csv.close();
