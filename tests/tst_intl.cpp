@@ -1,29 +1,27 @@
 #include "app/PassReq.h"
-#include "app/Splash.h"
 #include "app/Startup.h"
 #include "fakes/FakePlatform.h"
-#include "intl/LangSelect.h"
+#include "intl/CaptionTable.h"
 #include "intl/LanguageFile.h"
+#include "intl/LanguageSelection.h"
 #include "platform/LiteralText.h"
 #include "records/Coffrel.h"
 #include "records/MainWindowLayout.h"
-#include "security/Config.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolButton>
 
 #include <sys/stat.h>
 
 namespace {
 
-enum Shown { Caption, Tooltip, Title };
 // Dictionary sizes: English has none, a whole language file 76 lines, a cut one 30.
 constexpr int english = 0;
 constexpr int whole = 76;
@@ -91,6 +89,12 @@ class IntlTest : public QObject
 
 private slots:
     void initTestCase() { LiteralText::install(); }
+    // The dialogs a test opened close with it.
+    void cleanup()
+    {
+        for (QWidget *window : QApplication::topLevelWidgets())
+            window->close();
+    }
     void itemsAreRead_data()
     {
         QTest::addColumn<QByteArray>("content");
@@ -158,128 +162,83 @@ private slots:
         QCOMPARE(dictionary.line(5), line5);
         QCOMPARE(dictionary.line(70), QString());
     }
-    void captions_data()
+    // Every window in a language: each caption row shows its dictionary line (a cut file
+    // leaves the text empty, English keeps the built-in texts); each window is a window or a
+    // dialog to screen readers, and in a whole language none keeps an English name.
+    void everyWindowSpeaksTheLanguage_data()
     {
-        QTest::addColumn<QString>("window"); // main, prompt, security, splash, language
         QTest::addColumn<int>("items");
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<int>("shown");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char *window, const QString &control, Shown shown,
-                             const QString &expected, int items = whole) {
-            const char *kinds[] = {"", " tooltip", " title"};
-            const char *size = items == english ? " (English)" : items == cut ? " (30 items)" : "";
-            QTest::addRow("%s: %s%s%s", window, qPrintable(control), kinds[shown], size)
-                << window << items << control << int(shown) << expected;
-        };
-        // Each control with the number of the line it shows.
-        const auto lines
-            = [&](const char *window, std::initializer_list<std::pair<const char *, int>> rows) {
-                  for (const auto &[control, line] : rows)
-                      row(window, control, Caption, numbered(whole).line(line));
-              };
-        lines("main",
-            {{"Label4", 5}, {"Label1", 6}, {"Label2", 7}, {"Label3", 8}, {"Label5", 9},
-                {"Check1", 10}, {"Check2", 11}, {"mnuMenu", 12}, {"mnuConfig", 13},
-                {"mnuSecurity", 14}, {"mnuCapture", 15}, {"mnuAdd", 16}, {"mnuRemove", 17},
-                {"mnuReplace", 18}, {"mnuReset", 19}, {"mnuLang", 20}, {"mnuAbout", 21},
-                {"mnuImport", 22}, {"mnuHelp", 23}, {"THelpmnu", 23}, {"mnuExit", 24}});
-        row("main", "Check1", Tooltip, "L25");
-        // The buttons run Add, Replace, Remove, Reset, Security, Contents, Capture and Exit.
-        const char *tips[] = {"Foo", "Re&place", "L17", "L19", "L14", "L23", "L15", "L24", "L70"};
-        for (int i = 0; i < 9; ++i)
-            row("main", QStringLiteral("Command1(%1)").arg(i), Tooltip, tips[i]);
-        row("main", "GrandOops(0)", Caption, "Oops !");
-        for (int k = 1; k <= 5; ++k)
-            row("main", QStringLiteral("GrandOops(%1)").arg(k), Caption,
-                QStringLiteral("L%1").arg(k + 4));
-        row("main", "mnuHelp", Caption, "L23", cut);
-        row("main", "Command1(8)", Tooltip, "", cut);
-        row("main", "Label4", Caption, "Service", english);
-        row("main", "mnuHelp", Caption, "&Contents", english);
-        row("main", "GrandOops(1)", Caption, "Service", english);
-        row("main", "Command1(0)", Tooltip, "Add", english);
-        row("main", "Command1(8)", Tooltip, "", english);
-
-        lines("prompt", {{"Label1", 7}, {"Command2", 55}});
-        row("prompt", "PassReq", Title, "L54");
-        row("prompt", "PassReq", Title, "", cut);
-        row("prompt", "PassReq", Title, "Password Required", english);
-
-        lines("security",
-            {{"Label1", 7}, {"Frame2", 26}, {"Check1", 27}, {"Command1", 28}, {"Frame1", 29},
-                {"Option1", 30}, {"Option2", 31}, {"Option3", 32}, {"Label3", 33}, {"Frame3", 34},
-                {"Check2", 35}, {"Frame4", 36}, {"Option4", 37}, {"Option6", 38}, {"Option5", 39},
-                {"Label2", 40}, {"Command3", 19}, {"Command2", 41}});
-        row("security", "Config", Title, "L42 Vaultine");
-        row("security", "Command2", Caption, "", cut);
-        row("security", "Config", Title, "Security Settings - Vaultine", english);
-
-        // Label2 reads the line, then the version.
-        lines("splash",
-            {{"Label3", 0}, {"Label1(0)", 1}, {"Label1(3)", 2}, {"Label5", 3}, {"Label2", 4}});
-        row("splash", "Label3", Caption, "L0", cut);
-        row("splash", "Label3", Caption, "Keep safe", english);
-
-        lines("language", {{"Command1", 41}, {"Frame1", 71}, {"Command2", 69}});
-        row("language", "LangSelect", Title, "L20");
-        row("language", "Frame1", Caption, "", cut);
-        row("language", "LangSelect", Title, "Language", english);
+        QTest::newRow("whole") << whole;
+        QTest::newRow("cut") << cut;
+        QTest::newRow("English") << english;
     }
-    // The row's control in its window, as it shows; a toolbar button takes its tooltip when the
-    // mouse moves over it.
-    void captions()
+    void everyWindowSpeaksTheLanguage()
     {
-        QFETCH(QString, window);
         QFETCH(int, items);
-        QFETCH(QString, control);
-        QFETCH(int, shown);
-        QFETCH(QString, expected);
         const Dictionary dictionary = numbered(items);
-        QTemporaryDir dir;
-        FakePlatform fake(dir.path());
-        VaultAccess access;
-        Database database(dir.path(), access);
-        const ConfigFile configFile(database.dataFolder());
-        SecurityChange change(database, access, configFile);
-        SecurityForm form(change, fake.clock, fake.messages, dictionary);
-        writeFile(dir.filePath("lang.dat"), dictionary.isEnglish() ? "English\r\n" : "Klingon\r\n");
-        std::unique_ptr<MainWindow> main;
-        std::unique_ptr<QWidget> shownWindow;
-        if (window == "main")
-            main = std::make_unique<MainWindow>(dictionary);
-        else if (window == "prompt")
-            shownWindow
-                = std::make_unique<PassReq>(QStringLiteral("pw"), fake.platform, dictionary);
-        else if (window == "security")
-            shownWindow = std::make_unique<Config>(form, dictionary);
-        else if (window == "splash")
-            shownWindow = std::make_unique<Splash>(dictionary, fake.shell, [] {});
-        else
-            shownWindow = std::make_unique<LangSelect>(
-                LanguageSelection(
-                    LanguageChoice(dir.path()), fake.processStarter, fake.programEnd, programPath),
-                dictionary);
-        QObject *found = main                      ? main->w->control(control)
-            : shownWindow->objectName() == control ? shownWindow.get()
-                                                   : shownWindow->findChild<QObject *>(control);
-        QVERIFY2(found, qPrintable(control));
-        if (qobject_cast<QToolButton *>(found)) {
-            QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton,
-                Qt::NoButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(found, &move);
+        MainWindow main(dictionary);
+        writeFile(main.dir.filePath("lang.dat"), items == english ? "English\r\n" : "Klingon\r\n");
+        main.w->openSecuritySettings();
+        main.w->menuItem(QStringLiteral("mnuAbout"))->trigger();
+        main.w->menuItem(QStringLiteral("mnuLang"))->trigger();
+        PassReq prompt(QStringLiteral("pw"), main.fake.platform, dictionary);
+        const auto shown = [](const char *name) {
+            const QWidgetList windows = QApplication::topLevelWidgets();
+            return *std::find_if(windows.begin(), windows.end(), [name](QWidget *window) {
+                return window->isVisible() && window->objectName() == QLatin1String(name);
+            });
+        };
+        using namespace CaptionTable;
+        const std::pair<QWidget *, std::span<const Row>> windows[]
+            = {{main.w, mainWindow}, {&prompt, passwordPrompt}, {shown("Config"), securitySettings},
+                {shown("Splash"), splash}, {shown("LangSelect"), languageDialog}};
+        for (const auto &[window, rows] : windows) {
+            const auto find = [&main, window = window](const QString &name) -> QObject * {
+                return window == main.w            ? main.w->control(name)
+                    : window->objectName() == name ? window
+                                                   : window->findChild<QObject *>(name);
+            };
+            for (const Row &row : rows) {
+                QObject *control = find(QString::fromLatin1(row.control));
+                QVERIFY2(control, row.control);
+                const char *property = row.property == Property::Title ? "windowTitle"
+                    : row.property == Property::Tooltip                ? "toolTip"
+                    : qobject_cast<QGroupBox *>(control)               ? "title"
+                                                                       : "text";
+                const QString text = control->property(property).toString();
+                const QString line = dictionary.line(row.line);
+                QVERIFY2(items == english ? !text.isEmpty() : text == line + row.suffix,
+                    qPrintable(row.control + (" shows " + text)));
+                if (auto *label = qobject_cast<QLabel *>(control)) { // text, never markup
+                    label->ensurePolished();
+                    QCOMPARE(label->textFormat(), Qt::PlainText);
+                }
+            }
+            const QAccessible::Role role = QAccessible::queryAccessibleInterface(window)->role();
+            QVERIFY2(role == (window == main.w ? QAccessible::Window : QAccessible::Dialog),
+                qPrintable(window->objectName()));
+            QObjectList controls {window};
+            for (QWidget *control : window->findChildren<QWidget *>())
+                controls.append(control);
+            for (QObject *control : controls) {
+                const QString name
+                    = QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+                static const QRegularExpression translated(
+                    QStringLiteral("^(|(L\\d+|Foo|Re&place)( .*)?|Vaultine|Services|Languages|"
+                                   "Expiry date|1.0 Dec 2026|vaultine.example)$"));
+                QVERIFY2(items != whole || translated.match(name).hasMatch(),
+                    qPrintable(control->objectName() + ": " + name));
+            }
         }
-        const char *property = shown == Title  ? "windowTitle"
-            : shown == Tooltip                 ? "toolTip"
-            : qobject_cast<QGroupBox *>(found) ? "title"
-                                               : "text";
-        const QString text = found->property(property).toString();
-        if (auto *label = qobject_cast<QLabel *>(found)) { // shown as text, never as markup
-            label->ensurePolished();
-            QCOMPARE(label->textFormat(), Qt::PlainText);
-        }
-        QCOMPARE(
-            window == "splash" && control == "Label2" ? text.section(u' ', 0, 0) : text, expected);
+        // The toolbar buttons are named after the commands they run, the undo items after the
+        // fields' labels.
+        const char *tips[] = {"Foo", "Re&place", "L17", "L19", "L14", "L23", "L15", "L24", "L70"};
+        for (int i = 0; items == whole && i < 9; ++i)
+            QCOMPARE(main.widget(QStringLiteral("Command1(%1)").arg(i))->accessibleName(), tips[i]);
+        for (int k = 1; k <= 5; ++k)
+            QCOMPARE(main.w->menuItem(QStringLiteral("GrandOops(%1)").arg(k))->text(),
+                main.widget(QString::fromLatin1(CaptionTable::mainWindow[k - 1].control))
+                    ->property("text"));
     }
     void refusalsAreToldInTheLanguage_data()
     {
