@@ -1,6 +1,6 @@
 #include "app/Splash.h"
 #include "app/Startup.h"
-#include "fakes/FakePlatform.h"
+#include "fakes/ProgramFolder.h"
 #include "platform/EventLoopProgramEnd.h"
 #include "records/Coffrel.h"
 #include "vault/Database.h"
@@ -26,16 +26,11 @@ const QStringList threeRecords {QStringLiteral("Alpha:!al:!pa1:!note:!http://a")
     QStringLiteral("Bank:!bu:!bp:!:!"), QStringLiteral("Carrot:!cu:!cp:!c info:!http://c")};
 
 // The main window started on a program folder that holds three records.
-struct Window
+struct Window : ProgramFolder
 {
     Window()
-        : fake(dir.path() + QStringLiteral("/tmp"))
     {
-        QDir(dir.path()).mkdir(QStringLiteral("tmp"));
-        VaultAccess access;
-        Database database(dir.path(), access);
-        database.EnsureDataFolder();
-        database.RewriteDatabase(threeRecords);
+        store(threeRecords);
         startup = std::make_unique<Startup>(dir.path(), fake.platform);
         w = &startup->loadMainWindow();
         w->activateWindow();
@@ -64,8 +59,6 @@ struct Window
         return texts;
     }
 
-    QTemporaryDir dir;
-    FakePlatform fake;
     std::unique_ptr<Startup> startup;
     Coffrel *w = nullptr;
 };
@@ -123,9 +116,7 @@ private slots:
         QCOMPARE(win.field(0)->text(), longText);
         QTest::keyClicks(win.field(1), QStringLiteral("2"));
         win.w->menuItem(QStringLiteral("mnuReplace"))->trigger();
-        VaultAccess access;
-        QCOMPARE(Database(win.dir.path(), access).LoadRecords(Database::Source::Coded).lines.last(),
-            longText + QStringLiteral(":!u2:!p:!:!"));
+        QCOMPARE(win.stored().last(), longText + QStringLiteral(":!u2:!p:!:!"));
     }
     void labelsAndBoxesAreWired()
     {

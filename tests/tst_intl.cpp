@@ -1,6 +1,6 @@
 #include "app/PassReq.h"
 #include "app/Startup.h"
-#include "fakes/FakePlatform.h"
+#include "fakes/ProgramFolder.h"
 #include "intl/CaptionTable.h"
 #include "intl/LanguageFile.h"
 #include "intl/LanguageSelection.h"
@@ -49,24 +49,18 @@ void writeFile(const QString &path, const QByteArray &content)
 }
 
 // The main window as start-up loads it in the dictionary's language.
-struct MainWindow
+struct MainWindow : ProgramFolder
 {
     explicit MainWindow(Dictionary language, const QStringList &records = {})
         : dictionary(std::move(language))
-        , fake(dir.path())
     {
-        VaultAccess access;
-        Database database(dir.path(), access);
-        database.EnsureDataFolder();
-        database.RewriteDatabase(records);
+        store(records);
         startup = std::make_unique<Startup>(dir.path(), fake.platform, dictionary);
         w = &startup->loadMainWindow();
     }
     QWidget *widget(const QString &name) const { return qobject_cast<QWidget *>(w->control(name)); }
 
-    QTemporaryDir dir;
     Dictionary dictionary;
-    FakePlatform fake;
     std::unique_ptr<Startup> startup;
     Coffrel *w = nullptr;
 };

@@ -1,6 +1,6 @@
 #include "app/Splash.h"
 #include "app/Startup.h"
-#include "fakes/FakePlatform.h"
+#include "fakes/ProgramFolder.h"
 #include "fakes/PromptAnswers.h"
 #include "records/Coffrel.h"
 #include "vault/LineFile.h"
@@ -27,27 +27,21 @@ class StartupTest : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        m_folder = std::make_unique<QTemporaryDir>();
-        QDir(m_folder->path()).mkdir(QStringLiteral("tmp"));
-        m_fake = std::make_unique<FakePlatform>(m_folder->path() + QStringLiteral("/tmp"));
-    }
+    void init() { m_program = std::make_unique<ProgramFolder>(); }
     void cleanup()
     {
         m_startup.reset();
-        m_fake.reset();
-        m_folder.reset();
+        m_program.reset();
     }
 
     void firstStartOffersImport()
     {
         Coffrel &window = startup().loadMainWindow();
-        QVERIFY(QFileInfo(m_folder->path() + QStringLiteral("/Data")).isDir());
+        QVERIFY(QFileInfo(m_program->dir.path() + QStringLiteral("/Data")).isDir());
         QCOMPARE(window.records().count(), 0);
         QVERIFY(window.menuItem(QStringLiteral("mnuImport"))->isEnabled());
         QVERIFY(window.findChild<QCheckBox *>(QStringLiteral("Check1"))->isChecked());
-        QVERIFY(m_fake->messages.shown.isEmpty());
+        QVERIFY(m_program->fake.messages.shown.isEmpty());
         QVERIFY(window.isVisible());
     }
     void storedRecordsAreListedInOrder_data()
@@ -60,14 +54,7 @@ private slots:
     {
         QFETCH(QString, reach);
         const QString key = QStringLiteral("master");
-        if (reach == "1") {
-            storeEnciphered(someRecords, key);
-        } else {
-            VaultAccess access;
-            Database database(m_folder->path(), access);
-            database.EnsureDataFolder();
-            QVERIFY(database.RewriteDatabase(someRecords));
-        }
+        QVERIFY(m_program->store(someRecords, reach, key));
         storeSettings(reach, key);
         const Coffrel &window = startup().loadMainWindow();
         QCOMPARE(window.records().records(),
@@ -75,8 +62,8 @@ private slots:
         QCOMPARE(
             window.records().services(), QStringList({"alpha", "Bank", "Bank without fields"}));
         QVERIFY(!window.menuItem(QStringLiteral("mnuImport"))->isEnabled());
-        QVERIFY(m_fake->messages.shown.isEmpty());
-        QVERIFY(noClearCopy());
+        QVERIFY(m_program->fake.messages.shown.isEmpty());
+        QVERIFY(m_program->noClearCopy());
     }
     void masterPasswordIsAsked_data()
     {
@@ -102,16 +89,16 @@ private slots:
         QFETCH(bool, opens);
 
         if (reach == QLatin1String("1"))
-            storeEnciphered(someRecords, key);
+            QVERIFY(m_program->store(someRecords, QStringLiteral("1"), key));
         storeSettings(reach, key, ConfigFile::noExpiry, answers);
         Coffrel &window = startup().loadMainWindow();
         QCOMPARE(window.isVisible(), opens);
         QCOMPARE(window.records().count(), opens && reach == QLatin1String("1") ? 3 : 0);
-        QCOMPARE(m_fake->programEnd.calls, opens ? 0 : 1);
-        QCOMPARE(m_fake->messages.shown.size(), opens ? 0 : 1);
+        QCOMPARE(m_program->fake.programEnd.calls, opens ? 0 : 1);
+        QCOMPARE(m_program->fake.messages.shown.size(), opens ? 0 : 1);
         if (!opens) {
-            QCOMPARE(m_fake->messages.shown[0].title, QStringLiteral("Access Error"));
-            QCOMPARE(m_fake->messages.shown[0].text,
+            QCOMPARE(m_program->fake.messages.shown[0].title, QStringLiteral("Access Error"));
+            QCOMPARE(m_program->fake.messages.shown[0].text,
                 QStringLiteral("You are not allowed to use this application"));
         }
     }
@@ -140,12 +127,13 @@ private slots:
             if (window->objectName() == QLatin1String("Config") && window->isVisible())
                 dialog = window;
         }
-        QCOMPARE(m_fake->messages.shown.size(), notice.isEmpty() ? 0 : 1);
+        QCOMPARE(m_program->fake.messages.shown.size(), notice.isEmpty() ? 0 : 1);
         QCOMPARE(dialog != nullptr, !notice.isEmpty());
         if (!notice.isEmpty()) {
-            QCOMPARE(m_fake->messages.shown[0].title, QStringLiteral("Vaultine Notification"));
-            QCOMPARE(m_fake->messages.shown[0].text, notice);
-            QCOMPARE(m_fake->messages.shown[0].icon, MessageBoxes::Icon::None);
+            QCOMPARE(
+                m_program->fake.messages.shown[0].title, QStringLiteral("Vaultine Notification"));
+            QCOMPARE(m_program->fake.messages.shown[0].text, notice);
+            QCOMPARE(m_program->fake.messages.shown[0].icon, MessageBoxes::Icon::None);
             QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("Text1"))->text(), "secret");
         }
     }
@@ -168,10 +156,10 @@ private slots:
         QFETCH(QString, reach);
         QFETCH(QByteArray, appended);
         QFETCH(QString, told);
-        const QString path = m_folder->path() + QStringLiteral("/Data/CF2DB.edb");
+        const QString path = m_program->dir.path() + QStringLiteral("/Data/CF2DB.edb");
         const bool stored = !appended.isNull();
         if (stored) {
-            storeEnciphered(someRecords, QStringLiteral("k"));
+            QVERIFY(m_program->store(someRecords, QStringLiteral("1"), QStringLiteral("k")));
             QFile file(path);
             QVERIFY(file.open(QIODevice::Append) && file.write(appended) == appended.size());
         }
@@ -183,12 +171,12 @@ private slots:
         if (!reach.isEmpty())
             storeSettings(reach, QStringLiteral("k"));
         Coffrel &window = startup().loadMainWindow();
-        QCOMPARE(m_fake->messages.shown.size(), 1);
-        const ShownMessage &shown = m_fake->messages.shown[0];
+        QCOMPARE(m_program->fake.messages.shown.size(), 1);
+        const ShownMessage &shown = m_program->fake.messages.shown[0];
         QVERIFY2((shown.title + u'|' + shown.text).startsWith(told), qPrintable(shown.text));
         QCOMPARE(shown.icon, MessageBoxes::Icon::Stop);
         QCOMPARE(window.records().count(), 0);
-        QVERIFY(noClearCopy());
+        QVERIFY(m_program->noClearCopy());
         const bool damaged = !appended.isEmpty();
         const bool stray = reach != "1";
         QCOMPARE(startup().database().rewriteAllowed(), !damaged);
@@ -209,14 +197,14 @@ private slots:
     {
         QVERIFY(startup().lockProgramFolder(0));
         // The running program may be renaming it right now.
-        const QString inFlight = m_folder->path() + QStringLiteral("/Data/CF2DB.pdb.EXAJYx");
+        const QString inFlight = m_program->dir.path() + QStringLiteral("/Data/CF2DB.pdb.EXAJYx");
         QVERIFY(LineFile::writeLines(inFlight, {}));
-        FakePlatform otherFake(m_folder->path() + QStringLiteral("/tmp"));
-        Startup second(m_folder->path(), otherFake.platform);
+        FakePlatform otherFake(m_program->dir.path() + QStringLiteral("/tmp"));
+        Startup second(m_program->dir.path(), otherFake.platform);
         QVERIFY(!second.lockProgramFolder(0));
         QCOMPARE(otherFake.messages.shown.size(), 1);
         QCOMPARE(otherFake.messages.shown[0].icon, MessageBoxes::Icon::Stop);
-        QVERIFY(m_fake->messages.shown.isEmpty());
+        QVERIFY(m_program->fake.messages.shown.isEmpty());
         QVERIFY(QFile::exists(inFlight));
     }
     void unusableFolderStartsWithoutLock_data()
@@ -231,10 +219,10 @@ private slots:
         QFETCH(QString, programFolder);
         QFETCH(QString, plainFile);
         if (!plainFile.isEmpty())
-            QVERIFY(LineFile::writeLines(m_folder->path() + plainFile, {}));
-        Startup unlocked(m_folder->path() + programFolder, m_fake->platform);
+            QVERIFY(LineFile::writeLines(m_program->dir.path() + plainFile, {}));
+        Startup unlocked(m_program->dir.path() + programFolder, m_program->fake.platform);
         QVERIFY(unlocked.lockProgramFolder(0));
-        QVERIFY(m_fake->messages.shown.isEmpty());
+        QVERIFY(m_program->fake.messages.shown.isEmpty());
     }
     void leftoversOfWritesAreRemoved_data()
     {
@@ -258,12 +246,13 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(bool, removed);
-        const QString path = m_folder->path() + (name.startsWith("tmp/") ? "/" : "/Data/") + name;
-        QVERIFY(QDir(m_folder->path()).mkdir(QStringLiteral("Data")));
+        const QString path
+            = m_program->dir.path() + (name.startsWith("tmp/") ? "/" : "/Data/") + name;
+        QVERIFY(QDir(m_program->dir.path()).mkdir(QStringLiteral("Data")));
         QVERIFY(LineFile::writeLines(path, {"x"}));
         QVERIFY(startup().lockProgramFolder(0));
         QCOMPARE(QFile::exists(path), !removed);
-        QVERIFY(m_fake->messages.shown.isEmpty());
+        QVERIFY(m_program->fake.messages.shown.isEmpty());
     }
     void splashHandsOverOnce_data()
     {
@@ -298,33 +287,23 @@ private:
     Startup &startup()
     {
         if (!m_startup)
-            m_startup = std::make_unique<Startup>(m_folder->path(), m_fake->platform);
+            m_startup = std::make_unique<Startup>(m_program->dir.path(), m_program->fake.platform);
         return *m_startup;
-    }
-    // Nothing is written to the temporary folder.
-    bool noClearCopy() const { return QDir(m_folder->path() + QStringLiteral("/tmp")).isEmpty(); }
-    void storeEnciphered(const QStringList &records, const QString &key)
-    {
-        VaultAccess access {QStringLiteral("1"), key};
-        Database database(m_folder->path(), access);
-        database.EnsureDataFolder();
-        QVERIFY(database.RewriteDatabase(records));
     }
     // The configuration of a master password at the reach level, and the prompt answered.
     void storeSettings(const QString &reach, const QString &key,
         const QString &expiry = ConfigFile::noExpiry, const QStringList &answers = {});
 
-    std::unique_ptr<QTemporaryDir> m_folder;
-    std::unique_ptr<FakePlatform> m_fake;
+    std::unique_ptr<ProgramFolder> m_program;
     std::unique_ptr<Startup> m_startup;
 };
 
 void StartupTest::storeSettings(
     const QString &reach, const QString &key, const QString &expiry, const QStringList &answers)
 {
-    QDir(m_folder->path()).mkdir(QStringLiteral("Data"));
-    const QString line = ConfigFile::composeLine(expiry, key, m_fake->clock.today(), reach);
-    QVERIFY(ConfigFile(m_folder->path() + QStringLiteral("/Data")).write(line));
+    QDir(m_program->dir.path()).mkdir(QStringLiteral("Data"));
+    const QString line = ConfigFile::composeLine(expiry, key, m_program->fake.clock.today(), reach);
+    QVERIFY(ConfigFile(m_program->dir.path() + QStringLiteral("/Data")).write(line));
     if (reach != QLatin1String("0"))
         answerPasswordPrompt(answers.isEmpty() ? QStringList {key} : answers);
 }
