@@ -1,8 +1,6 @@
 #include "app/Splash.h"
-#include "app/Startup.h"
-#include "fakes/ProgramFolder.h"
+#include "fakes/StartedWindow.h"
 #include "platform/EventLoopProgramEnd.h"
-#include "records/Coffrel.h"
 #include "vault/Database.h"
 
 #include <QAbstractButton>
@@ -26,19 +24,12 @@ const QStringList threeRecords {QStringLiteral("Alpha:!al:!pa1:!note:!http://a")
     QStringLiteral("Bank:!bu:!bp:!:!"), QStringLiteral("Carrot:!cu:!cp:!c info:!http://c")};
 
 // The main window started on a program folder that holds three records.
-struct Window : ProgramFolder
+struct Window : StartedWindow
 {
     Window()
+        : StartedWindow(threeRecords)
     {
-        store(threeRecords);
-        startup = std::make_unique<Startup>(dir.path(), fake.platform);
-        w = &startup->loadMainWindow();
         w->activateWindow();
-    }
-
-    template <typename T = QWidget> T *find(const QString &name) const
-    {
-        return w->findChild<T *>(name);
     }
     QLineEdit *field(int index) const
     {
@@ -58,9 +49,6 @@ struct Window : ProgramFolder
             texts.append(field(i)->text());
         return texts;
     }
-
-    std::unique_ptr<Startup> startup;
-    Coffrel *w = nullptr;
 };
 
 } // namespace
@@ -185,16 +173,6 @@ private slots:
         QTRY_VERIFY(!button(4)->isVisible());
         QTest::mouseClick(button(7), Qt::LeftButton);
         QCOMPARE(win.fake.programEnd.calls, 1);
-    }
-    void everyControlHasAName()
-    {
-        Window win;
-        for (QWidget *control : win.w->findChildren<QWidget *>()) {
-            const QString name = control->objectName();
-            if (name.startsWith(QLatin1String("Text1")) || name.startsWith(QLatin1String("Image1"))
-                || name.startsWith(QLatin1String("Command1")) || name == QLatin1String("List2"))
-                QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(name));
-        }
     }
     void listTakesTheRoomOfALargerWindow()
     {
