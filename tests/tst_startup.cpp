@@ -34,108 +34,71 @@ private slots:
         m_program.reset();
     }
 
-    void firstStartOffersImport()
-    {
-        Coffrel &window = startup().loadMainWindow();
-        QVERIFY(QFileInfo(m_program->dir.path() + QStringLiteral("/Data")).isDir());
-        QCOMPARE(window.records().count(), 0);
-        QVERIFY(window.menuItem(QStringLiteral("mnuImport"))->isEnabled());
-        QVERIFY(window.findChild<QCheckBox *>(QStringLiteral("Check1"))->isChecked());
-        QVERIFY(m_program->fake.messages.shown.isEmpty());
-        QVERIFY(window.isVisible());
-    }
-    void storedRecordsAreListedInOrder_data()
-    {
-        QTest::addColumn<QString>("reach");
-        QTest::newRow("coded") << "0";
-        QTest::newRow("enciphered") << "1";
-    }
-    void storedRecordsAreListedInOrder()
-    {
-        QFETCH(QString, reach);
-        const QString key = QStringLiteral("master");
-        QVERIFY(m_program->store(someRecords, reach, key));
-        storeSettings(reach, key);
-        const Coffrel &window = startup().loadMainWindow();
-        QCOMPARE(window.records().records(),
-            QStringList({someRecords[1], someRecords[0], someRecords[2]}));
-        QCOMPARE(
-            window.records().services(), QStringList({"alpha", "Bank", "Bank without fields"}));
-        QVERIFY(!window.menuItem(QStringLiteral("mnuImport"))->isEnabled());
-        QVERIFY(m_program->fake.messages.shown.isEmpty());
-        QVERIFY(m_program->noClearCopy());
-    }
-    void masterPasswordIsAsked_data()
+    // A start on settings at a reach (none: a first start) and the records stored there, the
+    // prompt answered: the window, the records in order, the import offer and what is told;
+    // an expiry notice opens the settings with the key.
+    void startShowsTheRecords_data()
     {
         QTest::addColumn<QString>("reach");
         QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("expiry"); // today is 01-15-2024
         QTest::addColumn<QStringList>("answers");
         QTest::addColumn<bool>("opens");
-        const auto row = [](const char *name, const char *reach, const char *key,
-                             const QStringList &answers, bool opens) {
-            QTest::newRow(name) << QString(reach) << QString(key) << answers << opens;
-        };
-        row("right at once", "1", "k", {"k"}, true);
-        row("right at the third try", "1", "k", {"x", "", "k"}, true);
-        row("program only", "2", "k", {"y", "k"}, true);
-        row("three wrong", "1", "k", {"K", "x", "y"}, false);
-        row("empty password, empty entry", "2", "", {""}, true);
+        QTest::addColumn<QString>("told"); // title|text|icon
+        const auto row
+            = [](const char *name, const char *reach, const QStringList &answers, bool opens,
+                  const char *told = "", const char *expiry = "xx-xx-xxxx", const char *key = "k") {
+                  QTest::newRow(name) << QString(reach) << QString(key) << QString(expiry)
+                                      << answers << opens << QString(told);
+              };
+        const char *today = "Vaultine Notification|The Password expires today|none";
+        const char *expired = "Vaultine Notification|The Password has expired|none";
+        row("first start", "", {}, true);
+        row("coded", "0", {}, true);
+        row("enciphered", "1", {"k"}, true);
+        row("right at the third try", "1", {"x", "", "k"}, true);
+        row("program only", "2", {"y", "k"}, true);
+        row("empty password, empty entry", "2", {""}, true, "", "xx-xx-xxxx", "");
+        row("three wrong", "1", {"K", "x", "y"}, false,
+            "Access Error|You are not allowed to use this application|stop");
+        row("expires today", "2", {"k"}, true, today, "01-15-2024");
+        row("expired last year", "2", {"k"}, true, expired, "12-31-2023");
+        row("expired yesterday", "2", {"k"}, true, expired, "01-14-2024");
+        row("expires tomorrow", "2", {"k"}, true, "", "01-16-2024");
     }
-    void masterPasswordIsAsked()
+    void startShowsTheRecords()
     {
         QFETCH(QString, reach);
         QFETCH(QString, key);
+        QFETCH(QString, expiry);
         QFETCH(QStringList, answers);
         QFETCH(bool, opens);
-
-        if (reach == QLatin1String("1"))
-            QVERIFY(m_program->store(someRecords, QStringLiteral("1"), key));
-        storeSettings(reach, key, ConfigFile::noExpiry, answers);
+        QFETCH(QString, told);
+        if (!reach.isEmpty()) {
+            QVERIFY(m_program->store(someRecords, reach, key));
+            storeSettings(reach, key, expiry, answers);
+        }
         Coffrel &window = startup().loadMainWindow();
+        QVERIFY(QFileInfo(m_program->dir.filePath(QStringLiteral("Data"))).isDir());
         QCOMPARE(window.isVisible(), opens);
-        QCOMPARE(window.records().count(), opens && reach == QLatin1String("1") ? 3 : 0);
+        const bool listed = opens && !reach.isEmpty();
+        QCOMPARE(window.records().records(),
+            listed ? QStringList({someRecords[1], someRecords[0], someRecords[2]}) : QStringList());
+        QCOMPARE(window.records().services(),
+            listed ? QStringList({"alpha", "Bank", "Bank without fields"}) : QStringList());
+        QCOMPARE(window.menuItem(QStringLiteral("mnuImport"))->isEnabled(), reach.isEmpty());
+        QCOMPARE(window.findChild<QCheckBox *>(QStringLiteral("Check1"))->isChecked(), opens);
+        QCOMPARE(described(m_program->fake.messages), told);
         QCOMPARE(m_program->fake.programEnd.calls, opens ? 0 : 1);
-        QCOMPARE(m_program->fake.messages.shown.size(), opens ? 0 : 1);
-        if (!opens) {
-            QCOMPARE(m_program->fake.messages.shown[0].title, QStringLiteral("Access Error"));
-            QCOMPARE(m_program->fake.messages.shown[0].text,
-                QStringLiteral("You are not allowed to use this application"));
-        }
-    }
-    void expiryIsTold_data()
-    {
-        QTest::addColumn<QString>("expiry"); // today is 01-15-2024
-        QTest::addColumn<QString>("notice");
-        const auto row = [](const char *name, const char *expiry, const char *notice) {
-            QTest::newRow(name) << QString(expiry) << QString(notice);
-        };
-        row("expires today", "01-15-2024", "The Password expires today");
-        row("expired last year", "12-31-2023", "The Password has expired");
-        row("expired yesterday", "01-14-2024", "The Password has expired");
-        row("tomorrow", "01-16-2024", "");
-        row("no expiry", "xx-xx-xxxx", "");
-    }
-    void expiryIsTold()
-    {
-        QFETCH(QString, expiry);
-        QFETCH(QString, notice);
-
-        storeSettings(QStringLiteral("2"), QStringLiteral("secret"), expiry);
-        startup().loadMainWindow();
+        QVERIFY(m_program->noClearCopy());
         QWidget *dialog = nullptr;
-        for (QWidget *window : QApplication::topLevelWidgets()) {
-            if (window->objectName() == QLatin1String("Config") && window->isVisible())
-                dialog = window;
+        for (QWidget *shown : QApplication::topLevelWidgets()) {
+            if (shown->objectName() == QLatin1String("Config") && shown->isVisible())
+                dialog = shown;
         }
-        QCOMPARE(m_program->fake.messages.shown.size(), notice.isEmpty() ? 0 : 1);
-        QCOMPARE(dialog != nullptr, !notice.isEmpty());
-        if (!notice.isEmpty()) {
-            QCOMPARE(
-                m_program->fake.messages.shown[0].title, QStringLiteral("Vaultine Notification"));
-            QCOMPARE(m_program->fake.messages.shown[0].text, notice);
-            QCOMPARE(m_program->fake.messages.shown[0].icon, MessageBoxes::Icon::None);
-            QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("Text1"))->text(), "secret");
-        }
+        QCOMPARE(dialog != nullptr, told.startsWith(QLatin1String("Vaultine Notification")));
+        if (dialog)
+            QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("Text1"))->text(), key);
     }
     void unreadableDatabaseIsReported_data()
     {
