@@ -312,77 +312,66 @@ private slots:
             }
         }
     }
-    void languagesAreListed_data()
+    // The languages listed from the files, the one chosen selected; Ok on a row stores it and
+    // starts the program again, unless the start fails.
+    void languagesAreListedAndChosen_data()
     {
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("chosen"); // none when null
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<int>("selected");
         QTest::addColumn<bool>("translates");
+        QTest::addColumn<int>("ok"); // the row Ok takes
+        QTest::addColumn<bool>("startFails");
         const auto row = [](const char *name, const QStringList &files, const QString &chosen,
-                             const QStringList &names, int selected, bool translates) {
-            QTest::newRow(name) << files << chosen << names << selected << translates;
+                             const QStringList &names, int selected, bool translates, int ok = -1,
+                             bool startFails = false) {
+            QTest::newRow(name) << files << chosen << names << selected << translates << ok
+                                << startFails;
         };
+        const QStringList two {"German.dat", "French.dat"};
+        const QStringList three {"English", "French", "German"};
         row("empty folder", {}, {}, {"English"}, -1, false);
-        row("sorted", {"German.dat", "French.dat"}, "German", {"English", "French", "German"}, 2,
-            true);
+        row("sorted, German", two, "German", three, 2, true, 2);
         row("letter case ignored", {"German.dat", "deutsch.dat", "French.dat"}, "deutsch",
             {"deutsch", "English", "French", "German"}, 0, true);
         row("English file", {"English.dat"}, "English", {"English", "English"}, 1, false);
         row("note passed over", {"French.dat", "notes.txt", "zulu.dat"}, {},
             {"English", "French", "zulu"}, -1, false);
-        row("chosen not listed", {"French.dat"}, "Klingon", {"English", "French"}, -1, true);
+        row("chosen not listed, English", two, "Klingon", three, -1, true, 0);
+        row("nothing selected", two, {}, three, -1, false, -1);
+        row("past the list", two, {}, three, -1, false, 3);
+        row("start fails", two, {}, three, -1, false, 1, true);
     }
-    void languagesAreListed()
+    void languagesAreListedAndChosen()
     {
         QFETCH(QStringList, files);
         QFETCH(QString, chosen);
         QFETCH(QStringList, names);
         QFETCH(int, selected);
         QFETCH(bool, translates);
+        QFETCH(int, ok);
+        QFETCH(bool, startFails);
         QTemporaryDir dir;
         QDir(dir.path()).mkdir(QStringLiteral("intl"));
         for (const QString &file : files)
             writeFile(dir.filePath("intl/" + file), "x\r\n");
         if (!chosen.isNull())
             writeFile(dir.filePath("lang.dat"), chosen.toUtf8() + "\r\n");
-        FakeProcessStarter starter;
-        FakeProgramEnd end;
-        const LanguageSelection selection(LanguageChoice(dir.path()), starter, end, programPath);
-        QCOMPARE(selection.names(), names);
-        QCOMPARE(selection.selected(), selected);
-        QCOMPARE(selection.translates(), translates);
-    }
-    void okStoresTheChoiceAndRestarts_data()
-    {
-        QTest::addColumn<int>("row"); // of English, French, German
-        QTest::addColumn<bool>("startFails");
-        QTest::addColumn<QString>("stored"); // lang.dat; none when null
-        QTest::addColumn<bool>("restarted");
-        QTest::newRow("nothing selected") << -1 << false << QString() << false;
-        QTest::newRow("past the list") << 3 << false << QString() << false;
-        QTest::newRow("English") << 0 << false << "English" << true;
-        QTest::newRow("German") << 2 << false << "German" << true;
-        QTest::newRow("start fails") << 1 << true << "French" << false;
-    }
-    void okStoresTheChoiceAndRestarts()
-    {
-        QFETCH(int, row);
-        QFETCH(bool, startFails);
-        QFETCH(QString, stored);
-        QFETCH(bool, restarted);
-        QTemporaryDir dir;
-        QDir(dir.path()).mkdir(QStringLiteral("intl"));
-        writeFile(dir.filePath("intl/German.dat"), "x\r\n");
-        writeFile(dir.filePath("intl/French.dat"), "x\r\n");
         FakeProcessStarter working;
         FailingStarter failing;
         FakeProcessStarter &starter = startFails ? failing : working;
         FakeProgramEnd end;
         LanguageSelection selection(LanguageChoice(dir.path()), starter, end, programPath);
-        QCOMPARE(selection.Command1_Click(row), restarted);
+        QCOMPARE(selection.names(), names);
+        QCOMPARE(selection.selected(), selected);
+        QCOMPARE(selection.translates(), translates);
+        const bool taken = ok >= 0 && ok < names.size();
+        const QString stored = taken ? names[ok] : chosen;
+        const bool restarted = taken && !startFails;
+        QCOMPARE(selection.Command1_Click(ok), restarted);
         QCOMPARE(LanguageChoice(dir.path()).read().value_or(QString()), stored);
-        QCOMPARE(starter.started, stored.isNull() ? QStringList() : QStringList {programPath});
+        QCOMPARE(starter.started, taken ? QStringList {programPath} : QStringList());
         QCOMPARE(end.calls, restarted ? 1 : 0);
     }
     void shippedFilesAreComplete_data()
