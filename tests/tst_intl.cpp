@@ -157,17 +157,19 @@ private slots:
         main.w->menuItem(QStringLiteral("mnuAbout"))->trigger();
         main.w->menuItem(QStringLiteral("mnuLang"))->trigger();
         PassReq prompt(QStringLiteral("pw"), main.fake.platform, dictionary);
-        const auto shown = [](const char *name) {
-            const QWidgetList windows = QApplication::topLevelWidgets();
-            return *std::find_if(windows.begin(), windows.end(), [name](QWidget *window) {
-                return window->isVisible() && window->objectName() == QLatin1String(name);
-            });
+        const auto shown = [](const char *name) -> QWidget * {
+            for (QWidget *window : QApplication::topLevelWidgets()) {
+                if (window->isVisible() && window->objectName() == QLatin1String(name))
+                    return window;
+            }
+            return nullptr;
         };
         using namespace CaptionTable;
         const std::pair<QWidget *, std::span<const Row>> windows[]
             = {{main.w, mainWindow}, {&prompt, passwordPrompt}, {shown("Config"), securitySettings},
                 {shown("Splash"), splash}, {shown("LangSelect"), languageDialog}};
         for (const auto &[window, rows] : windows) {
+            QVERIFY(window);
             const auto find = [&main, window = window](const QString &name) -> QObject * {
                 return window == main.w            ? main.w->control(name)
                     : window->objectName() == name ? window
