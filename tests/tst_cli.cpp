@@ -601,6 +601,8 @@ private slots:
         QTest::newRow("import") << QStringList {"import", "--csv", "-"} << false << 1;
         QTest::newRow("add, released within the wait") << add << true << 0;
         QTest::newRow("list reads without the lock") << QStringList {"list"} << false << 0;
+        // A stray folder at the lock file's name locks as well.
+        QTest::newRow("add, lock is a folder") << add << false << 1;
     }
     void writesWaitForTheLock()
     {
@@ -609,6 +611,8 @@ private slots:
         QFETCH(int, status);
         const QString folder = m_root.filePath(QTest::currentDataTag());
         makeFolder(folder, "0", seeds);
+        if (folder.endsWith("folder"))
+            QVERIFY(QDir(folder).mkpath("Data/vaultine.lock"));
         auto other = std::make_unique<ProgramLock>(folder + "/Data");
         QCOMPARE(other->acquire(0), ProgramLock::Result::Acquired);
         const Run run = runCli(QStringList {"--folder", folder} + arguments,

@@ -1,8 +1,6 @@
 #include "app/Splash.h"
-#include "app/Startup.h"
-#include "fakes/FakePlatform.h"
+#include "fakes/StartedWindow.h"
 #include "platform/EventLoopProgramEnd.h"
-#include "records/Coffrel.h"
 #include "vault/Database.h"
 
 #include <QAbstractButton>
@@ -26,24 +24,12 @@ const QStringList threeRecords {QStringLiteral("Alpha:!al:!pa1:!note:!http://a")
     QStringLiteral("Bank:!bu:!bp:!:!"), QStringLiteral("Carrot:!cu:!cp:!c info:!http://c")};
 
 // The main window started on a program folder that holds three records.
-struct Window
+struct Window : StartedWindow
 {
     Window()
-        : fake(dir.path() + QStringLiteral("/tmp"))
+        : StartedWindow(threeRecords)
     {
-        QDir(dir.path()).mkdir(QStringLiteral("tmp"));
-        VaultAccess access;
-        Database database(dir.path(), access);
-        database.EnsureDataFolder();
-        database.RewriteDatabase(threeRecords);
-        startup = std::make_unique<Startup>(dir.path(), fake.platform);
-        w = &startup->loadMainWindow();
         w->activateWindow();
-    }
-
-    template <typename T = QWidget> T *find(const QString &name) const
-    {
-        return w->findChild<T *>(name);
     }
     QLineEdit *field(int index) const
     {
@@ -63,11 +49,6 @@ struct Window
             texts.append(field(i)->text());
         return texts;
     }
-
-    QTemporaryDir dir;
-    FakePlatform fake;
-    std::unique_ptr<Startup> startup;
-    Coffrel *w = nullptr;
 };
 
 } // namespace
@@ -123,9 +104,7 @@ private slots:
         QCOMPARE(win.field(0)->text(), longText);
         QTest::keyClicks(win.field(1), QStringLiteral("2"));
         win.w->menuItem(QStringLiteral("mnuReplace"))->trigger();
-        VaultAccess access;
-        QCOMPARE(Database(win.dir.path(), access).LoadRecords(Database::Source::Coded).lines.last(),
-            longText + QStringLiteral(":!u2:!p:!:!"));
+        QCOMPARE(win.stored().last(), longText + QStringLiteral(":!u2:!p:!:!"));
     }
     void labelsAndBoxesAreWired()
     {
@@ -194,16 +173,6 @@ private slots:
         QTRY_VERIFY(!button(4)->isVisible());
         QTest::mouseClick(button(7), Qt::LeftButton);
         QCOMPARE(win.fake.programEnd.calls, 1);
-    }
-    void everyControlHasAName()
-    {
-        Window win;
-        for (QWidget *control : win.w->findChildren<QWidget *>()) {
-            const QString name = control->objectName();
-            if (name.startsWith(QLatin1String("Text1")) || name.startsWith(QLatin1String("Image1"))
-                || name.startsWith(QLatin1String("Command1")) || name == QLatin1String("List2"))
-                QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(name));
-        }
     }
     void listTakesTheRoomOfALargerWindow()
     {

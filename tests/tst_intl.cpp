@@ -1,29 +1,25 @@
 #include "app/PassReq.h"
-#include "app/Splash.h"
-#include "app/Startup.h"
-#include "fakes/FakePlatform.h"
-#include "intl/LangSelect.h"
+#include "fakes/StartedWindow.h"
+#include "intl/CaptionTable.h"
 #include "intl/LanguageFile.h"
+#include "intl/LanguageSelection.h"
 #include "platform/LiteralText.h"
-#include "records/Coffrel.h"
 #include "records/MainWindowLayout.h"
-#include "security/Config.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolButton>
 
 #include <sys/stat.h>
 
 namespace {
 
-enum Shown { Caption, Tooltip, Title };
 // Dictionary sizes: English has none, a whole language file 76 lines, a cut one 30.
 constexpr int english = 0;
 constexpr int whole = 76;
@@ -50,29 +46,6 @@ void writeFile(const QString &path, const QByteArray &content)
     file.write(content);
 }
 
-// The main window as start-up loads it in the dictionary's language.
-struct MainWindow
-{
-    explicit MainWindow(Dictionary language, const QStringList &records = {})
-        : dictionary(std::move(language))
-        , fake(dir.path())
-    {
-        VaultAccess access;
-        Database database(dir.path(), access);
-        database.EnsureDataFolder();
-        database.RewriteDatabase(records);
-        startup = std::make_unique<Startup>(dir.path(), fake.platform, dictionary);
-        w = &startup->loadMainWindow();
-    }
-    QWidget *widget(const QString &name) const { return qobject_cast<QWidget *>(w->control(name)); }
-
-    QTemporaryDir dir;
-    Dictionary dictionary;
-    FakePlatform fake;
-    std::unique_ptr<Startup> startup;
-    Coffrel *w = nullptr;
-};
-
 // A start that fails, as when the program file is gone.
 struct FailingStarter : FakeProcessStarter
 {
@@ -91,6 +64,12 @@ class IntlTest : public QObject
 
 private slots:
     void initTestCase() { LiteralText::install(); }
+    // The dialogs a test opened close with it.
+    void cleanup()
+    {
+        for (QWidget *window : QApplication::topLevelWidgets())
+            window->close();
+    }
     void itemsAreRead_data()
     {
         QTest::addColumn<QByteArray>("content");
@@ -158,128 +137,92 @@ private slots:
         QCOMPARE(dictionary.line(5), line5);
         QCOMPARE(dictionary.line(70), QString());
     }
-    void captions_data()
+    // Every window in a language: each caption row shows its dictionary line (a cut file
+    // leaves the text empty, English keeps the built-in texts); each window is a window or a
+    // dialog to screen readers, and in a whole language none keeps an English name.
+    void everyWindowSpeaksTheLanguage_data()
     {
-        QTest::addColumn<QString>("window"); // main, prompt, security, splash, language
         QTest::addColumn<int>("items");
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<int>("shown");
-        QTest::addColumn<QString>("expected");
-        const auto row = [](const char *window, const QString &control, Shown shown,
-                             const QString &expected, int items = whole) {
-            const char *kinds[] = {"", " tooltip", " title"};
-            const char *size = items == english ? " (English)" : items == cut ? " (30 items)" : "";
-            QTest::addRow("%s: %s%s%s", window, qPrintable(control), kinds[shown], size)
-                << window << items << control << int(shown) << expected;
-        };
-        // Each control with the number of the line it shows.
-        const auto lines
-            = [&](const char *window, std::initializer_list<std::pair<const char *, int>> rows) {
-                  for (const auto &[control, line] : rows)
-                      row(window, control, Caption, numbered(whole).line(line));
-              };
-        lines("main",
-            {{"Label4", 5}, {"Label1", 6}, {"Label2", 7}, {"Label3", 8}, {"Label5", 9},
-                {"Check1", 10}, {"Check2", 11}, {"mnuMenu", 12}, {"mnuConfig", 13},
-                {"mnuSecurity", 14}, {"mnuCapture", 15}, {"mnuAdd", 16}, {"mnuRemove", 17},
-                {"mnuReplace", 18}, {"mnuReset", 19}, {"mnuLang", 20}, {"mnuAbout", 21},
-                {"mnuImport", 22}, {"mnuHelp", 23}, {"THelpmnu", 23}, {"mnuExit", 24}});
-        row("main", "Check1", Tooltip, "L25");
-        // The buttons run Add, Replace, Remove, Reset, Security, Contents, Capture and Exit.
-        const char *tips[] = {"Foo", "Re&place", "L17", "L19", "L14", "L23", "L15", "L24", "L70"};
-        for (int i = 0; i < 9; ++i)
-            row("main", QStringLiteral("Command1(%1)").arg(i), Tooltip, tips[i]);
-        row("main", "GrandOops(0)", Caption, "Oops !");
-        for (int k = 1; k <= 5; ++k)
-            row("main", QStringLiteral("GrandOops(%1)").arg(k), Caption,
-                QStringLiteral("L%1").arg(k + 4));
-        row("main", "mnuHelp", Caption, "L23", cut);
-        row("main", "Command1(8)", Tooltip, "", cut);
-        row("main", "Label4", Caption, "Service", english);
-        row("main", "mnuHelp", Caption, "&Contents", english);
-        row("main", "GrandOops(1)", Caption, "Service", english);
-        row("main", "Command1(0)", Tooltip, "Add", english);
-        row("main", "Command1(8)", Tooltip, "", english);
-
-        lines("prompt", {{"Label1", 7}, {"Command2", 55}});
-        row("prompt", "PassReq", Title, "L54");
-        row("prompt", "PassReq", Title, "", cut);
-        row("prompt", "PassReq", Title, "Password Required", english);
-
-        lines("security",
-            {{"Label1", 7}, {"Frame2", 26}, {"Check1", 27}, {"Command1", 28}, {"Frame1", 29},
-                {"Option1", 30}, {"Option2", 31}, {"Option3", 32}, {"Label3", 33}, {"Frame3", 34},
-                {"Check2", 35}, {"Frame4", 36}, {"Option4", 37}, {"Option6", 38}, {"Option5", 39},
-                {"Label2", 40}, {"Command3", 19}, {"Command2", 41}});
-        row("security", "Config", Title, "L42 Vaultine");
-        row("security", "Command2", Caption, "", cut);
-        row("security", "Config", Title, "Security Settings - Vaultine", english);
-
-        // Label2 reads the line, then the version.
-        lines("splash",
-            {{"Label3", 0}, {"Label1(0)", 1}, {"Label1(3)", 2}, {"Label5", 3}, {"Label2", 4}});
-        row("splash", "Label3", Caption, "L0", cut);
-        row("splash", "Label3", Caption, "Keep safe", english);
-
-        lines("language", {{"Command1", 41}, {"Frame1", 71}, {"Command2", 69}});
-        row("language", "LangSelect", Title, "L20");
-        row("language", "Frame1", Caption, "", cut);
-        row("language", "LangSelect", Title, "Language", english);
+        QTest::newRow("whole") << whole;
+        QTest::newRow("cut") << cut;
+        QTest::newRow("English") << english;
     }
-    // The row's control in its window, as it shows; a toolbar button takes its tooltip when the
-    // mouse moves over it.
-    void captions()
+    void everyWindowSpeaksTheLanguage()
     {
-        QFETCH(QString, window);
         QFETCH(int, items);
-        QFETCH(QString, control);
-        QFETCH(int, shown);
-        QFETCH(QString, expected);
         const Dictionary dictionary = numbered(items);
-        QTemporaryDir dir;
-        FakePlatform fake(dir.path());
-        VaultAccess access;
-        Database database(dir.path(), access);
-        const ConfigFile configFile(database.dataFolder());
-        SecurityChange change(database, access, configFile);
-        SecurityForm form(change, fake.clock, fake.messages, dictionary);
-        writeFile(dir.filePath("lang.dat"), dictionary.isEnglish() ? "English\r\n" : "Klingon\r\n");
-        std::unique_ptr<MainWindow> main;
-        std::unique_ptr<QWidget> shownWindow;
-        if (window == "main")
-            main = std::make_unique<MainWindow>(dictionary);
-        else if (window == "prompt")
-            shownWindow
-                = std::make_unique<PassReq>(QStringLiteral("pw"), fake.platform, dictionary);
-        else if (window == "security")
-            shownWindow = std::make_unique<Config>(form, dictionary);
-        else if (window == "splash")
-            shownWindow = std::make_unique<Splash>(dictionary, fake.shell, [] {});
-        else
-            shownWindow = std::make_unique<LangSelect>(
-                LanguageSelection(
-                    LanguageChoice(dir.path()), fake.processStarter, fake.programEnd, programPath),
-                dictionary);
-        QObject *found = main                      ? main->w->control(control)
-            : shownWindow->objectName() == control ? shownWindow.get()
-                                                   : shownWindow->findChild<QObject *>(control);
-        QVERIFY2(found, qPrintable(control));
-        if (qobject_cast<QToolButton *>(found)) {
-            QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton,
-                Qt::NoButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(found, &move);
+        StartedWindow main({}, dictionary);
+        writeFile(main.dir.filePath("lang.dat"), items == english ? "English\r\n" : "Klingon\r\n");
+        main.w->openSecuritySettings();
+        main.w->menuItem(QStringLiteral("mnuAbout"))->trigger();
+        main.w->menuItem(QStringLiteral("mnuLang"))->trigger();
+        PassReq prompt(QStringLiteral("pw"), main.fake.platform, dictionary);
+        const auto shown = [](const char *name) -> QWidget * {
+            for (QWidget *window : QApplication::topLevelWidgets()) {
+                if (window->isVisible() && window->objectName() == QLatin1String(name))
+                    return window;
+            }
+            return nullptr;
+        };
+        using namespace CaptionTable;
+        const std::pair<QWidget *, std::span<const Row>> windows[]
+            = {{main.w, mainWindow}, {&prompt, passwordPrompt}, {shown("Config"), securitySettings},
+                {shown("Splash"), splash}, {shown("LangSelect"), languageDialog}};
+        for (const auto &[window, rows] : windows) {
+            QVERIFY(window);
+            const auto find = [&main, window = window](const QString &name) -> QObject * {
+                return window == main.w            ? main.w->control(name)
+                    : window->objectName() == name ? window
+                                                   : window->findChild<QObject *>(name);
+            };
+            for (const Row &row : rows) {
+                QObject *control = find(QString::fromLatin1(row.control));
+                QVERIFY2(control, row.control);
+                const char *property = row.property == Property::Title ? "windowTitle"
+                    : row.property == Property::Tooltip                ? "toolTip"
+                    : qobject_cast<QGroupBox *>(control)               ? "title"
+                                                                       : "text";
+                const QString text = control->property(property).toString();
+                const QString line = dictionary.line(row.line);
+                QVERIFY2(items == english ? !text.isEmpty() : text == line + row.suffix,
+                    qPrintable(row.control + (" shows " + text)));
+                if (auto *label = qobject_cast<QLabel *>(control)) { // text, never markup
+                    label->ensurePolished();
+                    QCOMPARE(label->textFormat(), Qt::PlainText);
+                }
+            }
+            const QAccessible::Role role = QAccessible::queryAccessibleInterface(window)->role();
+            QVERIFY2(role == (window == main.w ? QAccessible::Window : QAccessible::Dialog),
+                qPrintable(window->objectName()));
+            QObjectList controls {window};
+            for (QWidget *control : window->findChildren<QWidget *>())
+                controls.append(control);
+            for (QObject *control : controls) {
+                const QString name
+                    = QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
+                static const QRegularExpression translated(
+                    QStringLiteral("^(|(L\\d+|Foo|Re&place)( .*)?|Vaultine|Services|Languages|"
+                                   "Expiry date|1.0 Dec 2026|vaultine.example)$"));
+                QVERIFY2(items != whole || translated.match(name).hasMatch(),
+                    qPrintable(control->objectName() + ": " + name));
+                // Qt's own parts aside, every field, list and toolbar control has a name.
+                const bool named = !control->objectName().startsWith(QLatin1String("qt_"))
+                    && (control->inherits("QLineEdit") || control->inherits("ToolbarIcon")
+                        || control->inherits("QToolButton")
+                        || control->inherits("QAbstractItemView"));
+                QVERIFY2(
+                    items == cut || !named || !name.isEmpty(), qPrintable(control->objectName()));
+            }
         }
-        const char *property = shown == Title  ? "windowTitle"
-            : shown == Tooltip                 ? "toolTip"
-            : qobject_cast<QGroupBox *>(found) ? "title"
-                                               : "text";
-        const QString text = found->property(property).toString();
-        if (auto *label = qobject_cast<QLabel *>(found)) { // shown as text, never as markup
-            label->ensurePolished();
-            QCOMPARE(label->textFormat(), Qt::PlainText);
-        }
-        QCOMPARE(
-            window == "splash" && control == "Label2" ? text.section(u' ', 0, 0) : text, expected);
+        // The toolbar buttons are named after the commands they run, the undo items after the
+        // fields' labels.
+        const char *tips[] = {"Foo", "Re&place", "L17", "L19", "L14", "L23", "L15", "L24", "L70"};
+        for (int i = 0; items == whole && i < 9; ++i)
+            QCOMPARE(main.find(QStringLiteral("Command1(%1)").arg(i))->accessibleName(), tips[i]);
+        for (int k = 1; k <= 5; ++k)
+            QCOMPARE(main.w->menuItem(QStringLiteral("GrandOops(%1)").arg(k))->text(),
+                main.find(QString::fromLatin1(CaptionTable::mainWindow[k - 1].control))
+                    ->property("text"));
     }
     void refusalsAreToldInTheLanguage_data()
     {
@@ -298,7 +241,7 @@ private slots:
         QFETCH(bool, replace);
         QFETCH(QString, text);
         QFETCH(int, items);
-        MainWindow win(numbered(items), {QStringLiteral("Alpha:!al:!pa1:!note:!http://a")});
+        StartedWindow win({QStringLiteral("Alpha:!al:!pa1:!note:!http://a")}, numbered(items));
         win.w->browser().List2_Click(0);
         win.w->browser().List2_MouseUp(Qt::LeftButton);
         if (replace)
@@ -348,11 +291,11 @@ private slots:
     {
         QFETCH(int, line);
         QFETCH(QString, text);
-        MainWindow win(numbered(whole, {{line, text}}));
+        StartedWindow win({}, numbered(whole, {{line, text}}));
         int labelsRight = 0;
         int cutLabels = 0;
         for (const char *name : {"Label4", "Label1", "Label2", "Label3", "Label5"}) {
-            auto *label = qobject_cast<QLabel *>(win.widget(QString::fromLatin1(name)));
+            auto *label = qobject_cast<QLabel *>(win.find(QString::fromLatin1(name)));
             QVERIFY2(label->width() >= label->sizeHint().width(), name); // the whole caption
             labelsRight = qMax(labelsRight, label->x() + label->sizeHint().width());
             // or, too wide for the screen, cut with its whole text in the tooltip
@@ -360,88 +303,77 @@ private slots:
         }
         QCOMPARE(cutLabels, text.size() > 1000 ? 1 : 0);
         for (int i = 0; i < 5; ++i) {
-            const QRect field = win.widget(QStringLiteral("Text1(%1)").arg(i))->geometry();
+            const QRect field = win.find(QStringLiteral("Text1(%1)").arg(i))->geometry();
             QVERIFY(field.left() > labelsRight);
             QVERIFY(field.right() < win.w->screen()->availableGeometry().width());
             QCOMPARE(field.width(), Twips::pixels(i == 1 || i == 2 ? 2850 : 4140));
             for (const char *box : {"Check1", "Check2"}) {
-                const QRect boxPlace = win.widget(QString::fromLatin1(box))->geometry();
+                const QRect boxPlace = win.find(QString::fromLatin1(box))->geometry();
                 QVERIFY2(!boxPlace.intersects(field), box);
                 QVERIFY2(i == 0 || i > 2 || boxPlace.left() > field.right(), box);
             }
         }
     }
-    void languagesAreListed_data()
+    // The languages listed from the files, the one chosen selected; Ok on a row stores it and
+    // starts the program again, unless the start fails.
+    void languagesAreListedAndChosen_data()
     {
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("chosen"); // none when null
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<int>("selected");
         QTest::addColumn<bool>("translates");
+        QTest::addColumn<int>("ok"); // the row Ok takes
+        QTest::addColumn<bool>("startFails");
         const auto row = [](const char *name, const QStringList &files, const QString &chosen,
-                             const QStringList &names, int selected, bool translates) {
-            QTest::newRow(name) << files << chosen << names << selected << translates;
+                             const QStringList &names, int selected, bool translates, int ok = -1,
+                             bool startFails = false) {
+            QTest::newRow(name) << files << chosen << names << selected << translates << ok
+                                << startFails;
         };
+        const QStringList two {"German.dat", "French.dat"};
+        const QStringList three {"English", "French", "German"};
         row("empty folder", {}, {}, {"English"}, -1, false);
-        row("sorted", {"German.dat", "French.dat"}, "German", {"English", "French", "German"}, 2,
-            true);
+        row("sorted, German", two, "German", three, 2, true, 2);
         row("letter case ignored", {"German.dat", "deutsch.dat", "French.dat"}, "deutsch",
             {"deutsch", "English", "French", "German"}, 0, true);
         row("English file", {"English.dat"}, "English", {"English", "English"}, 1, false);
         row("note passed over", {"French.dat", "notes.txt", "zulu.dat"}, {},
             {"English", "French", "zulu"}, -1, false);
-        row("chosen not listed", {"French.dat"}, "Klingon", {"English", "French"}, -1, true);
+        row("chosen not listed, English", two, "Klingon", three, -1, true, 0);
+        row("nothing selected", two, {}, three, -1, false, -1);
+        row("past the list", two, {}, three, -1, false, 3);
+        row("start fails", two, {}, three, -1, false, 1, true);
     }
-    void languagesAreListed()
+    void languagesAreListedAndChosen()
     {
         QFETCH(QStringList, files);
         QFETCH(QString, chosen);
         QFETCH(QStringList, names);
         QFETCH(int, selected);
         QFETCH(bool, translates);
+        QFETCH(int, ok);
+        QFETCH(bool, startFails);
         QTemporaryDir dir;
         QDir(dir.path()).mkdir(QStringLiteral("intl"));
         for (const QString &file : files)
             writeFile(dir.filePath("intl/" + file), "x\r\n");
         if (!chosen.isNull())
             writeFile(dir.filePath("lang.dat"), chosen.toUtf8() + "\r\n");
-        FakeProcessStarter starter;
-        FakeProgramEnd end;
-        const LanguageSelection selection(LanguageChoice(dir.path()), starter, end, programPath);
-        QCOMPARE(selection.names(), names);
-        QCOMPARE(selection.selected(), selected);
-        QCOMPARE(selection.translates(), translates);
-    }
-    void okStoresTheChoiceAndRestarts_data()
-    {
-        QTest::addColumn<int>("row"); // of English, French, German
-        QTest::addColumn<bool>("startFails");
-        QTest::addColumn<QString>("stored"); // lang.dat; none when null
-        QTest::addColumn<bool>("restarted");
-        QTest::newRow("nothing selected") << -1 << false << QString() << false;
-        QTest::newRow("past the list") << 3 << false << QString() << false;
-        QTest::newRow("English") << 0 << false << "English" << true;
-        QTest::newRow("German") << 2 << false << "German" << true;
-        QTest::newRow("start fails") << 1 << true << "French" << false;
-    }
-    void okStoresTheChoiceAndRestarts()
-    {
-        QFETCH(int, row);
-        QFETCH(bool, startFails);
-        QFETCH(QString, stored);
-        QFETCH(bool, restarted);
-        QTemporaryDir dir;
-        QDir(dir.path()).mkdir(QStringLiteral("intl"));
-        writeFile(dir.filePath("intl/German.dat"), "x\r\n");
-        writeFile(dir.filePath("intl/French.dat"), "x\r\n");
         FakeProcessStarter working;
         FailingStarter failing;
         FakeProcessStarter &starter = startFails ? failing : working;
         FakeProgramEnd end;
         LanguageSelection selection(LanguageChoice(dir.path()), starter, end, programPath);
-        QCOMPARE(selection.Command1_Click(row), restarted);
+        QCOMPARE(selection.names(), names);
+        QCOMPARE(selection.selected(), selected);
+        QCOMPARE(selection.translates(), translates);
+        const bool taken = ok >= 0 && ok < names.size();
+        const QString stored = taken ? names[ok] : chosen;
+        const bool restarted = taken && !startFails;
+        QCOMPARE(selection.Command1_Click(ok), restarted);
         QCOMPARE(LanguageChoice(dir.path()).read().value_or(QString()), stored);
-        QCOMPARE(starter.started, stored.isNull() ? QStringList() : QStringList {programPath});
+        QCOMPARE(starter.started, taken ? QStringList {programPath} : QStringList());
         QCOMPARE(end.calls, restarted ? 1 : 0);
     }
     void shippedFilesAreComplete_data()
@@ -469,11 +401,11 @@ private slots:
         }
         QCOMPARE(wrong, QList<int>());
         // Alt and a letter reach one thing: in the window with its menu bar, and in each menu.
-        const MainWindow window(Dictionary(QStringLiteral("Shipped"), items));
+        const StartedWindow window({}, Dictionary(QStringLiteral("Shipped"), items));
         QList<QList<QAction *>> scopes {window.w->menuBar()->actions()};
         for (const QMenu *menu : window.w->findChildren<QMenu *>())
             scopes.append(menu->actions());
-        const QString hide = window.widget(QStringLiteral("Check1"))->property("text").toString();
+        const QString hide = window.find(QStringLiteral("Check1"))->property("text").toString();
         QStringList keys {QKeySequence::mnemonic(hide).toString()};
         for (const QList<QAction *> &actions : scopes) {
             for (const QAction *action : actions)

@@ -1,4 +1,4 @@
-#include "fakes/FakePlatform.h"
+#include "fakes/ProgramFolder.h"
 #include "import/OldDatabase.h"
 #include "intl/Dictionary.h"
 #include "records/PathTarget.h"
@@ -26,13 +26,11 @@ const QStringList threeRecords {alpha, bank, carrot};
 
 // A program folder with its database files, and the main window's rules started on it the
 // way start-up does: the stored records loaded into the lists.
-struct Browser
+struct Browser : ProgramFolder
 {
     explicit Browser(const QStringList &lines = {}, const QString &reach = QStringLiteral("0"))
         : access {reach, QStringLiteral("key")}
-        , fake(dir.path() + QStringLiteral("/tmp"))
     {
-        QDir(dir.path()).mkdir(QStringLiteral("tmp"));
         database = std::make_unique<Database>(dir.path(), access);
         database->EnsureDataFolder();
         if (!lines.isEmpty())
@@ -48,14 +46,7 @@ struct Browser
             *model, *database, fake.platform, Dictionary::builtIn());
     }
 
-    // The records as a fresh start reads them from the file.
-    QStringList stored() const
-    {
-        Database fresh(dir.path(), const_cast<VaultAccess &>(access));
-        const Database::Records records = fresh.LoadRecords(
-            access.enciphered() ? Database::Source::Enciphered : Database::Source::Coded);
-        return records.readWhole ? records.lines : QStringList {QStringLiteral("<unreadable>")};
-    }
+    QStringList stored() const { return ProgramFolder::stored(access.reach, access.databaseKey); }
     QString filePath() const
     {
         return access.enciphered() ? database->encipheredPath() : database->codedPath();
@@ -149,19 +140,11 @@ struct Browser
         return states;
     }
 
-    QTemporaryDir dir;
     VaultAccess access;
-    FakePlatform fake;
     std::unique_ptr<Database> database;
     std::unique_ptr<ServiceListModel> model;
     std::unique_ptr<RecordBrowser> browser;
 };
-
-QString described(const ShownMessage &message)
-{
-    const char *icons[] = {"none", "information", "stop"};
-    return message.title + " / " + message.text + " / " + icons[int(message.icon)];
-}
 
 } // namespace
 
@@ -237,15 +220,15 @@ private slots:
     {
         QTest::addColumn<QString>("steps"); // separated by ';', the last is the refused command
         QTest::addColumn<bool>("writesFail");
-        QTest::addColumn<QString>("message"); // title / text / icon; "*" stands for any text
+        QTest::addColumn<QString>("message"); // title|text|icon; "*" stands for any text
 
         const auto row = [](const QByteArray &name, const QString &steps, const char *message,
                              bool writesFail = false) {
             QTest::newRow(name.constData()) << steps << writesFail << QString::fromLatin1(message);
         };
-        const char *noChange = "Vaultine / There were no changes / information";
+        const char *noChange = "Vaultine|There were no changes|information";
         row("add, duplicate", "left|0;add",
-            "Vaultine / There is an identical record already filed / information");
+            "Vaultine|There is an identical record already filed|information");
         row("replace, nothing edited", "left|1;replace", noChange);
         row("replace, equal to another record", "left|1;fill|Carrot|cu|cp|c info|http://c;replace",
             noChange);
@@ -254,13 +237,13 @@ private slots:
                 row(QByteArray(command) + ", \":!\" in field " + QByteArray::number(index),
                     QStringLiteral("left|1;fill|Dove|du|dp|di|dx;type|%1|x:!y;").arg(index)
                         + command,
-                    "Vaultine / * / information");
+                    "Vaultine|*|information");
             }
         }
         for (const char *command : {"add", "replace", "remove"}) {
             row(QByteArray(command) + ", write fails",
                 QStringLiteral("left|1;type|3|edited;") + command,
-                "Disk Error - i66 / Can not access the DataBase. / stop", true);
+                "Disk Error - i66|Can not access the DataBase.|stop", true);
         }
         row("replace, nothing selected", "type|0|New;type|1|nu;type|2|np;replace", "");
         // The fields still equal a stored record: that is found before the missing selection.
@@ -287,9 +270,8 @@ private slots:
         const QList<ShownMessage> &shown = b.fake.messages.shown;
         QCOMPARE(shown.size(), message.isEmpty() ? 0 : 1);
         if (!shown.isEmpty()) {
-            message.replace(
-                QStringLiteral(" * "), QLatin1Char(' ') + shown[0].text + QLatin1Char(' '));
-            QCOMPARE(described(shown[0]), message);
+            message.replace(QStringLiteral("|*|"), u'|' + shown[0].text + u'|');
+            QCOMPARE(described(b.fake.messages), message);
         }
         QCOMPARE(b.model->book().records(), records);
         QCOMPARE(b.browser->fieldTexts(), fields);
@@ -330,7 +312,7 @@ private slots:
         QCOMPARE(b.model->book().count(), 0);
         QCOMPARE(b.fileBytes(), QByteArray());
         QVERIFY(b.fake.messages.shown.isEmpty());
-        QVERIFY(QDir(b.dir.filePath(QStringLiteral("tmp"))).isEmpty());
+        QVERIFY(b.noClearCopy());
     }
     void lineBreaksBecomeSpaces_data()
     {
@@ -598,7 +580,7 @@ private slots:
         const auto row
             = [](const char *name, const char *reach, const QByteArray &former, const char *steps,
                   const QStringList &services,
-                  const char *message = "Vaultine / Old Database Import Success / information") {
+                  const char *message = "Vaultine|Old Database Import Success|information") {
                   QTest::newRow(name)
                       << QString(reach) << former << QString(steps) << services << QString(message);
               };
@@ -612,7 +594,7 @@ private slots:
             {QString::fromUtf8("Caf\xc3\xa9 \xe2\x82\xac")});
         row("no former file", "0", "<none>", "import", {}, "");
         row("write fails", "0", two, "break;import", {},
-            "Disk Error - i66 / Can not access the DataBase. / stop");
+            "Disk Error - i66|Can not access the DataBase.|stop");
     }
     void formerDatabaseIsImported()
     {
@@ -641,8 +623,8 @@ private slots:
         QCOMPARE(b.stored(), b.model->book().records());
         QCOMPARE(b.fake.messages.shown.size(), message.isEmpty() ? 0 : steps.count("import"));
         if (!message.isEmpty())
-            QCOMPARE(described(b.fake.messages.shown.last()), message);
-        QVERIFY(QDir(b.dir.filePath(QStringLiteral("tmp"))).isEmpty());
+            QCOMPARE(described(b.fake.messages).section(u'\n', -1), message);
+        QVERIFY(b.noClearCopy());
     }
 };
 

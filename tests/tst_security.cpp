@@ -1,5 +1,5 @@
 #include "fakes/FakeDialogue.h"
-#include "fakes/FakePlatform.h"
+#include "fakes/ProgramFolder.h"
 #include "intl/Dictionary.h"
 #include "security/ConfigFile.h"
 #include "security/ExpiryDate.h"
@@ -37,18 +37,9 @@ const QStringList threeRecords {QStringLiteral("a@b:!jo:!p, \"w\":!:!"),
     QStringLiteral("Bank:!bu:!bp:!note:!http://b"),
     QString::fromUtf8("Caf\xc3\xa9:!\xc3\xbc:!\xe2\x82\xac x:!:!")};
 
-QString described(const FakeMessageBoxes &messages)
-{
-    const char *icons[] = {"none", "information", "stop"};
-    QStringList all;
-    for (const ShownMessage &m : messages.shown)
-        all.append(m.title + u'|' + m.text + u'|' + QLatin1String(icons[int(m.icon)]));
-    return all.join(u'\n');
-}
-
 // A program folder holding records at a reach level, and the settings rules on it after a
 // start-up like the program's.
-struct Program
+struct Program : ProgramFolder
 {
     Program(const QString &reach, const QString &key, const QStringList &lines)
         : access {reach, key}
@@ -104,17 +95,6 @@ struct Program
         const QByteArray key = *CipherText(*LineFile::readLine(scratch.filePath(cnf)), known);
         return RecordLine::fromBytes(*CipherText(*line, key));
     }
-    // The records as a fresh start at this reach and key reads them.
-    QStringList stored(const QString &reach, const QString &key) const
-    {
-        VaultAccess fresh {reach, key};
-        const Database::Records read
-            = Database(dir.path(), fresh)
-                  .LoadRecords(
-                      fresh.enciphered() ? Database::Source::Enciphered : Database::Source::Coded);
-        return read.readWhole ? read.lines : QStringList {QStringLiteral("<unreadable>")};
-    }
-
     // One user action: "verb|text".
     void perform(const QString &step)
     {
@@ -138,7 +118,6 @@ struct Program
             actions.value(verb)(*form, text);
     }
 
-    QTemporaryDir dir;
     VaultAccess access;
     ConfigFile config;
     FakeClock clock;
@@ -421,7 +400,7 @@ private slots:
             "Vaultine|Data/CF2DB.edb holds enciphered records that the settings in "
             "Data/Coffrel.cnf do not name (the file is missing, unreadable or names another "
             "level). They are not listed, and the file is kept as it is: it is not changed or "
-            "removed while the program runs.|stop\n");
+            "removed while the program runs, and no new database file is made beside it.|stop\n");
         // "ò" enciphers "@" at an odd place to CR: the enciphered file is the longer.
         kept("2 to 1", "2|old", "", "type|new;reach|1", "xx-xx-xxxxnew01-15-20261", enciphered,
             "1|new");

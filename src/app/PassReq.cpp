@@ -13,7 +13,7 @@
 
 PassReq::PassReq(
     const QString &expected, Platform &platform, const Dictionary &dictionary, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , m_check(expected, platform.messages, platform.programEnd)
 {
     setObjectName(QStringLiteral("PassReq"));
@@ -23,7 +23,7 @@ PassReq::PassReq(
     label1->setObjectName(QStringLiteral("Label1"));
     m_text1 = new QLineEdit(this);
     m_text1->setObjectName(QStringLiteral("Text1"));
-    m_text1->setAccessibleName(label1->text());
+    label1->setBuddy(m_text1); // the entry's accessible name, in the language in use
     m_text1->setEchoMode(QLineEdit::Password);
     m_text1->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42 }"));
     m_text1->installEventFilter(this);
@@ -58,7 +58,6 @@ void PassReq::Command2_Click()
 
 void PassReq::closeEvent(QCloseEvent *event)
 {
-    // Only the password closes the prompt.
     event->ignore();
 }
 
@@ -76,5 +75,5 @@ bool PassReq::eventFilter(QObject *watched, QEvent *event)
                 Command2_Click();
         }
     }
-    return QWidget::eventFilter(watched, event);
+    return QDialog::eventFilter(watched, event);
 }

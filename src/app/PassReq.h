@@ -2,7 +2,7 @@
 
 #include "security/PasswordCheck.h"
 
-#include <QWidget>
+#include <QDialog>
 
 class Dictionary;
 class QLineEdit;
@@ -10,7 +10,7 @@ struct Platform;
 
 // The master password prompt: "Ok" or Enter in the entry tries the password. It tells when
 // the password was right, or when the third wrong one ended the program.
-class PassReq : public QWidget
+class PassReq : public QDialog
 {
     Q_OBJECT
 
@@ -23,7 +23,9 @@ signals:
     void refused();
 
 protected:
+    // Only the password closes the prompt: not the close box, not Escape.
     void closeEvent(QCloseEvent *event) override;
+    void reject() override { }
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -1,11 +1,11 @@
 #include "Splash.h"
 
-#include "Product.h"
 #include "intl/Captions.h"
 #include "intl/Dictionary.h"
+#include "intl/Twips.h"
 #include "platform/Shell.h"
 #include "records/ClickLabel.h"
-#include "records/Twips.h"
+#include "records/Product.h"
 
 #include <QHash>
 #include <QScreen>
@@ -62,7 +62,7 @@ void setLook(QLabel *label, Look look)
 
 Splash::Splash(const Dictionary &dictionary, Shell &shell, std::function<void()> showMainWindow,
     Role role, QWidget *parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
+    : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
     , m_showMainWindow(std::move(showMainWindow))
 {
     setObjectName(QStringLiteral("Splash"));
@@ -121,7 +121,7 @@ void Splash::centreOn(const QScreen *screen)
 
 void Splash::mouseReleaseEvent(QMouseEvent *event)
 {
-    QWidget::mouseReleaseEvent(event);
+    QDialog::mouseReleaseEvent(event);
     ShowMainWindow();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include <QDialog>
 #include <QTimer>
-#include <QWidget>
 
 #include <functional>
 
@@ -11,7 +11,7 @@ class Shell;
 // The splash window. At start-up it hands over to the main window after 1000 ms or when a
 // mouse button is released over it, whichever comes first, and only once. As the About box
 // it shows "Click HERE to Hide" and stays until it is clicked.
-class Splash : public QWidget
+class Splash : public QDialog
 {
     Q_OBJECT
 
@@ -27,6 +27,9 @@ public:
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
+    // A dialog to the desktop's screen readers, closed only by a click, not by Escape.
+    void closeEvent(QCloseEvent *event) override { QWidget::closeEvent(event); }
+    void reject() override { }
 
 private:
     void ShowMainWindow();

@@ -1,11 +1,13 @@
 #include "Startup.h"
 
 #include "PassReq.h"
+#include "Splash.h"
 #include "intl/Message.h"
 #include "platform/Clock.h"
 #include "platform/LiteralText.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
+#include "platform/TemporaryFolder.h"
 #include "records/Coffrel.h"
 #include "security/ExpiryDate.h"
 
@@ -36,7 +38,7 @@ bool Startup::lockProgramFolder(int waitMilliseconds)
     m_database.EnsureDataFolder();
     const ProgramLock::Result lock = m_lock.acquire(waitMilliseconds);
     if (lock == ProgramLock::Result::Acquired)
-        m_database.removeWriteLeftovers();
+        m_database.removeWriteLeftovers(m_platform.temporaryFolder.LocateSpecialFolder());
     if (lock != ProgramLock::Result::HeldByLiveProgram)
         return true;
     static constexpr Message alreadyRunning = {"Vaultine",
@@ -88,6 +90,15 @@ void Startup::tell(const Message &message)
     showMessage(m_platform.messages, m_dictionary, message);
 }
 
+void Startup::showAbout()
+{
+    auto *about = new Splash(
+        m_dictionary, m_platform.shell, [] {}, Splash::Role::About);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->centreOn(m_window->screen());
+    about->show();
+}
+
 void Startup::preloadRecords()
 {
     m_opening.preloadRecords();
@@ -98,6 +109,7 @@ Coffrel &Startup::loadMainWindow()
     qCDebug(lcStartup) << "L1 window size";
     m_window = std::make_unique<Coffrel>(m_platform, m_database, m_folders, m_dictionary);
     Coffrel &window = *m_window;
+    QObject::connect(&window, &Coffrel::aboutRequested, &window, [this] { showAbout(); });
 
     qCDebug(lcStartup) << "L2 captions";
     if (!m_dictionary.isEnglish())

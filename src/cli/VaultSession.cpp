@@ -4,6 +4,7 @@
 #include "Invocation.h"
 #include "RecordFields.h"
 #include "intl/Message.h"
+#include "platform/PrivateTemporaryFolder.h"
 #include "platform/SystemClock.h"
 #include "security/ExpiryDate.h"
 
@@ -43,7 +44,7 @@ bool VaultSession::lockFolder()
     m_database.EnsureDataFolder();
     switch (m_lock.acquire(ProgramLock::usualWait)) {
     case ProgramLock::Result::Acquired:
-        m_database.removeWriteLeftovers();
+        m_database.removeWriteLeftovers(PrivateTemporaryFolder().LocateSpecialFolder());
         return true;
     case ProgramLock::Result::HeldByLiveProgram:
         m_console.warn(QStringLiteral("Another Vaultine program is using this folder; try again "

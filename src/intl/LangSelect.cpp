@@ -2,14 +2,14 @@
 
 #include "Captions.h"
 #include "Dictionary.h"
-#include "records/Twips.h"
+#include "Twips.h"
 
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
 
 LangSelect::LangSelect(LanguageSelection selection, const Dictionary &dictionary, QWidget *parent)
-    : QWidget(parent, Qt::Window)
+    : QDialog(parent)
     , m_selection(std::move(selection))
 {
     setObjectName(QStringLiteral("LangSelect"));
@@ -29,6 +29,7 @@ LangSelect::LangSelect(LanguageSelection selection, const Dictionary &dictionary
 
     auto *ok = new QPushButton(QStringLiteral("Ok"), this);
     ok->setObjectName(QStringLiteral("Command1"));
+    ok->setAutoDefault(false);
     ok->setGeometry(Twips {630, 2790, 1095, 300}.toPixels());
     connect(ok, &QPushButton::clicked, this, [this] {
         const QList<QListWidgetItem *> chosen = m_list1->selectedItems();
@@ -36,15 +37,10 @@ LangSelect::LangSelect(LanguageSelection selection, const Dictionary &dictionary
     });
     auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
     cancel->setObjectName(QStringLiteral("Command2"));
+    cancel->setAutoDefault(false);
     cancel->setGeometry(Twips {645, 3180, 1065, 315}.toPixels());
-    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     if (m_selection.translates())
         applyCaptions(this, CaptionTable::translated(CaptionTable::languageDialog, dictionary));
-}
-
-void LangSelect::closeEvent(QCloseEvent *event)
-{
-    QWidget::closeEvent(event);
-    emit closed();
 }

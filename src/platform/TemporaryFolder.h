@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// The folder that holds the short-lived working copy of the database.
+// The user's private temporary folder, where earlier versions kept a clear working copy of the
+// database (removed at start-up).
 class TemporaryFolder
 {
 public:

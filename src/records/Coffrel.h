@@ -2,8 +2,8 @@
 
 #include "RecordBrowser.h"
 #include "ServiceListModel.h"
-#include "Twips.h"
 #include "intl/Dictionary.h"
+#include "intl/Twips.h"
 #include "platform/ProgramFolders.h"
 #include "security/ConfigFile.h"
 #include "security/SecurityChange.h"
@@ -53,6 +53,10 @@ public:
     // Every control and menu item by its name.
     QObject *control(const QString &name) const { return m_controls.value(name); }
 
+signals:
+    // "About": the program shows its About box.
+    void aboutRequested();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -76,7 +80,7 @@ private:
     void Command1_Click(int index);
     // The language dialog, the window hidden until it closes.
     void mnuLang_Click();
-    // The splash window as the About box, "On Top" cleared first.
+    // Asks for the About box, "On Top" cleared first.
     void mnuAbout_Click();
     // The help page, when it is there.
     void mnuHelp_Click();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Twips.h"
+#include "intl/Twips.h"
 
 #include <QSize>
 

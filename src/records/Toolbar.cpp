@@ -1,6 +1,6 @@
 #include "Toolbar.h"
 
-#include "Twips.h"
+#include "intl/Twips.h"
 
 #include <QMouseEvent>
 #include <QToolButton>
@@ -51,7 +51,6 @@ Toolbar::Toolbar(QWidget *window, std::function<QString(int)> tooltipOf)
         icon->setAlignment(Qt::AlignCenter);
         icon->setMouseTracking(true);
         icon->setAttribute(Qt::WA_NoMousePropagation);
-        icon->setAccessibleName(accessibleNameOf(i));
         icon->setGeometry(Twips {toolbarSlots[i].iconLeft, 120, 480, 480}.toPixels());
         connect(icon, &ToolbarIcon::hovered, this, [this, i] { emit iconHovered(i); });
         m_icons[i] = icon;
@@ -64,10 +63,18 @@ Toolbar::Toolbar(QWidget *window, std::function<QString(int)> tooltipOf)
         button->setMouseTracking(true);
         button->setAttribute(Qt::WA_NoMousePropagation);
         button->installEventFilter(this);
-        button->setAccessibleName(accessibleNameOf(i));
         button->hide();
         connect(button, &QToolButton::clicked, this, [this, i] { emit commandClicked(i); });
         m_buttons[i] = button;
+    }
+    updateNames();
+}
+
+void Toolbar::updateNames()
+{
+    for (int i = 0; i < count; ++i) {
+        m_icons[i]->setAccessibleName(accessibleNameOf(i));
+        m_buttons[i]->setAccessibleName(accessibleNameOf(i));
     }
 }
 

@@ -39,6 +39,8 @@ public:
     // Raises the button of the icon under the mouse (none when index is count) and lowers
     // the others on the next tick.
     void setHoverIndex(int index);
+    // The icons' and buttons' accessible names from the tooltips as they stand.
+    void updateNames();
     ToolbarIcon *icon(int index) const { return m_icons[index]; }
     QToolButton *button(int index) const { return m_buttons[index]; }
 

@@ -40,12 +40,15 @@ void setText(QLineEdit *box, const QString &text)
 } // namespace
 
 Config::Config(SecurityForm &form, const Dictionary &dictionary, QWidget *parent)
-    : QWidget(parent, Qt::Window)
+    : QDialog(parent)
     , m_form(form)
 {
     setObjectName(QStringLiteral("Config"));
     setWindowTitle(QStringLiteral("Security Settings - Vaultine"));
     build();
+    // Enter in a box presses no button.
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setAutoDefault(false);
     if (!dictionary.isEnglish())
         applyCaptions(this, CaptionTable::translated(CaptionTable::securitySettings, dictionary));
     m_label2Caption = m_label2->text();
@@ -55,9 +58,10 @@ Config::Config(SecurityForm &form, const Dictionary &dictionary, QWidget *parent
 void Config::build()
 {
     auto *layout = new QGridLayout(this);
-    layout->addWidget(named(new QLabel(QStringLiteral("Password"), this), "Label1"), 0, 0);
+    auto *label1 = named(new QLabel(QStringLiteral("Password"), this), "Label1");
+    layout->addWidget(label1, 0, 0);
     m_text1 = named(new QLineEdit(this), "Text1");
-    m_text1->setAccessibleName(QStringLiteral("Password"));
+    label1->setBuddy(m_text1); // the box's accessible name, in the language in use
     layout->addWidget(m_text1, 0, 1, 1, 2);
     m_label2 = named(new QLabel(QStringLiteral("Length: 0"), this), "Label2");
     layout->addWidget(m_label2, 1, 1);
@@ -80,9 +84,10 @@ void Config::build()
         });
     }
     m_text3 = named(new QLineEdit(frame1), "Text3");
-    m_text3->setAccessibleName(QStringLiteral("Characters"));
+    auto *label3 = named(new QLabel(QStringLiteral("Characters"), frame1), "Label3");
+    label3->setBuddy(m_text3);
     levels->addWidget(m_text3, 2, 1);
-    levels->addWidget(named(new QLabel(QStringLiteral("Characters"), frame1), "Label3"), 2, 2);
+    levels->addWidget(label3, 2, 2);
     m_command1 = named(new QPushButton(QStringLiteral("Go"), frame1), "Command1");
     levels->addWidget(m_command1, 0, 2);
     layout->addWidget(frame1, 3, 0, 1, 3);
@@ -215,5 +220,5 @@ bool Config::eventFilter(QObject *watched, QEvent *event)
         m_form.NormaliseExpiryDate();
         render();
     }
-    return QWidget::eventFilter(watched, event);
+    return QDialog::eventFilter(watched, event);
 }

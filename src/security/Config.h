@@ -2,7 +2,7 @@
 
 #include "SecurityForm.h"
 
-#include <QWidget>
+#include <QDialog>
 
 class Dictionary;
 class QCheckBox;
@@ -13,7 +13,7 @@ class QRadioButton;
 
 // The security settings dialog: shown without blocking, it shows its SecurityForm and
 // forwards its events there.
-class Config : public QWidget
+class Config : public QDialog
 {
     Q_OBJECT
 

@@ -15,7 +15,9 @@ constexpr Message notAccessible
 constexpr Message strayEnciphered = {"Vaultine",
     "Data/CF2DB.edb holds enciphered records that the settings in Data/Coffrel.cnf do not name "
     "(the file is missing, unreadable or names another level). They are not listed, and the "
-    "file is kept as it is: it is not changed or removed while the program runs.",
+    "file is kept as it is: it is not changed or removed while the program runs, and no new "
+    "database file is made "
+    "beside it.",
     MessageBoxes::Icon::Stop};
 
 } // namespace

@@ -38,10 +38,15 @@ void Database::EnsureDataFolder() const
         restrictMode(path, 0600);
 }
 
-void Database::removeWriteLeftovers() const
+void Database::removeWriteLeftovers(const QString &temporaryFolder) const
 {
     for (const QString &path : dataFiles())
         LineFile::removeWriteLeftovers(path);
+    if (temporaryFolder.isEmpty())
+        return;
+    const QString workingCopy = temporaryFolder + QStringLiteral("/mdb.tmp");
+    LineFile::removeWriteLeftovers(workingCopy);
+    QFile::remove(workingCopy);
 }
 
 QByteArray Database::databaseKey()
@@ -128,7 +133,7 @@ Database::Records Database::LoadRecords(Source source)
 
 bool Database::AppendRecord(const QString &line)
 {
-    if (m_conversionUnfinished || (m_access.enciphered() && m_encipheredKept))
+    if (m_conversionUnfinished || !keptFileSpared())
         return false;
     const QByteArray coded = EncodeRecord(RecordLine::toBytes(line));
     if (m_access.enciphered())
@@ -144,7 +149,7 @@ bool Database::AppendEncipheredRecord(const QByteArray &coded)
 
 bool Database::RewriteDatabase(const QStringList &records)
 {
-    if (!rewriteAllowed())
+    if (!rewriteAllowed() || !keptFileSpared())
         return false;
     if (!m_access.enciphered()) // the codec leaves line breaks alone: coded at once
         return LineFile::writeContent(codedPath(), EncodeRecord(RecordLine::linesToBytes(records)));
@@ -154,6 +159,11 @@ bool Database::RewriteDatabase(const QStringList &records)
     for (const QString &record : records)
         coded.append(EncodeRecord(RecordLine::toBytes(record)));
     return !key.isEmpty() && writeCodedLines(true, coded, key);
+}
+
+bool Database::keptFileSpared() const
+{
+    return !m_encipheredKept || (!m_access.enciphered() && QFileInfo::exists(codedPath()));
 }
 
 bool Database::UpdateImportOffer() const

@@ -36,8 +36,9 @@ public:
 
     // Creates "Data" (mode 0700); takes group and other access away from it and its files.
     void EnsureDataFolder() const;
-    // Removes what a kill during a whole-file write leaves; only while the folder is locked.
-    void removeWriteLeftovers() const;
+    // Removes what a kill during a whole-file write leaves, and the clear working copy that
+    // earlier versions kept in the private temporary folder; only while the folder is locked.
+    void removeWriteLeftovers(const QString &temporaryFolder) const;
     // The records of the source, the enciphered file deciphered with the key in force. A file
     // that exists but could not be read whole refuses every rewrite in this run.
     Records LoadRecords(Source source);
@@ -65,7 +66,8 @@ public:
     void markConversionUnfinished() { m_conversionUnfinished = true; }
     bool conversionUnfinished() const { return m_conversionUnfinished; }
     // The enciphered file holds records that this run did not read: it is never written or
-    // deleted in this run.
+    // deleted in this run, and no coded file is made beside it (a start whose settings name
+    // reach 1 again would take that for a cut-short conversion and replace the enciphered file).
     void keepEncipheredFile() { m_encipheredKept = true; }
     bool encipheredKept() const { return m_encipheredKept; }
 
@@ -82,6 +84,8 @@ private:
     QStringList dataFiles() const { return {codedPath(), encipheredPath(), configurationPath()}; }
     QByteArray databaseKey();
     bool AppendEncipheredRecord(const QByteArray &coded);
+    // False when a write would make a coded file beside a kept enciphered one.
+    bool keptFileSpared() const;
 
     QString m_programFolder;
     VaultAccess &m_access;

@@ -49,7 +49,11 @@ ProgramLock::Result ProgramLock::acquire(int waitMilliseconds)
 
 std::optional<ProgramLock::Result> ProgramLock::tryAcquire()
 {
-    const int fd = open(m_path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    int fd = open(m_path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // A lock file that cannot be written (read-only, or a folder in its place) still locks:
+    // otherwise two programs would write the same files.
+    if (fd < 0)
+        fd = open(m_path.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return Result::Unavailable;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {

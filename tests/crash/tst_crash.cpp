@@ -68,7 +68,7 @@ Found start(const QString &folder)
     VaultAccess access;
     Database database(folder, access);
     database.EnsureDataFolder();
-    database.removeWriteLeftovers();
+    database.removeWriteLeftovers({}); // the temporary folder is checked as it is
     const ConfigFile config(database.dataFolder());
     FakeDialogue dialogue;
     const Database::Records records = *VaultOpening(database, config, access).open(dialogue);

@@ -88,6 +88,18 @@ start_program() {
     pid=$!
 }
 
+# start_main: starts the program on the folder and waits for its main window; sets pid.
+start_main() {
+    start_program "$folder"
+    wait_main_window "$pid"
+}
+
+# start_fresh: the same on a new folder.
+start_fresh() {
+    new_folder
+    start_main
+}
+
 is_running() {
     kill -0 "$1" 2>/dev/null && [ "$(ps -o stat= -p "$1" 2>/dev/null | cut -c1)" != Z ]
 }
@@ -267,6 +279,18 @@ end_with_escape() {
     end_with "$1" Escape
 }
 
+# end_in_field PID: Escape in the Service field ends the program.
+end_in_field() {
+    click_field 0
+    end_with_escape "$1"
+}
+
+# label_copies Y TEXT: a click on the label at client height Y puts TEXT on the clipboard.
+label_copies() {
+    click 20 "$1"
+    wait_for 50 clipboard_is "$2" || fail "the label at $1 copied '$(clipboard)', expected '$2'"
+}
+
 # An open menu is a visible window of the program that the title search does not find;
 # menu_open PID [COUNT] asks for COUNT of them (submenus). (The mouse must rest where no
 # tooltip shows.)
@@ -352,10 +376,8 @@ message_text() {
 
 # 1. Two records typed in, stored coded one per CR LF line, found again after a restart.
 scenario_records_survive_restart() {
-    new_folder
-    start_program "$folder"
+    start_fresh || return
     local first=$pid
-    wait_main_window "$first" || return
 
     add_record alpha user1 pw1 'a, "b" c'
     wait_for 50 has_lines 1 || fail "the first record was not written (lines: $(line_count))"
@@ -375,35 +397,25 @@ scenario_records_survive_restart() {
     click_field 3
     end_with_escape "$first" || return
 
-    start_program "$folder"
+    start_main || return
     local second=$pid
-    wait_main_window "$second" || return
     click_row 0
-    click 20 84
-    wait_for 50 clipboard_is user1 \
-        || fail "Username label copied '$(clipboard)' for the first service, expected 'user1'"
-    click 20 109
-    wait_for 50 clipboard_is pw1 \
-        || fail "Password label copied '$(clipboard)' for the first service, expected 'pw1'"
+    label_copies 84 user1
+    label_copies 109 pw1
     click_field 3
     xdo key ctrl+a ctrl+c
     wait_for 50 clipboard_is 'a, "b" c' \
         || fail "Other Info reads '$(clipboard)' after the restart, expected 'a, \"b\" c'"
     click_row 1
-    click 20 84
-    wait_for 50 clipboard_is user2 \
-        || fail "Username label copied '$(clipboard)' for the second service, expected 'user2'"
+    label_copies 84 user2
     has_lines 2 || fail "the restart changed the database to $(line_count) lines"
-    click_field 0
-    end_with_escape "$second"
+    end_in_field "$second"
 }
 
 # 2. Adding a record identical to a stored one is refused with a message and adds no line.
 scenario_duplicate_refused() {
-    new_folder
-    start_program "$folder"
+    start_fresh || return
     local first=$pid
-    wait_main_window "$first" || return
 
     add_record gamma user3 pw3 'note'
     wait_for 50 has_lines 1 || { fail "the record was not written"; return; }
@@ -434,16 +446,13 @@ scenario_duplicate_refused() {
 
     add_record delta user4 pw4 ''
     wait_for 50 has_lines 2 || fail "a new record after the message was not written"
-    click_field 0
-    end_with_escape "$first"
+    end_in_field "$first"
 }
 
 # 3. The first start on an empty folder makes a private Data folder and no database yet.
 scenario_first_start() {
-    new_folder
-    start_program "$folder"
+    start_fresh || return
     local first=$pid
-    wait_main_window "$first" || return
 
     if [ -d "$folder/Data" ]; then
         local mode
@@ -454,18 +463,15 @@ scenario_first_start() {
     fi
     [ -e "$folder/Data/CF2DB.pdb" ] && fail "a database file exists before any record was added"
     [ -e "$folder/Data/CF2DB.edb" ] && fail "an enciphered database exists before any record"
-    click_field 0
-    end_with_escape "$first"
+    end_in_field "$first"
     [ -e "$folder/Data/CF2DB.pdb" ] && fail "a database file was written without any record"
 }
 
 # 4. A second program on the same folder tells that one is running, opens no main window and
 #    ends; the first goes on working.
 scenario_second_program() {
-    new_folder
-    start_program "$folder"
+    start_fresh || return
     local first=$pid
-    wait_main_window "$first" || return
     local firstMain=$main
 
     start_program "$folder"
@@ -500,16 +506,13 @@ scenario_second_program() {
     is_running "$first" || { fail "the first program ended"; return; }
     add_record epsilon user5 pw5 'still here'
     wait_for 50 has_lines 1 || fail "the first program could not add a record afterwards"
-    click_field 0
-    end_with_escape "$first"
+    end_in_field "$first"
 }
 
 # 5. The exit button of the toolbar ends the program; the next start finds the record.
 scenario_exit_button() {
-    new_folder
-    start_program "$folder"
+    start_fresh || return
     local first=$pid
-    wait_main_window "$first" || return
     add_record zeta user6 pw6 'x'
     wait_for 50 has_lines 1 || { fail "the record was not written"; return; }
 
@@ -525,15 +528,12 @@ scenario_exit_button() {
     fi
     wait "$first"
 
-    start_program "$folder"
+    start_main || return
     local second=$pid
-    wait_main_window "$second" || return
     click_row 0
-    click 20 84
-    wait_for 50 clipboard_is user6 || fail "after the restart Username copied '$(clipboard)'"
+    label_copies 84 user6
     has_lines 1 || fail "the database has $(line_count) lines, expected 1"
-    click_field 0
-    end_with_escape "$second"
+    end_in_field "$second"
 }
 
 # 6. Alt pressed and released alone, then S, U, P, O or R, moves the focus to Service,
@@ -541,10 +541,8 @@ scenario_exit_button() {
 #    are typed as usual ("sky" starts with a jump letter) and Alt alone leaves the focus in
 #    the field.
 scenario_alt_jumps() {
-    new_folder
-    start_program "$folder"
+    start_fresh || return
     local first=$pid
-    wait_main_window "$first" || return
 
     click_field 3
     type_text abc
@@ -565,27 +563,21 @@ scenario_alt_jumps() {
 # 7. A click into the empty Path selects its "http://" prompt, so typing replaces it. The
 #    program then ends from its menu just after a label copied a field.
 scenario_path_prompt() {
-    new_folder
-    start_program "$folder"
+    start_fresh || return
     local first=$pid
-    wait_main_window "$first" || return
 
     click_field 0
     click_field 4
     type_text www.x.org
-    click 20 160
-    wait_for 50 clipboard_is www.x.org \
-        || fail "Path label copied '$(clipboard)', expected 'www.x.org'"
+    label_copies 160 www.x.org
     end_from_menu "$first"
 }
 
 # 8. Ctrl+click on the selected row deselects it: Remove then removes nothing, while it does
 #    remove a selected row.
 scenario_ctrl_click_deselects() {
-    new_folder
-    start_program "$folder"
+    start_fresh || return
     local first=$pid
-    wait_main_window "$first" || return
 
     add_record eta user7 pw7 ''
     add_record theta user8 pw8 ''
@@ -610,9 +602,7 @@ usernames_listed() {
     local row=0 name
     for name; do
         click_row "$row"
-        click 20 84
-        wait_for 50 clipboard_is "$name" \
-            || fail "row $row: the Username label copied '$(clipboard)', expected '$name'"
+        label_copies 84 "$name"
         row=$((row + 1))
     done
 }
@@ -634,10 +624,8 @@ start_with_password() {
 #    password: a wrong one empties the prompt for another try, the third wrong one ends the
 #    program.
 scenario_master_password() {
-    new_folder
-    start_program "$folder"
+    start_fresh || return
     local first=$pid n
-    wait_main_window "$first" || return
     for n in 1 2 3; do
         add_record "site$n" "user$n" "pw$n" ''
     done
@@ -654,16 +642,14 @@ scenario_master_password() {
     [ "$(stat -c %a "$folder/Data/Coffrel.cnf" 2>/dev/null)" = 600 ] \
         || fail "Coffrel.cnf is missing or not of mode 600"
     grep -rq -e Secr3t -e user1 "$folder/Data" && fail "Data holds a password or name in clear"
-    click_field 0
-    end_with_escape "$first" || return
+    end_in_field "$first" || return
 
     # The entry is emptied after each wrong try, or the right one would not match.
     start_with_password nope1 Nope2 Secr3t || return
     local second=$pid
     wait_main_window "$second" || return
     usernames_listed user1 user2 user3
-    click_field 0
-    end_with_escape "$second" || return
+    end_in_field "$second" || return
 
     start_with_password x1 x2 x3 || return
     local third=$pid
@@ -689,10 +675,8 @@ copy_taken() {
 #     also while another window is active, and entering a field empties the clipboard.
 #     Switched off, the clipboard is left to the other programs.
 scenario_capture() {
-    new_folder
-    start_program "$folder"
+    start_fresh || return
     local first=$pid
-    wait_main_window "$first" || return
 
     click_field 0
     copy_elsewhere before
@@ -725,10 +709,8 @@ scenario_capture() {
 # 11. Remove, then Help > Oops! > "Oops !" brings the removed record back into the fields and
 #     Add stores it again.
 scenario_undo_remove() {
-    new_folder
-    start_program "$folder"
+    start_fresh || return
     local first=$pid
-    wait_main_window "$first" || return
     add_record kappa user10 'pw 10' 'undo me'
     wait_for 50 has_lines 1 || { fail "the record was not written"; return; }
     local stored
@@ -747,8 +729,7 @@ scenario_undo_remove() {
     wait_for 50 has_lines 1 || { fail "Add after the undo stored $(line_count) lines"; return; }
     [ "$(decoded_lines)" = "$stored" ] \
         || fail "the record came back as '$(decoded_lines)', expected '$stored'"
-    click_field 0
-    end_with_escape "$first"
+    end_in_field "$first"
 }
 
 # restarted_window OLDPID: a main window of another process (one the program started itself);
@@ -765,10 +746,8 @@ restarted_window() {
 # 12. Configure > Language > German: Ok stores the choice, the program starts itself again and
 #     its menus take the German captions ("&Konfigurieren": Alt+K opens the first menu).
 scenario_language() {
-    new_folder
-    start_program "$folder"
+    start_fresh || return
     local first=$pid
-    wait_main_window "$first" || return
     click_field 0
     menu "$first" alt+c l || return
     focus_window "$first" Language || return
@@ -783,8 +762,7 @@ scenario_language() {
     click_field 0
     menu "$restarted" alt+k Escape || return
     wait_for 30 menu_closed "$restarted" || fail "Escape did not close the menu"
-    click_field 0
-    end_with_escape "$restarted"
+    end_in_field "$restarted"
 }
 
 # 13. Configure > Import reads the former database CFDB.pdb of the program folder: S:U:P:X
@@ -793,9 +771,8 @@ scenario_import() {
     new_folder
     printf '%s\r\n' Mail:me@x.example:pw1:http://mail.example Bank:b1:pw2:note \
         | tr "$plainSet" "$codedSet" >"$folder/CFDB.pdb"
-    start_program "$folder"
+    start_main || return
     local first=$pid
-    wait_main_window "$first" || return
     click_field 0
     menu "$first" alt+c i || return
     box=
@@ -807,18 +784,13 @@ scenario_import() {
     xdo key Return
     wait_for 50 no_message_box "$first" || fail "Return did not close the message"
     wait_for 50 has_lines 2 || fail "the import stored $(line_count) lines, expected 2"
-    click_field 0
-    end_with_escape "$first" || return
+    end_in_field "$first" || return
 
-    start_program "$folder"
+    start_main || return
     local second=$pid
-    wait_main_window "$second" || return
     usernames_listed b1 me@x.example
-    click 20 160
-    wait_for 50 clipboard_is http://mail.example \
-        || fail "Path label copied '$(clipboard)' for Mail, expected 'http://mail.example'"
-    click_field 0
-    end_with_escape "$second"
+    label_copies 160 http://mail.example
+    end_in_field "$second"
 }
 
 # 14. Markup loading /dev/zero in a caption or a hovered field is shown as text, hanging
@@ -834,23 +806,20 @@ scenario_text_and_left_button() {
     mkdir -p "$shell"
     printf '#!/bin/sh\necho "$@" >>%s/opened\n' "$shell" >"$shell/xdg-open"
     chmod +x "$shell/xdg-open"
-    PATH=$shell:$PATH start_program "$folder"
+    PATH=$shell:$PATH start_main || return
     local first=$pid
-    wait_main_window "$first" || return
     click_row 0
     # The Other Info tooltip shows, then right clicks on Password and Path.
     xdo mousemove --window "$main" 200 $((menuBar + 130)) sleep 0.3 mousemove_relative 2 0 \
         sleep 1.5 mousemove --window "$main" 20 $((menuBar + 109)) click 3 \
         mousemove --window "$main" 20 $((menuBar + 160)) click --repeat 2 --delay 80 3 sleep 1
     clipboard_is '' || fail "a right click on a label copied '$(clipboard)'"
-    click 20 109
-    wait_for 50 clipboard_is pw1 || fail "the window froze, or Password copied '$(clipboard)'"
+    label_copies 109 pw1
     xdo mousemove --window "$main" 20 $((menuBar + 160)) click --repeat 2 --delay 80 1
     wait_for 50 test -e "$shell/opened" && sleep 0.5
     [ "$(cat "$shell/opened" 2>/dev/null)" = http://mail.example ] \
         || fail "the double-clicks on Path opened '$(cat "$shell/opened" 2>/dev/null)'"
-    click_field 0
-    end_with_escape "$first"
+    end_in_field "$first"
 }
 
 # vaultine-cli copy: the terminal is free at once; the clipboard is emptied at the deadline

@@ -1,0 +1,165 @@
+#include "Coffrel.h"
+
+#include "ClickLabel.h"
+#include "CoffrelTables.h"
+#include "FieldEdit.h"
+#include "Product.h"
+#include "Toolbar.h"
+#include "intl/CaptionTable.h"
+#include "platform/Platform.h"
+#include "platform/Shell.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QListView>
+
+// What the main window shows of its RecordBrowser, and the events it forwards there.
+
+using namespace CoffrelTables;
+
+namespace {
+
+QString withoutFirstAmpersand(QString caption)
+{
+    const qsizetype at = caption.indexOf(u'&');
+    return at < 0 ? caption : caption.remove(at, 1);
+}
+
+void setTextColour(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+} // namespace
+
+void Coffrel::showCommands()
+{
+    for (int command = 0; command < CommandStates::commandCount; ++command) {
+        const auto &[item, icon] = commandControls[command];
+        const bool enabled = m_browser.isEnabled(CommandStates::Command(command));
+        menuItem(QString::fromLatin1(item))->setEnabled(enabled);
+        m_toolbar->icon(icon)->setEnabled(enabled);
+    }
+}
+
+void Coffrel::showField(int index, const QString &text)
+{
+    FieldEdit *field = m_fields[index];
+    if (field->text() == text)
+        return;
+    // A field being typed in keeps its caret where it was.
+    const int caret = field->cursorPosition();
+    field->setText(text);
+    if (field->hasFocus())
+        field->setCursorPosition(caret);
+}
+
+void Coffrel::showCursor(int index, int start, int length)
+{
+    if (length == 0)
+        m_fields[index]->setCursorPosition(start);
+    else
+        m_fields[index]->setSelection(start, length);
+}
+
+void Coffrel::showCopiedField(int index)
+{
+    for (const int i : copyFields)
+        setTextColour(m_labels[i], i == index ? QColor(255, 0, 0) : QColor(0, 0, 0));
+}
+
+void Coffrel::showPasswordMask(bool masked)
+{
+    m_check1->setChecked(masked);
+    m_fields[RecordLine::Password]->setEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
+}
+
+void Coffrel::clearListSelection()
+{
+    m_list2->selectionModel()->clearSelection();
+}
+
+void Coffrel::maskPassword()
+{
+    m_check1->setChecked(true);
+}
+
+void Coffrel::showRecords(Database::Records records)
+{
+    if (records.sorted)
+        m_records.setBook(std::move(*records.sorted));
+    else
+        m_records.load(records.lines);
+}
+
+void Coffrel::offerImport(bool offered)
+{
+    menuItem(QStringLiteral("mnuImport"))->setEnabled(offered);
+}
+
+QString Coffrel::toolbarTooltip(int index) const
+{
+    const char *item = toolbarItems[index];
+    return item ? withoutFirstAmpersand(menuItem(QString::fromLatin1(item))->text())
+                : m_dictionary.line(CaptionTable::webButtonTooltip);
+}
+
+void Coffrel::Command1_Click(int index)
+{
+    // A button left raised over an icon that was disabled meanwhile runs nothing.
+    if (!m_toolbar->icon(index)->isEnabled())
+        return;
+    if (index == endButton)
+        m_browser.endProgram();
+    else if (index == webButton)
+        m_platform.shell.open(makerAddress);
+    else
+        menuItem(QString::fromLatin1(toolbarItems[index]))->trigger();
+}
+
+void Coffrel::closeEvent(QCloseEvent *event)
+{
+    QMainWindow::closeEvent(event);
+    m_browser.endProgram();
+}
+
+bool Coffrel::forwardKey(int control, QKeyEvent *event)
+{
+    if (event->isAutoRepeat())
+        return false;
+    if (event->type() == QEvent::KeyPress)
+        return m_browser.keyPressed(control, event->key());
+    m_browser.keyReleased(control, event->key());
+    return false;
+}
+
+bool Coffrel::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+        const auto *field = std::find(std::begin(m_fields), std::end(m_fields), watched);
+        const int control = field != std::end(m_fields) ? int(field - std::begin(m_fields))
+            : watched == m_list2                        ? RecordBrowser::serviceList
+                                                        : -1;
+        if (control >= 0)
+            return forwardKey(control, static_cast<QKeyEvent *>(event));
+    }
+    const bool onList = watched == m_list2->viewport();
+    const bool onClient = watched == centralWidget();
+    if (type == QEvent::MouseMove && (onList || onClient || watched == m_check2)) {
+        m_browser.leaveToolbar();
+    } else if (type == QEvent::MouseButtonPress && onList) {
+        // The right button deselects on release; it never selects.
+        return static_cast<QMouseEvent *>(event)->button() == Qt::RightButton;
+    } else if (type == QEvent::MouseButtonRelease && onList) {
+        m_browser.List2_MouseUp(static_cast<QMouseEvent *>(event)->button());
+    } else if (type == QEvent::MouseButtonRelease && onClient
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        m_browser.Form_Click();
+    } else if (type == QEvent::Resize && onClient) {
+        placeControls();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

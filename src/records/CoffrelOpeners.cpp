@@ -1,0 +1,46 @@
+#include "Coffrel.h"
+
+#include "intl/LangSelect.h"
+#include "platform/Platform.h"
+#include "platform/Shell.h"
+#include "security/Config.h"
+#include "vault/VaultAccess.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFileInfo>
+
+// The windows the main window opens: About (through the program), Help, Language, Security.
+
+void Coffrel::mnuAbout_Click()
+{
+    // A window kept on top would hide the About box.
+    m_check2->setChecked(false);
+    emit aboutRequested();
+}
+
+void Coffrel::mnuHelp_Click()
+{
+    const QString page = m_folders.shippedFile(QStringLiteral("Help/help.html"));
+    if (QFileInfo::exists(page))
+        m_platform.shell.open(page);
+}
+
+void Coffrel::mnuLang_Click()
+{
+    auto *dialog
+        = new LangSelect(LanguageSelection(LanguageChoice(m_folders), m_platform.processStarter,
+                             m_platform.programEnd, QCoreApplication::applicationFilePath()),
+            m_dictionary);
+    connect(dialog, &QDialog::finished, this, &QWidget::show);
+    dialog->show();
+    hide();
+}
+
+void Coffrel::openSecuritySettings()
+{
+    if (!m_config)
+        m_config = std::make_unique<Config>(m_securityForm, m_dictionary);
+    const VaultAccess &access = m_database.access();
+    m_config->open(access.reach, access.databaseKey);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "FakePlatform.h"
+#include "vault/Database.h"
+#include "vault/VaultAccess.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+// A program folder of its own, with the private temporary folder "tmp" that the fakes name,
+// for the core tests: records stored as a program at a reach level writes them, and read back
+// as a fresh start reads them.
+struct ProgramFolder
+{
+    ProgramFolder()
+        : fake(dir.filePath(QStringLiteral("tmp")))
+    {
+        QDir(dir.path()).mkdir(QStringLiteral("tmp"));
+    }
+
+    // "0": the coded file; "1": the file enciphered under the key.
+    bool store(const QStringList &records, const QString &reach = QStringLiteral("0"),
+        const QString &key = {}) const
+    {
+        VaultAccess access {reach, key};
+        Database database(dir.path(), access);
+        database.EnsureDataFolder();
+        return database.RewriteDatabase(records);
+    }
+    QStringList stored(const QString &reach = QStringLiteral("0"), const QString &key = {}) const
+    {
+        VaultAccess access {reach, key};
+        const Database::Records read
+            = Database(dir.path(), access)
+                  .LoadRecords(
+                      access.enciphered() ? Database::Source::Enciphered : Database::Source::Coded);
+        return read.readWhole ? read.lines : QStringList {QStringLiteral("<unreadable>")};
+    }
+    // Nothing is left in the temporary folder.
+    bool noClearCopy() const { return QDir(dir.filePath(QStringLiteral("tmp"))).isEmpty(); }
+
+    QTemporaryDir dir;
+    FakePlatform fake;
+};
+
+// The messages shown, one "title|text|icon" line each.
+inline QString described(const FakeMessageBoxes &messages)
+{
+    const char *icons[] = {"none", "information", "stop"};
+    QStringList all;
+    for (const ShownMessage &m : messages.shown)
+        all.append(m.title + u'|' + m.text + u'|' + QLatin1String(icons[int(m.icon)]));
+    return all.join(u'\n');
+}
