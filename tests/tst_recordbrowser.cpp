@@ -408,15 +408,6 @@ private slots:
             QCOMPARE(b.enabled(), QStringLiteral("0001"));
         }
     }
-    void captureTicksWhileOn()
-    {
-        Browser b;
-        b.run("capture;copy|first");
-        QTRY_COMPARE(b.browser->fieldTexts()[0], QStringLiteral("first"));
-        b.run("capture;copy|second");
-        QTest::qWait(50);
-        QCOMPARE(b.browser->fieldTexts()[0], QStringLiteral("first"));
-    }
     void enteringAField_data()
     {
         QTest::addColumn<int>("index");
@@ -500,25 +491,20 @@ private slots:
         QCOMPARE(b.fake.programEnd.calls, ends);
         QCOMPARE(b.browser->isCaptureMarked(), marked);
     }
-    void labelsCopyAndOpen()
+    // Only a copied password is marked secret, and no tooltip shows it. (The window test
+    // clicks the labels.)
+    void passwordsStayOutOfSight()
     {
         Browser b(threeRecords);
         b.click(0);
         b.browser->copyField(RecordLine::Password);
-        QCOMPARE(b.fake.clipboard.content, QStringLiteral("pa1"));
         QVERIFY(b.fake.clipboard.secret);
-        QCOMPARE(b.browser->copiedField(), int(RecordLine::Password));
         b.browser->copyField(RecordLine::Username);
         QCOMPARE(b.fake.clipboard.content, QStringLiteral("al"));
         QVERIFY(!b.fake.clipboard.secret);
-        b.browser->Form_Click();
-        QCOMPARE(b.fake.clipboard.content, QString());
-        QCOMPARE(b.browser->copiedField(), int(RecordBrowser::noField));
-        b.browser->Label5_DblClick();
-        QCOMPARE(b.fake.shell.opened, QStringList({"http://a"}));
         QCOMPARE(b.browser->Text1_MouseMove(RecordLine::Password), QString());
         QCOMPARE(b.browser->Text1_MouseMove(RecordLine::OtherInfo), QStringLiteral("note"));
-        QCOMPARE(b.browser->hoverIndex(), int(RecordBrowser::noHover));
+        QCOMPARE(b.browser->hoverIndex(), int(RecordBrowser::noHover)); // no toolbar button up
     }
     void pathTargets_data()
     {
