@@ -1,4 +1,5 @@
 #include "fakes/FileSizeLimit.h"
+#include "fakes/ProgramFolder.h"
 #include "vault/CipherText.h"
 #include "vault/Database.h"
 #include "vault/LineFile.h"
@@ -50,9 +51,9 @@ class DatabaseTest : public QObject
 private slots:
     void init()
     {
-        m_folder = std::make_unique<QTemporaryDir>();
+        m_folder = std::make_unique<ProgramFolder>();
         m_access = VaultAccess();
-        m_database = std::make_unique<Database>(m_folder->path(), m_access);
+        m_database = std::make_unique<Database>(m_folder->dir.path(), m_access);
         m_database->EnsureDataFolder();
     }
     void cleanup()
@@ -86,7 +87,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, before);
         QFETCH(int, after);
-        const QString path = m_folder->path() + u'/' + name;
+        const QString path = m_folder->dir.path() + u'/' + name;
         if (!QFileInfo(path).isDir())
             QVERIFY(LineFile::writeLines(path, {}));
         QCOMPARE(chmod(QFile::encodeName(path).constData(), before), 0);
@@ -137,7 +138,7 @@ private slots:
                 QVERIFY(file.resize(file.size() - cutLineEnds));
             }
         }
-        QCOMPARE(reload(), awkwardRecords);
+        QCOMPARE(m_folder->stored(m_access.reach, m_access.databaseKey), awkwardRecords);
         if (key == "master key") // an ascii line gives the plain cipher bytes
             QVERIFY(fileBytes(file.fileName())
                         .startsWith(*CipherText(EncodeRecord(awkwardRecords.first().toLatin1()),
@@ -202,7 +203,8 @@ private slots:
         });
         QVERIFY(database().AppendRecord(awkwardRecords.first()));
         QCOMPARE(asked, 1);
-        QCOMPARE(reload(), QStringList {awkwardRecords.first()});
+        QCOMPARE(m_folder->stored(m_access.reach, m_access.databaseKey),
+            QStringList {awkwardRecords.first()});
 
         m_access.databaseKey.clear();
         database().setKeyLoader([] {});
@@ -241,18 +243,11 @@ private:
     // Nothing but the Data folder is written.
     bool noClearCopy() const
     {
-        return QDir(m_folder->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
-            == QStringList {QStringLiteral("Data")};
+        return m_folder->noClearCopy()
+            && QDir(m_folder->dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+            == QStringList({"Data", "tmp"});
     }
-    QStringList reload()
-    {
-        Database fresh(m_folder->path(), m_access);
-        const Database::Records records = fresh.LoadRecords(
-            m_access.enciphered() ? Database::Source::Enciphered : Database::Source::Coded);
-        return records.readWhole ? records.lines : QStringList {QStringLiteral("<unreadable>")};
-    }
-
-    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<ProgramFolder> m_folder;
     VaultAccess m_access;
     std::unique_ptr<Database> m_database;
 };
