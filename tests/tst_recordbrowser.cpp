@@ -576,8 +576,9 @@ private slots:
         row("after an add", "0", two, "fill|Alpha|a|p;add;import", {"Alpha", "Bank", "Mail"});
         row("blank lines passed over", "0", "Mail:me:pw:x\r\n\r\nBank:b:p:x\r\n", "import",
             {"Bank", "Mail"});
-        row("windows-1252 line", "0", "Caf\xe9 \x80:u:p:x\r\n", "import",
-            {QString::fromUtf8("Caf\xc3\xa9 \xe2\x82\xac")});
+        // Bytes undefined in Windows-1252 (0x81) keep their Latin-1 code point.
+        row("windows-1252 line", "0", "Caf\xe9 \x80 \x93q\x94 \x96 \x81:u:p:x\r\n", "import",
+            {QStringLiteral(u"Caf\u00e9 \u20ac \u201cq\u201d \u2013 \u0081")});
         row("no former file", "0", "<none>", "import", {}, "");
         row("write fails", "0", two, "break;import", {},
             "Disk Error - i66|Can not access the DataBase.|stop");
