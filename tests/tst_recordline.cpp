@@ -32,25 +32,6 @@ private slots:
             QCOMPARE(RecordLine::join(fields), line);
     }
 
-    void bytesReadBackAsWritten_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("ascii") << QByteArray("Bank:!me") << "Bank:!me";
-        QTest::newRow("utf-8") << QByteArray("Caf\xc3\xa9") << QString::fromUtf8("Caf\xc3\xa9");
-        // Undefined bytes of Windows-1252 (0x81) keep their Latin-1 code point.
-        QTest::newRow("windows-1252, not utf-8")
-            << QByteArray("\x80 \x93q\x94 \x96 Caf\xe9 \x81")
-            << QStringLiteral(u"\u20ac \u201cq\u201d \u2013 Caf\u00e9 \u0081");
-    }
-    void bytesReadBackAsWritten()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, text);
-        QCOMPARE(RecordLine::fromBytes(bytes), text);
-        QCOMPARE(RecordLine::fromBytes(RecordLine::toBytes(text)), text);
-    }
-
     void insertFindsTheSortedPlace()
     {
         RecordBook loaded;
