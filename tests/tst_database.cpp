@@ -62,16 +62,6 @@ private slots:
         m_folder.reset();
     }
 
-    void firstStartCreatesPrivateDataFolder()
-    {
-        const QFileInfo data(database().dataFolder());
-        QVERIFY(data.isDir());
-        QCOMPARE(modeOf(data.filePath()), 0700);
-        const Database::Records records = database().LoadRecords(Database::Source::Coded);
-        QVERIFY(records.readWhole);
-        QVERIFY(records.lines.isEmpty());
-        QVERIFY(database().UpdateImportOffer());
-    }
     void widerModesAreTightened_data()
     {
         QTest::addColumn<QString>("name");
