@@ -561,8 +561,8 @@ start_with_password() {
 }
 
 # 9. A master password that guards the database enciphers it; the next start asks for the
-#    password: a wrong one empties the prompt for another try, the third wrong one ends the
-#    program.
+#    password: a wrong one empties the prompt for another try. (That three wrong ones end the
+#    start is the start-up tests' part.)
 scenario_master_password() {
     start_fresh || return
     local first=$pid n
@@ -589,15 +589,7 @@ scenario_master_password() {
     local second=$pid
     wait_main_window "$second" || return
     usernames_listed user1 user2 user3
-    end_in_field "$second" || return
-
-    start_with_password x1 x2 x3 || return
-    local third=$pid
-    if focus_window "$third" 'Access Error'; then
-        find_main_window "$third" && fail "a main window opened after three wrong passwords"
-        xdo key Return
-    fi
-    wait_for 50 is_gone "$third" || fail "three wrong passwords did not end the program"
+    end_in_field "$second"
 }
 
 # The program took the clipboard away from the last copy_elsewhere: its xclip ended.
