@@ -1,5 +1,4 @@
 #include "fakes/ProgramFolder.h"
-#include "import/OldDatabase.h"
 #include "intl/Dictionary.h"
 #include "records/PathTarget.h"
 #include "records/RecordBrowser.h"
@@ -525,52 +524,39 @@ private slots:
         const bool local = target.startsWith(u'~') && target != QLatin1String("~/none.pdf");
         QCOMPARE(shellTarget(path, home.path()), local ? home.path() + target.mid(1) : target);
     }
-    void formerLinesConvert_data()
-    {
-        QTest::addColumn<QString>("decoded");
-        QTest::addColumn<QString>("record");
-        const auto row = [](const char *name, const char *decoded, const char *record) {
-            QTest::newRow(name) << QString(decoded) << QString(record);
-        };
-        row("four parts", "S:U:P:X", "S:!U:!P:!:!X");
-        row("trailing colon", "S:U:P:", "S:!U:!P:!");
-        row("no colon", "just text", ":!just text");
-        row("web address", "S:U:P:http://x.example/a", "S:!U:!P:!:!http://x.example/a");
-        row("address early", "S:https://y", "S:!:!https://y");
-        row("commas and quotes", "a, \"b\":u:p:x,y", "a, \"b\":!u:!p:!:!x,y");
-        row("five parts", "S:U:P:O:X", "S:!U:!P:!O:!:!X");
-    }
-    void formerLinesConvert()
-    {
-        QFETCH(QString, decoded);
-        QFETCH(QString, record);
-        QCOMPARE(OldDatabase::convertLine(decoded), record);
-    }
     void formerDatabaseIsImported_data()
     {
         QTest::addColumn<QString>("reach");
         QTest::addColumn<QByteArray>("former"); // decoded lines; "<none>": no former file
         QTest::addColumn<QString>("steps");
-        QTest::addColumn<QStringList>("services");
+        QTest::addColumn<QStringList>("records");
         QTest::addColumn<QString>("message");
 
         const QByteArray two = "Mail:me:pw:http://m\r\nBank:b:p:x\r\n";
+        const QString bank = QStringLiteral("Bank:!b:!p:!:!x"), mail("Mail:!me:!pw:!:!http://m");
         const auto row
             = [](const char *name, const char *reach, const QByteArray &former, const char *steps,
-                  const QStringList &services,
+                  const QStringList &records,
                   const char *message = "Vaultine|Old Database Import Success|information") {
                   QTest::newRow(name)
-                      << QString(reach) << former << QString(steps) << services << QString(message);
+                      << QString(reach) << former << QString(steps) << records << QString(message);
               };
-        row("empty installation, reach 0", "0", two, "import", {"Bank", "Mail"});
-        row("empty installation, reach 1", "1", two, "import", {"Bank", "Mail"});
-        row("twice", "0", two, "import;import", {"Bank", "Bank", "Mail", "Mail"});
-        row("after an add", "0", two, "fill|Alpha|a|p;add;import", {"Alpha", "Bank", "Mail"});
-        row("blank lines passed over", "0", "Mail:me:pw:x\r\n\r\nBank:b:p:x\r\n", "import",
-            {"Bank", "Mail"});
+        row("empty installation, reach 0", "0", two, "import", {bank, mail});
+        row("empty installation, reach 1", "1", two, "import", {bank, mail});
+        row("twice", "0", two, "import;import", {bank, bank, mail, mail});
+        row("after an add", "0", two, "fill|Alpha|a|p;add;import", {"Alpha:!a:!p:!:!", bank, mail});
+        row("blank lines passed over", "0", "Mail:me:pw:http://m\r\n\r\nBank:b:p:x\r\n", "import",
+            {bank, mail});
+        // S:U:P:X is Service, Username, Password and Path; a fifth part is Other Info.
+        row("lines converted", "0",
+            "A:U:P:X\r\nB:U:P:\r\njust text\r\nD:U:P:http://x.example/a\r\nE:https://y\r\n"
+            "F, \"b\":u:p:x,y\r\nG:U:P:O:X\r\n",
+            "import",
+            {":!just text", "A:!U:!P:!:!X", "B:!U:!P:!", "D:!U:!P:!:!http://x.example/a",
+                "E:!:!https://y", "F, \"b\":!u:!p:!:!x,y", "G:!U:!P:!O:!:!X"});
         // Bytes undefined in Windows-1252 (0x81) keep their Latin-1 code point.
         row("windows-1252 line", "0", "Caf\xe9 \x80 \x93q\x94 \x96 \x81:u:p:x\r\n", "import",
-            {QStringLiteral(u"Caf\u00e9 \u20ac \u201cq\u201d \u2013 \u0081")});
+            {QStringLiteral(u"Caf\u00e9 \u20ac \u201cq\u201d \u2013 \u0081:!u:!p:!:!x")});
         row("no former file", "0", "<none>", "import", {}, "");
         row("write fails", "0", two, "break;import", {},
             "Disk Error - i66|Can not access the DataBase.|stop");
@@ -580,7 +566,7 @@ private slots:
         QFETCH(QString, reach);
         QFETCH(QByteArray, former);
         QFETCH(QString, steps);
-        QFETCH(QStringList, services);
+        QFETCH(QStringList, records);
         QFETCH(QString, message);
 
         Browser b({}, reach);
@@ -598,7 +584,7 @@ private slots:
         b.run(steps.mid(breaks ? 6 : 0));
         b.breakData(false);
 
-        QCOMPARE(b.model->book().services(), services);
+        QCOMPARE(b.model->book().records(), records);
         QCOMPARE(b.stored(), b.model->book().records());
         QCOMPARE(b.fake.messages.shown.size(), message.isEmpty() ? 0 : steps.count("import"));
         if (!message.isEmpty())
