@@ -23,6 +23,7 @@ namespace {
 const QString keyWithLineBreaks = QString::fromUtf8("\xc3\xb2");
 
 const QStringList awkwardRecords = {
+    QChar(0xFEFF) + QStringLiteral("0 mark first:!u:!p:!:!"),
     QStringLiteral("a@b:!jo, \"q\":!p w:!  lead and trail  :!http://x.example/?a=1,2"),
     QStringLiteral("Bank:!me:!s3cr3t:!:!"),
     QString::fromUtf8("Caf\xc3\xa9 \xe2\x82\xac:!\xc3\xbc:!\xc3\x9f:!\"quoted\", comma:!"),
@@ -116,7 +117,7 @@ private slots:
         m_access.databaseKey = key;
         const bool enciphered = reach == "1";
         if (key == keyWithLineBreaks) {
-            const QByteArray coded = EncodeRecord(RecordLine::toBytes(awkwardRecords.first()));
+            const QByteArray coded = EncodeRecord(RecordLine::toBytes(awkwardRecords[1]));
             QVERIFY(CipherText(coded, RecordLine::toBytes(key))->contains('\r'));
         }
         QFile file(enciphered ? database().encipheredPath() : database().codedPath());
@@ -145,8 +146,8 @@ private slots:
     {
         const QByteArray mark = "\xEF\xBB\xBF";
         const QByteArray coded = EncodeRecord("A:!b:!c:!:!");
-        QVERIFY(LineFile::writeLines(
-            database().codedPath(), {mark + coded, QByteArray(), mark + "lonely"}));
+        QVERIFY(LineFile::writeLines(database().codedPath(),
+            {mark + coded, QByteArray(), mark + "lonely"}, LineFile::ByteOrderMark::Keep));
         const Database::Records records = database().LoadRecords(Database::Source::Coded);
         QCOMPARE(records.lines,
             QStringList(

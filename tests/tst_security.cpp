@@ -33,7 +33,7 @@ const QString cnf = QStringLiteral("Coffrel.cnf");
 const QString edb = QStringLiteral("CF2DB.edb");
 const QString coded = QStringLiteral("CF2DB.pdb Coffrel.cnf");
 const QString enciphered = QStringLiteral("CF2DB.edb Coffrel.cnf");
-const QStringList threeRecords {QStringLiteral("a@b:!jo:!p, \"w\":!:!"),
+const QStringList threeRecords {QChar(0xFEFF) + QStringLiteral("a@b:!jo:!p, \"w\":!:!"),
     QStringLiteral("Bank:!bu:!bp:!note:!http://b"),
     QString::fromUtf8("Caf\xc3\xa9:!\xc3\xbc:!\xe2\x82\xac x:!:!")};
 

@@ -88,7 +88,7 @@ bool Database::writeCodedLines(
             return false;
         lines.append(escapeLine(*cipher));
     }
-    return LineFile::writeLines(encipheredPath(), lines);
+    return LineFile::writeLines(encipheredPath(), lines, LineFile::ByteOrderMark::Keep);
 }
 
 Database::Records Database::readRecords(const QString &source)
@@ -115,8 +115,9 @@ Database::Records Database::readEnciphered()
         = readCodedLines(true, RecordLine::toBytes(m_access.databaseKey));
     if (file.status == LineFile::ReadStatus::Failed)
         return {{}, false, std::nullopt};
-    return {
-        RecordLine::linesFromBytes(DecodeRecord(LineFile::joined(file.lines))), true, std::nullopt};
+    return {RecordLine::linesFromBytes(
+                DecodeRecord(LineFile::joined(file.lines)), LineFile::ByteOrderMark::Keep),
+        true, std::nullopt};
 }
 
 Database::Records Database::LoadRecords(Source source)
@@ -144,7 +145,9 @@ bool Database::AppendRecord(const QString &line)
 bool Database::AppendEncipheredRecord(const QByteArray &coded)
 {
     const std::optional<QByteArray> enciphered = CipherText(coded, databaseKey());
-    return enciphered && LineFile::appendLine(encipheredPath(), escapeLine(*enciphered));
+    return enciphered
+        && LineFile::appendLine(
+            encipheredPath(), escapeLine(*enciphered), LineFile::ByteOrderMark::Keep);
 }
 
 bool Database::RewriteDatabase(const QStringList &records)

@@ -72,12 +72,16 @@ QString fromBytes(const QByteArray &bytes)
 QByteArray linesToBytes(const QStringList &lines)
 {
     const QLatin1StringView lineBreak(LineFile::lineBreak);
-    return lines.isEmpty() ? QByteArray() : (lines.join(lineBreak) + lineBreak).toUtf8();
+    if (lines.isEmpty())
+        return {};
+    const QByteArray content = (lines.join(lineBreak) + lineBreak).toUtf8();
+    return LineFile::byteOrderMarkKeeping(content) + content;
 }
 
-QStringList linesFromBytes(const QByteArray &content)
+QStringList linesFromBytes(const QByteArray &content, LineFile::ByteOrderMark mark)
 {
-    const QByteArrayView text = LineFile::withoutByteOrderMark(content);
+    const QByteArrayView text
+        = mark == LineFile::ByteOrderMark::Drop ? LineFile::withoutByteOrderMark(content) : content;
     QStringList lines;
     QStringDecoder utf8(QStringDecoder::Utf8, utf8Flags);
     const QString decoded = utf8(text);
