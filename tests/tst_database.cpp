@@ -132,8 +132,8 @@ private slots:
         QCOMPARE(m_folder->stored(m_access.reach, m_access.databaseKey), awkwardRecords);
         if (key == "master key") // an ascii line gives the plain cipher bytes
             QVERIFY(fileBytes(file.fileName())
-                        .startsWith(*CipherText(EncodeRecord(awkwardRecords.first().toLatin1()),
-                                        key.toLatin1())
+                        .contains(
+                            *CipherText(EncodeRecord(awkwardRecords[2].toLatin1()), key.toLatin1())
                             + "\r\n"));
         if (!cutLineEnds) // one line each, also where a byte enciphers to CR
             QCOMPARE(fileBytes(file.fileName()).count('\n'), awkwardRecords.size());
