@@ -186,6 +186,11 @@ private slots:
         QTest::newRow("windows-1252")
             << QByteArray("Caf\xe9,x\n")
             << QList<QStringList> {{QString::fromUtf8("Caf\xc3\xa9"), "x"}} << 0;
+        QTest::newRow("windows-1252 line among UTF-8 lines")
+            << QByteArray("Caf\xe9\nCaf\xc3\xa9\n")
+            << QList<QStringList> {{QString::fromUtf8("Caf\xc3\xa9")},
+                   {QString::fromUtf8("Caf\xc3\xa9")}}
+            << 0;
         QTest::newRow("CR alone, spaces around quotes")
             << QByteArray("a, \"b\" \r\"c\rd\"") << QList<QStringList> {{"a", "b"}, {"c\rd"}} << 0;
         const QList<QStringList> none;

@@ -1,5 +1,6 @@
 #include "CsvTable.h"
 
+#include "vault/LineFile.h"
 #include "vault/RecordLine.h"
 
 #include <algorithm>
@@ -142,8 +143,9 @@ QString CsvTable::formatRow(const QStringList &fields)
 
 CsvTable::Table CsvTable::parse(const QByteArray &content)
 {
-    QString text = RecordLine::fromBytes(content);
-    if (text.startsWith(QChar::ByteOrderMark))
-        text.remove(0, 1);
-    return Reader(std::move(text)).read();
+    // Line by line, as the store reads: one line in Windows-1252 garbles no UTF-8 line.
+    QStringList lines;
+    for (const QByteArray &line : LineFile::withoutByteOrderMark(content).toByteArray().split('\n'))
+        lines.append(RecordLine::fromBytes(line));
+    return Reader(lines.join(u'\n')).read();
 }
