@@ -347,6 +347,8 @@ private slots:
                                 << "--wait";
         QTest::newRow("service") << "vaultine-cli --folder F show Ca"
                                  << QString::fromUtf8("Caf\xc3\xa9");
+        QTest::newRow("service, not expanded") << "vaultine-cli --folder F show Ev"
+                                               << "Evil$(echo x)";
         QTest::newRow("field") << "vaultine-cli copy Mail --field pas"
                                << "password";
     }
@@ -355,7 +357,7 @@ private slots:
         QFETCH(QString, words);
         QFETCH(QString, reply);
         const QString folder = m_root.filePath("completion");
-        makeFolder(folder, "0", seeds);
+        makeFolder(folder, "0", seeds + QStringList {"Evil$(echo x):!u:!p:!:!"});
         QProcess bash;
         bash.start("bash",
             {"-c",

@@ -44,8 +44,12 @@ _vaultine_cli() {
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
     elif [[ $command =~ ^(show|copy|edit|remove)$ ]]; then
-        local IFS=$'\n'
-        COMPREPLY=($(compgen -W "$(_vaultine_cli_services)" -- "$cur"))
+        # Matched here, not by compgen -W, which would expand $(...) in a stored name.
+        local name
+        COMPREPLY=()
+        while IFS= read -r name; do
+            [[ $name == "$cur"* ]] && COMPREPLY+=("$name")
+        done < <(_vaultine_cli_services)
     fi
 }
 complete -F _vaultine_cli vaultine-cli
