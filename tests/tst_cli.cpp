@@ -419,6 +419,8 @@ private slots:
                 "Changed the record of bank.\n", "", {bank, "+bank:!jo:!New-pw:!:!"});
             row("edit, separator", {viaStdin, "edit", "bank", "--info", "a:!b"}, pw, 1, "",
                 "\":!\"");
+            row("edit, empty username", {viaStdin, "edit", "bank", "--username", ""}, pw, 1, "",
+                "needs a Service");
             row("edit, no change", {viaStdin, "edit", "bank", "--username", "jo"}, pw, 1, "",
                 "no changes");
             row("edit, missing", {viaStdin, "edit", "nope", "--info", "x"}, pw, 1, "", "no record");

@@ -12,15 +12,6 @@ const QCommandLineOption fromStdin(QStringLiteral("stdin"),
     QStringLiteral("Reads the record from five lines of standard input: Service, Username, "
                    "Password, Other Info, Path."));
 
-// Why the window would not add these fields; empty when it would.
-QString incompleteness(const QStringList &fields)
-{
-    if (fields[RecordLine::Service].isEmpty() || fields[RecordLine::Username].isEmpty()
-        || fields[RecordLine::Password].isEmpty())
-        return QStringLiteral("A record needs a Service, a Username and a Password.");
-    return RecordEntry::lineBreakRefusal(fields);
-}
-
 } // namespace
 
 AddCommand::AddCommand()
@@ -39,7 +30,7 @@ int AddCommand::execute(const Invocation &invocation)
         = invocation.parser.isSet(fromStdin) ? entry.readLines() : entry.ask();
     if (!fields)
         return Refused;
-    if (const QString why = incompleteness(*fields); !why.isEmpty()) {
+    if (const QString why = RecordEntry::refusal(*fields); !why.isEmpty()) {
         invocation.console.warn(why);
         return Refused;
     }

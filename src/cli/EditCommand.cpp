@@ -76,7 +76,7 @@ int EditCommand::execute(const Invocation &invocation)
         fields = RecordEntry(console).askChanges(*fields);
     if (!fields)
         return Refused;
-    if (const QString why = RecordEntry::lineBreakRefusal(*fields); !why.isEmpty()) {
+    if (const QString why = RecordEntry::refusal(*fields); !why.isEmpty()) {
         console.warn(why);
         return Refused;
     }

@@ -83,8 +83,11 @@ std::optional<QStringList> RecordEntry::askChanges(const QStringList &old) const
     return fields;
 }
 
-QString RecordEntry::lineBreakRefusal(const QStringList &fields)
+QString RecordEntry::refusal(const QStringList &fields)
 {
+    if (fields[RecordLine::Service].isEmpty() || fields[RecordLine::Username].isEmpty()
+        || fields[RecordLine::Password].isEmpty())
+        return QStringLiteral("A record needs a Service, a Username and a Password.");
     if (std::any_of(fields.begin(), fields.end(),
             [](const QString &field) { return field.contains(u'\r') || field.contains(u'\n'); }))
         return QStringLiteral("A field can not hold a line break.");

@@ -20,8 +20,9 @@ public:
     // answer keeps the old value, the password is asked without echo.
     std::optional<QStringList> askChanges(const QStringList &old) const;
 
-    // What is told when a field holds a line break; empty when none does.
-    static QString lineBreakRefusal(const QStringList &fields);
+    // Why the window would not store these fields (Service, Username or Password empty, a
+    // line break); empty when it would.
+    static QString refusal(const QStringList &fields);
 
 private:
     std::nullopt_t ended() const;
