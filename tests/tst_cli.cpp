@@ -586,6 +586,9 @@ private slots:
                                 << "Master password: \r\nYou are not allowed";
         QTest::newRow("Ctrl-D while adding") << QStringList {"add"} << QByteArrayList {pw, "\x04"}
                                              << 1 << "Password: \r\nThe input ended";
+        // A stored escape sequence would retitle or clear the terminal.
+        QTest::newRow("control characters shown") << QStringList {"show", "Esc\x1b]0;x\x07"}
+                                                  << QByteArrayList {pw} << 0 << "Username: ^[[2J";
     }
     void passwordIsAskedOnTheTerminal()
     {
@@ -594,11 +597,13 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, shown);
         const QString folder = m_root.filePath(QTest::currentDataTag());
-        makeFolder(folder, "1", seeds);
+        const QStringList records = seeds + QStringList {"Esc\x1b]0;x\x07:!\x1b[2J:!p:!:!"};
+        makeFolder(folder, "1", records);
         const Run run = runOnTerminal(QStringList {"--folder", folder} + arguments, typed);
         QCOMPARE(run.status, status);
-        QVERIFY2(run.out.contains(shown) && !run.out.contains(master), qPrintable(run.out));
-        QCOMPARE(stored(folder, "1"), sorted(seeds));
+        QVERIFY2(run.out.contains(shown) && !run.out.contains(master) && !run.out.contains('\x1b'),
+            qPrintable(run.out));
+        QCOMPARE(stored(folder, "1"), sorted(records));
     }
     void writesWaitForTheLock_data()
     {

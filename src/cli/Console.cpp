@@ -27,6 +27,24 @@ bool writeBytes(FILE *stream, const QByteArray &bytes)
     return std::fflush(stream) == 0 && written == size_t(bytes.size()) && !std::ferror(stream);
 }
 
+// Text for a stream: on a terminal, control characters a stored field may hold (ESC starts
+// sequences that rewrite the screen) are shown as ^X, as cat -v shows them.
+QByteArray shownOn(FILE *stream, const QString &text)
+{
+    if (isatty(fileno(stream)) != 1)
+        return text.toUtf8();
+    QString shown;
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        if (c.category() != QChar::Other_Control || code == u'\n' || code == u'\t')
+            shown += c;
+        else
+            shown += (code >= 0x80 ? QStringLiteral("M-^") : QStringLiteral("^"))
+                + QChar(code == 0x7f ? u'?' : char16_t((code + 0x40) & 0x7f));
+    }
+    return shown.toUtf8();
+}
+
 bool inputIsTerminal()
 {
     return isatty(STDIN_FILENO) == 1;
@@ -56,12 +74,12 @@ std::optional<QString> lineOf(FILE *stream)
 
 void Console::print(const QString &line) const
 {
-    write(line.toUtf8() + '\n');
+    write(shownOn(stdout, line) + '\n');
 }
 
 void Console::warn(const QString &line) const
 {
-    writeBytes(stderr, line.toUtf8() + '\n');
+    writeBytes(stderr, shownOn(stderr, line) + '\n');
 }
 
 void Console::write(const QByteArray &bytes) const
@@ -91,7 +109,7 @@ std::optional<QString> Console::ask(const QString &prompt) const
 {
     if (!inputIsTerminal())
         return readLine();
-    std::fputs(prompt.toUtf8().constData(), stderr);
+    std::fputs(shownOn(stderr, prompt).constData(), stderr);
     std::fflush(stderr);
     std::optional<QString> answer = readLine();
     if (!answer)
