@@ -246,6 +246,9 @@ private slots:
         row("empty fields kept, separator told by line",
             "Title,Password,Notes\n,p\nA,\n\"x\ny\",p,A:!x\nB,p\n\n",
             {":!:!p:!:!", "A:!:!:!:!", "B:!:!p:!:!"}, "Line 4: a field holds \":!\"", 0, 1);
+        row("comma not quoted, empty cells past the header",
+            "Title,Password,Notes\nA,p,one, two\nB,p,n,,\n", {"B:!:!p:!n:!"}, "Line 2: more cells",
+            0, 1);
         row("stored and repeated", "Title,Username,Password\nOld,u,p\nN,u,p\nN,u,p\n",
             {"N:!u:!p:!:!"}, "Line 4: the same record", 2);
         refused("no service column", "Username,Password\nu,p\n", "no column for the service");

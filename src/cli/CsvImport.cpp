@@ -48,14 +48,21 @@ CsvImport::Outcome CsvImport::newRecords(const RecordBook &stored) const
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
     Outcome outcome;
     QSet<QString> taken(stored.records().begin(), stored.records().end());
+    const qsizetype width = m_table.rows.value(0).cells.size();
     for (qsizetype i = 1; i < m_table.rows.size(); ++i) {
         const CsvTable::Row &row = m_table.rows[i];
         if (isBlank(row.cells))
             continue;
+        const QString note = QStringLiteral("Line %1: %2; skipped.").arg(row.line);
+        // Cells past the header's: a comma not quoted, which shifts the fields after it.
+        if (row.cells.size() > width && !isBlank(row.cells.sliced(width))) {
+            ++outcome.skipped;
+            outcome.notes.append(note.arg(QStringLiteral("more cells than the first line names")));
+            continue;
+        }
         QStringList fields = m_columns.fields(row.cells);
         for (QString &field : fields)
             field.replace(lineBreak, QStringLiteral(" "));
-        const QString note = QStringLiteral("Line %1: %2; skipped.").arg(row.line);
         if (std::any_of(fields.begin(), fields.end(),
                 [](const QString &field) { return field.contains(RecordLine::separator); })) {
             ++outcome.skipped;

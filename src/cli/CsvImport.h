@@ -9,8 +9,8 @@
 class RecordBook;
 
 // The new record lines that the rows of a CSV file give: every row that is not blank gives one
-// record; a row holding ":!", or a record already stored or given by an earlier row, is
-// told by its line and skipped.
+// record; a row holding ":!" or more cells than the header, or a record already stored or
+// given by an earlier row, is told by its line and skipped.
 class CsvImport
 {
 public:

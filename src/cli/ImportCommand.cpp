@@ -38,8 +38,9 @@ ImportCommand::ImportCommand()
             "The records are added in one write: all of them or, when the write fails, "
             "none. The first line names the "
             "columns, in any order and letter case:\n%1\nOther columns are named and ignored. "
-            "Line breaks in a field become spaces. A row holding \":!\", or a record already "
-            "stored, is told by its line and skipped. A file that does not parse (a quote not "
+            "Line breaks in a field become spaces. A row holding \":!\" or more cells than "
+            "the first line, or a record already stored, is told by its line and skipped. A file "
+            "that does not parse (a quote not "
             "closed, a quote inside an unquoted field) is refused whole.")
                        .arg(CsvColumns::acceptedNames()),
         .options = {csv},
