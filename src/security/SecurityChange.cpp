@@ -63,6 +63,7 @@ SecurityChange::Result SecurityChange::store(
             return m_database.writeCodedLines(target == Source::Enciphered, records.lines, key);
         });
     };
+    // Back to one database file; false when that failed.
     const auto removeCodedCopy
         = [&] { return from == Source::Coded || remove(Step::RemoveCoded, Source::Coded); };
 
