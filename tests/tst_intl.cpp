@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -233,6 +234,25 @@ private slots:
         if (items == whole)
             QCOMPARE(described(main.fake.messages),
                 QStringLiteral("Vaultine|L68|information\nVaultine|L72|information"));
+    }
+    // Captions far wider than the screen are cut: every box of every window stays on it.
+    void boxesStayOnTheScreen()
+    {
+        const Dictionary dictionary(
+            QStringLiteral("Test"), QStringList(whole, QString(100000, u'W')));
+        StartedWindow main({}, dictionary);
+        main.w->openSecuritySettings();
+        PassReq prompt(
+            PasswordCheck::equalTo(QStringLiteral("pw")), main.fake.platform, dictionary);
+        prompt.show();
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            const int screenWidth = window->screen()->availableGeometry().width();
+            for (QLineEdit *box : window->findChildren<QLineEdit *>()) {
+                if (box->isVisible())
+                    QVERIFY2(box->mapTo(window, box->rect().topRight()).x() < screenWidth,
+                        qPrintable(window->objectName() + u' ' + box->objectName()));
+            }
+        }
     }
     void fieldsFollowTheLabels_data()
     {

@@ -34,7 +34,7 @@ const QString edb = QStringLiteral("CF2DB.edb");
 const QString coded = QStringLiteral("CF2DB.pdb Coffrel.cnf");
 const QString enciphered = QStringLiteral("CF2DB.edb Coffrel.cnf");
 const QString sealed = QStringLiteral("CF2DB.sdb Coffrel.cnf");
-const QStringList threeRecords {QStringLiteral("a@b:!jo:!p, \"w\":!:!"),
+const QStringList threeRecords {QChar(0xFEFF) + QStringLiteral("a@b:!jo:!p, \"w\":!:!"),
     QStringLiteral("Bank:!bu:!bp:!note:!http://b"),
     QString::fromUtf8("Caf\xc3\xa9:!\xc3\xbc:!\xe2\x82\xac x:!:!")};
 

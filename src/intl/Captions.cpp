@@ -3,7 +3,25 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
+
+namespace {
+
+// A caption wider than three tenths of the screen is cut with an ellipsis, its whole text then
+// the control's tooltip, so that a window keeps its boxes and buttons on the screen.
+QString fitted(QObject *control, QWidget *widget, const QString &text)
+{
+    const int width = QGuiApplication::primaryScreen()->availableGeometry().width() * 3 / 10;
+    const QFontMetrics metrics(widget ? widget->font() : QGuiApplication::font());
+    const QString shown = metrics.elidedText(text, Qt::ElideRight, width);
+    if (shown != text)
+        control->setProperty("toolTip", text);
+    return shown;
+}
+
+} // namespace
 
 void applyCaptions(const QList<CaptionTable::Caption> &captions,
     const std::function<QObject *(const QString &)> &find)
@@ -20,13 +38,13 @@ void applyCaptions(const QList<CaptionTable::Caption> &captions,
         else if (caption.property == Property::Tooltip && action)
             action->setToolTip(caption.text);
         else if (action)
-            action->setText(caption.text);
+            action->setText(fitted(action, nullptr, caption.text));
         else if (auto *button = qobject_cast<QAbstractButton *>(control))
-            button->setText(caption.text);
+            button->setText(fitted(button, button, caption.text));
         else if (auto *label = qobject_cast<QLabel *>(control))
-            label->setText(caption.text);
+            label->setText(fitted(label, label, caption.text));
         else if (auto *frame = qobject_cast<QGroupBox *>(control))
-            frame->setTitle(caption.text);
+            frame->setTitle(fitted(frame, frame, caption.text));
     }
 }
 

@@ -11,16 +11,6 @@ void LiteralText::install()
     qApp->installEventFilter(new LiteralText(qApp));
 }
 
-void LiteralText::elide(QLabel *label, int width)
-{
-    const QString text = label->text();
-    const QString shown = label->fontMetrics().elidedText(text, Qt::ElideRight, width);
-    if (shown == text)
-        return;
-    label->setToolTip(text);
-    label->setText(shown);
-}
-
 bool LiteralText::eventFilter(QObject *watched, QEvent *event)
 {
     // A label is polished before it first lays out its text, the tooltip's label too.

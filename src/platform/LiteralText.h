@@ -2,8 +2,6 @@
 
 #include <QObject>
 
-class QLabel;
-
 // Makes every window of the program show its texts literally: records, language files, the
 // configuration and file names hold text, never markup that would be laid out or load a file.
 // Installed on the application, it turns every label left to guess its format (tooltips and
@@ -16,10 +14,6 @@ class LiteralText : public QObject
 public:
     // Installs the rule on the running application, once.
     static void install();
-
-    // Cuts a label's text that is wider than the width with an ellipsis; its whole text is
-    // then the label's tooltip.
-    static void elide(QLabel *label, int width);
 
 protected:
     using QObject::QObject;

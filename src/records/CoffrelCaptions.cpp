@@ -5,11 +5,9 @@
 #include "MainWindowLayout.h"
 #include "Toolbar.h"
 #include "intl/Captions.h"
-#include "platform/LiteralText.h"
 
 #include <QCheckBox>
 #include <QMenuBar>
-#include <QScreen>
 
 // The main window in the language in use: captions, the places they need, the undo items.
 
@@ -19,11 +17,9 @@ void Coffrel::RelabelMainWindow()
         [this](const QString &name) { return control(name); });
     m_toolbar->updateNames();
     // Each label takes the width of its caption; the fields stand right of the widest.
-    // A caption takes at most half the screen, so that the fields stay on it.
     std::array<double, RecordLine::fieldCount> labelRights;
     for (int i = 0; i < RecordLine::fieldCount; ++i) {
         m_fields[i]->setAccessibleName(m_labels[i]->text().remove(u'&'));
-        LiteralText::elide(m_labels[i], screen()->availableGeometry().width() / 2);
         m_labels[i]->resize(m_labels[i]->sizeHint().width(), m_labels[i]->height());
         labelRights[i] = (m_labels[i]->x() + m_labels[i]->width()) * 15.0;
     }

@@ -54,7 +54,8 @@ Config::Config(SecurityForm &form, const Dictionary &dictionary, QWidget *parent
         // A language file written before the sealed level leaves its caption in English.
         if (const QString caption = dictionary.line(CaptionTable::sealedReachCaption);
             !caption.isEmpty())
-            m_reaches[3]->setText(caption);
+            applyCaptions(
+                this, {{QStringLiteral("Option7"), CaptionTable::Property::Caption, caption}});
     }
     m_label2Caption = m_label2->text();
     render();

@@ -71,7 +71,7 @@ bool ConfigFile::write(const QString &line) const
         || !isDate(line.chopped(1).right(dateLength)) || line.back() < u'0' || line.back() > u'9')
         return false;
     const std::optional<QByteArray> enciphered = CipherText(RecordLine::toBytes(line), ConfigKey);
-    return enciphered && LineFile::writeLines(path(), {*enciphered});
+    return enciphered && LineFile::writeLines(path(), {*enciphered}, LineFile::ByteOrderMark::Keep);
 }
 
 std::optional<ConfigFile::Settings> ConfigFile::read() const

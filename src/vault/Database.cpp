@@ -100,7 +100,7 @@ bool Database::writeCodedLines(
             return false;
         lines.append(escapeLine(*cipher));
     }
-    return LineFile::writeLines(encipheredPath(), lines);
+    return LineFile::writeLines(encipheredPath(), lines, LineFile::ByteOrderMark::Keep);
 }
 
 bool Database::sealCodedLines(const QList<QByteArray> &coded, const SealedFile::Key &key) const
@@ -145,8 +145,9 @@ Database::Records Database::readEnciphered()
         = readCodedLines(Source::Enciphered, RecordLine::toBytes(m_access.databaseKey));
     if (file.status == LineFile::ReadStatus::Failed)
         return {{}, false, std::nullopt};
-    return {
-        RecordLine::linesFromBytes(DecodeRecord(LineFile::joined(file.lines))), true, std::nullopt};
+    return {RecordLine::linesFromBytes(
+                DecodeRecord(LineFile::joined(file.lines)), LineFile::ByteOrderMark::Keep),
+        true, std::nullopt};
 }
 
 Database::Records Database::LoadRecords(Source source)
@@ -155,7 +156,8 @@ Database::Records Database::LoadRecords(Source source)
     if (source == Source::Enciphered)
         records = readEnciphered();
     else if (source == Source::Sealed) // an empty file opens too: no key, nothing read
-        records = {RecordLine::linesFromBytes(DecodeRecord(std::exchange(m_sealedContent, {}))),
+        records = {RecordLine::linesFromBytes(DecodeRecord(std::exchange(m_sealedContent, {})),
+                       LineFile::ByteOrderMark::Keep),
             m_sealKey.has_value(), std::nullopt};
     else
         records = m_preload.valid() ? m_preload.get() : readRecords(codedPath());
@@ -187,7 +189,9 @@ bool Database::AppendSealedRecord(const QByteArray &coded)
 bool Database::AppendEncipheredRecord(const QByteArray &coded)
 {
     const std::optional<QByteArray> enciphered = CipherText(coded, databaseKey());
-    return enciphered && LineFile::appendLine(encipheredPath(), escapeLine(*enciphered));
+    return enciphered
+        && LineFile::appendLine(
+            encipheredPath(), escapeLine(*enciphered), LineFile::ByteOrderMark::Keep);
 }
 
 bool Database::RewriteDatabase(const QStringList &records)
@@ -196,7 +200,8 @@ bool Database::RewriteDatabase(const QStringList &records)
         return false;
     // The codec leaves line breaks alone: coded at once.
     if (m_access.sealed())
-        return sealContent(EncodeRecord(RecordLine::linesToBytes(records)));
+        return sealContent(
+            EncodeRecord(RecordLine::linesToBytes(records, LineFile::ByteOrderMark::Keep)));
     if (!m_access.enciphered())
         return LineFile::writeContent(codedPath(), EncodeRecord(RecordLine::linesToBytes(records)));
     const QByteArray key = databaseKey();

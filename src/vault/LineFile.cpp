@@ -17,6 +17,8 @@ namespace {
 
 constexpr QFileDevice::Permissions privateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
+constexpr QByteArrayView byteOrderMark("\xEF\xBB\xBF");
+
 QByteArray withLineBreak(const QByteArray &line)
 {
     return line + lineBreak;
@@ -78,8 +80,12 @@ Content readContent(const QString &path, qint64 limit)
 
 QByteArrayView withoutByteOrderMark(QByteArrayView content)
 {
-    constexpr QByteArrayView byteOrderMark("\xEF\xBB\xBF");
     return content.startsWith(byteOrderMark) ? content.sliced(byteOrderMark.size()) : content;
+}
+
+QByteArray byteOrderMarkKeeping(QByteArrayView start)
+{
+    return start.startsWith(byteOrderMark) ? byteOrderMark.toByteArray() : QByteArray();
 }
 
 QList<QByteArrayView> splitLines(QByteArrayView content)
@@ -130,9 +136,11 @@ QByteArray joined(const QList<QByteArray> &lines)
     return content;
 }
 
-bool writeLines(const QString &path, const QList<QByteArray> &lines)
+bool writeLines(const QString &path, const QList<QByteArray> &lines, ByteOrderMark mark)
 {
-    return writeContent(path, joined(lines));
+    const bool guarded = mark == ByteOrderMark::Drop && !lines.isEmpty();
+    return writeContent(
+        path, (guarded ? byteOrderMarkKeeping(lines.first()) : QByteArray()) + joined(lines));
 }
 
 bool writeContent(const QString &path, const QByteArray &content)
@@ -148,7 +156,7 @@ bool writeContent(const QString &path, const QByteArray &content)
     return file.commit();
 }
 
-bool appendLine(const QString &path, const QByteArray &line)
+bool appendLine(const QString &path, const QByteArray &line, ByteOrderMark mark)
 {
     QFile file(path);
     const bool created = !file.exists();
@@ -159,7 +167,9 @@ bool appendLine(const QString &path, const QByteArray &line)
         return false;
     }
     const qint64 oldSize = file.size();
-    const QByteArray bytes = lineEndToComplete(file, oldSize) + withLineBreak(line);
+    const bool first = oldSize == 0 && mark == ByteOrderMark::Drop;
+    const QByteArray bytes = (first ? byteOrderMarkKeeping(line) : lineEndToComplete(file, oldSize))
+        + withLineBreak(line);
     if (writeAll(file, bytes) && file.flush() && fsync(file.handle()) == 0)
         return true;
     file.resize(oldSize);

@@ -39,6 +39,10 @@ Content readContent(const QString &path, qint64 limit = std::numeric_limits<qint
 // The content less a byte order mark at its start.
 QByteArrayView withoutByteOrderMark(QByteArrayView content);
 
+// What goes before a text starting a file whose reader drops a byte order mark, so that a
+// text that begins with one reads back whole: one more mark.
+QByteArray byteOrderMarkKeeping(QByteArrayView start);
+
 // The lines of a file's content: a line ends at LF, with the CR before it; a CR at the very
 // end is the first half of a line end. A last line without a line end is a line.
 QList<QByteArrayView> splitLines(QByteArrayView content);
@@ -54,14 +58,18 @@ std::optional<QByteArray> readLine(const QString &path);
 // The lines, each ended by CR LF.
 QByteArray joined(const QList<QByteArray> &lines);
 
-// Replaces the file with the lines (mode 0600) only when all of them were written.
-bool writeLines(const QString &path, const QList<QByteArray> &lines);
+// Replaces the file with the lines (mode 0600) only when all of them were written; the lines
+// read back whole by readLines() with the same mark rule.
+bool writeLines(
+    const QString &path, const QList<QByteArray> &lines, ByteOrderMark mark = ByteOrderMark::Drop);
 // The same with lines already joined.
 bool writeContent(const QString &path, const QByteArray &content);
 
 // Appends one line (creating the file with mode 0600), ending first a last line that has no
-// line break or only its CR; on failure the file keeps its old size.
-bool appendLine(const QString &path, const QByteArray &line);
+// line break or only its CR; on failure the file keeps its old size. The line reads back whole
+// by readLines() with the same mark rule.
+bool appendLine(
+    const QString &path, const QByteArray &line, ByteOrderMark mark = ByteOrderMark::Drop);
 
 // Removes the temporary files that writeLines() to this path left when killed at the rename:
 // the file name, a dot and six letters or digits.

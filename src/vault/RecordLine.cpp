@@ -69,15 +69,20 @@ QString fromBytes(const QByteArray &bytes)
     return utf8.hasError() ? fromWindows1252(bytes) : text;
 }
 
-QByteArray linesToBytes(const QStringList &lines)
+QByteArray linesToBytes(const QStringList &lines, LineFile::ByteOrderMark mark)
 {
     const QLatin1StringView lineBreak(LineFile::lineBreak);
-    return lines.isEmpty() ? QByteArray() : (lines.join(lineBreak) + lineBreak).toUtf8();
+    if (lines.isEmpty())
+        return {};
+    const QByteArray content = (lines.join(lineBreak) + lineBreak).toUtf8();
+    return mark == LineFile::ByteOrderMark::Drop ? LineFile::byteOrderMarkKeeping(content) + content
+                                                 : content;
 }
 
-QStringList linesFromBytes(const QByteArray &content)
+QStringList linesFromBytes(const QByteArray &content, LineFile::ByteOrderMark mark)
 {
-    const QByteArrayView text = LineFile::withoutByteOrderMark(content);
+    const QByteArrayView text
+        = mark == LineFile::ByteOrderMark::Drop ? LineFile::withoutByteOrderMark(content) : content;
     QStringList lines;
     QStringDecoder utf8(QStringDecoder::Utf8, utf8Flags);
     const QString decoded = utf8(text);

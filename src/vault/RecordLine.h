@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LineFile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -25,11 +27,15 @@ QStringList splitFields(const QString &line);
 // as UTF-8.
 QByteArray toBytes(const QString &line);
 QString fromBytes(const QByteArray &bytes);
-// The lines as a file's content: UTF-8, each line ended by CR LF.
-QByteArray linesToBytes(const QStringList &lines);
+// The lines as a file's content: UTF-8, each line ended by CR LF, read back whole by
+// linesFromBytes() with the same mark rule (where the reader drops a byte order mark, a first
+// line that begins with one gets one more).
+QByteArray linesToBytes(
+    const QStringList &lines, LineFile::ByteOrderMark mark = LineFile::ByteOrderMark::Drop);
 // The non-empty lines of a file's content (split as LineFile splits them, a byte order mark
-// at its start dropped), read as fromBytes() reads them: the whole content at once when it is
-// UTF-8.
-QStringList linesFromBytes(const QByteArray &content);
+// at its start dropped unless kept), read as fromBytes() reads them: the whole content at once
+// when it is UTF-8.
+QStringList linesFromBytes(
+    const QByteArray &content, LineFile::ByteOrderMark mark = LineFile::ByteOrderMark::Drop);
 
 } // namespace RecordLine
