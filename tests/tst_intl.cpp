@@ -21,9 +21,10 @@
 
 namespace {
 
-// Dictionary sizes: English has none, a whole language file 76 lines, a cut one 30.
+// Dictionary sizes: English has none, a whole language file 77 lines (the last the sealed reach
+// option), a cut one 30.
 constexpr int english = 0;
-constexpr int whole = 76;
+constexpr int whole = 77;
 constexpr int cut = 30;
 const QString programPath = QStringLiteral("/opt/vaultine/vaultine");
 
@@ -157,7 +158,8 @@ private slots:
         main.w->openSecuritySettings();
         main.w->menuItem(QStringLiteral("mnuAbout"))->trigger();
         main.w->menuItem(QStringLiteral("mnuLang"))->trigger();
-        PassReq prompt(QStringLiteral("pw"), main.fake.platform, dictionary);
+        PassReq prompt(
+            PasswordCheck::equalTo(QStringLiteral("pw")), main.fake.platform, dictionary);
         const auto shown = [](const char *name) -> QWidget * {
             for (QWidget *window : QApplication::topLevelWidgets()) {
                 if (window->isVisible() && window->objectName() == QLatin1String(name))
@@ -240,7 +242,8 @@ private slots:
             QStringLiteral("Test"), QStringList(whole, QString(100000, u'W')));
         StartedWindow main({}, dictionary);
         main.w->openSecuritySettings();
-        PassReq prompt(QStringLiteral("pw"), main.fake.platform, dictionary);
+        PassReq prompt(
+            PasswordCheck::equalTo(QStringLiteral("pw")), main.fake.platform, dictionary);
         prompt.show();
         for (QWidget *window : QApplication::topLevelWidgets()) {
             const int screenWidth = window->screen()->availableGeometry().width();

@@ -497,6 +497,40 @@ private slots:
         QCOMPARE(b.browser->Text1_MouseMove(RecordLine::OtherInfo), QStringLiteral("note"));
         QCOMPARE(b.browser->hoverIndex(), int(RecordBrowser::noHover)); // no toolbar button up
     }
+    // At reach 3 a copied password leaves the clipboard when the time is up, unless another
+    // copy replaced it.
+    void copiedPasswordLeaves_data()
+    {
+        QTest::addColumn<QString>("reach");
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("copiedMeanwhile"); // in another program
+        QTest::addColumn<QString>("left");
+        QTest::newRow("reach 3") << "3" << int(RecordLine::Password) << ""
+                                 << "";
+        QTest::newRow("reach 3, copied over") << "3" << int(RecordLine::Password) << "x"
+                                              << "x";
+        QTest::newRow("reach 3, a user name") << "3" << int(RecordLine::Username) << ""
+                                              << "al";
+        QTest::newRow("reach 1") << "1" << int(RecordLine::Password) << ""
+                                 << "pa1";
+    }
+    void copiedPasswordLeaves()
+    {
+        QFETCH(QString, reach);
+        QFETCH(int, field);
+        QFETCH(QString, copiedMeanwhile);
+        QFETCH(QString, left);
+        Browser b(threeRecords);
+        b.access.reach = reach;
+        b.click(0);
+        b.browser->copyField(field);
+        QCOMPARE(b.browser->clipboardExpiry().isHolding(),
+            reach == "3" && field == RecordLine::Password);
+        if (!copiedMeanwhile.isEmpty())
+            b.run("copy|" + copiedMeanwhile);
+        b.browser->clipboardExpiry().expire();
+        QCOMPARE(b.fake.clipboard.content, left);
+    }
     void pathTargets_data()
     {
         QTest::addColumn<QString>("path");

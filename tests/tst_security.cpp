@@ -33,6 +33,7 @@ const QString cnf = QStringLiteral("Coffrel.cnf");
 const QString edb = QStringLiteral("CF2DB.edb");
 const QString coded = QStringLiteral("CF2DB.pdb Coffrel.cnf");
 const QString enciphered = QStringLiteral("CF2DB.edb Coffrel.cnf");
+const QString sealed = QStringLiteral("CF2DB.sdb Coffrel.cnf");
 const QStringList threeRecords {QChar(0xFEFF) + QStringLiteral("a@b:!jo:!p, \"w\":!:!"),
     QStringLiteral("Bank:!bu:!bp:!note:!http://b"),
     QString::fromUtf8("Caf\xc3\xa9:!\xc3\xbc:!\xe2\x82\xac x:!:!")};
@@ -47,7 +48,8 @@ struct Program : ProgramFolder
     {
         Database first(dir.path(), access);
         first.EnsureDataFolder();
-        if (!lines.isEmpty())
+        first.setSealKey(SealedFile::Key::create(key)); // an empty database is sealed too
+        if (!lines.isEmpty() || access.sealed())
             first.RewriteDatabase(lines);
         clock.date = today;
     }
@@ -57,6 +59,8 @@ struct Program : ProgramFolder
     {
         database = std::make_unique<Database>(dir.path(), access);
         FakeDialogue dialogue;
+        // At reach 3 also the password that a change cut short left in force.
+        dialogue.typed = {access.databaseKey, QStringLiteral("new")};
         records = VaultOpening(*database, config, access).open(dialogue)->lines;
         for (const QString &told : dialogue.told)
             messages.showMessage(
@@ -65,6 +69,12 @@ struct Program : ProgramFolder
         form = std::make_unique<SecurityForm>(*change, clock, messages, Dictionary::builtIn());
     }
 
+    // Settings of the reach and key, as a change stores them.
+    bool configure(const QString &reach, const QString &key) const
+    {
+        return config.write(ConfigFile::composeLine(
+            {}, reach == "3" ? ConfigFile::unsetMark : key, "01-01-2026", reach));
+    }
     QString data(const QString &name) const { return dir.filePath(QStringLiteral("Data/") + name); }
     QString files() const
     {
@@ -168,9 +178,10 @@ void acceptSettings()
     QFETCH(QString, message);
     QFETCH(QString, state);
     const QString reach = opened.section(u'|', 0, 0), key = opened.section(u'|', 1);
-    const QStringList records = setup == "no records" ? QStringList() : threeRecords;
+    const QStringList records
+        = setup == "no records" || setup == "stray sealed" ? QStringList() : threeRecords;
     Program program(reach, key, records);
-    QVERIFY(program.config.write(ConfigFile::composeLine({}, key, "01-01-2026", reach)));
+    QVERIFY(program.configure(reach, key));
     QFile file(program.data(edb));
     if (setup == "bad line") // start-up cannot read the enciphered file
         QVERIFY(file.open(QIODevice::Append) && file.write("\x10?\r\n") == 4);
@@ -178,6 +189,10 @@ void acceptSettings()
     VaultAccess other {QStringLiteral("1"), QStringLiteral("k")};
     if (setup == "stray") // an enciphered file that the configuration does not name
         QVERIFY(Database(program.dir.path(), other).RewriteDatabase(threeRecords));
+    if (setup == "stray sealed")
+        QVERIFY(QFile::rename(Program(QStringLiteral("3"), QStringLiteral("k"), threeRecords)
+                                  .data(QStringLiteral("CF2DB.sdb")),
+            program.data(QStringLiteral("CF2DB.sdb"))));
     program.start();
     program.form->open(reach, key); // as the window opens it
     for (const QString &step : steps.split(u';', Qt::SkipEmptyParts))
@@ -220,6 +235,13 @@ void acceptSettings()
     QCOMPARE(program.access.reach + u'|' + program.access.databaseKey,
         access.replace("<box>", suggested));
     QCOMPARE(program.stored(program.access.reach, program.access.databaseKey), records);
+    // Sealed, no file holds a name, a password or the master password.
+    const QMap<QString, QByteArray> after = program.snapshot();
+    for (const QByteArray &known : {QByteArray("Bank"), QByteArray("p, \"w\""),
+             RecordLine::toBytes(program.access.databaseKey)}) {
+        for (const QByteArray &bytes : after)
+            QVERIFY(!program.access.sealed() || !bytes.contains(known));
+    }
     if (program.access.enciphered() && program.access.databaseKey != key && !records.isEmpty())
         QVERIFY(program.stored(QStringLiteral("1"), key.isEmpty() ? "other" : key) != records);
 }
@@ -231,6 +253,7 @@ class SecurityTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { SealedFile::Cost::setStandard({1, 8}); }
     void configurationLine_data()
     {
         QTest::addColumn<QString>("how"); // write, raw, lower case, missing, random
@@ -363,21 +386,22 @@ private slots:
         kept("empty box", "0|", "", "", unset, coded, "0|");
         kept("empty box, opened at reach 2", "2|", "", "", unset, coded, "0|");
         kept("level 2 suggestion", "0|", "", "suggest|1;level|2;go", "xx-xx-xxxx<box>01-15-20262",
-            coded, "2|<box>", "2:111/11///Length:  8");
+            coded, "2|<box>", "2:1111/11///Length:  8");
         kept("level 3 of 12", "0|", "", "suggest|1;level|3;length|12;go",
-            "xx-xx-xxxx<box>01-15-20262", coded, "2|<box>", "2:111/11//12/Length:  12");
+            "xx-xx-xxxx<box>01-15-20262", coded, "2|<box>", "2:1111/11//12/Length:  12");
         kept("level 3 of 40000", "0|", "", "suggest|1;level|3;length|40000;go",
-            "xx-xx-xxxx<box>01-15-20262", coded, "2|<box>", "2:111/11//40000/Length:  32767");
+            "xx-xx-xxxx<box>01-15-20262", coded, "2|<box>", "2:1111/11//40000/Length:  32767");
         kept("level 3 of none", "0|", "", "suggest|1;level|3;go", "xx-xx-xxxx01-15-20262", coded,
-            "2|", "2:111/11///Length:  0");
+            "2|", "2:1111/11///Length:  0");
         kept("level without suggestion", "0|", "", "level|3;length|12;go", unset, coded, "0|",
-            "0:100/11//12/");
-        kept("length keeps digits", "0|", "", "length|1a2-3", unset, coded, "0|", "0:100/11//123/");
+            "0:1000/11//12/");
+        kept(
+            "length keeps digits", "0|", "", "length|1a2-3", unset, coded, "0|", "0:1000/11//123/");
         kept("leading space, suggestion on", "0|", "", "suggest|1;type| ab",
             "xx-xx-xxxx01-15-20262", coded, "2|");
         kept("filtered typing", "0|", "", "type|a b!c", "xx-xx-xxxxabc01-15-20262", coded, "2|abc",
-            "2:111/11//");
-        kept("emptied", "0|", "", "type|abc;no expiry|0;type|", unset, coded, "0|", "0:100/10//");
+            "2:1111/11//");
+        kept("emptied", "0|", "", "type|abc;no expiry|0;type|", unset, coded, "0|", "0:1000/10//");
         kept("reach 1 untouched", "1|k", "", "", "xx-xx-xxxxk01-15-20261", enciphered, "1|k");
         kept("reset", "2|pw", "", "reset", unset, coded, "0|");
         kept("expiry date", "0|", "", "type|pw;no expiry|0;date|3-5-2026;leave date",
@@ -428,6 +452,32 @@ private slots:
         refused("mark typed as password", "0|", "", "type|UNSETMARK",
             "Vaultine|\"UNSETMARK\" is the mark of no password and cannot be the master "
             "password.|information");
+        const QString sealedLine = QStringLiteral("xx-xx-xxxxUNSETMARK01-15-20263");
+        kept("0 to 3", "0|", "", "type|new;reach|3", sealedLine, sealed, "3|new");
+        kept("0 to 3, first time", "0|", "no records", "type|new;reach|3", sealedLine, sealed,
+            "3|new");
+        kept("1 to 3", "1|old", "", "type|new;reach|3", sealedLine, sealed, "3|new");
+        kept("2 to 3", "2|old", "", "type|new;reach|3", sealedLine, sealed, "3|new");
+        kept("3 untouched", "3|old", "", "", sealedLine, sealed, "3|old", "3:1111/");
+        kept("3 to 3, new password", "3|old", "", "type|new;reach|3", sealedLine, sealed, "3|new");
+        kept("3 to 0", "3|old", "", "reset", unset, coded, "0|");
+        kept("3 to 1", "3|old", "", "type|new;reach|1", "xx-xx-xxxxnew01-15-20261", enciphered,
+            "1|new");
+        kept("3 to 2", "3|old", "", "type|new", "xx-xx-xxxxnew01-15-20262", coded, "2|new");
+        refused("empty password at reach 3", "0|", "", "suggest|1;type| x;reach|3",
+            "Vaultine|\"Program and DBase\" guards the database with the master password: type a "
+            "password first.|information");
+        refused("0 to 3, sealed not writable", "0|", "dir|CF2DB.sdb", "type|new;reach|3", database);
+        refused("3 to 0, coded not writable", "3|old", "dir|CF2DB.pdb", "reset", database);
+        refused("3 to 3, no configuration", "3|old", "dir|Coffrel.cnf", "type|new;reach|3",
+            configuration);
+        refused("0 to 3 beside a stray sealed file", "0|", "stray sealed", "type|new;reach|3",
+            "Vaultine|Data/CF2DB.sdb holds sealed records that the settings in Data/Coffrel.cnf "
+            "do not name. They are not listed, and the file is kept as it is: it is not changed "
+            "or removed while the program runs, and no new database file is made beside it."
+            "|stop\nVaultine|Data/CF2DB.sdb holds records that "
+            "were not read at start-up. Move it out of the Data folder before choosing \"Program "
+            "and DBase, sealed\".|stop");
         refused("0 to 1 beside a stray enciphered file", "0|", "stray", "type|new;reach|1",
             stray
                 + "Vaultine|Data/CF2DB.edb holds records that were not read at start-up. Move it "
@@ -443,9 +493,10 @@ private slots:
         QTest::addColumn<QString>("opened"); // reach|key|steps
         QTest::addColumn<int>("failing"); // bits of SecurityChange::Step
         for (const char *opened : {"1|old|suggest|1;type|\u00f2;reach|1", "0||type|new;reach|1",
-                 "1|old|reset", "1|old|type|new"}) {
-            for (int a = 0; a < 6; ++a) {
-                for (int b = a; b < 6; ++b)
+                 "1|old|reset", "1|old|type|new", "0||type|new;reach|3", "3|old|type|new;reach|3",
+                 "3|old|reset", "1|old|type|new;reach|3", "3|old|type|new;reach|1"}) {
+            for (int a = 0; a < SecurityChange::stepCount; ++a) {
+                for (int b = a; b < SecurityChange::stepCount; ++b)
                     QTest::addRow("%s, steps %d %d", qPrintable(QString::fromUtf8(opened)), a, b)
                         << opened << (1 << a | 1 << b);
             }
@@ -457,13 +508,13 @@ private slots:
         QFETCH(int, failing);
         const QString reach = opened.section(u'|', 0, 0), key = opened.section(u'|', 1, 1);
         Program program(reach, key, threeRecords);
-        QVERIFY(program.config.write(ConfigFile::composeLine({}, key, "01-01-2026", reach)));
+        QVERIFY(program.configure(reach, key));
         program.start();
         program.form->open(reach, key);
         for (const QString &step : opened.section(u'|', 2).split(u';'))
             program.perform(step);
         QSet<SecurityChange::Step> steps;
-        for (int i = 0; i < 6; ++i) {
+        for (int i = 0; i < SecurityChange::stepCount; ++i) {
             if (failing & 1 << i)
                 steps.insert(SecurityChange::Step(i));
         }
@@ -477,30 +528,45 @@ private slots:
     }
     void interruptedConversion_data()
     {
-        QTest::addColumn<QString>("key"); // of the enciphered file left behind
+        QTest::addColumn<QString>("reach"); // of the settings; the file left is enciphered at 1
+        QTest::addColumn<QString>("key"); // of the file left behind, sealed unless at reach 1
         QTest::addColumn<int>("count"); // of its records
         QTest::addColumn<QByteArray>("appended");
-        QTest::newRow("under the new key") << "new" << 3 << QByteArray();
-        QTest::newRow("one record") << "k" << 1 << QByteArray();
-        QTest::newRow("bad line") << "k" << 3 << QByteArray("\x10?\r\n");
+        QTest::newRow("under the new key") << "1"
+                                           << "new" << 3 << QByteArray();
+        QTest::newRow("one record") << "1"
+                                    << "k" << 1 << QByteArray();
+        QTest::newRow("bad line") << "1"
+                                  << "k" << 3 << QByteArray("\x10?\r\n");
+        QTest::newRow("sealed under the new key") << "3"
+                                                  << "new" << 3 << QByteArray();
+        QTest::newRow("sealed, one record") << "3"
+                                            << "k" << 1 << QByteArray();
+        QTest::newRow("sealed left at reach 0") << "0"
+                                                << "k" << 3 << QByteArray();
+        QTest::newRow("sealed left at reach 2") << "2"
+                                                << "k" << 1 << QByteArray();
     }
     void interruptedConversion()
     {
+        QFETCH(QString, reach);
         QFETCH(QString, key);
         QFETCH(int, count);
         QFETCH(QByteArray, appended);
         Program program(QStringLiteral("0"), {}, threeRecords);
-        VaultAccess left {QStringLiteral("1"), key};
-        QVERIFY(Database(program.dir.path(), left).RewriteDatabase(threeRecords.mid(0, count)));
-        QFile file(program.data(edb));
+        const QString left = reach == "1" ? edb : QStringLiteral("CF2DB.sdb");
+        const Program other(reach == "1" ? reach : "3", key, threeRecords.mid(0, count));
+        QVERIFY(QFile::rename(other.data(left), program.data(left)));
+        QFile file(program.data(left));
         QVERIFY(file.open(QIODevice::Append) && file.write(appended) == appended.size());
         file.close();
 
-        QVERIFY(program.config.write(ConfigFile::composeLine({}, "k", "01-01-2026", "1")));
+        QVERIFY(program.configure(reach, "k"));
+        program.access.databaseKey = QStringLiteral("k"); // typed at start-up
         program.start(); // reads the coded file, then finishes the conversion
         QCOMPARE(program.records, threeRecords);
-        QCOMPARE(program.files(), enciphered);
-        QCOMPARE(program.stored(QStringLiteral("1"), QStringLiteral("k")), threeRecords);
+        QCOMPARE(program.files(), reach == "1" ? enciphered : (reach == "3" ? sealed : coded));
+        QCOMPARE(program.stored(reach, program.access.databaseKey), threeRecords);
     }
     void expiryDates_data()
     {

@@ -27,6 +27,7 @@ class StartupTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { SealedFile::Cost::setStandard({1, 8}); }
     void init() { m_program = std::make_unique<ProgramFolder>(); }
     void cleanup()
     {
@@ -65,6 +66,11 @@ private slots:
         row("expired last year", "2", {"k"}, true, expired, "12-31-2023");
         row("expired yesterday", "2", {"k"}, true, expired, "01-14-2024");
         row("expires tomorrow", "2", {"k"}, true, "", "01-16-2024");
+        row("sealed, right at the third try", "3", {"x", "", "k"}, true);
+        row("sealed, three wrong", "3", {"K", "x", "y"}, false,
+            "Access Error|You are not allowed to use this application|stop");
+        // The dialog shows the password typed at start-up.
+        row("sealed, expired", "3", {"k"}, true, expired, "01-14-2024");
     }
     void startShowsTheRecords()
     {
@@ -78,8 +84,17 @@ private slots:
             QVERIFY(m_program->store(someRecords, reach, key));
             storeSettings(reach, key, expiry, answers);
         }
+        const auto data = [&] { // every file of Data, one after the other
+            QByteArray bytes;
+            const QDir folder(m_program->dir.filePath(QStringLiteral("Data")));
+            for (const QString &name : folder.entryList(QDir::Files))
+                bytes += name.toUtf8() + LineFile::readContent(folder.filePath(name)).bytes;
+            return bytes;
+        };
+        const QByteArray before = data();
         Coffrel &window = startup().loadMainWindow();
         QVERIFY(QFileInfo(m_program->dir.filePath(QStringLiteral("Data"))).isDir());
+        QVERIFY(opens || data() == before);
         QCOMPARE(window.isVisible(), opens);
         const bool listed = opens && !reach.isEmpty();
         QCOMPARE(window.records().records(),
@@ -103,7 +118,8 @@ private slots:
     void unreadableDatabaseIsReported_data()
     {
         QTest::addColumn<QString>("reach"); // of the configuration; empty: none
-        QTest::addColumn<QByteArray>("appended"); // to the enciphered file; none: no file
+        // To the enciphered file, over the start of the sealed one; none: no file.
+        QTest::addColumn<QByteArray>("appended");
         QTest::addColumn<QString>("told"); // title|text, as far as given
         const QString unreadable
             = QStringLiteral("Error - i67|The database seem to be corrupt or it does not exist.");
@@ -112,6 +128,12 @@ private slots:
         QTest::newRow("bad line") << "1" << QByteArray("\x10?\r\n") << unreadable;
         QTest::newRow("stray, no configuration") << "" << QByteArray("") << stray;
         QTest::newRow("stray, program only") << "2" << QByteArray("") << stray;
+        QTest::newRow("missing sealed file") << "3" << QByteArray() << unreadable;
+        QTest::newRow("sealed file of another version")
+            << "3" << QByteArray("Vaultine sealed\n\x02")
+            << "Error - i67|Data/CF2DB.sdb is damaged";
+        QTest::newRow("stray sealed file, program only")
+            << "2" << QByteArray("") << "Vaultine|Data/CF2DB.sdb holds sealed records";
     }
     // Told once; a damaged or stray file is kept as it is, a missing one may be written.
     void unreadableDatabaseIsReported()
@@ -119,12 +141,16 @@ private slots:
         QFETCH(QString, reach);
         QFETCH(QByteArray, appended);
         QFETCH(QString, told);
-        const QString path = m_program->dir.path() + QStringLiteral("/Data/CF2DB.edb");
+        const bool sealed = reach == QLatin1String("3") || told.contains(u"CF2DB.sdb");
+        const QString level = sealed ? QStringLiteral("3") : QStringLiteral("1");
+        const QString path
+            = m_program->dir.path() + QStringLiteral("/Data/CF2DB.") + (sealed ? "sdb" : "edb");
         const bool stored = !appended.isNull();
         if (stored) {
-            QVERIFY(m_program->store(someRecords, QStringLiteral("1"), QStringLiteral("k")));
+            QVERIFY(m_program->store(someRecords, level, QStringLiteral("k")));
             QFile file(path);
-            QVERIFY(file.open(QIODevice::Append) && file.write(appended) == appended.size());
+            QVERIFY(file.open(sealed ? QIODevice::ReadWrite : QIODevice::Append)
+                && file.write(appended) == appended.size());
         }
         const auto bytes = [&] {
             QFile file(path);
@@ -140,19 +166,20 @@ private slots:
         QCOMPARE(shown.icon, MessageBoxes::Icon::Stop);
         QCOMPARE(window.records().count(), 0);
         QVERIFY(m_program->noClearCopy());
-        const bool damaged = !appended.isEmpty();
-        const bool stray = reach != "1";
+        const bool damaged = !appended.isEmpty() || reach == "3";
+        const bool stray = reach != "1" && reach != "3";
         QCOMPARE(startup().database().rewriteAllowed(), !damaged);
         if (!stored)
             return;
         // No coded file beside a kept one: a start with the settings put back would take it
-        // for a cut-short conversion and replace the enciphered records with it.
+        // for a cut-short conversion and replace the enciphered records with it. At reach 3 no
+        // key opened the damaged file: nothing is added either.
         QCOMPARE(startup().database().RewriteDatabase(someRecords), !damaged && !stray);
-        QCOMPARE(startup().database().AppendRecord(someRecords[0]), !stray);
+        QCOMPARE(startup().database().AppendRecord(someRecords[0]), !stray && reach != "3");
         QCOMPARE(bytes().left(before.size()), before);
         if (stray) {
             m_startup.reset();
-            storeSettings(QStringLiteral("1"), QStringLiteral("k"));
+            storeSettings(level, QStringLiteral("k"));
             QCOMPARE(startup().loadMainWindow().records().count(), 3);
         }
     }
@@ -265,7 +292,9 @@ void StartupTest::storeSettings(
     const QString &reach, const QString &key, const QString &expiry, const QStringList &answers)
 {
     QDir(m_program->dir.path()).mkdir(QStringLiteral("Data"));
-    const QString line = ConfigFile::composeLine(expiry, key, m_program->fake.clock.today(), reach);
+    const QString stored = reach == QLatin1String("3") ? ConfigFile::unsetMark : key;
+    const QString line
+        = ConfigFile::composeLine(expiry, stored, m_program->fake.clock.today(), reach);
     QVERIFY(ConfigFile(m_program->dir.path() + QStringLiteral("/Data")).write(line));
     if (reach != QLatin1String("0"))
         answerPasswordPrompt(answers.isEmpty() ? QStringList {key} : answers);

@@ -11,10 +11,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-PassReq::PassReq(
-    const QString &expected, Platform &platform, const Dictionary &dictionary, QWidget *parent)
+PassReq::PassReq(PasswordCheck::Test isPassword, Platform &platform, const Dictionary &dictionary,
+    QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
-    , m_check(expected, platform.messages, platform.programEnd)
+    , m_check(std::move(isPassword), platform.messages, platform.programEnd)
 {
     setObjectName(QStringLiteral("PassReq"));
     setWindowTitle(QStringLiteral("Password Required"));

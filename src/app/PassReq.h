@@ -15,7 +15,7 @@ class PassReq : public QDialog
     Q_OBJECT
 
 public:
-    PassReq(const QString &expected, Platform &platform, const Dictionary &dictionary,
+    PassReq(PasswordCheck::Test isPassword, Platform &platform, const Dictionary &dictionary,
         QWidget *parent = nullptr);
 
 signals:

@@ -48,9 +48,9 @@ bool Startup::lockProgramFolder(int waitMilliseconds)
     return false;
 }
 
-bool Startup::askPassword(const QString &expected)
+bool Startup::askPassword(const PasswordCheck::Test &isPassword)
 {
-    PassReq prompt(expected, m_platform, m_dictionary);
+    PassReq prompt(isPassword, m_platform, m_dictionary);
     QEventLoop waiting;
     bool accepted = false;
     QObject::connect(&prompt, &PassReq::accepted, &waiting, [&] {

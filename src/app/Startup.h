@@ -36,7 +36,7 @@ public:
 
 private:
     // Waits for the master password prompt, the other windows working meanwhile.
-    bool askPassword(const QString &expected) override;
+    bool askPassword(const PasswordCheck::Test &isPassword) override;
     // Shows the main window and tells of the password's expiry.
     void passwordAccepted(const QString &expiry) override;
     void tell(const Message &message) override;

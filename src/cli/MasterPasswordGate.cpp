@@ -7,14 +7,14 @@ MasterPasswordGate::MasterPasswordGate(Console &console)
     : m_console(console)
 { }
 
-bool MasterPasswordGate::pass(const QString &expected, const Entries &nextEntry)
+bool MasterPasswordGate::pass(const PasswordCheck::Test &isPassword, const Entries &nextEntry)
 {
-    PasswordCheck check(expected, m_console, *this);
-    // An entry is one line: it never ends with a line break.
-    const QString noEntry = expected + u'\n';
+    std::optional<QString> entry;
+    PasswordCheck check(
+        [&](const QString &) { return entry && isPassword(*entry); }, m_console, *this);
     for (;;) {
-        const std::optional<QString> entry = nextEntry();
-        switch (check.Command2_Click(entry.value_or(noEntry))) {
+        entry = nextEntry();
+        switch (check.Command2_Click(entry.value_or(QString()))) {
         case PasswordCheck::Result::Accepted:
             return true;
         case PasswordCheck::Result::Refused:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ProgramEnd.h"
+#include "security/PasswordCheck.h"
 
 #include <QString>
 
@@ -18,7 +19,7 @@ public:
 
     explicit MasterPasswordGate(Console &console);
 
-    bool pass(const QString &expected, const Entries &nextEntry);
+    bool pass(const PasswordCheck::Test &isPassword, const Entries &nextEntry);
 
 private:
     // The refusal is told by the check; the caller ends with its status.

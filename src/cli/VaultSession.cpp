@@ -76,9 +76,9 @@ MasterPasswordGate::Entries VaultSession::passwordEntries()
     return [given] { return std::exchange(*given, std::nullopt); };
 }
 
-bool VaultSession::askPassword(const QString &expected)
+bool VaultSession::askPassword(const PasswordCheck::Test &isPassword)
 {
-    return MasterPasswordGate(m_console).pass(expected, m_entries);
+    return MasterPasswordGate(m_console).pass(isPassword, m_entries);
 }
 
 void VaultSession::tell(const Message &message)

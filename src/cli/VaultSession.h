@@ -37,7 +37,7 @@ private:
     QList<qsizetype> indicesOf(const QString &service) const;
     bool lockFolder();
     MasterPasswordGate::Entries passwordEntries();
-    bool askPassword(const QString &expected) override;
+    bool askPassword(const PasswordCheck::Test &isPassword) override;
     void passwordAccepted(const QString &expiry) override;
     void tell(const Message &message) override;
 

@@ -36,6 +36,9 @@ extern const std::span<const Row> languageDialog;
 
 // The line that the toolbar button opening the maker's web page shows as its tooltip.
 constexpr int webButtonTooltip = 70;
+// The caption of the settings dialog's sealed reach option, "Option7"; English when the
+// language file has no such line.
+constexpr int sealedReachCaption = 76;
 
 // The texts of the rows from the dictionary, in the rows' order.
 QList<Caption> translated(std::span<const Row> rows, const Dictionary &dictionary);

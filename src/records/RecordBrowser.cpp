@@ -10,6 +10,7 @@
 #include "platform/ProgramEnd.h"
 #include "platform/Shell.h"
 #include "vault/Database.h"
+#include "vault/VaultAccess.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -52,6 +53,8 @@ RecordBrowser::RecordBrowser(ServiceListModel &records, Database &database, Plat
     , m_fields(RecordLine::fieldCount)
     , m_savedFields(RecordLine::fieldCount)
     , m_capture(platform.clipboard)
+    , m_clipboardExpiry(platform.clipboard)
+    , m_access(database.access())
 {
     m_commands.apply(CommandStates::Event::WindowOpens, false);
     connect(&m_capture, &CaptureMode::markChanged, this, &RecordBrowser::captureMarkChanged);
@@ -232,6 +235,8 @@ void RecordBrowser::Check1_Click(bool checked)
 void RecordBrowser::copyField(int index)
 {
     m_platform.clipboard.setText(m_fields[index], index == RecordLine::Password);
+    if (index == RecordLine::Password && m_access.sealed())
+        m_clipboardExpiry.hold(m_fields[index]);
     m_copiedField = index;
     emit copiedFieldChanged(index);
 }

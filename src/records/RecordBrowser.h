@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CaptureMode.h"
+#include "ClipboardExpiry.h"
 #include "CommandStates.h"
 #include "RecordEditor.h"
 #include "vault/RecordLine.h"
@@ -14,6 +15,7 @@
 class Dictionary;
 class ServiceListModel;
 struct Platform;
+struct VaultAccess;
 
 // The main window's state and rules without the window: the five fields, the selection in
 // the service list, the enabled record commands, the keys, the copy labels and the record
@@ -40,6 +42,8 @@ public:
     int copiedField() const { return m_copiedField; }
     bool isPasswordMasked() const { return m_passwordMasked; }
     const CaptureMode &capture() const { return m_capture; }
+    // At reach 3 a copied password leaves the clipboard after a while.
+    ClipboardExpiry &clipboardExpiry() { return m_clipboardExpiry; }
     bool isCaptureMarked() const { return m_capture.isMarked(); }
 
     // A key pressed or released in a control; true from keyPressed() when the key must not
@@ -117,6 +121,8 @@ private:
     bool m_altArmed = false;
     bool m_passwordMasked = false;
     CaptureMode m_capture;
+    ClipboardExpiry m_clipboardExpiry;
+    const VaultAccess &m_access;
     // Set while the program itself moves the list's selection: that is not the user selecting.
     bool m_movingSelection = false;
     QHash<int, int> m_keyPressedIn; // key -> control

@@ -49,8 +49,14 @@ Config::Config(SecurityForm &form, const Dictionary &dictionary, QWidget *parent
     // Enter in a box presses no button.
     for (QPushButton *button : findChildren<QPushButton *>())
         button->setAutoDefault(false);
-    if (!dictionary.isEnglish())
+    if (!dictionary.isEnglish()) {
         applyCaptions(this, CaptionTable::translated(CaptionTable::securitySettings, dictionary));
+        // A language file written before the sealed level leaves its caption in English.
+        if (const QString caption = dictionary.line(CaptionTable::sealedReachCaption);
+            !caption.isEmpty())
+            applyCaptions(
+                this, {{QStringLiteral("Option7"), CaptionTable::Property::Caption, caption}});
+    }
     m_label2Caption = m_label2->text();
     render();
 }
@@ -103,10 +109,11 @@ void Config::build()
 
     QGroupBox *frame4 = frame("Frame4", "( Reach )", this);
     auto *reaches = new QVBoxLayout(frame4);
-    // In the frame from top to bottom: "Program and DBase" (1), "None" (0), "Program Only" (2).
+    // In the frame from top to bottom: "Program and DBase" (1), "None" (0), "Program Only" (2),
+    // "Program and DBase, sealed" (3).
     const std::tuple<int, const char *, const char *> reachRows[]
         = {{1, "Option4", "Program and DBase"}, {0, "Option5", "None"},
-            {2, "Option6", "Program Only"}};
+            {2, "Option6", "Program Only"}, {3, "Option7", "Program and DBase, sealed"}};
     for (const auto &[level, name, caption] : reachRows) {
         m_reaches[level] = named(new QRadioButton(QString::fromLatin1(caption), frame4), name);
         m_reaches[level]->setAutoExclusive(false);
@@ -193,6 +200,8 @@ void Config::render()
     for (int i = 0; i < 3; ++i) {
         m_levels[i]->setEnabled(state.suggest);
         m_levels[i]->setChecked(state.level == i + 1);
+    }
+    for (int i = 0; i < 4; ++i) {
         m_reaches[i]->setEnabled(state.reachEnabled[i]);
         m_reaches[i]->setChecked(state.reach == i);
     }

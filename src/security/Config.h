@@ -41,7 +41,7 @@ private:
     QPushButton *m_command1; // "Go"
     QCheckBox *m_check2; // "Do Not Expire"
     QLineEdit *m_text2; // the date box
-    QRadioButton *m_reaches[3]; // by level: Option5 "None", Option4, Option6
+    QRadioButton *m_reaches[4]; // by level: Option5 "None", Option4, Option6, Option7
     QString m_label2Caption; // as built or translated, until the password box changes
     bool m_rendering = false;
 };

@@ -88,7 +88,8 @@ std::optional<ConfigFile::Settings> ConfigFile::loadInto(VaultAccess &access) co
     const std::optional<Settings> settings = read();
     if (settings) {
         access.reach = settings->reach;
-        if (settings->key)
+        // At reach 3 the line holds the mark: the key is the password typed at start-up.
+        if (settings->key && !access.sealed())
             access.databaseKey = *settings->key;
     }
     return settings;

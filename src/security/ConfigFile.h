@@ -9,7 +9,8 @@ struct VaultAccess;
 
 // The security settings kept from one run to the next: one line, enciphered under ConfigKey,
 // in "Data/Coffrel.cnf". The line is the expiry date (ten characters), the master password,
-// the date it was written (ten characters) and the reach digit, with no separators.
+// the date it was written (ten characters) and the reach digit, with no separators. At reach 3
+// the password is never stored: the line holds the unset mark in its place.
 class ConfigFile
 {
 public:
@@ -40,7 +41,8 @@ public:
     bool write(const QString &line) const;
     // The settings of the stored line; none when the file is missing, unreadable or empty.
     std::optional<Settings> read() const;
-    // Reads the settings and puts the reach level and the key (when read) in force.
+    // Reads the settings and puts the reach level and the key (when read, below reach 3) in
+    // force.
     std::optional<Settings> loadInto(VaultAccess &access) const;
 
 private:

@@ -3,16 +3,20 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramEnd.h"
 
-PasswordCheck::PasswordCheck(
-    const QString &expected, MessageBoxes &messages, ProgramEnd &programEnd)
-    : m_expected(expected)
+PasswordCheck::Test PasswordCheck::equalTo(const QString &expected)
+{
+    return [expected](const QString &entry) { return entry == expected; };
+}
+
+PasswordCheck::PasswordCheck(Test test, MessageBoxes &messages, ProgramEnd &programEnd)
+    : m_test(std::move(test))
     , m_messages(messages)
     , m_programEnd(programEnd)
 { }
 
 PasswordCheck::Result PasswordCheck::Command2_Click(const QString &entry)
 {
-    if (entry == m_expected)
+    if (m_test(entry))
         return Result::Accepted;
     if (m_attempt < 3) {
         ++m_attempt;

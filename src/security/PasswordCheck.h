@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class MessageBoxes;
 class ProgramEnd;
 
@@ -11,14 +13,22 @@ class PasswordCheck
 {
 public:
     enum class Result { Accepted, TryAgain, Refused };
+    // Whether an entry is the master password.
+    using Test = std::function<bool(const QString &entry)>;
 
-    PasswordCheck(const QString &expected, MessageBoxes &messages, ProgramEnd &programEnd);
+    // The entry compared whole and case-sensitively with the expected password.
+    static Test equalTo(const QString &expected);
 
-    // The "Ok" button: the entry compared whole and case-sensitively.
+    PasswordCheck(Test test, MessageBoxes &messages, ProgramEnd &programEnd);
+    PasswordCheck(const QString &expected, MessageBoxes &messages, ProgramEnd &programEnd)
+        : PasswordCheck(equalTo(expected), messages, programEnd)
+    { }
+
+    // The "Ok" button.
     Result Command2_Click(const QString &entry);
 
 private:
-    QString m_expected;
+    Test m_test;
     MessageBoxes &m_messages;
     ProgramEnd &m_programEnd;
     int m_attempt = 1;

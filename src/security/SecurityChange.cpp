@@ -1,11 +1,23 @@
 #include "SecurityChange.h"
 
 #include "ConfigFile.h"
-#include "vault/Database.h"
 #include "vault/RecordLine.h"
 #include "vault/VaultAccess.h"
 
 #include <QFile>
+
+namespace {
+
+using Source = Database::Source;
+
+Source sourceOf(const QString &reach)
+{
+    const VaultAccess access {reach, {}};
+    return access.enciphered() ? Source::Enciphered
+                               : (access.sealed() ? Source::Sealed : Source::Coded);
+}
+
+} // namespace
 
 SecurityChange::SecurityChange(Database &database, VaultAccess &access, const ConfigFile &config)
     : m_database(database)
@@ -14,61 +26,82 @@ SecurityChange::SecurityChange(Database &database, VaultAccess &access, const Co
 { }
 
 // The coded file holds every record from the first write to the last, so that a program
-// stopped at any moment finds them all (a start at reach 1 reads the coded file when it is
-// there). The enciphered file is deciphered with the key in force before the change. Every
-// step is checked: a state that is neither the old one nor the new one marks the conversion
-// unfinished, which refuses adds and rewrites until a start finishes it.
+// stopped at any moment finds them all (a start at reach 1 or 3 reads the coded file when it
+// is there). The enciphered or sealed file is read with the key in force before the change.
+// Every step is checked: a state that is neither the old one nor the new one marks the
+// conversion unfinished, which refuses adds and rewrites until a start finishes it.
 SecurityChange::Result SecurityChange::store(
     const QString &line, const QString &reach, const QString &password)
 {
-    const bool fromEnciphered = m_access.enciphered();
-    const bool toEnciphered = reach == QLatin1String("1");
+    const Source from = sourceOf(m_access.reach), to = sourceOf(reach);
     const QByteArray oldKey = RecordLine::toBytes(m_access.databaseKey);
     const QByteArray newKey = RecordLine::toBytes(password);
-    if (toEnciphered && m_database.encipheredKept())
+    if (to == Source::Enciphered && m_database.encipheredKept())
         return Result::EncipheredKept;
+    if (to == Source::Sealed && m_database.sealedKept())
+        return Result::SealedKept;
+    // Sealing again under the same password takes a new salt too.
+    std::optional<SealedFile::Key> newSealKey;
+    if (to == Source::Sealed && !(newSealKey = SealedFile::Key::create(password)))
+        return Result::DatabaseFailed;
+    // A failed change of the sealed file's password puts its bytes back as they were.
+    const QByteArray oldSealed = from == Source::Sealed
+        ? LineFile::readContent(m_database.sealedPath()).bytes
+        : QByteArray();
 
     LineFile::ReadResult records;
-    if (fromEnciphered || toEnciphered) {
-        records = m_database.readCodedLines(fromEnciphered, oldKey);
+    if (from != Source::Coded || to != Source::Coded) {
+        records = m_database.readCodedLines(from, oldKey);
         if (!m_database.rewriteAllowed() || records.status == LineFile::ReadStatus::Failed)
             return Result::DatabaseFailed;
     }
-    const auto write = [&](Step step, bool enciphered, const QByteArray &key) {
-        return run(
-            step, [&] { return m_database.writeCodedLines(enciphered, records.lines, key); });
-    };
-    const auto remove = [&](Step step, const QString &path) {
-        return run(step, [&] { return QFile::remove(path) || !QFile::exists(path); });
+    const Step writeTo = to == Source::Sealed ? Step::WriteSealed : Step::WriteEnciphered;
+    const auto write = [&](Step step, Source target, const QByteArray &key) {
+        return run(step, [&] {
+            if (target == Source::Sealed)
+                return newSealKey && m_database.sealCodedLines(records.lines, *newSealKey);
+            return m_database.writeCodedLines(target == Source::Enciphered, records.lines, key);
+        });
     };
     // Back to one database file; false when that failed.
     const auto removeCodedCopy
-        = [&] { return !fromEnciphered || remove(Step::RemoveCoded, m_database.codedPath()); };
+        = [&] { return from == Source::Coded || remove(Step::RemoveCoded, Source::Coded); };
 
-    if (fromEnciphered && !write(Step::WriteCoded, false, {}))
+    if (from != Source::Coded && !write(Step::WriteCoded, Source::Coded, {}))
         return Result::DatabaseFailed;
-    if (toEnciphered && !write(Step::WriteEnciphered, true, newKey))
+    if (to != Source::Coded && !write(writeTo, to, newKey))
         return unfinishedUnless(removeCodedCopy(), Result::DatabaseFailed);
     if (!run(Step::WriteConfiguration, [&] { return m_config.write(line); })) {
-        if (toEnciphered && fromEnciphered) {
-            return unfinishedUnless(
-                write(Step::RestoreEnciphered, true, oldKey) && removeCodedCopy(),
-                Result::ConfigurationFailed);
+        if (to != Source::Coded && to == from) {
+            const bool restored = to == Source::Sealed
+                ? run(Step::RestoreSealed,
+                    [&] { return LineFile::writeContent(m_database.sealedPath(), oldSealed); })
+                : write(Step::RestoreEnciphered, to, oldKey);
+            return unfinishedUnless(restored && removeCodedCopy(), Result::ConfigurationFailed);
         }
-        // An enciphered file left beside the coded one is reported by the next start.
-        if (toEnciphered)
-            remove(Step::RemoveEnciphered, m_database.encipheredPath());
+        // A file left beside the coded one is reported by the next start.
+        if (to != Source::Coded)
+            remove(to == Source::Sealed ? Step::RemoveSealed : Step::RemoveEnciphered, to);
         return unfinishedUnless(removeCodedCopy(), Result::ConfigurationFailed);
     }
 
     m_access.reach = reach;
     m_access.databaseKey = reach == QLatin1String("0") ? QString() : password;
-    if (toEnciphered)
-        return unfinishedUnless(remove(Step::RemoveCoded, m_database.codedPath()), Result::Stored);
-    // An enciphered file left beside the coded one is reported by the next start.
-    if (fromEnciphered)
-        remove(Step::RemoveEnciphered, m_database.encipheredPath());
+    m_database.setSealKey(std::move(newSealKey));
+    // A file of the old level left beside the coded one is reported by the next start.
+    if (from != to && from != Source::Coded)
+        remove(from == Source::Sealed ? Step::RemoveSealed : Step::RemoveEnciphered, from);
+    if (to != Source::Coded)
+        return unfinishedUnless(remove(Step::RemoveCoded, Source::Coded), Result::Stored);
     return Result::Stored;
+}
+
+bool SecurityChange::remove(Step step, Source source) const
+{
+    const QString path = source == Source::Coded
+        ? m_database.codedPath()
+        : (source == Source::Sealed ? m_database.sealedPath() : m_database.encipheredPath());
+    return run(step, [&] { return QFile::remove(path) || !QFile::exists(path); });
 }
 
 bool SecurityChange::run(Step step, const std::function<bool()> &action) const

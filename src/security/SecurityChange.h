@@ -1,12 +1,13 @@
 #pragma once
 
+#include "vault/Database.h"
+
 #include <QSet>
 #include <QString>
 
 #include <functional>
 
 class ConfigFile;
-class Database;
 struct VaultAccess;
 
 // Stores accepted security settings as one change: the configuration line, the reach level
@@ -16,7 +17,7 @@ struct VaultAccess;
 class SecurityChange
 {
 public:
-    enum class Result { Stored, ConfigurationFailed, DatabaseFailed, EncipheredKept };
+    enum class Result { Stored, ConfigurationFailed, DatabaseFailed, EncipheredKept, SealedKept };
     enum class Step {
         WriteCoded,
         WriteEnciphered,
@@ -24,7 +25,11 @@ public:
         RestoreEnciphered,
         RemoveCoded,
         RemoveEnciphered,
+        WriteSealed,
+        RestoreSealed,
+        RemoveSealed,
     };
+    static constexpr int stepCount = 9;
 
     SecurityChange(Database &database, VaultAccess &access, const ConfigFile &config);
 
@@ -34,6 +39,7 @@ public:
     void setFailingSteps(const QSet<Step> &steps) { m_failing = steps; }
 
 private:
+    bool remove(Step step, Database::Source source) const;
     bool run(Step step, const std::function<bool()> &action) const;
     Result unfinishedUnless(bool done, Result result) const;
 

@@ -48,6 +48,10 @@ constexpr Message encipheredKept = {"Vaultine",
     "Data/CF2DB.edb holds records that were not read at start-up. Move it out of the Data "
     "folder before choosing \"Program and DBase\".",
     MessageBoxes::Icon::Stop};
+constexpr Message sealedKept = {"Vaultine",
+    "Data/CF2DB.sdb holds records that were not read at start-up. Move it out of the Data "
+    "folder before choosing \"Program and DBase, sealed\".",
+    MessageBoxes::Icon::Stop};
 constexpr Message configurationFailed
     = {"Disk Error - i64", "Failed to access configuration file", MessageBoxes::Icon::Stop};
 constexpr Message databaseFailed
@@ -66,7 +70,7 @@ SecurityForm::SecurityForm(SecurityChange &change, const Clock &clock, MessageBo
 void SecurityForm::open(const QString &reach, const QString &key)
 {
     m_state = State();
-    const int stored = reach.size() == 1 && reach[0] >= u'0' && reach[0] <= u'2'
+    const int stored = reach.size() == 1 && reach[0] >= u'0' && reach[0] <= u'3'
         ? reach[0].digitValue()
         : noReach;
     m_state.reach = stored;
@@ -96,11 +100,11 @@ void SecurityForm::setPassword(const QString &text)
     m_state.password = text;
     m_state.lengthLabel = QStringLiteral("Length: ");
     if (!text.isEmpty()) {
-        m_state.reachEnabled = {true, true, true};
+        m_state.reachEnabled = {true, true, true, true};
         m_state.reach = 2;
         m_state.doNotExpireEnabled = true;
     } else {
-        m_state.reachEnabled = {true, false, false};
+        m_state.reachEnabled = {true, false, false, false};
         m_state.reach = 0;
         m_state.doNotExpireEnabled = false;
         setDoNotExpire(true);
@@ -195,12 +199,14 @@ bool SecurityForm::Command2_Click()
     }
     const QString reach = QString::number(qMax(m_state.reach, 0));
     const QString expiry = m_state.expiry.isEmpty() ? ConfigFile::noExpiry : m_state.expiry;
-    const QString line = ConfigFile::composeLine(expiry, password, m_clock.today(), reach);
+    // The sealed level never stores the password: the mark holds its place.
+    const QString stored = reach == QLatin1String("3") ? ConfigFile::unsetMark : password;
+    const QString line = ConfigFile::composeLine(expiry, stored, m_clock.today(), reach);
     if (line.contains(u' ')) {
         refuse(spaceInLine);
         return false;
     }
-    if (reach == QLatin1String("1") && password.isEmpty()) {
+    if ((reach == QLatin1String("1") || reach == QLatin1String("3")) && password.isEmpty()) {
         refuse(emptyPassword);
         return false;
     }
@@ -223,6 +229,9 @@ bool SecurityForm::Command2_Click()
         break;
     case SecurityChange::Result::EncipheredKept:
         refuse(encipheredKept);
+        return false;
+    case SecurityChange::Result::SealedKept:
+        refuse(sealedKept);
         return false;
     }
     return true;

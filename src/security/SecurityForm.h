@@ -16,7 +16,8 @@ class SecurityChange;
 class SecurityForm
 {
 public:
-    // The reach options by their level: "None" 0, "Program and DBase" 1, "Program Only" 2.
+    // The reach options by their level: "None" 0, "Program and DBase" 1, "Program Only" 2,
+    // "Program and DBase, sealed" 3.
     static constexpr int noReach = -1;
 
     struct State
@@ -31,7 +32,7 @@ public:
         QString expiry; // Text2
         bool expiryEnabled = false;
         int reach = noReach;
-        std::array<bool, 3> reachEnabled {}; // by level
+        std::array<bool, 4> reachEnabled {}; // by level
     };
 
     SecurityForm(SecurityChange &change, const Clock &clock, MessageBoxes &messages,

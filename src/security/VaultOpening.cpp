@@ -19,6 +19,15 @@ constexpr Message strayEnciphered = {"Vaultine",
     "database file is made "
     "beside it.",
     MessageBoxes::Icon::Stop};
+constexpr Message straySealed = {"Vaultine",
+    "Data/CF2DB.sdb holds sealed records that the settings in Data/Coffrel.cnf do not name. "
+    "They are not listed, and the file is kept as it is: it is not changed or removed while "
+    "the program runs, and no new database file is made beside it.",
+    MessageBoxes::Icon::Stop};
+constexpr Message sealedDamaged = {"Error - i67",
+    "Data/CF2DB.sdb is damaged: it is not a sealed file of records that this program can open. "
+    "No record is listed, and the file is kept as it is.",
+    MessageBoxes::Icon::Stop};
 
 } // namespace
 
@@ -30,11 +39,12 @@ VaultOpening::VaultOpening(Database &database, const ConfigFile &config, VaultAc
 
 Database::Source VaultOpening::sourceFor(const QString &reach) const
 {
-    // A start at reach 1 that finds the coded file meets a conversion cut short: the coded file
-    // holds every record until the enciphered one does.
-    if (reach == QLatin1String("1") && !QFileInfo::exists(m_database.codedPath()))
-        return Database::Source::Enciphered;
-    return Database::Source::Coded;
+    // A start at reach 1 or 3 that finds the coded file meets a conversion cut short: the coded
+    // file holds every record until the enciphered or sealed one does.
+    const VaultAccess access {reach, {}};
+    if (QFileInfo::exists(m_database.codedPath()) || !(access.enciphered() || access.sealed()))
+        return Database::Source::Coded;
+    return access.sealed() ? Database::Source::Sealed : Database::Source::Enciphered;
 }
 
 void VaultOpening::preloadRecords()
@@ -49,28 +59,45 @@ std::optional<Database::Records> VaultOpening::open(Dialogue &dialogue, bool may
     // A missing or unreadable configuration leaves reach 0.
     m_access = VaultAccess();
     const std::optional<ConfigFile::Settings> settings = m_config.loadInto(m_access);
-    if (settings && settings->key && *settings->key != ConfigFile::unsetMark) {
-        if (!dialogue.askPassword(*settings->key))
+    SealedFile::Status sealed = SealedFile::Status::Opened;
+    if (m_access.sealed()) {
+        if (!askSealedPassword(dialogue, sealed))
+            return std::nullopt;
+        dialogue.passwordAccepted(settings->expiry);
+    } else if (settings && settings->key && *settings->key != ConfigFile::unsetMark) {
+        if (!dialogue.askPassword(PasswordCheck::equalTo(*settings->key)))
             return std::nullopt;
         dialogue.passwordAccepted(settings->expiry);
     }
     const Database::Source source = sourceFor(m_access.reach);
     const bool encipheredExists = QFileInfo::exists(m_database.encipheredPath());
+    const bool codedExists = QFileInfo::exists(m_database.codedPath());
     Database::Records records = m_database.LoadRecords(source);
-    if (!records.readWhole || (source == Database::Source::Enciphered && !encipheredExists))
+    if (sealed == SealedFile::Status::Damaged && source == Database::Source::Sealed)
+        dialogue.tell(sealedDamaged);
+    else if (!records.readWhole || (source == Database::Source::Enciphered && !encipheredExists))
         dialogue.tell(unreadable);
-    if (source == Database::Source::Coded && m_access.enciphered()) {
+    if (source == Database::Source::Coded && (m_access.enciphered() || m_access.sealed())) {
         if (mayWrite)
             finishConversion(dialogue, records);
-    } else if (source == Database::Source::Coded && encipheredExists) {
-        m_database.keepEncipheredFile();
-        dialogue.tell(strayEnciphered);
     }
+    keepStrayFiles(dialogue, mayWrite && settings && codedExists && records.readWhole);
     return records;
 }
 
-// The enciphered file gets every record, then the coded one goes. When either fails, adds
-// and rewrites are refused: the next start reads the coded file again.
+bool VaultOpening::askSealedPassword(Dialogue &dialogue, SealedFile::Status &status)
+{
+    return dialogue.askPassword([&](const QString &entry) {
+        status = m_database.openSealed(entry);
+        if (status == SealedFile::Status::Refused)
+            return false;
+        m_access.databaseKey = entry; // what the settings dialog shows
+        return true;
+    });
+}
+
+// The enciphered or sealed file gets every record, then the coded one goes. When either fails,
+// adds and rewrites are refused: the next start reads the coded file again.
 void VaultOpening::finishConversion(Dialogue &dialogue, const Database::Records &records)
 {
     if (records.readWhole && m_database.RewriteDatabase(records.lines)
@@ -78,4 +105,21 @@ void VaultOpening::finishConversion(Dialogue &dialogue, const Database::Records 
         return;
     m_database.markConversionUnfinished();
     dialogue.tell(notAccessible);
+}
+
+// A sealed file beside a coded file that was read whole, under settings of another level, is
+// the end of a conversion out of reach 3 or of one into it cut short (the coded file holds
+// every record until the settings name the new level): it goes.
+void VaultOpening::keepStrayFiles(Dialogue &dialogue, bool codedRead)
+{
+    if (!m_access.enciphered() && QFileInfo::exists(m_database.encipheredPath())) {
+        m_database.keepEncipheredFile();
+        dialogue.tell(strayEnciphered);
+    }
+    if (m_access.sealed() || !QFileInfo::exists(m_database.sealedPath()))
+        return;
+    if (codedRead && QFile::remove(m_database.sealedPath()))
+        return;
+    m_database.keepSealedFile();
+    dialogue.tell(straySealed);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PasswordCheck.h"
 #include "vault/Database.h"
 
 #include <QString>
@@ -11,8 +12,9 @@ struct Message;
 struct VaultAccess;
 
 // Opening a program folder, for the window and for vaultine-cli alike: the settings read, the
-// master password asked, the records read from the file the reach level names, a cut-short
-// conversion finished, a stray enciphered file reported and kept.
+// master password asked (at reach 3 checked by opening the sealed file), the records read from
+// the file the reach level names, a cut-short conversion finished, a stray enciphered or sealed
+// file reported and kept.
 class VaultOpening
 {
 public:
@@ -22,7 +24,7 @@ public:
     public:
         virtual ~Dialogue() = default;
         // False when the password was refused; the folder is not opened.
-        virtual bool askPassword(const QString &expected) = 0;
+        virtual bool askPassword(const PasswordCheck::Test &isPassword) = 0;
         // After the right password: the date it expires ("xx-xx-xxxx": never).
         virtual void passwordAccepted(const QString &expiry) = 0;
         virtual void tell(const Message &message) = 0;
@@ -39,7 +41,13 @@ public:
     std::optional<Database::Records> open(Dialogue &dialogue, bool mayWrite = true);
 
 private:
+    // The typed password opens the sealed file; a file that no password opens (missing,
+    // unreadable, damaged) does not refuse it: its records are reported unreadable.
+    bool askSealedPassword(Dialogue &dialogue, SealedFile::Status &status);
     void finishConversion(Dialogue &dialogue, const Database::Records &records);
+    // The files that the reach level does not name; codedRead: the settings and the coded
+    // file were read whole, and files may be written.
+    void keepStrayFiles(Dialogue &dialogue, bool codedRead);
 
     Database &m_database;
     const ConfigFile &m_config;

@@ -56,8 +56,20 @@ QByteArray Database::databaseKey()
     return RecordLine::toBytes(m_access.databaseKey);
 }
 
-LineFile::ReadResult Database::readCodedLines(bool enciphered, const QByteArray &key) const
+LineFile::ReadResult Database::readCodedLines(Source source, const QByteArray &key) const
 {
+    if (source == Source::Sealed) {
+        const LineFile::Content file = LineFile::readContent(sealedPath());
+        QByteArray content;
+        if (file.status != LineFile::ReadStatus::Read || !m_sealKey
+            || SealedFile::openBytes(file.bytes, *m_sealKey, content) != SealedFile::Status::Opened)
+            return {LineFile::ReadStatus::Failed, {}};
+        QList<QByteArray> lines;
+        for (const QByteArrayView line : LineFile::splitLines(content))
+            lines.append(line.toByteArray());
+        return {LineFile::ReadStatus::Read, lines};
+    }
+    const bool enciphered = source == Source::Enciphered;
     LineFile::ReadResult file = enciphered
         ? LineFile::readLines(encipheredPath(), LineFile::ByteOrderMark::Keep)
         : LineFile::readLines(codedPath());
@@ -91,6 +103,24 @@ bool Database::writeCodedLines(
     return LineFile::writeLines(encipheredPath(), lines, LineFile::ByteOrderMark::Keep);
 }
 
+bool Database::sealCodedLines(const QList<QByteArray> &coded, const SealedFile::Key &key) const
+{
+    return !m_sealedKept && SealedFile(sealedPath()).seal(key, LineFile::joined(coded));
+}
+
+bool Database::sealContent(const QByteArray &content) const
+{
+    return m_sealKey && SealedFile(sealedPath()).seal(*m_sealKey, content);
+}
+
+SealedFile::Status Database::openSealed(const QString &password)
+{
+    SealedFile::Opened opened = SealedFile(sealedPath()).open(password);
+    m_sealedContent = std::move(opened.content);
+    m_sealKey = std::move(opened.key);
+    return opened.status;
+}
+
 Database::Records Database::readRecords(const QString &source)
 {
     LineFile::Content file = LineFile::readContent(source);
@@ -112,7 +142,7 @@ void Database::preloadRecords()
 Database::Records Database::readEnciphered()
 {
     const LineFile::ReadResult file
-        = readCodedLines(true, RecordLine::toBytes(m_access.databaseKey));
+        = readCodedLines(Source::Enciphered, RecordLine::toBytes(m_access.databaseKey));
     if (file.status == LineFile::ReadStatus::Failed)
         return {{}, false, std::nullopt};
     return {RecordLine::linesFromBytes(
@@ -125,6 +155,10 @@ Database::Records Database::LoadRecords(Source source)
     Records records;
     if (source == Source::Enciphered)
         records = readEnciphered();
+    else if (source == Source::Sealed) // an empty file opens too: no key, nothing read
+        records = {RecordLine::linesFromBytes(DecodeRecord(std::exchange(m_sealedContent, {})),
+                       LineFile::ByteOrderMark::Keep),
+            m_sealKey.has_value(), std::nullopt};
     else
         records = m_preload.valid() ? m_preload.get() : readRecords(codedPath());
     if (!records.readWhole)
@@ -139,7 +173,17 @@ bool Database::AppendRecord(const QString &line)
     const QByteArray coded = EncodeRecord(RecordLine::toBytes(line));
     if (m_access.enciphered())
         return AppendEncipheredRecord(coded);
+    if (m_access.sealed())
+        return AppendSealedRecord(coded);
     return LineFile::appendLine(codedPath(), coded);
+}
+
+// The whole file sealed anew with the line after the others.
+bool Database::AppendSealedRecord(const QByteArray &coded)
+{
+    const LineFile::ReadResult file = readCodedLines(Source::Sealed, {});
+    return file.status == LineFile::ReadStatus::Read
+        && sealContent(LineFile::joined(file.lines) + coded + "\r\n");
 }
 
 bool Database::AppendEncipheredRecord(const QByteArray &coded)
@@ -154,7 +198,11 @@ bool Database::RewriteDatabase(const QStringList &records)
 {
     if (!rewriteAllowed() || !keptFileSpared())
         return false;
-    if (!m_access.enciphered()) // the codec leaves line breaks alone: coded at once
+    // The codec leaves line breaks alone: coded at once.
+    if (m_access.sealed())
+        return sealContent(
+            EncodeRecord(RecordLine::linesToBytes(records, LineFile::ByteOrderMark::Keep)));
+    if (!m_access.enciphered())
         return LineFile::writeContent(codedPath(), EncodeRecord(RecordLine::linesToBytes(records)));
     const QByteArray key = databaseKey();
     QList<QByteArray> coded;
@@ -166,10 +214,15 @@ bool Database::RewriteDatabase(const QStringList &records)
 
 bool Database::keptFileSpared() const
 {
-    return !m_encipheredKept || (!m_access.enciphered() && QFileInfo::exists(codedPath()));
+    if (m_access.sealed())
+        return !m_sealedKept;
+    if (m_access.enciphered())
+        return !m_encipheredKept;
+    return (!m_encipheredKept && !m_sealedKept) || QFileInfo::exists(codedPath());
 }
 
 bool Database::UpdateImportOffer() const
 {
-    return !QFileInfo::exists(codedPath()) && !QFileInfo::exists(encipheredPath());
+    return !QFileInfo::exists(codedPath()) && !QFileInfo::exists(encipheredPath())
+        && !QFileInfo::exists(sealedPath());
 }

@@ -2,6 +2,7 @@
 
 #include "LineFile.h"
 #include "RecordBook.h"
+#include "SealedFile.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,13 +14,15 @@
 struct VaultAccess;
 
 // The record files of a program folder: "Data/CF2DB.pdb" holds coded lines (reach 0 and 2),
-// "Data/CF2DB.edb" coded lines enciphered with the database key (reach 1). The enciphered file
-// is deciphered and enciphered in memory: no clear copy of the records is written to disk.
+// "Data/CF2DB.edb" coded lines enciphered with the database key (reach 1), "Data/CF2DB.sdb" the
+// coded lines sealed under a key derived from the master password (reach 3, every write a
+// whole new file). These files are deciphered and enciphered in memory: no clear copy of the
+// records is written to disk.
 // Every write reports its failure; the caller changes its lists only after a success.
 class Database
 {
 public:
-    enum class Source { Coded, Enciphered };
+    enum class Source { Coded, Enciphered, Sealed };
 
     struct Records
     {
@@ -42,20 +45,28 @@ public:
     // The records of the source, the enciphered file deciphered with the key in force. A file
     // that exists but could not be read whole refuses every rewrite in this run.
     Records LoadRecords(Source source);
+    // Opens the sealed file with the password (the slow step). When it opens, the key is kept
+    // for the writes that follow and the records for LoadRecords().
+    SealedFile::Status openSealed(const QString &password);
+    // The key the sealed file is written with: none until a password opened the file.
+    const std::optional<SealedFile::Key> &sealKey() const { return m_sealKey; }
+    void setSealKey(std::optional<SealedFile::Key> key) { m_sealKey = std::move(key); }
     // Reads, decodes and sorts the coded file on a thread of its own (while the splash shows),
     // for LoadRecords() to take.
     void preloadRecords();
     bool AppendRecord(const QString &line);
     bool RewriteDatabase(const QStringList &records);
-    // The coded lines of a database file, those of the enciphered one deciphered with the key;
-    // Failed when a line does not decipher.
-    LineFile::ReadResult readCodedLines(bool enciphered, const QByteArray &key) const;
+    // The coded lines of a database file, those of the enciphered one deciphered with the key,
+    // those of the sealed one opened with the kept key; Failed when they do not open.
+    LineFile::ReadResult readCodedLines(Source source, const QByteArray &key) const;
     // Replaces a database file with the coded lines, enciphered with the key for the
     // enciphered file.
     bool writeCodedLines(
         bool enciphered, const QList<QByteArray> &coded, const QByteArray &key) const;
+    // Replaces the sealed file with the coded lines sealed under the key.
+    bool sealCodedLines(const QList<QByteArray> &coded, const SealedFile::Key &key) const;
 
-    // True when neither database file exists, so that the old database may be imported.
+    // True when no database file exists, so that the old database may be imported.
     bool UpdateImportOffer() const;
 
     // False after a start-up that could not read an existing database file whole: a rewrite
@@ -70,22 +81,31 @@ public:
     // reach 1 again would take that for a cut-short conversion and replace the enciphered file).
     void keepEncipheredFile() { m_encipheredKept = true; }
     bool encipheredKept() const { return m_encipheredKept; }
+    // The same for a sealed file that this run did not open, at another level than 3.
+    void keepSealedFile() { m_sealedKept = true; }
+    bool sealedKept() const { return m_sealedKept; }
 
     VaultAccess &access() const { return m_access; }
     const QString &programFolder() const { return m_programFolder; }
     QString dataFolder() const { return m_programFolder + QStringLiteral("/Data"); }
     QString codedPath() const { return dataFolder() + QStringLiteral("/CF2DB.pdb"); }
     QString encipheredPath() const { return dataFolder() + QStringLiteral("/CF2DB.edb"); }
+    QString sealedPath() const { return dataFolder() + QStringLiteral("/CF2DB.sdb"); }
     QString configurationPath() const { return dataFolder() + QStringLiteral("/Coffrel.cnf"); }
 
 private:
     static Records readRecords(const QString &source);
     Records readEnciphered();
-    QStringList dataFiles() const { return {codedPath(), encipheredPath(), configurationPath()}; }
+    QStringList dataFiles() const
+    {
+        return {codedPath(), encipheredPath(), sealedPath(), configurationPath()};
+    }
     QByteArray databaseKey();
     bool AppendEncipheredRecord(const QByteArray &coded);
-    // False when a write would make a coded file beside a kept enciphered one.
+    // False when a write would make a coded file beside a kept enciphered or sealed one.
     bool keptFileSpared() const;
+    bool AppendSealedRecord(const QByteArray &coded);
+    bool sealContent(const QByteArray &content) const;
 
     QString m_programFolder;
     VaultAccess &m_access;
@@ -93,5 +113,8 @@ private:
     bool m_rewriteRefused = false;
     bool m_conversionUnfinished = false;
     bool m_encipheredKept = false;
+    bool m_sealedKept = false;
+    std::optional<SealedFile::Key> m_sealKey;
+    QByteArray m_sealedContent; // as opened at start-up, until LoadRecords() takes it
     std::future<Records> m_preload;
 };

@@ -69,13 +69,14 @@ QString fromBytes(const QByteArray &bytes)
     return utf8.hasError() ? fromWindows1252(bytes) : text;
 }
 
-QByteArray linesToBytes(const QStringList &lines)
+QByteArray linesToBytes(const QStringList &lines, LineFile::ByteOrderMark mark)
 {
     const QLatin1StringView lineBreak(LineFile::lineBreak);
     if (lines.isEmpty())
         return {};
     const QByteArray content = (lines.join(lineBreak) + lineBreak).toUtf8();
-    return LineFile::byteOrderMarkKeeping(content) + content;
+    return mark == LineFile::ByteOrderMark::Drop ? LineFile::byteOrderMarkKeeping(content) + content
+                                                 : content;
 }
 
 QStringList linesFromBytes(const QByteArray &content, LineFile::ByteOrderMark mark)

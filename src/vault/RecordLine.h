@@ -28,8 +28,10 @@ QStringList splitFields(const QString &line);
 QByteArray toBytes(const QString &line);
 QString fromBytes(const QByteArray &bytes);
 // The lines as a file's content: UTF-8, each line ended by CR LF, read back whole by
-// linesFromBytes() (a first line that begins with a byte order mark gets one more).
-QByteArray linesToBytes(const QStringList &lines);
+// linesFromBytes() with the same mark rule (where the reader drops a byte order mark, a first
+// line that begins with one gets one more).
+QByteArray linesToBytes(
+    const QStringList &lines, LineFile::ByteOrderMark mark = LineFile::ByteOrderMark::Drop);
 // The non-empty lines of a file's content (split as LineFile splits them, a byte order mark
 // at its start dropped unless kept), read as fromBytes() reads them: the whole content at once
 // when it is UTF-8.

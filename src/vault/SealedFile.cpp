@@ -45,7 +45,19 @@ unsigned char *unsignedData(QByteArray &bytes)
     return reinterpret_cast<unsigned char *>(bytes.data());
 }
 
+SealedFile::Cost standardCost {2, 256 * 1024};
+
 } // namespace
+
+SealedFile::Cost SealedFile::Cost::standard()
+{
+    return standardCost;
+}
+
+void SealedFile::Cost::setStandard(Cost cost)
+{
+    standardCost = cost;
+}
 
 SealedFile::Key::Key(const Salt &salt, Cost cost, unsigned char *bytes)
     : m_salt(salt)

@@ -13,15 +13,16 @@ namespace CrashStates {
 struct State
 {
     QString reach;
-    QString key; // none at reach 0
+    QString key; // none at reach 0; at reach 3 the password that opens the sealed file
     QString expiry = ConfigFile::noExpiry;
     QStringList records;
 
     bool operator==(const State &) const = default;
     QString configLine() const
     {
-        return ConfigFile::composeLine(expiry, key.isEmpty() ? ConfigFile::unsetMark : key,
-            QStringLiteral("01-15-2026"), reach);
+        const bool stored = !key.isEmpty() && reach != QLatin1String("3");
+        return ConfigFile::composeLine(
+            expiry, stored ? key : ConfigFile::unsetMark, QStringLiteral("01-15-2026"), reach);
     }
 };
 
@@ -47,7 +48,8 @@ inline QStringList numbered(int count, int version = 0)
 inline State stateOf(const QString &operation, int n)
 {
     const QString reach = operation.right(1);
-    const QString key = reach == u'1' ? QString::fromUtf8("k\xc3\xb2y") : QString();
+    const QString key
+        = reach == u'1' || reach == u'3' ? QString::fromUtf8("k\xc3\xb2y") : QString();
     if (operation.startsWith(u"add"))
         return {reach, key, ConfigFile::noExpiry, numbered(n)};
     if (operation.startsWith(u"rewrite")) // grows and shrinks, every line changed
@@ -66,10 +68,9 @@ inline State stateOf(const QString &operation, int n)
     if (operation == u"config")
         return {QStringLiteral("2"), password, QStringLiteral("%1").arg(n, 10, 10, QChar(u'0')),
             numbered(5)};
-    // convert: 0, 1, 1 with a new password, 2, and again
-    const QString cycle[]
-        = {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("2")};
-    const QString level = cycle[n % 4];
+    // convert: every change of level, and of the password at reach 1 and 3, then again
+    const char cycle[] = "01123313032";
+    const QString level = QString(QLatin1Char(cycle[n % 11]));
     return {level, level == u'0' ? QString() : password, ConfigFile::noExpiry, numbered(12)};
 }
 

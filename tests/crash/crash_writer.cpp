@@ -24,9 +24,12 @@ int main(int argc, char *argv[])
     const QString operation = QString::fromLatin1(argv[2]);
     int n = std::atoi(argv[3]);
 
+    SealedFile::Cost::setStandard({1, 8});
     const State current = stateOf(operation, n);
     VaultAccess access {current.reach, current.key};
     Database database(folder, access);
+    if (access.sealed())
+        database.openSealed(current.key);
     const ConfigFile config(database.dataFolder());
     SecurityChange change(database, access, config);
     ServiceListModel model;

@@ -20,10 +20,10 @@ namespace {
 
 // "twice": two program folders written at the same moments, each killed at its own.
 const QStringList operations {QStringLiteral("add0"), QStringLiteral("add1"),
-    QStringLiteral("rewrite0"), QStringLiteral("rewrite1"), QStringLiteral("convert"),
-    QStringLiteral("config"), QStringLiteral("import0"), QStringLiteral("import1"),
-    QStringLiteral("add1 twice"), QStringLiteral("rewrite1 twice"),
-    QStringLiteral("convert twice")};
+    QStringLiteral("add3"), QStringLiteral("rewrite0"), QStringLiteral("rewrite1"),
+    QStringLiteral("rewrite3"), QStringLiteral("convert"), QStringLiteral("config"),
+    QStringLiteral("import0"), QStringLiteral("import1"), QStringLiteral("add1 twice"),
+    QStringLiteral("rewrite1 twice"), QStringLiteral("convert twice")};
 
 // VAULTINE_SEED replays the delays of a run, VAULTINE_KILLS sets its count of kills.
 const quint32 seed = qEnvironmentVariableIsSet("VAULTINE_SEED")
@@ -47,6 +47,7 @@ bool prepare(const QString &folder, const QString &operation)
     VaultAccess access {state.reach, state.key};
     Database database(folder, access);
     database.EnsureDataFolder();
+    database.setSealKey(SealedFile::Key::create(state.key));
     QList<QByteArray> old;
     for (const QString &line : oldLines)
         old.append(EncodeRecord(RecordLine::toBytes(line)));
@@ -62,8 +63,9 @@ struct Found
     QStringList files; // in Data and the temporary folder afterwards
 };
 
-// Opens the folder as a start does once it holds the lock, finishing a cut-short conversion.
-Found start(const QString &folder)
+// Opens the folder as a start does once it holds the lock, finishing a cut-short conversion;
+// the passwords are typed in turn.
+Found start(const QString &folder, const QStringList &typed)
 {
     VaultAccess access;
     Database database(folder, access);
@@ -71,6 +73,7 @@ Found start(const QString &folder)
     database.removeWriteLeftovers({}); // the temporary folder is checked as it is
     const ConfigFile config(database.dataFolder());
     FakeDialogue dialogue;
+    dialogue.typed = typed;
     const Database::Records records = *VaultOpening(database, config, access).open(dialogue);
     const auto settings = config.read();
 
@@ -79,8 +82,7 @@ Found start(const QString &folder)
     found.whole
         = settings && records.readWhole && dialogue.told.filter(QStringLiteral("Error")).isEmpty();
     if (settings)
-        found.state
-            = {settings->reach, settings->key.value_or(QString()), settings->expiry, records.lines};
+        found.state = {settings->reach, access.databaseKey, settings->expiry, records.lines};
     found.files = QDir(database.dataFolder()).entryList(QDir::Files);
     for (const QString &name : QDir(temporaryOf(folder)).entryList(QDir::Files))
         found.files.append(QStringLiteral("tmp/") + name);
@@ -96,15 +98,18 @@ QString described(const State &state)
 }
 
 // The files a start leaves: the configuration and the database file of the reach level. A
-// change to a level without enciphering that was cut short after the configuration write
-// also leaves the enciphered file, which no start at that level reads.
+// change to another level that was cut short after the configuration write also leaves the
+// enciphered file, which no start at that level reads.
 bool expectedFiles(const Found &found)
 {
     const bool enciphered = found.state.reach == QLatin1String("1");
     QStringList files = found.files;
     if (!enciphered)
         files.removeOne(QStringLiteral("CF2DB.edb"));
-    const QString database = enciphered ? QStringLiteral("CF2DB.edb") : QStringLiteral("CF2DB.pdb");
+    const QString database = enciphered
+        ? QStringLiteral("CF2DB.edb")
+        : (found.state.reach == QLatin1String("3") ? QStringLiteral("CF2DB.sdb")
+                                                   : QStringLiteral("CF2DB.pdb"));
     return files == QStringList {database, QStringLiteral("Coffrel.cnf")};
 }
 
@@ -115,7 +120,11 @@ class TestCrash : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { qInfo("seed %u (VAULTINE_SEED=%u replays the delays)", seed, seed); }
+    void initTestCase()
+    {
+        SealedFile::Cost::setStandard({1, 8});
+        qInfo("seed %u (VAULTINE_SEED=%u replays the delays)", seed, seed);
+    }
     void kills_data();
     void kills();
 };
@@ -177,9 +186,9 @@ void TestCrash::kills()
             const int next = writer.readAllStandardOutput().trimmed().split('\n').last().toInt();
             QVERIFY2(next > state[w], qPrintable(where));
 
-            const Found found = start(folders[w]);
             const State before = stateOf(write, next - 1);
             const State after = stateOf(write, next);
+            const Found found = start(folders[w], {before.key, after.key});
             QVERIFY2(found.whole && (found.state == before || found.state == after),
                 qPrintable(QStringLiteral("%1, writing state %2: found %3%4\nbefore: %5\nafter: %6")
                                .arg(where)
@@ -187,7 +196,7 @@ void TestCrash::kills()
                                .arg(found.whole ? QString() : QStringLiteral("(not read whole) "),
                                    described(found.state), described(before), described(after))));
             QVERIFY2(expectedFiles(found), qPrintable(where + u' ' + found.files.join(u' ')));
-            const Found again = start(folders[w]);
+            const Found again = start(folders[w], {found.state.key});
             QVERIFY2(again.whole && again.state == found.state, qPrintable(where));
             state[w] = found.state == after ? next : next - 1;
             cutShort += state[w] < next;

@@ -574,9 +574,10 @@ scenario_master_password() {
     menu "$first" alt+c s || return
     focus_window "$first" 'Security Settings - Vaultine' || return
     # From the password box the tab order runs Sugest Password, Do Not Expire, the reach
-    # options "Program and DBase", "None", "Program Only", then Accept.
+    # options "Program and DBase", "None", "Program Only", "Program and DBase, sealed", then
+    # Accept.
     type_text Secr3t
-    xdo key Tab Tab Tab space Tab Tab Tab space
+    xdo key Tab Tab Tab space Tab Tab Tab Tab space
     wait_for 50 test -e "$folder/Data/CF2DB.edb" || fail "Accept wrote no enciphered database"
     wait_for 50 test ! -e "$folder/Data/CF2DB.pdb" || fail "the coded database is left"
     [ "$(stat -c %a "$folder/Data/Coffrel.cnf" 2>/dev/null)" = 600 ] \

@@ -18,22 +18,25 @@ struct ProgramFolder
         QDir(dir.path()).mkdir(QStringLiteral("tmp"));
     }
 
-    // "0": the coded file; "1": the file enciphered under the key.
+    // "0": the coded file; "1": the file enciphered under the key; "3": sealed under it.
     bool store(const QStringList &records, const QString &reach = QStringLiteral("0"),
         const QString &key = {}) const
     {
         VaultAccess access {reach, key};
         Database database(dir.path(), access);
         database.EnsureDataFolder();
+        if (access.sealed())
+            database.setSealKey(SealedFile::Key::create(key));
         return database.RewriteDatabase(records);
     }
     QStringList stored(const QString &reach = QStringLiteral("0"), const QString &key = {}) const
     {
         VaultAccess access {reach, key};
-        const Database::Records read
-            = Database(dir.path(), access)
-                  .LoadRecords(
-                      access.enciphered() ? Database::Source::Enciphered : Database::Source::Coded);
+        Database database(dir.path(), access);
+        const Database::Source source = access.sealed()
+            ? (database.openSealed(key), Database::Source::Sealed)
+            : (access.enciphered() ? Database::Source::Enciphered : Database::Source::Coded);
+        const Database::Records read = database.LoadRecords(source);
         return read.readWhole ? read.lines : QStringList {QStringLiteral("<unreadable>")};
     }
     // Nothing is left in the temporary folder.
