@@ -169,11 +169,15 @@ private slots:
         QTest::addColumn<QString>("fields"); // separated by '|'
         QTest::addColumn<int>("selected");
         QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QString>("state"); // capture: off, capturing, marked
 
         const auto row = [](const char *name, const QString &steps, const char *enabled,
-                             const char *fields, int selected, int count) {
+                             const char *fields, int selected, int count,
+                             const char *clipboard = "", const char *state = "off") {
             QTest::newRow(name) << steps << QString::fromLatin1(enabled)
-                                << QString::fromLatin1(fields) << selected << count;
+                                << QString::fromLatin1(fields) << selected << count
+                                << QString::fromLatin1(clipboard) << QString::fromLatin1(state);
         };
         const QString typeAll = QStringLiteral("type|0|New;type|1|nu;type|2|np");
         row("window opens", "", "0001", "||||", -1, 3);
@@ -212,6 +216,41 @@ private slots:
         // No selection change, so the fields are not emptied, and an empty Path leaves the field.
         row("edited record clicked again", "left|1;type|4|typed;left|1", "1111",
             "Bank|bu|bp||typed", 1, 3);
+        // Undo, reset and capture: nothing selected, no record to add.
+        const auto later = [&](const char *name, const char *steps, const char *fields,
+                               const char *clipboard, const char *state, int count = 3,
+                               const char *enabled = "0001") {
+            row(name, QString::fromLatin1(steps), enabled, fields, -1, count, clipboard, state);
+        };
+        later("undo all after remove, then add", "left|0;remove;oops|0;add", "||||", "", "off");
+        later("undo all after remove", "left|0;remove;oops|0", "Alpha|al|pa1|note|http://a", "",
+            "off", 2, "1101");
+        later("undo one field", "left|0;remove;oops|3", "||pa1||", "", "off", 2);
+        later("undo after add empties", "left|0;remove;fill|X|u|p;add;oops|0", "||||", "", "off");
+        later("reset", "unmask;left|1;reset", "||||", "", "off");
+        later("reset during capture", "copy|abc;capture;copy|abc;tick;reset", "||||", "", "off");
+        later("reset keeps the clipboard", "copy|abc;reset", "||||", "abc", "off");
+        later("nothing focused: into Service", "capture;copy|svc;tick", "svc||||", "svc",
+            "capturing");
+        later("switching on empties the clipboard", "copy|before;capture;tick", "||||", "",
+            "capturing");
+        later("a click into another field empties it", "capture;copy|svc;tick;focus|2;click|2;tick",
+            "svc||||", "", "capturing");
+        later("the new target takes the next copy",
+            "capture;copy|svc;tick;focus|2;click|2;copy|pw;tick", "svc||pw||", "pw", "capturing");
+        later("typed text is replaced at the tick", "capture;copy|svc;tick;type|0|typed;tick",
+            "svc||||", "svc", "capturing");
+        later("switching off keeps the text", "capture;copy|svc;tick;capture;copy|other;tick",
+            "svc||||", "other", "off");
+        later("Ctrl marks only", "copy|x;ctrl|1;tick", "||||", "x", "marked");
+        later("marked only: the click takes the clipboard", "copy|x;ctrl|1;click|1", "|x|||", "x",
+            "marked");
+        later("marked only: the first click ends the mark", "ctrl|1;capture", "||||", "", "off");
+        later("marked only: the second click captures", "ctrl|1;capture;capture;copy|y;tick",
+            "y||||", "y", "capturing");
+        later("window activated again: not entered", "capture;focus|2;copy|pw;activate|0;tick",
+            "||pw||", "pw", "capturing");
+        later("captured line breaks", "capture;copy|a\\nb;tick", "a b||||", "a\nb", "capturing");
     }
     void commandStates()
     {
@@ -220,9 +259,14 @@ private slots:
         QFETCH(QString, fields);
         QFETCH(int, selected);
         QFETCH(int, count);
+        QFETCH(QString, clipboard);
+        QFETCH(QString, state);
 
         Browser b(threeRecords);
         b.run(steps);
+        static const QHash<QString, CaptureMode::State> states {{"off", CaptureMode::State::Off},
+            {"capturing", CaptureMode::State::Capturing},
+            {"marked", CaptureMode::State::MarkedOnly}};
         QCOMPARE(b.enabled(), enabled);
         QCOMPARE(b.browser->fieldTexts(), fields.split(u'|'));
         QCOMPARE(b.shown, b.browser->fieldTexts());
@@ -230,6 +274,9 @@ private slots:
         QCOMPARE(b.model->book().count(), count);
         QCOMPARE(b.stored().size(), count);
         QVERIFY(b.fake.messages.shown.isEmpty());
+        QCOMPARE(b.fake.clipboard.content, clipboard.replace("\\n", "\n"));
+        QCOMPARE(b.browser->capture().state(), states.value(state));
+        QVERIFY(b.browser->isPasswordMasked() || !steps.contains("reset"));
     }
     void refusedCommandChangesNothing_data()
     {
@@ -329,76 +376,6 @@ private slots:
         QVERIFY(b.fake.messages.shown.isEmpty());
         QVERIFY(b.noClearCopy());
     }
-    void resetUndoAndCapture_data()
-    {
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("fields"); // separated by '|'
-        QTest::addColumn<QString>("clipboard");
-        QTest::addColumn<QString>("state"); // capture: off, capturing, marked
-        QTest::addColumn<int>("count");
-
-        const auto row = [](const char *name, const char *steps, const char *fields,
-                             const char *clipboard, const char *state, int count = 3) {
-            QTest::newRow(name) << QString::fromLatin1(steps) << QString::fromLatin1(fields)
-                                << QString::fromLatin1(clipboard) << QString::fromLatin1(state)
-                                << count;
-        };
-        row("undo all after remove, then add", "left|0;remove;oops|0;add", "||||", "", "off");
-        row("undo all after remove", "left|0;remove;oops|0", "Alpha|al|pa1|note|http://a", "",
-            "off", 2);
-        row("undo one field", "left|0;remove;oops|3", "||pa1||", "", "off", 2);
-        row("undo after add empties", "left|0;remove;fill|X|u|p;add;oops|0", "||||", "", "off");
-        row("reset", "unmask;left|1;reset", "||||", "", "off");
-        row("reset during capture", "copy|abc;capture;copy|abc;tick;reset", "||||", "", "off");
-        row("reset keeps the clipboard", "copy|abc;reset", "||||", "abc", "off");
-        row("nothing focused: into Service", "capture;copy|svc;tick", "svc||||", "svc",
-            "capturing");
-        row("switching on empties the clipboard", "copy|before;capture;tick", "||||", "",
-            "capturing");
-        row("a click into another field empties it", "capture;copy|svc;tick;focus|2;click|2;tick",
-            "svc||||", "", "capturing");
-        row("the new target takes the next copy",
-            "capture;copy|svc;tick;focus|2;click|2;copy|pw;tick", "svc||pw||", "pw", "capturing");
-        row("typed text is replaced at the tick", "capture;copy|svc;tick;type|0|typed;tick",
-            "svc||||", "svc", "capturing");
-        row("switching off keeps the text", "capture;copy|svc;tick;capture;copy|other;tick",
-            "svc||||", "other", "off");
-        row("Ctrl marks only", "copy|x;ctrl|1;tick", "||||", "x", "marked");
-        row("marked only: the click takes the clipboard", "copy|x;ctrl|1;click|1", "|x|||", "x",
-            "marked");
-        row("marked only: the first click ends the mark", "ctrl|1;capture", "||||", "", "off");
-        row("marked only: the second click captures", "ctrl|1;capture;capture;copy|y;tick", "y||||",
-            "y", "capturing");
-        row("window activated again: not entered", "capture;focus|2;copy|pw;activate|0;tick",
-            "||pw||", "pw", "capturing");
-        row("captured line breaks", "capture;copy|a\\nb;tick", "a b||||", "a\nb", "capturing");
-    }
-    void resetUndoAndCapture()
-    {
-        QFETCH(QString, steps);
-        QFETCH(QString, fields);
-        QFETCH(QString, clipboard);
-        QFETCH(QString, state);
-        QFETCH(int, count);
-
-        Browser b(threeRecords);
-        b.run(steps);
-        static const QHash<QString, CaptureMode::State> states {{"off", CaptureMode::State::Off},
-            {"capturing", CaptureMode::State::Capturing},
-            {"marked", CaptureMode::State::MarkedOnly}};
-        QCOMPARE(b.browser->fieldTexts(), fields.split(u'|'));
-        QCOMPARE(b.shown, b.browser->fieldTexts());
-        QCOMPARE(b.fake.clipboard.content,
-            clipboard.replace(QStringLiteral("\\n"), QStringLiteral("\n")));
-        QCOMPARE(b.browser->capture().state(), states.value(state));
-        QCOMPARE(b.model->book().count(), count);
-        QCOMPARE(b.stored().size(), count);
-        if (steps.contains(QLatin1String("reset"))) {
-            QVERIFY(b.browser->isPasswordMasked());
-            QCOMPARE(b.browser->selectedIndex(), -1);
-            QCOMPARE(b.enabled(), QStringLiteral("0001"));
-        }
-    }
     void enteringAField_data()
     {
         QTest::addColumn<int>("index");
@@ -482,37 +459,31 @@ private slots:
         QCOMPARE(b.fake.programEnd.calls, ends);
         QCOMPARE(b.browser->isCaptureMarked(), marked);
     }
-    // Only a copied password is marked secret, and no tooltip shows it. (The window test
-    // clicks the labels.)
+    // No tooltip shows the password. (The window test clicks the labels.)
     void passwordsStayOutOfSight()
     {
         Browser b(threeRecords);
         b.click(0);
-        b.browser->copyField(RecordLine::Password);
-        QVERIFY(b.fake.clipboard.secret);
-        b.browser->copyField(RecordLine::Username);
-        QCOMPARE(b.fake.clipboard.content, QStringLiteral("al"));
-        QVERIFY(!b.fake.clipboard.secret);
         QCOMPARE(b.browser->Text1_MouseMove(RecordLine::Password), QString());
         QCOMPARE(b.browser->Text1_MouseMove(RecordLine::OtherInfo), QStringLiteral("note"));
         QCOMPARE(b.browser->hoverIndex(), int(RecordBrowser::noHover)); // no toolbar button up
     }
-    // At reach 3 a copied password leaves the clipboard when the time is up, unless another
-    // copy replaced it.
+    // Only a copied password is marked secret; at reach 3 it leaves the clipboard when the time
+    // is up, unless another copy replaced it.
     void copiedPasswordLeaves_data()
     {
         QTest::addColumn<QString>("reach");
         QTest::addColumn<int>("field");
         QTest::addColumn<QString>("copiedMeanwhile"); // in another program
         QTest::addColumn<QString>("left");
-        QTest::newRow("reach 3") << "3" << int(RecordLine::Password) << ""
-                                 << "";
-        QTest::newRow("reach 3, copied over") << "3" << int(RecordLine::Password) << "x"
-                                              << "x";
-        QTest::newRow("reach 3, a user name") << "3" << int(RecordLine::Username) << ""
-                                              << "al";
-        QTest::newRow("reach 1") << "1" << int(RecordLine::Password) << ""
-                                 << "pa1";
+        const auto row = [](const char *name, const char *reach, int field, const char *meanwhile,
+                             const char *left) {
+            QTest::newRow(name) << QString(reach) << field << QString(meanwhile) << QString(left);
+        };
+        row("reach 3", "3", RecordLine::Password, "", "");
+        row("reach 3, copied over", "3", RecordLine::Password, "x", "x");
+        row("reach 3, a user name", "3", RecordLine::Username, "", "al");
+        row("reach 1", "1", RecordLine::Password, "", "pa1");
     }
     void copiedPasswordLeaves()
     {
@@ -524,6 +495,7 @@ private slots:
         b.access.reach = reach;
         b.click(0);
         b.browser->copyField(field);
+        QCOMPARE(b.fake.clipboard.secret, field == RecordLine::Password);
         QCOMPARE(b.browser->clipboardExpiry().isHolding(),
             reach == "3" && field == RecordLine::Password);
         if (!copiedMeanwhile.isEmpty())
