@@ -282,23 +282,20 @@ private:
     }
     // The configuration of a master password at the reach level, and the prompt answered.
     void storeSettings(const QString &reach, const QString &key,
-        const QString &expiry = ConfigFile::noExpiry, const QStringList &answers = {});
+        const QString &expiry = ConfigFile::noExpiry, const QStringList &answers = {})
+    {
+        QDir(m_program->dir.path()).mkdir(QStringLiteral("Data"));
+        const QString stored = reach == QLatin1String("3") ? ConfigFile::unsetMark : key;
+        const QString line
+            = ConfigFile::composeLine(expiry, stored, m_program->fake.clock.today(), reach);
+        QVERIFY(ConfigFile(m_program->dir.path() + QStringLiteral("/Data")).write(line));
+        if (reach != QLatin1String("0"))
+            answerPasswordPrompt(answers.isEmpty() ? QStringList {key} : answers);
+    }
 
     std::unique_ptr<ProgramFolder> m_program;
     std::unique_ptr<Startup> m_startup;
 };
-
-void StartupTest::storeSettings(
-    const QString &reach, const QString &key, const QString &expiry, const QStringList &answers)
-{
-    QDir(m_program->dir.path()).mkdir(QStringLiteral("Data"));
-    const QString stored = reach == QLatin1String("3") ? ConfigFile::unsetMark : key;
-    const QString line
-        = ConfigFile::composeLine(expiry, stored, m_program->fake.clock.today(), reach);
-    QVERIFY(ConfigFile(m_program->dir.path() + QStringLiteral("/Data")).write(line));
-    if (reach != QLatin1String("0"))
-        answerPasswordPrompt(answers.isEmpty() ? QStringList {key} : answers);
-}
 
 QTEST_MAIN(StartupTest)
 #include "tst_startup.moc"
