@@ -17,7 +17,6 @@
 #include <vector>
 
 #include <pty.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -114,6 +113,13 @@ void makeFolder(const QString &folder, const QString &reach, const QStringList &
     QVERIFY(Database(folder, access).RewriteDatabase(records));
 }
 
+QStringList sorted(const QStringList &lines)
+{
+    RecordBook book;
+    book.load(lines);
+    return book.records();
+}
+
 // The records as the window reads them, in its order.
 QStringList stored(const QString &folder, const QString &reach)
 {
@@ -122,24 +128,7 @@ QStringList stored(const QString &folder, const QString &reach)
         = Database(folder, access)
               .LoadRecords(
                   access.enciphered() ? Database::Source::Enciphered : Database::Source::Coded);
-    if (!records.readWhole)
-        return {QStringLiteral("<unreadable>")};
-    RecordBook book;
-    book.load(records.lines);
-    return book.records();
-}
-
-QStringList sorted(const QStringList &lines)
-{
-    RecordBook book;
-    book.load(lines);
-    return book.records();
-}
-
-int modeOf(const QString &path)
-{
-    struct stat info;
-    return stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
+    return records.readWhole ? sorted(records.lines) : QStringList {QStringLiteral("<unreadable>")};
 }
 
 } // namespace
@@ -507,7 +496,8 @@ private slots:
         const Run exported = cli(from, {"export", "--csv", csv, "--force"});
         QCOMPARE(exported.status, 0);
         QVERIFY(exported.err.contains("clear"));
-        QCOMPARE(modeOf(csv), 0600);
+        QCOMPARE(QFile::permissions(csv),
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().startsWith("Title,Username,Password,URL,Notes\r\n"));
 
