@@ -183,36 +183,34 @@ private slots:
             QCOMPARE(startup().loadMainWindow().records().count(), 3);
         }
     }
-    void secondProgramOnOneFolderEnds()
-    {
-        QVERIFY(startup().lockProgramFolder(0));
-        // The running program may be renaming it right now.
-        const QString inFlight = m_program->dir.path() + QStringLiteral("/Data/CF2DB.pdb.EXAJYx");
-        QVERIFY(LineFile::writeLines(inFlight, {}));
-        FakePlatform otherFake(m_program->dir.path() + QStringLiteral("/tmp"));
-        Startup second(m_program->dir.path(), otherFake.platform);
-        QVERIFY(!second.lockProgramFolder(0));
-        QCOMPARE(otherFake.messages.shown.size(), 1);
-        QCOMPARE(otherFake.messages.shown[0].icon, MessageBoxes::Icon::Stop);
-        QVERIFY(m_program->fake.messages.shown.isEmpty());
-        QVERIFY(QFile::exists(inFlight));
-    }
-    void unusableFolderStartsWithoutLock_data()
+    // A second program on one folder ends; a folder that cannot be locked does not stop a start.
+    void onlyOneProgramPerFolder_data()
     {
         QTest::addColumn<QString>("programFolder");
         QTest::addColumn<QString>("plainFile");
-        QTest::newRow("Data is a file") << QString() << QStringLiteral("/Data");
-        QTest::newRow("program folder missing") << QStringLiteral("/missing") << QString();
+        QTest::addColumn<bool>("held"); // by a running program
+        QTest::newRow("held by another program") << QString() << QString() << true;
+        QTest::newRow("Data is a file") << QString() << QStringLiteral("/Data") << false;
+        QTest::newRow("program folder missing") << QStringLiteral("/missing") << QString() << false;
     }
-    void unusableFolderStartsWithoutLock()
+    void onlyOneProgramPerFolder()
     {
         QFETCH(QString, programFolder);
         QFETCH(QString, plainFile);
+        QFETCH(bool, held);
+        // The running program may be renaming it right now.
+        const QString inFlight = m_program->dir.path() + QStringLiteral("/Data/CF2DB.pdb.EXAJYx");
+        if (held)
+            QVERIFY(startup().lockProgramFolder(0) && LineFile::writeLines(inFlight, {}));
         if (!plainFile.isEmpty())
             QVERIFY(LineFile::writeLines(m_program->dir.path() + plainFile, {}));
-        Startup unlocked(m_program->dir.path() + programFolder, m_program->fake.platform);
-        QVERIFY(unlocked.lockProgramFolder(0));
+        FakePlatform otherFake(m_program->dir.path() + QStringLiteral("/tmp"));
+        Startup second(m_program->dir.path() + programFolder, otherFake.platform);
+        QCOMPARE(second.lockProgramFolder(0), !held);
+        QCOMPARE(described(otherFake.messages).endsWith(QLatin1String("|stop")), held);
+        QCOMPARE(otherFake.messages.shown.size(), held ? 1 : 0);
         QVERIFY(m_program->fake.messages.shown.isEmpty());
+        QCOMPARE(QFile::exists(inFlight), held);
     }
     void leftoversOfWritesAreRemoved_data()
     {
