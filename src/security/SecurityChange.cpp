@@ -44,10 +44,11 @@ SecurityChange::Result SecurityChange::store(
     std::optional<SealedFile::Key> newSealKey;
     if (to == Source::Sealed && !(newSealKey = SealedFile::Key::create(password)))
         return Result::DatabaseFailed;
-    // A failed change of the sealed file's password puts its bytes back as they were.
-    const QByteArray oldSealed = from == Source::Sealed
-        ? LineFile::readContent(m_database.sealedPath()).bytes
-        : QByteArray();
+    // A new password within reach 3 is sealed after the configuration (which holds no password
+    // there) is written: no failure leaves the file under a password that was refused.
+    const bool sealedAgain = from == Source::Sealed && to == Source::Sealed;
+    const LineFile::Content oldConfig
+        = sealedAgain ? LineFile::readContent(m_config.path()) : LineFile::Content {};
 
     LineFile::ReadResult records;
     if (from != Source::Coded || to != Source::Coded) {
@@ -67,16 +68,23 @@ SecurityChange::Result SecurityChange::store(
     const auto removeCodedCopy
         = [&] { return from == Source::Coded || remove(Step::RemoveCoded, Source::Coded); };
 
+    const auto writeConfiguration
+        = [&] { return run(Step::WriteConfiguration, [&] { return m_config.write(line); }); };
+
     if (from != Source::Coded && !write(Step::WriteCoded, Source::Coded, {}))
         return Result::DatabaseFailed;
-    if (to != Source::Coded && !write(writeTo, to, newKey))
-        return unfinishedUnless(removeCodedCopy(), Result::DatabaseFailed);
-    if (!run(Step::WriteConfiguration, [&] { return m_config.write(line); })) {
-        if (to != Source::Coded && to == from) {
-            const bool restored = to == Source::Sealed
-                ? run(Step::RestoreSealed,
-                    [&] { return LineFile::writeContent(m_database.sealedPath(), oldSealed); })
-                : write(Step::RestoreEnciphered, to, oldKey);
+    if (sealedAgain && !writeConfiguration())
+        return unfinishedUnless(removeCodedCopy(), Result::ConfigurationFailed);
+    if (to != Source::Coded && !write(writeTo, to, newKey)) {
+        const bool restored = !sealedAgain
+            || (oldConfig.status == LineFile::ReadStatus::Read
+                && run(Step::RestoreConfiguration,
+                    [&] { return LineFile::writeContent(m_config.path(), oldConfig.bytes); }));
+        return unfinishedUnless(restored && removeCodedCopy(), Result::DatabaseFailed);
+    }
+    if (!sealedAgain && !writeConfiguration()) {
+        if (to == Source::Enciphered && to == from) {
+            const bool restored = write(Step::RestoreEnciphered, to, oldKey);
             return unfinishedUnless(restored && removeCodedCopy(), Result::ConfigurationFailed);
         }
         // A file left beside the coded one is reported by the next start.

@@ -26,7 +26,7 @@ public:
         RemoveCoded,
         RemoveEnciphered,
         WriteSealed,
-        RestoreSealed,
+        RestoreConfiguration,
         RemoveSealed,
     };
     static constexpr int stepCount = 9;
