@@ -519,6 +519,8 @@ private slots:
         }
         program.change->setFailingSteps(steps);
         program.form->Command2_Click();
+        // A new password at reach 3 makes no coded copy of the records.
+        QVERIFY(!opened.startsWith("3|old|type|new;reach|3") || program.files() == sealed);
         const QString added = QStringLiteral("Zed:!z:!p:!:!");
         const bool kept = program.database->AppendRecord(added);
         program.start();

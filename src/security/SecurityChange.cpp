@@ -45,8 +45,10 @@ SecurityChange::Result SecurityChange::store(
     if (to == Source::Sealed && !(newSealKey = SealedFile::Key::create(password)))
         return Result::DatabaseFailed;
     // A new password within reach 3 is sealed after the configuration (which holds no password
-    // there) is written: no failure leaves the file under a password that was refused.
+    // there) is written: no failure leaves the file under a password that was refused. The
+    // sealed file is replaced whole, so no coded copy of the records is made in Data.
     const bool sealedAgain = from == Source::Sealed && to == Source::Sealed;
+    const bool codedCopy = from != Source::Coded && !sealedAgain;
     const LineFile::Content oldConfig
         = sealedAgain ? LineFile::readContent(m_config.path()) : LineFile::Content {};
 
@@ -66,12 +68,12 @@ SecurityChange::Result SecurityChange::store(
     };
     // Back to one database file; false when that failed.
     const auto removeCodedCopy
-        = [&] { return from == Source::Coded || remove(Step::RemoveCoded, Source::Coded); };
+        = [&] { return !codedCopy || remove(Step::RemoveCoded, Source::Coded); };
 
     const auto writeConfiguration
         = [&] { return run(Step::WriteConfiguration, [&] { return m_config.write(line); }); };
 
-    if (from != Source::Coded && !write(Step::WriteCoded, Source::Coded, {}))
+    if (codedCopy && !write(Step::WriteCoded, Source::Coded, {}))
         return Result::DatabaseFailed;
     if (sealedAgain && !writeConfiguration())
         return unfinishedUnless(removeCodedCopy(), Result::ConfigurationFailed);
@@ -99,7 +101,7 @@ SecurityChange::Result SecurityChange::store(
     // A file of the old level left beside the coded one is reported by the next start.
     if (from != to && from != Source::Coded)
         remove(from == Source::Sealed ? Step::RemoveSealed : Step::RemoveEnciphered, from);
-    if (to != Source::Coded)
+    if (to != Source::Coded && !sealedAgain)
         return unfinishedUnless(remove(Step::RemoveCoded, Source::Coded), Result::Stored);
     return Result::Stored;
 }
