@@ -470,6 +470,7 @@ private slots:
         refused("3 to 0, coded not writable", "3|old", "dir|CF2DB.pdb", "reset", database);
         refused("3 to 3, no configuration", "3|old", "dir|Coffrel.cnf", "type|new;reach|3",
             configuration);
+        refused("3 to 3, sealed too long", "3|old", "limit", "type|new;reach|3", database);
         refused("0 to 3 beside a stray sealed file", "0|", "stray sealed", "type|new;reach|3",
             "Vaultine|Data/CF2DB.sdb holds sealed records that the settings in Data/Coffrel.cnf "
             "do not name. They are not listed, and the file is kept as it is: it is not changed "
