@@ -4,6 +4,7 @@
 #include "intl/Message.h"
 #include "vault/VaultAccess.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 
 namespace {
@@ -24,6 +25,11 @@ constexpr Message straySealed = {"Vaultine",
     "They are not listed, and the file is kept as it is: it is not changed or removed while "
     "the program runs, and no new database file is made beside it.",
     MessageBoxes::Icon::Stop};
+constexpr Message sealedSetAside = {"Vaultine",
+    "Data/CF2DB.sdb held sealed records that the settings in Data/Coffrel.cnf do not name. The "
+    "file was kept in Data under the name CF2DB.sdb.kept- followed by the date and time; nothing "
+    "was removed.",
+    MessageBoxes::Icon::Information};
 constexpr Message sealedDamaged = {"Error - i67",
     "Data/CF2DB.sdb is damaged: it is not a sealed file of records that this program can open. "
     "No record is listed, and the file is kept as it is.",
@@ -108,8 +114,9 @@ void VaultOpening::finishConversion(Dialogue &dialogue, const Database::Records 
 }
 
 // A sealed file beside a coded file that was read whole, under settings of another level, is
-// the end of a conversion out of reach 3 or of one into it cut short (the coded file holds
-// every record until the settings name the new level): it goes.
+// most likely the end of a conversion out of reach 3 or of one into it cut short (the coded
+// file holds every record until the settings name the new level), but it may hold records
+// the coded file lacks (a backup put back): it is set aside under a name that says when.
 void VaultOpening::keepStrayFiles(Dialogue &dialogue, bool codedRead)
 {
     if (!m_access.enciphered() && QFileInfo::exists(m_database.encipheredPath())) {
@@ -118,8 +125,12 @@ void VaultOpening::keepStrayFiles(Dialogue &dialogue, bool codedRead)
     }
     if (m_access.sealed() || !QFileInfo::exists(m_database.sealedPath()))
         return;
-    if (codedRead && QFile::remove(m_database.sealedPath()))
+    const QString aside = m_database.sealedPath()
+        + QDateTime::currentDateTime().toString(QStringLiteral(".'kept'-yyyyMMdd-HHmmss-zzz"));
+    if (codedRead && QFile::rename(m_database.sealedPath(), aside)) {
+        dialogue.tell(sealedSetAside);
         return;
+    }
     m_database.keepSealedFile();
     dialogue.tell(straySealed);
 }
