@@ -469,7 +469,7 @@ private slots:
         QCOMPARE(b.browser->hoverIndex(), int(RecordBrowser::noHover)); // no toolbar button up
     }
     // Only a copied password is marked secret; at reach 3 it leaves the clipboard when the time
-    // is up, unless another copy replaced it.
+    // is up or the program ends, unless another copy replaced it.
     void copiedPasswordLeaves_data()
     {
         QTest::addColumn<QString>("reach");
@@ -484,6 +484,7 @@ private slots:
         row("reach 3, copied over", "3", RecordLine::Password, "x", "x");
         row("reach 3, a user name", "3", RecordLine::Username, "", "al");
         row("reach 1", "1", RecordLine::Password, "", "pa1");
+        row("reach 3, the program ends", "3", RecordLine::Password, "", "");
     }
     void copiedPasswordLeaves()
     {
@@ -500,7 +501,10 @@ private slots:
             reach == "3" && field == RecordLine::Password);
         if (!copiedMeanwhile.isEmpty())
             b.run("copy|" + copiedMeanwhile);
-        b.browser->clipboardExpiry().expire();
+        if (QByteArray(QTest::currentDataTag()).endsWith("ends"))
+            b.browser.reset();
+        else
+            b.browser->clipboardExpiry().expire();
         QCOMPARE(b.fake.clipboard.content, left);
     }
     void pathTargets_data()

@@ -11,6 +11,12 @@ ClipboardExpiry::ClipboardExpiry(Clipboard &clipboard, QObject *parent)
     connect(&m_timer, &QTimer::timeout, this, &ClipboardExpiry::expire);
 }
 
+ClipboardExpiry::~ClipboardExpiry()
+{
+    if (isHolding())
+        expire();
+}
+
 void ClipboardExpiry::hold(const QString &text)
 {
     m_text = text;

@@ -15,6 +15,8 @@ public:
     static constexpr int holdMilliseconds = 30'000;
 
     explicit ClipboardExpiry(Clipboard &clipboard, QObject *parent = nullptr);
+    // A program that ends leaves no held password for a clipboard manager to keep.
+    ~ClipboardExpiry() override;
 
     // The text just copied: it goes when the time is up.
     void hold(const QString &text);
