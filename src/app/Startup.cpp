@@ -35,11 +35,9 @@ Startup::~Startup() = default;
 
 bool Startup::lockProgramFolder(int waitMilliseconds)
 {
-    m_database.EnsureDataFolder();
-    const ProgramLock::Result lock = m_lock.acquire(waitMilliseconds);
-    if (lock == ProgramLock::Result::Acquired)
-        m_database.removeWriteLeftovers(m_platform.temporaryFolder.LocateSpecialFolder());
-    if (lock != ProgramLock::Result::HeldByLiveProgram)
+    if (m_database.lockDataFolder(
+            m_lock, waitMilliseconds, m_platform.temporaryFolder.LocateSpecialFolder())
+        != ProgramLock::Result::HeldByLiveProgram)
         return true;
     static constexpr Message alreadyRunning = {"Vaultine",
         "Vaultine is already running with the files of this folder. Use that window.",

@@ -41,19 +41,14 @@ bool VaultSession::open(Mode mode)
 
 bool VaultSession::lockFolder()
 {
-    m_database.EnsureDataFolder();
-    switch (m_lock.acquire(ProgramLock::usualWait)) {
-    case ProgramLock::Result::Acquired:
-        m_database.removeWriteLeftovers(PrivateTemporaryFolder().LocateSpecialFolder());
+    // A lock that cannot be made (a read-only folder) is passed over, as the window does: the
+    // write itself will fail.
+    if (m_database.lockDataFolder(
+            m_lock, ProgramLock::usualWait, PrivateTemporaryFolder().LocateSpecialFolder())
+        != ProgramLock::Result::HeldByLiveProgram)
         return true;
-    case ProgramLock::Result::HeldByLiveProgram:
-        m_console.warn(QStringLiteral("Another Vaultine program is using this folder; try again "
-                                      "once it has ended."));
-        return false;
-    case ProgramLock::Result::Unavailable:
-        // A read-only folder, as the window uses it: the write itself will fail.
-        return true;
-    }
+    m_console.warn(QStringLiteral(
+        "Another Vaultine program is using this folder; try again once it has ended."));
     return false;
 }
 

@@ -49,6 +49,16 @@ void Database::removeWriteLeftovers(const QString &temporaryFolder) const
     QFile::remove(workingCopy);
 }
 
+ProgramLock::Result Database::lockDataFolder(
+    ProgramLock &lock, int waitMilliseconds, const QString &temporaryFolder) const
+{
+    EnsureDataFolder();
+    const ProgramLock::Result result = lock.acquire(waitMilliseconds);
+    if (result == ProgramLock::Result::Acquired)
+        removeWriteLeftovers(temporaryFolder);
+    return result;
+}
+
 QByteArray Database::databaseKey()
 {
     if (m_access.databaseKey.isEmpty() && m_keyLoader)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LineFile.h"
+#include "ProgramLock.h"
 #include "RecordBook.h"
 #include "SealedFile.h"
 
@@ -42,6 +43,10 @@ public:
     // Removes what a kill during a whole-file write leaves, and the clear working copy that
     // earlier versions kept in the private temporary folder; only while the folder is locked.
     void removeWriteLeftovers(const QString &temporaryFolder) const;
+    // Makes "Data", takes the folder's lock (waiting up to the time given) and, once it is
+    // taken, removes those leftovers.
+    ProgramLock::Result lockDataFolder(
+        ProgramLock &lock, int waitMilliseconds, const QString &temporaryFolder) const;
     // The records of the source, the enciphered file deciphered with the key in force. A file
     // that exists but could not be read whole refuses every rewrite in this run.
     Records LoadRecords(Source source);
