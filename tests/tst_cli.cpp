@@ -27,6 +27,9 @@ const QStringList seeds
         QStringLiteral("bank:!jo:!x\"y:!:!"),
         QString::fromUtf8("Caf\xc3\xa9:!zo\xc3\xa9:!p\xc3\xa4ss:!\xc3\xbc:!")};
 
+// Another program's hold on the folder's lock while the command runs.
+enum Lock { Free, Held, Released /* a second after the start */, FolderAtItsName };
+
 struct Run
 {
     int status;
@@ -179,13 +182,14 @@ private slots:
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err");
         QTest::addColumn<QStringList>("changes"); // +line added, -line removed
+        QTest::addColumn<int>("lock");
         const auto row
             = [](const QString &tag, const QString &reach, const QStringList &arguments,
                   const QByteArray &input, int status, const QString &out, const QString &err,
                   const QStringList &changes = {}, const QString &expiry = ConfigFile::noExpiry,
-                  const QString &output = {}) {
+                  const QString &output = {}, int lock = Free) {
                   QTest::newRow(qPrintable(tag)) << reach << expiry << arguments << input << output
-                                                 << status << out << err << changes;
+                                                 << status << out << err << changes << lock;
               };
         const auto exactly
             = [](const QString &out) { return QRegularExpression::escape(out) + "\\z"; };
@@ -340,8 +344,23 @@ private slots:
             done("import from standard input", import, "Title,Password\nNew,New-pw\n",
                 "Added: 1, duplicates: 0, skipped: 0.\n", {"+New:!:!New-pw:!:!"});
             fails("import, open quote", import, "Title,Password\nA,pa\nB,\"pb,\nC,pc\n", "Line 3");
-            if (reach == QLatin1String("0"))
+            if (reach == QLatin1String("0")) {
+                // Writers wait a while for the lock; readers do not.
+                const auto locked = [&](const char *name, int lock, const QStringList &arguments,
+                                        const QByteArray &input, int status, const QString &out,
+                                        const QStringList &changes = {}) {
+                    row(QStringLiteral("lock: ") + name, reach, arguments, input, status,
+                        exactly(out), status ? "Another Vaultine program is using this folder" : "",
+                        changes, ConfigFile::noExpiry, {}, lock);
+                };
+                locked("add", Held, add, "S\nu\np\n", 1, "");
+                locked("import", Held, import, "Title,Password\nS,p\n", 1, "");
+                locked("add, released within the wait", Released, add, "S\nu\np\n", 0,
+                    "Added the record of S.\n", {"+S:!u:!p:!:!"});
+                locked("list reads without it", Held, {"list"}, "", 0, all);
+                locked("add, a folder at its name", FolderAtItsName, add, "S\nu\np\n", 1, "");
                 continue;
+            }
             at("piped lines are no tries", {"list"}, "a\n" + pw, 1, "", "--password-stdin");
             at("wrong password on stdin", viaStdin + add, "Key-98\nNew\nu\nNew-pw\n", 1, "",
                 notAllowed);
@@ -361,9 +380,17 @@ private slots:
         QFETCH(QString, out);
         QFETCH(QString, err);
         QFETCH(QStringList, changes);
+        QFETCH(int, lock);
         const QString folder = m_root.filePath(QTest::currentDataTag());
         makeFolder(folder, reach, seeds, expiry);
-        const Run run = runCli(QStringList {"--folder", folder} + arguments, input, output);
+        if (lock == FolderAtItsName)
+            QVERIFY(QDir(folder).mkpath("Data/vaultine.lock"));
+        auto other = std::make_unique<ProgramLock>(folder + "/Data");
+        QVERIFY(lock == Free || other->acquire(0) == ProgramLock::Result::Acquired);
+        const Run run = runCli(QStringList {"--folder", folder} + arguments, input, output, [&] {
+            if (lock == Released)
+                QTest::qSleep(1000), other.reset();
+        });
         QCOMPARE(run.status, status);
         QVERIFY2(QRegularExpression("\\A" + out).match(run.out).hasMatch(), qPrintable(run.out));
         QVERIFY2(run.err.contains(err), qPrintable(run.err));
@@ -503,39 +530,6 @@ private slots:
         QVERIFY2(run.out.contains(shown) && !run.out.contains(master) && !run.out.contains('\x1b'),
             qPrintable(run.out));
         QCOMPARE(stored(folder, "1"), sorted(records));
-    }
-    void writesWaitForTheLock_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<bool>("released");
-        QTest::addColumn<int>("status");
-        const QStringList add {"add", "--stdin"};
-        QTest::newRow("add") << add << false << 1;
-        QTest::newRow("import") << QStringList {"import", "--csv", "-"} << false << 1;
-        QTest::newRow("add, released within the wait") << add << true << 0;
-        QTest::newRow("list reads without the lock") << QStringList {"list"} << false << 0;
-        // A stray folder at the lock file's name locks as well.
-        QTest::newRow("add, lock is a folder") << add << false << 1;
-    }
-    void writesWaitForTheLock()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(bool, released);
-        QFETCH(int, status);
-        const QString folder = m_root.filePath(QTest::currentDataTag());
-        makeFolder(folder, "0", seeds);
-        if (folder.endsWith("folder"))
-            QVERIFY(QDir(folder).mkpath("Data/vaultine.lock"));
-        auto other = std::make_unique<ProgramLock>(folder + "/Data");
-        QCOMPARE(other->acquire(0), ProgramLock::Result::Acquired);
-        const Run run = runCli(QStringList {"--folder", folder} + arguments,
-            arguments[0] == "add" ? "S\nu\np\n" : "Title,Password\nS,p\n", {}, [&] {
-                if (released)
-                    QTest::qSleep(1000), other.reset();
-            });
-        QCOMPARE(run.status, status);
-        QCOMPARE(run.err.contains("Another Vaultine program is using this folder"), status != 0);
-        QCOMPARE(stored(folder, "0").size(), seeds.size() + (status == 0 && released));
     }
 
 private:
