@@ -14,7 +14,6 @@
 #include <QTest>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -57,33 +56,20 @@ private slots:
         m_database = std::make_unique<Database>(m_folder->dir.path(), m_access);
         m_database->EnsureDataFolder();
     }
-    void cleanup()
-    {
-        m_database.reset();
-        m_folder.reset();
-    }
 
-    void widerModesAreTightened_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("before");
-        QTest::addColumn<int>("after");
-        QTest::newRow("data folder") << "Data" << 0755 << 0700;
-        QTest::newRow("coded") << "Data/CF2DB.pdb" << 0644 << 0600;
-        QTest::newRow("enciphered") << "Data/CF2DB.edb" << 0666 << 0600;
-        QTest::newRow("configuration, no bit added") << "Data/Coffrel.cnf" << 0440 << 0400;
-    }
+    // The configuration gets no bit that it lacked.
     void widerModesAreTightened()
     {
-        QFETCH(QString, name);
-        QFETCH(int, before);
-        QFETCH(int, after);
-        const QString path = m_folder->dir.path() + u'/' + name;
-        if (!QFileInfo(path).isDir())
-            QVERIFY(LineFile::writeLines(path, {}));
-        QCOMPARE(chmod(QFile::encodeName(path).constData(), before), 0);
+        const QList<std::tuple<QString, int, int>> modes {{"Data/CF2DB.pdb", 0644, 0600},
+            {"Data/CF2DB.edb", 0666, 0600}, {"Data/Coffrel.cnf", 0440, 0400}, {"Data", 0755, 0700}};
+        for (const auto &[name, before, after] : modes) {
+            const QString path = m_folder->dir.path() + u'/' + name;
+            QVERIFY(QFileInfo(path).isDir() || LineFile::writeLines(path, {}));
+            QCOMPARE(chmod(QFile::encodeName(path).constData(), before), 0);
+        }
         database().EnsureDataFolder();
-        QCOMPARE(modeOf(path), after);
+        for (const auto &[name, before, after] : modes)
+            QCOMPARE(modeOf(m_folder->dir.path() + u'/' + name), after);
     }
     void recordsSurviveWriteAndLoad_data()
     {
@@ -205,16 +191,8 @@ private slots:
     void oneProgramPerFolder()
     {
         const QString lockPath = database().dataFolder() + QStringLiteral("/vaultine.lock");
-        // A lock left by a program that died is taken over, also when its process id now belongs
-        // to a live program.
-        const pid_t child = fork();
-        if (child == 0) {
-            ProgramLock lock(database().dataFolder());
-            _exit(lock.acquire(0) == ProgramLock::Result::Acquired ? 0 : 1);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        QCOMPARE(WEXITSTATUS(status), 0);
+        // A lock file left by a program that died is taken over, also when its process id now
+        // belongs to a live program.
         QFile leftover(lockPath);
         QVERIFY(leftover.open(QIODevice::WriteOnly));
         leftover.write(QByteArray::number(getpid()) + '\n'
