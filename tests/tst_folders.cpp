@@ -100,7 +100,6 @@ private slots:
 
 private:
     QString path(const QString &relative) const { return m_tree->filePath(relative); }
-    QString path(const char *relative) const { return path(QString::fromLatin1(relative)); }
 
     std::unique_ptr<QTemporaryDir> m_tree;
 };
