@@ -225,8 +225,6 @@ private slots:
         usage("wrong level", {"generate", "--level", "4"}, 2, "", "--level");
         usage("wrong timeout", {"copy", "Mail", "--timeout", "0"}, 2, "", "--timeout");
         usage("show to a full disk", {"show", "Mail"}, 1, "", "standard output", "/dev/full");
-        usage("export to a full disk", {"export", "--csv", "-"}, 1, "", "standard output",
-            "/dev/full");
 
         // A CSV file from another program on standard input: the records added, what is told.
         const QStringList import {"import", "--csv", "-"};

@@ -158,8 +158,7 @@ private slots:
         QVERIFY(database().RewriteDatabase(awkwardRecords));
         const QByteArray before = fileBytes(path);
 
-        QStringList more = awkwardRecords;
-        more.append(QStringLiteral("Zed:!u:!p:!:!"));
+        const QStringList more = awkwardRecords + QStringList {QStringLiteral("Zed:!u:!p:!:!")};
         {
             const FileSizeLimit limit(before.size());
             QVERIFY(
