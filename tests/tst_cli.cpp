@@ -452,8 +452,8 @@ private slots:
         QCOMPARE(again.out, "Added: 0, duplicates: 6, skipped: 0.\n");
         QCOMPARE(stored(into, reach), sorted(records));
 
-        // A write that fails (files limited to 1 KiB) adds nothing.
-        const QByteArray big = "Title,Password\nBig," + QByteArray(2000, 'x') + '\n';
+        // A write that fails (files limited to 1 KiB) adds nothing, not even the rows that fit.
+        const QByteArray big = "Title,Password\nSmall,p\nBig," + QByteArray(2000, 'x') + '\n';
         const Run limited = cli(into, {"import", "--csv", "-"}, big, "trap '' XFSZ; ulimit -f 1");
         QCOMPARE(limited.status, 1);
         QVERIFY(limited.err.contains("Nothing was imported"));
