@@ -506,10 +506,11 @@ private slots:
         QTest::newRow("Ctrl-D while adding")
             << QStringList {"add"} << QByteArrayList {masterLine, "\x04"} << 1
             << "Password: \r\nThe input ended";
-        // A stored escape sequence would retitle or clear the terminal.
-        QTest::newRow("control characters shown")
+        // A stored escape sequence would retitle or clear the terminal; a direction override
+        // would show what follows it reversed.
+        QTest::newRow("control and format characters shown")
             << QStringList {"show", "Esc\x1b]0;x\x07"} << QByteArrayList {masterLine} << 0
-            << "Username: ^[[2J";
+            << "Username: ^[[2J<U+202E>gnp";
     }
     void passwordIsAskedOnTheTerminal()
     {
@@ -518,11 +519,13 @@ private slots:
         QFETCH(int, status);
         QFETCH(QString, shown);
         const QString folder = m_root.filePath(QTest::currentDataTag());
-        const QStringList records = seeds + QStringList {"Esc\x1b]0;x\x07:!\x1b[2J:!p:!:!"};
+        const QStringList records
+            = seeds + QStringList {"Esc\x1b]0;x\x07:!\x1b[2J\u202egnp:!p:!:!"};
         makeFolder(folder, "1", records);
         const Run run = runOnTerminal(QStringList {"--folder", folder} + arguments, typed);
         QCOMPARE(run.status, status);
-        QVERIFY2(run.out.contains(shown) && !run.out.contains(master) && !run.out.contains('\x1b'),
+        QVERIFY2(run.out.contains(shown) && !run.out.contains(master) && !run.out.contains('\x1b')
+                && !run.out.contains("\u202e"),
             qPrintable(run.out));
         QCOMPARE(stored(folder, "1"), sorted(records));
     }

@@ -28,7 +28,9 @@ bool writeBytes(FILE *stream, const QByteArray &bytes)
 }
 
 // Text for a stream: on a terminal, control characters a stored field may hold (ESC starts
-// sequences that rewrite the screen) are shown as ^X, as cat -v shows them.
+// sequences that rewrite the screen) are shown as ^X, as cat -v shows them, and invisible
+// format characters (direction overrides that reorder what follows, zero-width spaces) by
+// their code, such as <U+202E>.
 QByteArray shownOn(FILE *stream, const QString &text)
 {
     if (isatty(fileno(stream)) != 1)
@@ -36,7 +38,9 @@ QByteArray shownOn(FILE *stream, const QString &text)
     QString shown;
     for (const QChar c : text) {
         const char16_t code = c.unicode();
-        if (c.category() != QChar::Other_Control || code == u'\n' || code == u'\t')
+        if (c.category() == QChar::Other_Format)
+            shown += QStringLiteral("<U+%1>").arg(int(code), 4, 16, QChar(u'0')).toUpper();
+        else if (c.category() != QChar::Other_Control || code == u'\n' || code == u'\t')
             shown += c;
         else
             shown += (code >= 0x80 ? QStringLiteral("M-^") : QStringLiteral("^"))
