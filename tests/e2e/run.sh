@@ -320,8 +320,8 @@ copy_was_read() {
 message_box() {
     box=
     wait_for 200 find_window "$1" box || { fail "no message box reading '$2' appeared"; return 1; }
-    local width height y text
-    read -r width height <<<"$(window_size "$box")"
+    local width y text
+    read -r width _ <<<"$(window_size "$box")"
     for y in 34 28 22 16 12; do
         xdo mousemove --window "$box" $((width / 2)) "$y" click --repeat 3 --delay 80 1
         sleep 0.2
