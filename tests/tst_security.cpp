@@ -149,21 +149,50 @@ void settingsColumns()
     QTest::addColumn<QString>("message");
     // Before accepting: reach:enabled ones/"Do Not Expire" ticked, enabled/expiry/length/label
     QTest::addColumn<QString>("state"); // compared as far as given
+    QTest::addColumn<int>("failing"); // bits of SecurityChange::Step
 }
 
-void kept(const char *name, const char *opened, const char *setup, const char *steps,
-    const QString &line, const QString &files, const char *access, const char *state = "")
+void kept(const QString &name, const QString &opened, const char *setup, const QString &steps,
+    const QString &line, const QString &files, const QString &access, const char *state = "")
 {
-    QTest::newRow(name) << opened << setup << steps << line << files << access << QString()
-                        << state;
+    QTest::newRow(qPrintable(name))
+        << opened << setup << steps << line << files << access << QString() << state << 0;
 }
 
 // Nothing may change: every file, the reach and the key stay.
-void refused(const char *name, const char *opened, const char *setup, const char *steps,
+void refused(const QString &name, const QString &opened, const char *setup, const QString &steps,
     const QString &message)
 {
-    QTest::newRow(name) << opened << setup << steps << QString() << QString() << opened << message
-                        << "";
+    QTest::newRow(qPrintable(name))
+        << opened << setup << steps << QString() << QString() << opened << message << "" << 0;
+}
+
+// Opened at level `from` (password "old", none at reach 0), "new" typed and level `to` chosen:
+// the steps, and the stored line, files and reach|key of the change kept.
+struct Conversion
+{
+    QString name, opened, steps, line, files, access;
+};
+
+Conversion conversion(const char *levels)
+{
+    const QString from {QLatin1Char(levels[0])}, to {QLatin1Char(levels[1])};
+    const QString password = to == "0" || to == "3" ? "UNSETMARK" : "new";
+    return {from + " to " + to, from == "0" ? "0|" : from + "|old",
+        to == "0" ? "reset" : (to == "2" ? "type|new" : "type|new;reach|" + to),
+        "xx-xx-xxxx" + password + "01-15-2026" + to,
+        to == "1" ? enciphered : (to == "3" ? sealed : coded), to == "0" ? "0|" : to + "|new"};
+}
+
+// A change of level kept, or refused with the message.
+void convert(const char *levels, const char *setup = "", const QString &message = {})
+{
+    const Conversion c = conversion(levels);
+    const QString name = c.name + (*setup ? ", " + QString::fromUtf8(setup) : QString());
+    if (message.isEmpty())
+        kept(name, c.opened, setup, c.steps, c.line, c.files, c.access);
+    else
+        refused(name, c.opened, setup, c.steps, message);
 }
 
 void acceptSettings()
@@ -176,6 +205,7 @@ void acceptSettings()
     QFETCH(QString, access);
     QFETCH(QString, message);
     QFETCH(QString, state);
+    QFETCH(int, failing);
     const QString reach = opened.section(u'|', 0, 0), key = opened.section(u'|', 1);
     const QStringList records
         = setup == "no records" || setup == "stray sealed" ? QStringList() : threeRecords;
@@ -185,13 +215,8 @@ void acceptSettings()
     if (setup == "bad line") // start-up cannot read the enciphered file
         QVERIFY(file.open(QIODevice::Append) && file.write("\x10?\r\n") == 4);
     file.close();
-    VaultAccess other {QStringLiteral("1"), QStringLiteral("k")};
-    if (setup == "stray") // an enciphered file that the configuration does not name
-        QVERIFY(Database(program.dir.path(), other).RewriteDatabase(threeRecords));
-    if (setup == "stray sealed")
-        QVERIFY(QFile::rename(Program(QStringLiteral("3"), QStringLiteral("k"), threeRecords)
-                                  .data(QStringLiteral("CF2DB.sdb")),
-            program.data(QStringLiteral("CF2DB.sdb"))));
+    if (setup.startsWith("stray")) // a database file that the configuration does not name
+        QVERIFY(program.store(threeRecords, setup == "stray" ? "1" : "3", QStringLiteral("k")));
     program.start();
     program.form->open(reach, key); // as the window opens it
     for (const QString &step : steps.split(u';', Qt::SkipEmptyParts))
@@ -216,8 +241,23 @@ void acceptSettings()
             room.rlim_cur += RecordLine::toBytes(record).size() + 2;
         setrlimit(RLIMIT_FSIZE, &room);
     }
+    QSet<SecurityChange::Step> failingSteps;
+    for (int i = 0; i < SecurityChange::stepCount; ++i) {
+        if (failing & 1 << i)
+            failingSteps.insert(SecurityChange::Step(i));
+    }
+    program.change->setFailingSteps(failingSteps);
     program.form->Command2_Click();
     setrlimit(RLIMIT_FSIZE, &old);
+    if (failing) { // a record added afterwards is refused, or the next start finds it
+        QVERIFY(files.isEmpty() || program.files() == files);
+        const QString added = QStringLiteral("Zed:!z:!p:!:!");
+        const bool stored = program.database->AppendRecord(added);
+        program.start();
+        QCOMPARE(program.records, records + (stored ? QStringList {added} : QStringList()));
+        QVERIFY(!program.database->conversionUnfinished());
+        return;
+    }
 
     QCOMPARE(described(program.messages), message);
     if (line.isEmpty()) {
@@ -407,9 +447,10 @@ private slots:
             "03-05-2026pw01-15-20262", coded, "2|pw");
         refused("space in date", "0|", "", "type|pw;no expiry|0;date|01-15-20 6",
             "Error - i77|There can not be spaces on a password|stop");
-        refused("empty password at reach 1", "0|", "", "suggest|1;type| x;reach|1",
+        const QString noPassword = QStringLiteral(
             "Vaultine|\"Program and DBase\" guards the database with the master password: type a "
             "password first.|information");
+        refused("empty password at reach 1", "0|", "", "suggest|1;type| x;reach|1", noPassword);
         refused(
             "three-digit month", "2|pw", "", "no expiry|0;date|011-05-2026;leave date", badDate);
         refused("proposal not normalised", "0|", "", "type|pw;no expiry|0", badDate);
@@ -425,129 +466,75 @@ private slots:
             "level). They are not listed, and the file is kept as it is: it is not changed or "
             "removed while the program runs, and no new database file is made beside it.|stop\n");
         // "ò" enciphers "@" at an odd place to CR: the enciphered file is the longer.
-        kept("2 to 1", "2|old", "", "type|new;reach|1", "xx-xx-xxxxnew01-15-20261", enciphered,
-            "1|new");
-        kept("1 to 0", "1|old", "", "reset", "xx-xx-xxxxUNSETMARK01-15-20260", coded, "0|");
-        kept("1 to 2", "1|old", "", "type|new", "xx-xx-xxxxnew01-15-20262", coded, "2|new");
         kept("1 to 1, new password", "1|old", "", "suggest|1;type|ò;reach|1",
             "xx-xx-xxxxò01-15-20261", enciphered, "1|ò");
-        kept("0 to 1, first time", "0|", "no records", "type|new;reach|1",
-            "xx-xx-xxxxnew01-15-20261", enciphered, "1|new");
-        kept("0 to 2", "0|", "", "type|new", "xx-xx-xxxxnew01-15-20262", coded, "2|new");
-        refused(
-            "0 to 1, enciphered not writable", "0|", "dir|CF2DB.edb", "type|new;reach|1", database);
-        refused("1 to 0, coded not writable", "1|old", "dir|CF2DB.pdb", "reset", database);
         refused(
             "1 to 1, enciphered too long", "1|old", "limit", "suggest|1;type|ò;reach|1", database);
-        refused(
-            "0 to 1, no configuration", "0|", "dir|Coffrel.cnf", "type|new;reach|1", configuration);
-        refused("1 to 0, no configuration", "1|old", "dir|Coffrel.cnf", "reset", configuration);
-        refused("1 to 1, no configuration", "1|old", "dir|Coffrel.cnf", "type|new;reach|1",
-            configuration);
-        refused(
-            "1 to 2, bad line at start", "1|old", "bad line", "type|new", unreadable + database);
+        kept("3 untouched", "3|old", "", "", "xx-xx-xxxxUNSETMARK01-15-20263", sealed, "3|old",
+            "3:1111/");
+        for (const char *levels :
+            {"21", "10", "12", "02", "03", "13", "23", "33", "30", "31", "32"})
+            convert(levels);
+        convert("01", "no records");
+        convert("03", "no records");
+        convert("01", "dir|CF2DB.edb", database);
+        convert("10", "dir|CF2DB.pdb", database);
+        convert("03", "dir|CF2DB.sdb", database);
+        convert("30", "dir|CF2DB.pdb", database);
+        for (const char *levels : {"01", "10", "11", "33"})
+            convert(levels, "dir|Coffrel.cnf", configuration);
+        convert("33", "limit", database);
+        convert("12", "bad line", unreadable + database);
         refused("full-width digit in date", "2|pw", "",
             "no expiry|0;date|\uff15-05-2027;leave date", badDate);
         refused("mark typed as password", "0|", "", "type|UNSETMARK",
             "Vaultine|\"UNSETMARK\" is the mark of no password and cannot be the master "
             "password.|information");
-        const QString sealedLine = QStringLiteral("xx-xx-xxxxUNSETMARK01-15-20263");
-        kept("0 to 3", "0|", "", "type|new;reach|3", sealedLine, sealed, "3|new");
-        kept("0 to 3, first time", "0|", "no records", "type|new;reach|3", sealedLine, sealed,
-            "3|new");
-        kept("1 to 3", "1|old", "", "type|new;reach|3", sealedLine, sealed, "3|new");
-        kept("2 to 3", "2|old", "", "type|new;reach|3", sealedLine, sealed, "3|new");
-        kept("3 untouched", "3|old", "", "", sealedLine, sealed, "3|old", "3:1111/");
-        kept("3 to 3, new password", "3|old", "", "type|new;reach|3", sealedLine, sealed, "3|new");
-        kept("3 to 0", "3|old", "", "reset", unset, coded, "0|");
-        kept("3 to 1", "3|old", "", "type|new;reach|1", "xx-xx-xxxxnew01-15-20261", enciphered,
-            "1|new");
-        kept("3 to 2", "3|old", "", "type|new", "xx-xx-xxxxnew01-15-20262", coded, "2|new");
-        refused("empty password at reach 3", "0|", "", "suggest|1;type| x;reach|3",
-            "Vaultine|\"Program and DBase\" guards the database with the master password: type a "
-            "password first.|information");
-        refused("0 to 3, sealed not writable", "0|", "dir|CF2DB.sdb", "type|new;reach|3", database);
-        refused("3 to 0, coded not writable", "3|old", "dir|CF2DB.pdb", "reset", database);
-        refused("3 to 3, no configuration", "3|old", "dir|Coffrel.cnf", "type|new;reach|3",
-            configuration);
-        refused("3 to 3, sealed too long", "3|old", "limit", "type|new;reach|3", database);
-        refused("0 to 3 beside a stray sealed file", "0|", "stray sealed", "type|new;reach|3",
+        refused("empty password at reach 3", "0|", "", "suggest|1;type| x;reach|3", noPassword);
+        convert("03", "stray sealed",
             "Vaultine|Data/CF2DB.sdb holds sealed records that the settings in Data/Coffrel.cnf "
             "do not name. They are not listed, and the file is kept as it is: it is not changed "
             "or removed while the program runs, and no new database file is made beside it."
             "|stop\nVaultine|Data/CF2DB.sdb holds records that "
             "were not read at start-up. Move it out of the Data folder before choosing \"Program "
             "and DBase, sealed\".|stop");
-        refused("0 to 1 beside a stray enciphered file", "0|", "stray", "type|new;reach|1",
+        convert("01", "stray",
             stray
                 + "Vaultine|Data/CF2DB.edb holds records that were not read at start-up. Move it "
                   "out of the Data folder before choosing \"Program and DBase\".|stop");
-    }
-    void accept() { acceptSettings(); }
-    // Each step of a conversion failing alone and in pairs: a record added afterwards in the
-    // same run is refused, or the next start finds it with every record before it.
-    // Each step of a conversion failing alone and in pairs: a record added afterwards in the
-    // same run is refused, or the next start finds it with every record before it.
-    void failingSteps_data()
-    {
-        QTest::addColumn<QString>("opened"); // reach|key|steps
-        QTest::addColumn<int>("failing"); // bits of SecurityChange::Step
-        for (const char *opened : {"1|old|suggest|1;type|\u00f2;reach|1", "0||type|new;reach|1",
-                 "1|old|reset", "1|old|type|new", "0||type|new;reach|3", "3|old|type|new;reach|3",
-                 "3|old|reset", "1|old|type|new;reach|3", "3|old|type|new;reach|1"}) {
+        // Each step of a conversion failing alone and in pairs: a record added afterwards in
+        // the same run is refused, or the next start finds it with every record before it. A
+        // new password at reach 3 makes no coded copy of the records.
+        for (const char *levels : {"11", "01", "10", "12", "03", "33", "30", "13", "31"}) {
+            const Conversion c = conversion(levels);
+            const QString files = c.name == "3 to 3" ? sealed : QString();
             for (int a = 0; a < SecurityChange::stepCount; ++a) {
                 for (int b = a; b < SecurityChange::stepCount; ++b)
-                    QTest::addRow("%s, steps %d %d", qPrintable(QString::fromUtf8(opened)), a, b)
-                        << opened << (1 << a | 1 << b);
+                    QTest::addRow("%s, steps %d %d", qPrintable(c.name), a, b)
+                        << c.opened << "" << c.steps << "" << files << ""
+                        << ""
+                        << "" << (1 << a | 1 << b);
             }
         }
     }
-    void failingSteps()
-    {
-        QFETCH(QString, opened);
-        QFETCH(int, failing);
-        const QString reach = opened.section(u'|', 0, 0), key = opened.section(u'|', 1, 1);
-        Program program(reach, key, threeRecords);
-        QVERIFY(program.configure(reach, key));
-        program.start();
-        program.form->open(reach, key);
-        for (const QString &step : opened.section(u'|', 2).split(u';'))
-            program.perform(step);
-        QSet<SecurityChange::Step> steps;
-        for (int i = 0; i < SecurityChange::stepCount; ++i) {
-            if (failing & 1 << i)
-                steps.insert(SecurityChange::Step(i));
-        }
-        program.change->setFailingSteps(steps);
-        program.form->Command2_Click();
-        // A new password at reach 3 makes no coded copy of the records.
-        QVERIFY(!opened.startsWith("3|old|type|new;reach|3") || program.files() == sealed);
-        const QString added = QStringLiteral("Zed:!z:!p:!:!");
-        const bool kept = program.database->AppendRecord(added);
-        program.start();
-        QCOMPARE(program.records, threeRecords + (kept ? QStringList {added} : QStringList()));
-        QVERIFY(!program.database->conversionUnfinished());
-    }
+    void accept() { acceptSettings(); }
     void interruptedConversion_data()
     {
         QTest::addColumn<QString>("reach"); // of the settings; the file left is enciphered at 1
         QTest::addColumn<QString>("key"); // of the file left behind, sealed unless at reach 1
         QTest::addColumn<int>("count"); // of its records
         QTest::addColumn<QByteArray>("appended");
-        QTest::newRow("under the new key") << "1"
-                                           << "new" << 3 << QByteArray();
-        QTest::newRow("one record") << "1"
-                                    << "k" << 1 << QByteArray();
-        QTest::newRow("bad line") << "1"
-                                  << "k" << 3 << QByteArray("\x10?\r\n");
-        QTest::newRow("sealed under the new key") << "3"
-                                                  << "new" << 3 << QByteArray();
-        QTest::newRow("sealed, one record") << "3"
-                                            << "k" << 1 << QByteArray();
-        QTest::newRow("sealed left at reach 0") << "0"
-                                                << "k" << 3 << QByteArray();
-        QTest::newRow("sealed left at reach 2") << "2"
-                                                << "k" << 1 << QByteArray();
+        const auto row = [](const char *name, const char *reach, const char *key, int count,
+                             const QByteArray &appended = {}) {
+            QTest::newRow(name) << reach << key << count << appended;
+        };
+        row("under the new key", "1", "new", 3);
+        row("one record", "1", "k", 1);
+        row("bad line", "1", "k", 3, "\x10?\r\n");
+        row("sealed under the new key", "3", "new", 3);
+        row("sealed, one record", "3", "k", 1);
+        row("sealed left at reach 0", "0", "k", 3);
+        row("sealed left at reach 2", "2", "k", 1);
     }
     void interruptedConversion()
     {
@@ -557,8 +544,7 @@ private slots:
         QFETCH(QByteArray, appended);
         Program program(QStringLiteral("0"), {}, threeRecords);
         const QString left = reach == "1" ? edb : QStringLiteral("CF2DB.sdb");
-        const Program other(reach == "1" ? reach : "3", key, threeRecords.mid(0, count));
-        QVERIFY(QFile::rename(other.data(left), program.data(left)));
+        QVERIFY(program.store(threeRecords.mid(0, count), reach == "1" ? "1" : "3", key));
         QFile file(program.data(left));
         QVERIFY(file.open(QIODevice::Append) && file.write(appended) == appended.size());
         file.close();
