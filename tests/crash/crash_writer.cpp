@@ -9,10 +9,7 @@
 #include "vault/Database.h"
 #include "vault/VaultAccess.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
-#include <map>
 
 using namespace CrashStates;
 
@@ -38,30 +35,24 @@ int main(int argc, char *argv[])
     const QStringList imported = OldDatabase::readRecords(folder).value_or(QStringList());
 
     // Each write computes no more than it needs, so that most kills meet it under way.
-    const std::map<QString, std::function<bool(int)>> writes {
-        {QStringLiteral("add"), [&](int i) { return database.AppendRecord(record(i, 0)); }},
-        {QStringLiteral("rewrite"),
-            [&](int i) { return database.RewriteDatabase(stateOf(operation, i).records); }},
-        {QStringLiteral("convert"),
-            [&](int i) {
-                const State next = stateOf(operation, i);
-                const QString password = next.key.isEmpty() ? ConfigFile::unsetMark : next.key;
-                return change.store(next.configLine(), next.reach, password)
-                    == SecurityChange::Result::Stored;
-            }},
-        {QStringLiteral("config"),
-            [&](int i) { return config.write(stateOf(operation, i).configLine()); }},
-        {QStringLiteral("import"),
-            [&](int) { return editor.importRecords(imported) == RecordEditor::Result::Done; }},
+    const auto write = [&](int i) {
+        if (operation.startsWith(u"add"))
+            return database.AppendRecord(record(i, 0));
+        if (operation.startsWith(u"rewrite"))
+            return database.RewriteDatabase(stateOf(operation, i).records);
+        if (operation.startsWith(u"import"))
+            return editor.importRecords(imported) == RecordEditor::Result::Done;
+        const State next = stateOf(operation, i);
+        if (operation == u"config")
+            return config.write(next.configLine());
+        const QString password = next.key.isEmpty() ? ConfigFile::unsetMark : next.key;
+        return change.store(next.configLine(), next.reach, password)
+            == SecurityChange::Result::Stored;
     };
-    const auto write = std::find_if(writes.begin(), writes.end(),
-        [&](const auto &entry) { return operation.startsWith(entry.first); });
-    if (write == writes.end())
-        return 2;
     for (const int last = n + 100000; n < last;) {
         std::printf("%d\n", ++n);
         std::fflush(stdout);
-        if (!write->second(n)) {
+        if (!write(n)) {
             std::fprintf(stderr, "write %d failed\n", n);
             return 1;
         }

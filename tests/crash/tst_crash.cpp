@@ -19,11 +19,8 @@ using namespace CrashStates;
 namespace {
 
 // "twice": two program folders written at the same moments, each killed at its own.
-const QStringList operations {QStringLiteral("add0"), QStringLiteral("add1"),
-    QStringLiteral("add3"), QStringLiteral("rewrite0"), QStringLiteral("rewrite1"),
-    QStringLiteral("rewrite3"), QStringLiteral("convert"), QStringLiteral("config"),
-    QStringLiteral("import0"), QStringLiteral("import1"), QStringLiteral("add1 twice"),
-    QStringLiteral("rewrite1 twice"), QStringLiteral("convert twice")};
+const QStringList operations {"add0", "add1", "add3", "rewrite0", "rewrite1", "rewrite3", "convert",
+    "config", "import0", "import1", "add1 twice", "rewrite1 twice", "convert twice"};
 
 // VAULTINE_SEED replays the delays of a run, VAULTINE_KILLS sets its count of kills.
 const quint32 seed = qEnvironmentVariableIsSet("VAULTINE_SEED")
@@ -33,16 +30,11 @@ const int totalKills = qEnvironmentVariableIsSet("VAULTINE_KILLS")
     ? qEnvironmentVariableIntValue("VAULTINE_KILLS")
     : 200;
 
-QString temporaryOf(const QString &folder)
-{
-    return folder + QStringLiteral("/tmp");
-}
-
 // Puts state 0 of the operation, and a former database to import, into a new program folder.
 bool prepare(const QString &folder, const QString &operation)
 {
     QDir(folder).removeRecursively();
-    QDir().mkpath(temporaryOf(folder));
+    QDir().mkpath(folder + QStringLiteral("/tmp"));
     const State state = stateOf(operation, 0);
     VaultAccess access {state.reach, state.key};
     Database database(folder, access);
@@ -84,7 +76,7 @@ Found start(const QString &folder, const QStringList &typed)
     if (settings)
         found.state = {settings->reach, access.databaseKey, settings->expiry, records.lines};
     found.files = QDir(database.dataFolder()).entryList(QDir::Files);
-    for (const QString &name : QDir(temporaryOf(folder)).entryList(QDir::Files))
+    for (const QString &name : QDir(folder + QStringLiteral("/tmp")).entryList(QDir::Files))
         found.files.append(QStringLiteral("tmp/") + name);
     return found;
 }
@@ -102,15 +94,13 @@ QString described(const State &state)
 // enciphered file, which no start at that level reads, or a sealed one, which is set aside.
 bool expectedFiles(const Found &found)
 {
-    const bool enciphered = found.state.reach == QLatin1String("1");
+    const QString reach = found.state.reach;
     QStringList files = found.files;
-    files.removeIf([](const QString &name) { return name.startsWith("CF2DB.sdb.kept-"); });
-    if (!enciphered)
-        files.removeOne(QStringLiteral("CF2DB.edb"));
-    const QString database = enciphered
-        ? QStringLiteral("CF2DB.edb")
-        : (found.state.reach == QLatin1String("3") ? QStringLiteral("CF2DB.sdb")
-                                                   : QStringLiteral("CF2DB.pdb"));
+    files.removeIf([&](const QString &name) {
+        return name.startsWith("CF2DB.sdb.kept-") || (reach != "1" && name == "CF2DB.edb");
+    });
+    const QString database
+        = reach == "1" ? "CF2DB.edb" : (reach == "3" ? "CF2DB.sdb" : "CF2DB.pdb");
     return files == QStringList {database, QStringLiteral("Coffrel.cnf")};
 }
 
