@@ -24,7 +24,6 @@
 #include <functional>
 #include <memory>
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 namespace {
 
@@ -46,11 +45,9 @@ struct Program : ProgramFolder
         : access {reach, key}
         , config(dir.filePath(QStringLiteral("Data")))
     {
-        Database first(dir.path(), access);
-        first.EnsureDataFolder();
-        first.setSealKey(SealedFile::Key::create(key)); // an empty database is sealed too
-        if (!lines.isEmpty() || access.sealed())
-            first.RewriteDatabase(lines);
+        Database(dir.path(), access).EnsureDataFolder();
+        if (!lines.isEmpty() || access.sealed()) // an empty database is sealed too
+            store(lines, reach, key);
         clock.date = today;
     }
 
@@ -136,21 +133,6 @@ struct Program : ProgramFolder
     std::unique_ptr<SecurityForm> form;
     QStringList records;
 };
-
-// Columns of the tables that open the dialog, act and accept.
-void settingsColumns()
-{
-    QTest::addColumn<QString>("opened"); // reach|key in force
-    QTest::addColumn<QString>("setup"); // no records, bad line, no tmp, limit, dir|name
-    QTest::addColumn<QString>("steps");
-    QTest::addColumn<QString>("line"); // stored, <box> the suggested password; empty: refused
-    QTest::addColumn<QString>("files");
-    QTest::addColumn<QString>("access"); // reach|key
-    QTest::addColumn<QString>("message");
-    // Before accepting: reach:enabled ones/"Do Not Expire" ticked, enabled/expiry/length/label
-    QTest::addColumn<QString>("state"); // compared as far as given
-    QTest::addColumn<QSet<SecurityChange::Step>>("failing");
-}
 
 void kept(const QString &name, const QString &opened, const char *setup, const QString &steps,
     const QString &line, const QString &files, const QString &access, const char *state = "")
@@ -361,9 +343,8 @@ private slots:
             QVERIFY(config.write(QString::fromUtf8(content)));
             QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                 QStringList {name});
-            struct stat info;
-            QCOMPARE(stat(QFile::encodeName(dir.filePath(name)).constData(), &info), 0);
-            QCOMPARE(info.st_mode & 0777, 0600u);
+            QCOMPARE(QFile::permissions(dir.filePath(name)),
+                QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
         }
 
         VaultAccess access {QStringLiteral("2"), QStringLiteral("before")};
@@ -407,7 +388,16 @@ private slots:
     }
     void accept_data()
     {
-        settingsColumns();
+        QTest::addColumn<QString>("opened"); // reach|key in force
+        QTest::addColumn<QString>("setup"); // no records, bad line, limit, stray (sealed), dir|name
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("line"); // stored, <box> the suggested password; empty: refused
+        QTest::addColumn<QString>("files"); // after failing steps: compared when given
+        QTest::addColumn<QString>("access"); // reach|key
+        QTest::addColumn<QString>("message");
+        // Before accepting: reach:enabled ones/"Do Not Expire" ticked, enabled/expiry/length/label
+        QTest::addColumn<QString>("state"); // compared as far as given
+        QTest::addColumn<QSet<SecurityChange::Step>>("failing");
         const QString unset = QStringLiteral("xx-xx-xxxxUNSETMARK01-15-20260");
         const QString badDate = QStringLiteral(
             "Vaultine|The expiry date must read month-day-year, such as 12-31-2027, or \"Do Not "
