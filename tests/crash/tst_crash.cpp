@@ -116,20 +116,18 @@ private slots:
         SealedFile::Cost::setStandard({1, 8});
         qInfo("seed %u (VAULTINE_SEED=%u replays the delays)", seed, seed);
     }
-    void kills_data();
+    void kills_data()
+    {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<int>("kills");
+        const qsizetype count = operations.size();
+        for (qsizetype i = 0; i < count; ++i) {
+            QTest::newRow(qPrintable(operations[i]))
+                << operations[i] << int(totalKills * (i + 1) / count - totalKills * i / count);
+        }
+    }
     void kills();
 };
-
-void TestCrash::kills_data()
-{
-    QTest::addColumn<QString>("operation");
-    QTest::addColumn<int>("kills");
-    const qsizetype count = operations.size();
-    for (qsizetype i = 0; i < count; ++i) {
-        QTest::newRow(qPrintable(operations[i]))
-            << operations[i] << int(totalKills * (i + 1) / count - totalKills * i / count);
-    }
-}
 
 // Kills the writer 0 to 30 ms after its first write began; after each kill a start must find the
 // complete state before the write that was under way or the complete state after it, then the
