@@ -60,7 +60,6 @@ private slots:
             QSet<char>(coded.begin(), coded.end()), QSet<char>(alphabet.begin(), alphabet.end()));
         QCOMPARE(coded.size(), alphabet.size());
         QVERIFY(coded != alphabet);
-        QCOMPARE(DecodeRecord(coded), alphabet);
 
         QByteArray others;
         for (const char c : allBytes()) {
@@ -68,9 +67,7 @@ private slots:
                 others.append(c);
         }
         QCOMPARE(EncodeRecord(others), others);
-        QCOMPARE(DecodeRecord(others), others);
         QVERIFY(EncodeRecord(":!").at(0) != ':');
-        QCOMPARE(EncodeRecord(QByteArray()), QByteArray());
     }
 
     void escapeKeepsLinesWhole_data()
