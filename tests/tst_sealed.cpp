@@ -16,11 +16,6 @@ constexpr SealedFile::Cost cheap {1, 8};
 const QString master = QStringLiteral("correct horse");
 const QByteArray records = "Mailbox:!me@example.org:!s3cr3t-Pw:!:!\r\nBank:!me:!pin:!:!\r\n";
 
-QByteArray fileBytes(const QString &path)
-{
-    return LineFile::readContent(path).bytes;
-}
-
 } // namespace
 
 class SealedTest : public QObject
@@ -56,13 +51,13 @@ private slots:
             QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
 
         // The kept key seals again under a fresh nonce; a new password under a new salt.
-        const QByteArray first = fileBytes(m_file->path());
+        const QByteArray first = LineFile::readContent(m_file->path()).bytes;
         if (password != master) {
             opened.key = SealedFile::Key::create(password, cheap);
             QVERIFY(opened.key->salt() != key.salt());
         }
         QVERIFY(m_file->seal(*opened.key, content));
-        const QByteArray second = fileBytes(m_file->path());
+        const QByteArray second = LineFile::readContent(m_file->path()).bytes;
         QVERIFY(second.size() == first.size() && second.mid(41, 24) != first.mid(41, 24));
         QCOMPARE(m_file->open(password).content, content);
         QCOMPARE(m_file->open(password + u'x').status, Status::Refused);
@@ -108,7 +103,7 @@ private slots:
         QFETCH(int, room);
         const SealedFile::Key key = *SealedFile::Key::create(master, cheap);
         QVERIFY(m_file->seal(key, "c"));
-        QByteArray bytes = fileBytes(m_file->path());
+        QByteArray bytes = LineFile::readContent(m_file->path()).bytes;
         if (at >= 0)
             bytes[at] ^= 2;
         if (size >= 0)
@@ -127,7 +122,7 @@ private slots:
         QCOMPARE(opened.content, status == Status::Opened ? "c" : "");
         QCOMPARE(bool(opened.key), status == Status::Opened);
         if (size >= -1)
-            QCOMPARE(fileBytes(m_file->path()), bytes);
+            QCOMPARE(LineFile::readContent(m_file->path()).bytes, bytes);
         QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files).size(), size < -1 ? 0 : 1);
     }
 

@@ -1,4 +1,5 @@
 #include "fakes/FakeDialogue.h"
+#include "fakes/FileSizeLimit.h"
 #include "fakes/ProgramFolder.h"
 #include "intl/Dictionary.h"
 #include "security/ConfigFile.h"
@@ -20,10 +21,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <functional>
 #include <memory>
-#include <sys/resource.h>
 
 namespace {
 
@@ -207,19 +206,16 @@ void acceptSettings()
     if (setup.startsWith("dir|"))
         program.perform(setup);
     const QMap<QString, QByteArray> before = program.snapshot();
-    rlimit old;
-    getrlimit(RLIMIT_FSIZE, &old);
+    std::optional<FileSizeLimit> limit;
     if (setup == "limit") { // room for the coded file only
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit room = old;
-        room.rlim_cur = 0;
+        rlim_t room = 0;
         for (const QString &record : records)
-            room.rlim_cur += RecordLine::toBytes(record).size() + 2;
-        setrlimit(RLIMIT_FSIZE, &room);
+            room += RecordLine::toBytes(record).size() + 2;
+        limit.emplace(room);
     }
     program.change->setFailingSteps(failing);
     program.form->Command2_Click();
-    setrlimit(RLIMIT_FSIZE, &old);
+    limit.reset();
     if (!failing.isEmpty()) { // a record added afterwards is refused, or the next start finds it
         QVERIFY(files.isEmpty() || program.files() == files);
         const QString added = QStringLiteral("Zed:!z:!p:!:!");
@@ -303,10 +299,6 @@ private slots:
         QFETCH(QString, settings);
         QTemporaryDir dir;
         const ConfigFile config(dir.path());
-        const auto raw = [&](const QByteArray &bytes) { // straight into the file
-            QFile file(dir.filePath(cnf));
-            return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-        };
         if (how == "random") {
             QRandomGenerator random(7);
             for (int i = 0; i < 400; ++i) {
@@ -316,7 +308,7 @@ private slots:
                 if (i % 2) // mostly refused
                     config.write(QString::fromLatin1(bytes));
                 else
-                    QVERIFY(raw(bytes));
+                    QVERIFY(LineFile::writeContent(dir.filePath(cnf), bytes));
                 const std::optional<ConfigFile::Settings> read = config.read();
                 QVERIFY(!read || (read->reach.size() == 1 && read->reach[0].isDigit()));
                 QVERIFY(!read || read->reach != "0" || !read->key);
@@ -329,7 +321,7 @@ private slots:
             QVERIFY(QDir(dir.path()).rename(cnf, name));
         }
         if (how == "raw") {
-            QVERIFY(raw(content));
+            QVERIFY(LineFile::writeContent(dir.filePath(cnf), content));
         } else if (how == "refused") {
             QVERIFY(!config.write(QString::fromUtf8(content)));
         } else if (how != "missing") {
