@@ -59,7 +59,6 @@ private slots:
         QCOMPARE(
             QSet<char>(coded.begin(), coded.end()), QSet<char>(alphabet.begin(), alphabet.end()));
         QCOMPARE(coded.size(), alphabet.size());
-        QVERIFY(coded != alphabet);
 
         QByteArray others;
         for (const char c : allBytes()) {
@@ -67,7 +66,7 @@ private slots:
                 others.append(c);
         }
         QCOMPARE(EncodeRecord(others), others);
-        QVERIFY(EncodeRecord(":!").at(0) != ':');
+        QVERIFY(EncodeRecord(":!").at(0) != ':'); // the alphabet is not left as it is
     }
 
     void escapeKeepsLinesWhole_data()

@@ -420,15 +420,8 @@ private slots:
         refused("proposal not normalised", "0|", "", "type|pw;no expiry|0", badDate);
         const QString database
             = QStringLiteral("Disk Error - i66|Can not access the DataBase.|stop");
-        const QString configuration
-            = QStringLiteral("Disk Error - i64|Failed to access configuration file|stop");
         const QString unreadable = QStringLiteral(
             "Error - i67|The database seem to be corrupt or it does not exist.|stop\n");
-        const QString stray = QStringLiteral(
-            "Vaultine|Data/CF2DB.edb holds enciphered records that the settings in "
-            "Data/Coffrel.cnf do not name (the file is missing, unreadable or names another "
-            "level). They are not listed, and the file is kept as it is: it is not changed or "
-            "removed while the program runs, and no new database file is made beside it.|stop\n");
         // "ò" enciphers "@" at an odd place to CR: the enciphered file is the longer.
         kept("1 to 1, new password", "1|old", "", "suggest|1;type|ò;reach|1",
             "xx-xx-xxxxò01-15-20261", enciphered, "1|ò");
@@ -436,16 +429,15 @@ private slots:
             "1 to 1, enciphered too long", "1|old", "limit", "suggest|1;type|ò;reach|1", database);
         kept("3 untouched", "3|old", "", "", "xx-xx-xxxxUNSETMARK01-15-20263", sealed, "3|old",
             "3:1111/");
-        for (const char *levels :
-            {"21", "20", "10", "12", "02", "03", "13", "23", "33", "30", "31", "32"})
-            convert(levels);
-        convert("01", "no records");
-        convert("03", "no records");
-        for (const char *row : {"01dir|CF2DB.edb", "10dir|CF2DB.pdb", "03dir|CF2DB.sdb",
-                 "30dir|CF2DB.pdb", "33limit"}) // levels, then the set-up
+        for (const char *row : {"21", "20", "10", "12", "02", "03", "13", "23", "33", "30", "31",
+                 "32", "01no records", "03no records"}) // levels, then the set-up
+            convert(row, row + 2);
+        for (const char *row :
+            {"01dir|CF2DB.edb", "10dir|CF2DB.pdb", "03dir|CF2DB.sdb", "30dir|CF2DB.pdb", "33limit"})
             convert(row, row + 2, database);
         for (const char *levels : {"01", "10", "11", "33"})
-            convert(levels, "dir|Coffrel.cnf", configuration);
+            convert(levels, "dir|Coffrel.cnf",
+                "Disk Error - i64|Failed to access configuration file|stop");
         convert("12", "bad line", unreadable + database);
         refused("full-width digit in date", "2|pw", "",
             "no expiry|0;date|\uff15-05-2027;leave date", badDate);
@@ -461,9 +453,12 @@ private slots:
             "were not read at start-up. Move it out of the Data folder before choosing \"Program "
             "and DBase, sealed\".|stop");
         convert("01", "stray",
-            stray
-                + "Vaultine|Data/CF2DB.edb holds records that were not read at start-up. Move it "
-                  "out of the Data folder before choosing \"Program and DBase\".|stop");
+            "Vaultine|Data/CF2DB.edb holds enciphered records that the settings in "
+            "Data/Coffrel.cnf do not name (the file is missing, unreadable or names another "
+            "level). They are not listed, and the file is kept as it is: it is not changed or "
+            "removed while the program runs, and no new database file is made beside it.|stop\n"
+            "Vaultine|Data/CF2DB.edb holds records that were not read at start-up. Move it out of "
+            "the Data folder before choosing \"Program and DBase\".|stop");
         // Each step of a conversion failing alone and in pairs: a record added afterwards in
         // the same run is refused, or the next start finds it with every record before it.
         for (const char *levels : {"11", "01", "10", "12", "03", "33", "30", "13", "31"}) {
