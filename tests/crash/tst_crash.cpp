@@ -40,12 +40,10 @@ bool prepare(const QString &folder, const QString &operation)
     Database database(folder, access);
     database.EnsureDataFolder();
     database.setSealKey(SealedFile::Key::create(state.key));
-    QList<QByteArray> old;
-    for (const QString &line : oldLines)
-        old.append(EncodeRecord(RecordLine::toBytes(line)));
     return ConfigFile(database.dataFolder()).write(state.configLine())
         && database.RewriteDatabase(state.records)
-        && LineFile::writeLines(folder + QStringLiteral("/CFDB.pdb"), old);
+        && LineFile::writeContent(
+            folder + QStringLiteral("/CFDB.pdb"), EncodeRecord(RecordLine::linesToBytes(oldLines)));
 }
 
 struct Found
