@@ -26,9 +26,7 @@ const QStringList operations {"add0", "add1", "add3", "rewrite0", "rewrite1", "r
 const quint32 seed = qEnvironmentVariableIsSet("VAULTINE_SEED")
     ? qEnvironmentVariable("VAULTINE_SEED").toUInt()
     : QRandomGenerator::global()->generate();
-const int totalKills = qEnvironmentVariableIsSet("VAULTINE_KILLS")
-    ? qEnvironmentVariableIntValue("VAULTINE_KILLS")
-    : 200;
+const int totalKills = qEnvironmentVariable("VAULTINE_KILLS", QStringLiteral("200")).toInt();
 
 // Puts state 0 of the operation, and a former database to import, into a new program folder.
 bool prepare(const QString &folder, const QString &operation)
@@ -138,8 +136,7 @@ void TestCrash::kills()
     QTemporaryDir dir;
     const QString write = operation.section(u' ', 0, 0);
     const int count = operation.endsWith(u"twice") ? 2 : 1;
-    const QString folders[2]
-        = {dir.filePath(QStringLiteral("a")), dir.filePath(QStringLiteral("b"))};
+    const QString folders[2] = {dir.filePath("a"), dir.filePath("b")};
     int state[2] = {};
     int cutShort = 0;
     for (int kill = 0; kill < kills; ++kill) {
