@@ -545,14 +545,9 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, today);
         QFETCH(QString, expected);
-        QString got;
-        if (what == "proposal") {
-            got = ExpiryDate::proposal(today);
-        } else {
-            const ExpiryDate::Normalised date = ExpiryDate::normalise(text, today);
-            got = QStringList {"", "<no expiry>", "<failed>"}.at(date.outcome) + date.text;
-        }
-        QCOMPARE(got, expected);
+        const ExpiryDate::Normalised date = ExpiryDate::normalise(text, today);
+        const QString outcome = QStringList {"", "<no expiry>", "<failed>"}.at(date.outcome);
+        QCOMPARE(what == "proposal" ? ExpiryDate::proposal(today) : outcome + date.text, expected);
     }
     void suggestion_data()
     {
