@@ -218,6 +218,9 @@ void acceptSettings()
     limit.reset();
     if (!failing.isEmpty()) { // a record added afterwards is refused, or the next start finds it
         QVERIFY(files.isEmpty() || program.files() == files);
+        // A refusal is told exactly when the settings in force stay as they were.
+        QCOMPARE(described(program.messages).contains(" - i6"),
+            program.access.reach + u'|' + program.access.databaseKey == opened);
         const QString added = QStringLiteral("Zed:!z:!p:!:!");
         const bool stored = program.database->AppendRecord(added);
         program.start();

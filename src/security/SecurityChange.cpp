@@ -101,8 +101,12 @@ SecurityChange::Result SecurityChange::store(
     // A file of the old level left beside the coded one is reported by the next start.
     if (from != to && from != Source::Coded)
         remove(from == Source::Sealed ? Step::RemoveSealed : Step::RemoveEnciphered, from);
-    if (to != Source::Coded && !sealedAgain)
-        return unfinishedUnless(remove(Step::RemoveCoded, Source::Coded), Result::Stored);
+    // The change is in force; the coded copy left beside the new file is removed by the next
+    // start, and until then adds and rewrites are refused.
+    if (to != Source::Coded && !sealedAgain && !remove(Step::RemoveCoded, Source::Coded)) {
+        m_database.markConversionUnfinished();
+        return Result::StoredCodedCopyLeft;
+    }
     return Result::Stored;
 }
 

@@ -17,7 +17,14 @@ struct VaultAccess;
 class SecurityChange
 {
 public:
-    enum class Result { Stored, ConfigurationFailed, DatabaseFailed, EncipheredKept, SealedKept };
+    enum class Result {
+        Stored,
+        StoredCodedCopyLeft, // in force, but the coded copy could not be removed
+        ConfigurationFailed,
+        DatabaseFailed,
+        EncipheredKept,
+        SealedKept,
+    };
     enum class Step {
         WriteCoded,
         WriteEnciphered,

@@ -52,6 +52,11 @@ constexpr Message sealedKept = {"Vaultine",
     "Data/CF2DB.sdb holds records that were not read at start-up. Move it out of the Data "
     "folder before choosing \"Program and DBase, sealed\".",
     MessageBoxes::Icon::Stop};
+constexpr Message codedCopyLeft = {"Vaultine",
+    "The settings are stored, but Data/CF2DB.pdb, a copy of the records that is only coded, "
+    "could not be removed. Nothing can be added or changed until the program starts again, "
+    "which removes it.",
+    MessageBoxes::Icon::Stop};
 constexpr Message configurationFailed
     = {"Disk Error - i64", "Failed to access configuration file", MessageBoxes::Icon::Stop};
 constexpr Message databaseFailed
@@ -220,6 +225,9 @@ bool SecurityForm::Command2_Click()
     }
     switch (m_change.store(line, reach, password)) {
     case SecurityChange::Result::Stored:
+        break;
+    case SecurityChange::Result::StoredCodedCopyLeft:
+        refuse(codedCopyLeft);
         break;
     case SecurityChange::Result::ConfigurationFailed:
         refuse(configurationFailed);
