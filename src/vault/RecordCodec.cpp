@@ -33,11 +33,13 @@ void EncodeChar(char c, QByteArray &coded)
     coded.append(encodeTable[static_cast<unsigned char>(c)]);
 }
 
-QByteArray EncodeRecord(QByteArray line)
+QByteArray EncodeRecord(const QByteArray &line)
 {
-    for (char &c : line)
-        c = encodeTable[static_cast<unsigned char>(c)];
-    return line;
+    QByteArray coded;
+    coded.reserve(line.size());
+    for (const char c : line)
+        EncodeChar(c, coded);
+    return coded;
 }
 
 QByteArray DecodeRecord(QByteArray coded)
