@@ -153,26 +153,20 @@ private slots:
         PassReq prompt(
             PasswordCheck::equalTo(QStringLiteral("pw")), main.fake.platform, dictionary);
         prompt.show();
-        const auto shown = [](const char *name) -> QWidget * {
-            for (QWidget *window : QApplication::topLevelWidgets()) {
-                if (window->isVisible() && window->objectName() == QLatin1String(name))
-                    return window;
-            }
-            return nullptr;
-        };
+        QHash<QString, QWidget *> shown; // the open windows by name
+        for (QWidget *window : QApplication::topLevelWidgets())
+            shown.insert(window->isVisible() ? window->objectName() : QString(), window);
         using namespace CaptionTable;
-        const std::pair<QWidget *, std::span<const Row>> windows[]
-            = {{main.w, mainWindow}, {&prompt, passwordPrompt}, {shown("Config"), securitySettings},
-                {shown("Splash"), splash}, {shown("LangSelect"), languageDialog}};
+        const std::pair<QWidget *, std::span<const Row>> windows[] = {{main.w, mainWindow},
+            {&prompt, passwordPrompt}, {shown.value("Config"), securitySettings},
+            {shown.value("Splash"), splash}, {shown.value("LangSelect"), languageDialog}};
         for (const auto &[window, rows] : windows) {
             QVERIFY(window);
-            const auto find = [&main, window = window](const QString &name) -> QObject * {
-                return window == main.w            ? main.w->control(name)
-                    : window->objectName() == name ? window
-                                                   : window->findChild<QObject *>(name);
-            };
             for (const Row &row : rows) {
-                QObject *control = find(QString::fromLatin1(row.control));
+                const QString name = QString::fromLatin1(row.control);
+                QObject *control = row.property == Property::Title ? window
+                    : window == main.w                             ? main.w->control(name)
+                                       : window->findChild<QObject *>(name);
                 QVERIFY2(control, row.control);
                 const char *property = row.property == Property::Title ? "windowTitle"
                     : row.property == Property::Tooltip                ? "toolTip"

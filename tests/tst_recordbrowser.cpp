@@ -527,13 +527,9 @@ private slots:
 
         Browser b({}, reach);
         if (former != "<none>") {
-            QByteArray coded;
-            for (const QByteArray &line : former.split('\n'))
-                coded += EncodeRecord(line.trimmed().isEmpty() ? QByteArray() : line.chopped(1))
-                    + "\r\n";
             QFile file(b.dir.filePath(QStringLiteral("CFDB.pdb")));
             QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(coded.chopped(2));
+            file.write(EncodeRecord(former)); // line ends are not coded
         }
         b.run(steps);
         b.breakData(false);
