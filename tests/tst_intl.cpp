@@ -65,70 +65,61 @@ private slots:
         for (QWidget *window : QApplication::topLevelWidgets())
             window->close();
     }
-    void itemsAreRead_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QStringList>("items");
-        QTest::newRow("quoted comma")
-            << QByteArray("\"a, b\"\r\nc\r\n") << QStringList {"a, b", "c"};
-        QTest::newRow("comma splits") << QByteArray("a,b\r\nc\r\n") << QStringList {"a", "b", "c"};
-        QTest::newRow("blank line") << QByteArray("a\r\n\r\nc\r\n") << QStringList {"a", "", "c"};
-        QTest::newRow("blank last line") << QByteArray("a\r\n\r\n") << QStringList {"a", ""};
-        QTest::newRow("spaces") << QByteArray("  a  \r\nb, c \r\n")
-                                << QStringList {"a  ", "b", "c "};
-        QTest::newRow("no final line end") << QByteArray("a\r\nb") << QStringList {"a", "b"};
-        QTest::newRow("CR LF and LF") << QByteArray("a\r\nb\nc\r\n") << QStringList {"a", "b", "c"};
-        QTest::newRow("UTF-8") << QByteArray("G\xc3\xa9n\xc3\xa9rer\r\n")
-                               << QStringList {"Générer"};
-        QTest::newRow("Windows-1252") << QByteArray("\x80 \xe9t\xe9\r\n") << QStringList {"€ été"};
-    }
-    void itemsAreRead()
-    {
-        QFETCH(QByteArray, content);
-        QFETCH(QStringList, items);
-        QCOMPARE(LanguageFile::readItems(content), items);
-    }
+    // lang.dat names the language; intl/<name>.dat holds its dictionary's lines, where a comma
+    // splits a line unless quoted.
     void chosenLanguageIsLoaded_data()
     {
         QTest::addColumn<QString>("chosen"); // lang.dat; none when null
-        QTest::addColumn<bool>("fileThere"); // intl/<chosen>.dat
+        QTest::addColumn<QByteArray>("file"); // intl/<chosen>.dat; none when null
         QTest::addColumn<QString>("language");
         QTest::addColumn<bool>("loaded");
-        QTest::addColumn<QString>("line5");
-        QTest::newRow("no lang.dat") << QString() << false << "English" << true << "";
-        QTest::newRow("empty lang.dat") << "" << false << "English" << true << "";
-        QTest::newRow("English") << "English" << true << "English" << true << "";
-        QTest::newRow("english, no file") << "english" << false << "english" << false << "";
-        QTest::newRow("english, file") << "english" << true << "english" << true << "i5";
-        QTest::newRow("comma in name") << "Deutsch, CH" << true << "Deutsch, CH" << true << "i5";
-        QTest::newRow("named pipe") << "Pipe" << true << "Pipe" << false << "";
-        QTest::newRow("over the limit") << "Big" << true << "Big" << false << "";
+        QTest::addColumn<QStringList>("lines");
+        const auto row = [](const char *name, const QString &chosen, const QByteArray &file,
+                             const QString &language, bool loaded, const QStringList &lines = {}) {
+            QTest::newRow(name) << chosen << file << language << loaded << lines;
+        };
+        const auto read = [&row](const char *name, const QByteArray &file,
+                              const QStringList &lines) { row(name, "T", file, "T", true, lines); };
+        row("no lang.dat", {}, {}, "English", true);
+        row("empty lang.dat", "", {}, "English", true);
+        row("English", "English", "x\r\n", "English", true);
+        row("english, no file", "english", {}, "english", false);
+        row("english, file", "english", "x\r\n", "english", true, {"x"});
+        row("comma in name", "Deutsch, CH", "x\r\n", "Deutsch, CH", true, {"x"});
+        row("named pipe", "Pipe", "<pipe>", "Pipe", false);
+        row("over the limit", "Big", "i0\r\n" + QByteArray(LanguageFile::sizeLimit, 'x'), "Big",
+            false);
+        read("quoted comma", "\"a, b\"\r\nc\r\n", {"a, b", "c"});
+        read("comma splits", "a,b\r\nc\r\n", {"a", "b", "c"});
+        read("blank line", "a\r\n\r\nc\r\n", {"a", "", "c"});
+        read("spaces", "  a  \r\nb, c \r\n", {"a  ", "b", "c "});
+        read("no final line end", "a\r\nb", {"a", "b"});
+        read("CR LF and LF", "a\r\nb\nc\r\n", {"a", "b", "c"});
+        read("UTF-8", "G\xc3\xa9n\xc3\xa9rer\r\n", {"Générer"});
+        read("Windows-1252", "\x80 \xe9t\xe9\r\n", {"€ été"});
     }
     void chosenLanguageIsLoaded()
     {
         QFETCH(QString, chosen);
-        QFETCH(bool, fileThere);
+        QFETCH(QByteArray, file);
         QFETCH(QString, language);
         QFETCH(bool, loaded);
-        QFETCH(QString, line5);
+        QFETCH(QStringList, lines);
         QTemporaryDir dir;
         if (!chosen.isNull())
             writeFile(dir.filePath("lang.dat"), chosen.toUtf8() + "\r\n");
         QDir(dir.path()).mkdir(QStringLiteral("intl"));
         const QString path = dir.filePath("intl/" + chosen + ".dat");
-        if (chosen == "Pipe")
+        if (file == "<pipe>")
             QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        else if (chosen == "Big")
-            writeFile(path, "i0\r\n" + QByteArray(LanguageFile::sizeLimit, 'x'));
-        else if (fileThere) // ten items on nine lines
-            writeFile(path, "i0\r\ni1\r\ni2,i3\r\ni4\r\ni5\r\ni6\r\ni7\r\ni8\r\ni9\r\n");
+        else if (!file.isNull())
+            writeFile(path, file);
         Dictionary dictionary(QStringLiteral("Before"), {QStringLiteral("stale")});
         QCOMPARE(LanguageChoice(dir.path()).LoadLanguageChoice(dictionary), loaded);
         QCOMPARE(dictionary.language(), language);
         QCOMPARE(dictionary.isEnglish(), language == QLatin1String("English"));
-        QCOMPARE(dictionary.line(0).isEmpty(), line5.isEmpty()); // nothing left of the stale one
-        QCOMPARE(dictionary.line(5), line5);
-        QCOMPARE(dictionary.line(70), QString());
+        for (int n = 0; n <= lines.size(); ++n) // nothing left of the stale one, nothing past
+            QCOMPARE(dictionary.line(n), lines.value(n));
     }
     // Every window in a language: each caption row shows its dictionary line (a cut file
     // leaves the text empty, English keeps the built-in texts); each window is a window or a
