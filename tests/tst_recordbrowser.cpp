@@ -380,10 +380,9 @@ private slots:
         Browser b({carrot, bank, alpha}, reach);
         // Records that differ from a stored one only in letter case or only in Path are new; each
         // Add appends exactly one line.
-        for (const char *line : {"Alpha:!AL:!pa1:!note:!http://a", "Bee:!bu:!bp:!:!x"}) {
+        for (const char *add : {"fill|Alpha|AL|pa1|note|http://a;add", "fill|Bee|bu|bp||x;add"}) {
             const QByteArray before = b.fileBytes();
-            b.fill(QString::fromLatin1(line).split(RecordLine::separator));
-            b.browser->AddRecord();
+            b.run(add);
             const QByteArray after = b.fileBytes();
             QVERIFY(after.startsWith(before));
             QCOMPARE(after.mid(before.size()).count("\r\n"), 1);
@@ -483,7 +482,6 @@ private slots:
     }
     void formerDatabaseIsImported_data()
     {
-        QTest::addColumn<QString>("reach");
         QTest::addColumn<QByteArray>("former"); // decoded lines; "<none>": no former file
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QStringList>("records");
@@ -492,39 +490,37 @@ private slots:
         const QByteArray two = "Mail:me:pw:http://m\r\nBank:b:p:x\r\n";
         const QString bank = QStringLiteral("Bank:!b:!p:!:!x"), mail("Mail:!me:!pw:!:!http://m");
         const auto row
-            = [](const char *name, const char *reach, const QByteArray &former, const char *steps,
+            = [](const char *name, const QByteArray &former, const char *steps,
                   const QStringList &records,
                   const char *message = "Vaultine|Old Database Import Success|information") {
-                  QTest::newRow(name)
-                      << QString(reach) << former << QString(steps) << records << QString(message);
+                  QTest::newRow(name) << former << QString(steps) << records << QString(message);
               };
-        row("empty installation, reach 1", "1", two, "import", {bank, mail});
-        row("twice", "0", two, "import;import", {bank, bank, mail, mail});
-        row("after an add", "0", two, "fill|Alpha|a|p;add;import", {"Alpha:!a:!p:!:!", bank, mail});
+        row("empty installation, reach 1", two, "reach|1;import", {bank, mail});
+        row("twice", two, "import;import", {bank, bank, mail, mail});
+        row("after an add", two, "fill|Alpha|a|p;add;import", {"Alpha:!a:!p:!:!", bank, mail});
         // S:U:P:X is Service, Username, Password and Path; a fifth part is Other Info. A blank
         // line is passed over.
-        row("lines converted", "0",
+        row("lines converted",
             "A:U:P:X\r\n\r\nB:U:P:\r\njust text\r\nD:U:P:http://x.example/a\r\nE:https://y\r\n"
             "F, \"b\":u:p:x,y\r\nG:U:P:O:X\r\n",
             "import",
             {":!just text", "A:!U:!P:!:!X", "B:!U:!P:!", "D:!U:!P:!:!http://x.example/a",
                 "E:!:!https://y", "F, \"b\":!u:!p:!:!x,y", "G:!U:!P:!O:!:!X"});
         // Bytes undefined in Windows-1252 (0x81) keep their Latin-1 code point.
-        row("windows-1252 line", "0", "Caf\xe9 \x80 \x93q\x94 \x96 \x81:u:p:x\r\n", "import",
+        row("windows-1252 line", "Caf\xe9 \x80 \x93q\x94 \x96 \x81:u:p:x\r\n", "import",
             {QStringLiteral(u"Caf\u00e9 \u20ac \u201cq\u201d \u2013 \u0081:!u:!p:!:!x")});
-        row("no former file", "0", "<none>", "import", {}, "");
-        row("write fails", "0", two, "break;import", {},
+        row("no former file", "<none>", "import", {}, "");
+        row("write fails", two, "break;import", {},
             "Disk Error - i66|Can not access the DataBase.|stop");
     }
     void formerDatabaseIsImported()
     {
-        QFETCH(QString, reach);
         QFETCH(QByteArray, former);
         QFETCH(QString, steps);
         QFETCH(QStringList, records);
         QFETCH(QString, message);
 
-        Browser b({}, reach);
+        Browser b;
         if (former != "<none>") {
             QFile file(b.dir.filePath(QStringLiteral("CFDB.pdb")));
             QVERIFY(file.open(QIODevice::WriteOnly));
