@@ -115,7 +115,7 @@ struct Browser : ProgramFolder
     {
         const QStringList parts = step.split(u'|');
         const int i = parts.value(1).toInt();
-        RecordBrowser &r = *browser;
+        RecordBrowser *r = browser.get(); // none after the end
         static const QHash<QString, Qt::FocusReason> reasons {{"", Qt::MouseFocusReason},
             {"tab", Qt::TabFocusReason}, {"backtab", Qt::BacktabFocusReason},
             {"jump", Qt::OtherFocusReason}, {"window", Qt::ActiveWindowFocusReason},
@@ -127,23 +127,23 @@ struct Browser : ProgramFolder
             {"middle", [&] { click(i, Qt::MiddleButton); }},
             {"right", [&] { click(i, Qt::RightButton); }},
             {"deselect", [&] { click(-1); }}, // Ctrl+click on the selected row
-            {"down", [&] { r.List2_Click(r.selectedIndex() + 1); }},
+            {"down", [&] { r->List2_Click(r->selectedIndex() + 1); }},
             {"key", [&] { key(i, parts.value(2)); }},
             {"up", [&] { key(i, parts.value(2), false); }}, // pressed in a closed message box
-            {"add", [&] { r.AddRecord(); }},
-            {"replace", [&] { r.mnuReplace_Click(); }},
-            {"remove", [&] { r.mnuRemove_Click(); }},
-            {"import", [&] { r.mnuImport_Click(); }},
-            {"reset", [&] { r.mnuReset_Click(); }},
-            {"oops", [&] { r.GrandOops_Click(i); }},
-            {"unmask", [&] { r.Check1_Click(false); }},
-            {"capture", [&] { r.mnuCapture_Click(); }},
-            {"focus", [&] { r.Text1_GotFocus(i, reasons.value(parts.value(2))); }},
-            {"click", [&] { r.Text1_Click(i); }},
-            {"tip", [&] { told.append("tip '" + r.Text1_MouseMove(i) + "'"); }},
-            {"label", [&] { r.copyField(i); }},
+            {"add", [&] { r->AddRecord(); }},
+            {"replace", [&] { r->mnuReplace_Click(); }},
+            {"remove", [&] { r->mnuRemove_Click(); }},
+            {"import", [&] { r->mnuImport_Click(); }},
+            {"reset", [&] { r->mnuReset_Click(); }},
+            {"oops", [&] { r->GrandOops_Click(i); }},
+            {"unmask", [&] { r->Check1_Click(false); }},
+            {"capture", [&] { r->mnuCapture_Click(); }},
+            {"focus", [&] { r->Text1_GotFocus(i, reasons.value(parts.value(2))); }},
+            {"click", [&] { r->Text1_Click(i); }},
+            {"tip", [&] { told.append("tip '" + r->Text1_MouseMove(i) + "'"); }},
+            {"label", [&] { r->copyField(i); }},
             {"reach", [&] { access.reach = parts.value(1); }},
-            {"expire", [&] { r.clipboardExpiry().expire(); }},
+            {"expire", [&] { r->clipboardExpiry().expire(); }},
             {"end", [&] { browser.reset(); }},
             {"clip", // tells what the clipboard holds
                 [&] {
@@ -155,8 +155,8 @@ struct Browser : ProgramFolder
                 [&] { fake.clipboard.setText(parts.value(1).replace("\\n", "\n"), false); }},
             {"tick",
                 [&] {
-                    if (r.capture().state() == CaptureMode::State::Capturing)
-                        r.Timer2_Timer();
+                    if (r->capture().state() == CaptureMode::State::Capturing)
+                        r->Timer2_Timer();
                 }},
         };
         QVERIFY2(verbs.contains(parts[0]), qPrintable("unknown step " + step));
