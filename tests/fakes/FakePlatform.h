@@ -81,9 +81,10 @@ public:
     bool startProgram(const QString &path) override
     {
         started.append(path);
-        return true;
+        return !fails;
     }
     QStringList started;
+    bool fails = false; // as when the program file is gone
 };
 
 class FakeClock : public Clock
