@@ -510,7 +510,7 @@ private slots:
         // would show what follows it reversed.
         QTest::newRow("control and format characters shown")
             << QStringList {"show", "Esc\x1b]0;x\x07"} << QByteArrayList {masterLine} << 0
-            << "Username: ^[[2J<U+202E>gnp";
+            << "Username: ^[[2J<U+202E>gnp<U+E0041>";
     }
     void passwordIsAskedOnTheTerminal()
     {
@@ -520,7 +520,7 @@ private slots:
         QFETCH(QString, shown);
         const QString folder = m_root.filePath(QTest::currentDataTag());
         const QStringList records
-            = seeds + QStringList {"Esc\x1b]0;x\x07:!\x1b[2J\u202egnp:!p:!:!"};
+            = seeds + QStringList {"Esc\x1b]0;x\x07:!\x1b[2J\u202egnp\U000E0041:!p:!:!"};
         makeFolder(folder, "1", records);
         const Run run = runOnTerminal(QStringList {"--folder", folder} + arguments, typed);
         QCOMPARE(run.status, status);

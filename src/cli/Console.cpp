@@ -1,5 +1,7 @@
 #include "Console.h"
 
+#include <QList>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -36,12 +38,13 @@ QByteArray shownOn(FILE *stream, const QString &text)
     if (isatty(fileno(stream)) != 1)
         return text.toUtf8();
     QString shown;
-    for (const QChar c : text) {
-        const char16_t code = c.unicode();
-        if (c.category() == QChar::Other_Format)
-            shown += QStringLiteral("<U+%1>").arg(int(code), 4, 16, QChar(u'0')).toUpper();
-        else if (c.category() != QChar::Other_Control || code == u'\n' || code == u'\t')
-            shown += c;
+    // By code point: tag characters, beyond the 16-bit range, are invisible format characters.
+    for (const char32_t code : text.toUcs4()) {
+        const QChar::Category category = QChar::category(code);
+        if (category == QChar::Other_Format)
+            shown += QStringLiteral("<U+%1>").arg(uint(code), 4, 16, QChar(u'0')).toUpper();
+        else if (category != QChar::Other_Control || code == u'\n' || code == u'\t')
+            shown += QString::fromUcs4(&code, 1);
         else
             shown += (code >= 0x80 ? QStringLiteral("M-^") : QStringLiteral("^"))
                 + QChar(code == 0x7f ? u'?' : char16_t((code + 0x40) & 0x7f));
