@@ -32,6 +32,10 @@ const QString edb = QStringLiteral("CF2DB.edb");
 const QString coded = QStringLiteral("CF2DB.pdb Coffrel.cnf");
 const QString enciphered = QStringLiteral("CF2DB.edb Coffrel.cnf");
 const QString sealed = QStringLiteral("CF2DB.sdb Coffrel.cnf");
+const QString codedCopyLeft = QStringLiteral(
+    "Vaultine|The settings are stored, but Data/CF2DB.pdb, a copy of the records that is only "
+    "coded, could not be removed. Nothing can be added or changed until the program starts "
+    "again, which removes it.|stop");
 const QStringList threeRecords {QChar(0xFEFF) + QStringLiteral("a@b:!jo:!p, \"w\":!:!"),
     QStringLiteral("Bank:!bu:!bp:!note:!http://b"),
     QString::fromUtf8("Caf\xc3\xa9:!\xc3\xbc:!\xe2\x82\xac x:!:!")};
@@ -218,9 +222,13 @@ void acceptSettings()
     limit.reset();
     if (!failing.isEmpty()) { // a record added afterwards is refused, or the next start finds it
         QVERIFY(files.isEmpty() || program.files() == files);
-        // A refusal is told exactly when the settings in force stay as they were.
-        QCOMPARE(described(program.messages).contains(" - i6"),
-            program.access.reach + u'|' + program.access.databaseKey == opened);
+        // A refusal is told exactly when the settings in force stay as they were; a change, only
+        // when it leaves the coded copy beside the new level's file.
+        const QString told = described(program.messages);
+        const bool changed = program.access.reach + u'|' + program.access.databaseKey != opened;
+        QCOMPARE(told.contains(" - i6"), !changed);
+        if (changed && (program.access.enciphered() || program.access.sealed()))
+            QCOMPARE(told, QFile::exists(program.data("CF2DB.pdb")) ? codedCopyLeft : QString());
         const QString added = QStringLiteral("Zed:!z:!p:!:!");
         const bool stored = program.database->AppendRecord(added);
         program.start();
