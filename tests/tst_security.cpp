@@ -458,10 +458,9 @@ private slots:
         convert("03", "stray sealed",
             "Vaultine|Data/CF2DB.sdb holds sealed records that the settings in Data/Coffrel.cnf "
             "do not name. They are not listed, and the file is kept as it is: it is not changed "
-            "or removed while the program runs, and no new database file is made beside it."
-            "|stop\nVaultine|Data/CF2DB.sdb holds records that "
-            "were not read at start-up. Move it out of the Data folder before choosing \"Program "
-            "and DBase, sealed\".|stop");
+            "or removed while the program runs, and no new database file is made beside it.|stop\n"
+            "Vaultine|Data/CF2DB.sdb holds records that were not read at start-up. Move it out of "
+            "the Data folder before choosing \"Program and DBase, sealed\".|stop");
         convert("01", "stray",
             "Vaultine|Data/CF2DB.edb holds enciphered records that the settings in "
             "Data/Coffrel.cnf do not name (the file is missing, unreadable or names another "
@@ -471,13 +470,11 @@ private slots:
             "the Data folder before choosing \"Program and DBase\".|stop");
         // Each step of a conversion failing alone and in pairs: a record added afterwards in
         // the same run is refused, or the next start finds it with every record before it.
-        for (const char *levels : {"11", "01", "10", "12", "03", "33", "30", "13", "31"}) {
-            for (int a = 0; a < SecurityChange::stepCount; ++a) {
+        for (const char *levels : {"11", "01", "10", "12", "03", "33", "30", "13", "31"})
+            for (int a = 0; a < SecurityChange::stepCount; ++a)
                 for (int b = a; b < SecurityChange::stepCount; ++b)
                     convert(levels, QStringLiteral("steps %1 %2").arg(a).arg(b), {},
                         {SecurityChange::Step(a), SecurityChange::Step(b)});
-            }
-        }
     }
     void accept() { acceptSettings(); }
     void interruptedConversion_data()
