@@ -65,6 +65,7 @@ private slots:
                 others.append(c);
         }
         QCOMPARE(EncodeRecord(others), others);
+        QCOMPARE(DecodeRecord(coded + others), alphabet + others); // and back
         QVERIFY(EncodeRecord(":!").at(0) != ':'); // the alphabet is not left as it is
     }
 
