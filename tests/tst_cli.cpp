@@ -511,6 +511,9 @@ private slots:
         QTest::newRow("control and format characters shown")
             << QStringList {"show", "Esc\x1b]0;x\x07"} << QByteArrayList {masterLine} << 0
             << "Username: ^[[2J<U+202E>gnp<U+E0041>";
+        QTest::newRow("format characters shown in an export")
+            << QStringList {"export", "--csv", "-"} << QByteArrayList {masterLine} << 0
+            << "Esc^[]0;x^G,^[[2J<U+202E>gnp<U+E0041>,p,,\r\n";
     }
     void passwordIsAskedOnTheTerminal()
     {

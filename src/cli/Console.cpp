@@ -91,7 +91,12 @@ void Console::warn(const QString &line) const
 
 void Console::write(const QByteArray &bytes) const
 {
-    if (!writeBytes(stdout, bytes))
+    // On a terminal, shown as printed lines are, a CR LF line end as LF.
+    const QByteArray shown = isatty(fileno(stdout)) == 1
+        ? shownOn(
+            stdout, QString::fromUtf8(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n")))
+        : bytes;
+    if (!writeBytes(stdout, shown))
         m_outputFailed = true;
 }
 

@@ -14,7 +14,8 @@ class Console : public MessageBoxes
 public:
     void print(const QString &line) const;
     void warn(const QString &line) const;
-    // Bytes as they are on standard output.
+    // Bytes as they are on standard output; on a terminal, stored fields are shown as print
+    // shows them.
     void write(const QByteArray &bytes) const;
     // True once a write to standard output failed (a full disk, a closed file).
     bool outputFailed() const { return m_outputFailed; }
