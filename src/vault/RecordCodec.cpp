@@ -28,18 +28,11 @@ constexpr Table decodeTable = makeTable(substitutes, alphabet);
 
 } // namespace
 
-void EncodeChar(char c, QByteArray &coded)
+QByteArray EncodeRecord(QByteArray line)
 {
-    coded.append(encodeTable[static_cast<unsigned char>(c)]);
-}
-
-QByteArray EncodeRecord(const QByteArray &line)
-{
-    QByteArray coded;
-    coded.reserve(line.size());
-    for (const char c : line)
-        EncodeChar(c, coded);
-    return coded;
+    for (char &c : line)
+        c = encodeTable[static_cast<unsigned char>(c)];
+    return line;
 }
 
 QByteArray DecodeRecord(QByteArray coded)

@@ -4,7 +4,5 @@
 
 // The record codec: a fixed permutation of the 63 characters 0-9, a-z, A-Z and ':';
 // every other byte passes unchanged. Coding keeps the length and the order.
-// EncodeChar appends the substitute of one character to the coded line being built.
-void EncodeChar(char c, QByteArray &coded);
-QByteArray EncodeRecord(const QByteArray &line);
+QByteArray EncodeRecord(QByteArray line);
 QByteArray DecodeRecord(QByteArray coded);
