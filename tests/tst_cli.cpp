@@ -314,8 +314,8 @@ private slots:
             done("show masked", {"show", "Mail"}, "", shown.arg("****"));
             done("show revealed", {"show", "--reveal", "Mail"}, "", shown.arg("Pw-4711"));
             fails("show, exact name only", {"show", "mail"}, "", "no record");
-            done("add", add, "New\nu\nNew-pw\no\np\n", "Added the record of New.\n",
-                {"+New:!u:!New-pw:!o:!p"});
+            done("add, U+FEFF first, windows-1252", add, "New\nu\n\xef\xbb\xbfNew-pw\no\nCaf\xe9\n",
+                "Added the record of New.\n", {"+New:!u:!\xef\xbb\xbfNew-pw:!o:!" + cafe});
             fails("add, duplicate", add, seeds[0].split(":!").join('\n').toUtf8(),
                 "There is an identical record already filed");
             fails("add, separator", add, "S\nu:!x\np\n", "\":!\"");

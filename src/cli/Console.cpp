@@ -1,5 +1,7 @@
 #include "Console.h"
 
+#include "vault/RecordLine.h"
+
 #include <QList>
 
 #include <csignal>
@@ -68,7 +70,8 @@ std::optional<QString> lineOf(FILE *stream)
         QByteArrayView bytes(buffer, length);
         while (bytes.endsWith('\n') || bytes.endsWith('\r'))
             bytes.chop(1);
-        line = QString::fromUtf8(bytes);
+        // Read as stored lines are: a leading U+FEFF kept, a line not in UTF-8 as Windows-1252.
+        line = RecordLine::fromBytes(QByteArray::fromRawData(buffer, bytes.size()));
     }
     // The buffer may have held a password.
     if (buffer)
