@@ -458,6 +458,11 @@ private slots:
         QCOMPARE(limited.status, 1);
         QVERIFY(limited.err.contains("Nothing was imported"));
         QCOMPARE(stored(into, reach), sorted(records));
+        // Killed while it holds the records and the master password, it leaves no core file.
+        cli(into, {"add", "--stdin"}, {},
+            "ulimit -c unlimited; cd " + into + "; (sleep 1; kill -ABRT $$) & exec < <(echo "
+                + master + "; sleep 3)");
+        QVERIFY(QDir(into).entryList({"core*"}).isEmpty());
     }
     void mergeAddsWhatThisFolderLacks_data()
     {

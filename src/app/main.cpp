@@ -3,6 +3,7 @@
 #include "intl/Dictionary.h"
 #include "intl/LangSelect.h"
 #include "intl/LanguageChoice.h"
+#include "platform/CoreDumps.h"
 #include "platform/DetachedProcessStarter.h"
 #include "platform/EventLoopProgramEnd.h"
 #include "platform/Platform.h"
@@ -20,6 +21,7 @@
 
 int main(int argc, char *argv[])
 {
+    CoreDumps::forbid();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vaultine"));
     QGuiApplication::setDesktopFileName(QStringLiteral("vaultine"));

@@ -11,11 +11,13 @@
 #include "MergeCommand.h"
 #include "RemoveCommand.h"
 #include "ShowCommand.h"
+#include "platform/CoreDumps.h"
 
 #include <cstring>
 
 int main(int argc, char *argv[])
 {
+    CoreDumps::forbid();
     if (argc == 3 && std::strcmp(argv[1], ClipboardHold::marker) == 0)
         return ClipboardHold::serve(argc, argv);
     std::vector<std::unique_ptr<Command>> commands;
