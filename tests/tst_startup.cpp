@@ -196,7 +196,7 @@ private slots:
         QFETCH(QString, plainFile);
         QFETCH(bool, held);
         // The running program may be renaming it right now.
-        const QString inFlight = m_program->dir.path() + QStringLiteral("/Data/CF2DB.pdb.EXAJYx");
+        const QString inFlight = m_program->dir.filePath("Data/CF2DB.pdb.vaultine-new");
         if (held)
             QVERIFY(startup().lockProgramFolder(0) && LineFile::writeLines(inFlight, {}));
         if (!plainFile.isEmpty())
@@ -213,11 +213,11 @@ private slots:
     // and what a kill during its write left. Names that only look alike stay.
     void leftoversOfWritesAreRemoved()
     {
-        const QStringList removed {"Data/CF2DB.pdb.EXAJYx", "Data/CF2DB.edb.a1B2c3",
-            "Data/Coffrel.cnf.QWERTY", "tmp/mdb.tmp", "tmp/mdb.tmp.Ab12Cd"};
-        const QStringList kept {"Data/CF2DB.pdb", "Data/CF2DB.pdb.bak", "Data/CF2DB.pdb.ABCDEFG",
-            "Data/CF2DB.pdb.ABC-EF", "Data/other.ABCDEF", "Data/xCF2DB.pdb.ABCDEF",
-            "tmp/other.tmp"};
+        const QStringList removed {"Data/CF2DB.pdb.vaultine-new.EXAJYx",
+            "Data/Coffrel.cnf.vaultine-new", "tmp/mdb.tmp", "tmp/mdb.tmp.Ab12Cd"};
+        const QStringList kept {"Data/CF2DB.pdb", "Data/CF2DB.pdb.backup",
+            "Data/Coffrel.cnf.QWERTY", "Data/CF2DB.pdb.vaultine-new.ABC-EF",
+            "Data/other.vaultine-new", "tmp/other.tmp"};
         QVERIFY(QDir(m_program->dir.path()).mkdir(QStringLiteral("Data")));
         for (const QString &name : removed + kept)
             QVERIFY(LineFile::writeLines(m_program->dir.filePath(name), {"x"}));

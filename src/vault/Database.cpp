@@ -45,7 +45,7 @@ void Database::removeWriteLeftovers(const QString &temporaryFolder) const
     if (temporaryFolder.isEmpty())
         return;
     const QString workingCopy = temporaryFolder + QStringLiteral("/mdb.tmp");
-    LineFile::removeWriteLeftovers(workingCopy);
+    LineFile::removeWriteLeftovers(workingCopy, LineFile::Writer::SaveFile);
     QFile::remove(workingCopy);
 }
 

@@ -7,6 +7,7 @@
 #include <QSaveFile>
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -145,15 +146,27 @@ bool writeLines(const QString &path, const QList<QByteArray> &lines, ByteOrderMa
 
 bool writeContent(const QString &path, const QByteArray &content)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(privateFile))
+    // Saved whole under a name of the program's own, then renamed over the file (the file a
+    // link names): a kill leaves the old file or the new one, and what removeWriteLeftovers()
+    // removes, never a copy a user named.
+    const QFileInfo given(path);
+    const QString target = given.exists() ? given.canonicalFilePath() : path;
+    const QString next = target + QLatin1String(newSuffix);
+    QSaveFile file(next);
+    if ((given.exists() && !given.isWritable()) || !file.open(QIODevice::WriteOnly)
+        || !file.setPermissions(privateFile))
         return false;
     // commit() renames even a file whose write failed: check the write first.
     if (!writeAll(file, content) || !file.flush() || file.size() != content.size()) {
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    if (file.commit()
+        && std::rename(QFile::encodeName(next).constData(), QFile::encodeName(target).constData())
+            == 0)
+        return true;
+    QFile::remove(next);
+    return false;
 }
 
 bool appendLine(const QString &path, const QByteArray &line, ByteOrderMark mark)
@@ -176,11 +189,15 @@ bool appendLine(const QString &path, const QByteArray &line, ByteOrderMark mark)
     return false;
 }
 
-void removeWriteLeftovers(const QString &path)
+void removeWriteLeftovers(const QString &path, Writer writer)
 {
     const QFileInfo target(path);
-    const QRegularExpression leftover(QRegularExpression::anchoredPattern(
-        QRegularExpression::escape(target.fileName()) + QStringLiteral("\\.[A-Za-z0-9]{6}")));
+    const QString saveFileName = QStringLiteral("\\.[A-Za-z0-9]{6}");
+    const QString tail = writer == Writer::SaveFile
+        ? saveFileName
+        : QRegularExpression::escape(QLatin1String(newSuffix)) + '(' + saveFileName + ")?";
+    const QRegularExpression leftover(
+        QRegularExpression::anchoredPattern(QRegularExpression::escape(target.fileName()) + tail));
     QDir folder = target.dir();
     for (const QString &name : folder.entryList(QDir::Files)) {
         if (leftover.match(name).hasMatch())

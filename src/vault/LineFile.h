@@ -71,8 +71,13 @@ bool writeContent(const QString &path, const QByteArray &content);
 bool appendLine(
     const QString &path, const QByteArray &line, ByteOrderMark mark = ByteOrderMark::Drop);
 
-// Removes the temporary files that writeLines() to this path left when killed at the rename:
-// the file name, a dot and six letters or digits.
-void removeWriteLeftovers(const QString &path);
+// What writeContent() saves before it renames it over the file, after the file's name.
+inline constexpr char newSuffix[] = ".vaultine-new";
+
+// The files a write to this path left when it was killed: those of writeContent() (the name
+// with newSuffix, and that with a dot and six letters or digits after it), or those of a plain
+// save file, which earlier versions wrote (the name, a dot and six letters or digits).
+enum class Writer { Content, SaveFile };
+void removeWriteLeftovers(const QString &path, Writer writer = Writer::Content);
 
 } // namespace LineFile
