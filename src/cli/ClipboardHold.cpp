@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "DisplayConnection.h"
 #include "platform/QtClipboard.h"
+#include "vault/RecordLine.h"
 
 #include <QTimer>
 
@@ -143,7 +144,7 @@ int serve(int &argc, char **argv)
 {
     const int seconds = std::atoi(argv[2]);
     QByteArray bytes = readAll(STDIN_FILENO);
-    const QString text = QString::fromUtf8(bytes);
+    const QString text = RecordLine::fromBytes(bytes); // a leading U+FEFF kept
     explicit_bzero(bytes.data(), size_t(bytes.size()));
     if (text.isEmpty()) {
         writeAll(STDOUT_FILENO, "Nothing came to put on the clipboard.\n");
@@ -163,7 +164,7 @@ int serve(int &argc, char **argv)
     QTimer::singleShot(std::chrono::seconds(seconds), Qt::PreciseTimer, application.get(),
         &QCoreApplication::quit);
     application->exec();
-    if (clipboard.text() == text) {
+    if (clipboard.holds(text)) {
         // Taken back first: a program that owns the clipboard is asked to let it go only
         // by a new owner.
         clipboard.setText(QString(), true);

@@ -26,7 +26,7 @@ void ClipboardExpiry::hold(const QString &text)
 void ClipboardExpiry::expire()
 {
     m_timer.stop();
-    if (!m_text.isEmpty() && m_clipboard.text() == m_text)
+    if (!m_text.isEmpty() && m_clipboard.holds(m_text))
         m_clipboard.clear();
     m_text.clear();
 }

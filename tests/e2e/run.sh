@@ -635,16 +635,16 @@ scenario_text_and_left_button() {
 scenario_cli_copy() {
     cli=$(dirname "$program")/vaultine-cli
     folder=$(mktemp -d "$work/cli.XXXXXX")
-    printf 'Mail\nme\ncli-pw-1\n\n\n' | "$cli" --folder "$folder" add --stdin >/dev/null \
+    local meanwhile pw=$'\xef\xbb\xbfcli-pw-1' # a leading U+FEFF is the password's too
+    printf 'Mail\nme\n%s\n\n\n' "$pw" | "$cli" --folder "$folder" add --stdin >/dev/null \
         || fail "vaultine-cli add --stdin failed"
-    local meanwhile
-    for meanwhile in '' cli-pw-1 other-text; do
+    for meanwhile in '' "$pw" other-text; do
         timeout 3 "$cli" --folder "$folder" copy Mail --timeout 2 >/dev/null 2>&1 \
             || fail "copy did not return at once"
-        clipboard_is cli-pw-1 || fail "copy put '$(clipboard)' on the clipboard"
+        clipboard_is "$pw" || fail "copy put '$(clipboard)' on the clipboard"
         [ -z "$meanwhile" ] || copy_elsewhere "$meanwhile"
         sleep 2.5
-        clipboard_is "${meanwhile#cli-pw-1}" \
+        clipboard_is "${meanwhile#"$pw"}" \
             || fail "with '$meanwhile' copied meanwhile the deadline left '$(clipboard)'"
     done
     local started=$SECONDS
