@@ -257,6 +257,9 @@ private slots:
         later("undo all after remove", "left|0;remove;oops|0", "Alpha|al|pa1|note|http://a", "",
             "off", 2, "1101");
         later("undo one field", "left|0;remove;oops|3", "||pa1||", "", "off", 2);
+        // The removed record comes back, not the empty fields a row chosen with the keys left.
+        later("undo after a keyed remove", "left|0;down;remove;oops|0", "Bank|bu|bp||", "", "off",
+            2, "1101");
         later("undo after add empties", "left|0;remove;fill|X|u|p;add;oops|0", "||||", "", "off");
         later("reset", "unmask;left|1;reset", "||||", "", "off");
         later("reset during capture", "copy|abc;capture;copy|abc;tick;reset", "||||", "", "off");

@@ -285,7 +285,15 @@ void RecordBrowser::mnuReplace_Click()
 
 void RecordBrowser::mnuRemove_Click()
 {
+    // Undo puts back the removed record, also when the fields show another text (a row chosen
+    // with the keys leaves them empty).
     m_savedFields = m_fields;
+    if (m_editor.isSelection(m_selectedIndex)) {
+        const QString line = m_records.book().records().at(m_selectedIndex);
+        const QStringList removed = RecordLine::splitFields(line);
+        for (int i = 0; i < RecordLine::fieldCount; ++i)
+            m_savedFields[i] = removed.isEmpty() && i == 0 ? line : removed.value(i);
+    }
     if (!run([this] { return m_editor.removeRecord(m_selectedIndex); }))
         return;
     emptyFields();

@@ -26,9 +26,10 @@ public:
     Result removeRecord(qsizetype selectedIndex);
     // Adds the records at their sorted places, duplicates too, and rewrites the file.
     Result importRecords(const QStringList &lines);
+    // True when the index names a record.
+    bool isSelection(qsizetype index) const;
 
 private:
-    bool isSelection(qsizetype index) const;
     // Writes the whole file from the changed list, then hands that list to the view.
     Result rewrite(RecordBook next);
 
