@@ -332,8 +332,9 @@ private slots:
         for (const char *command : {"add", "replace"}) {
             for (int index = 0; index < 5; ++index) {
                 row(QByteArray(command) + ", \":!\" in field " + QByteArray::number(index),
-                    QStringLiteral("left|1;fill|Dove|du|dp|di|dx;type|%1|x:!y").arg(index), command,
-                    "Vaultine|*|information");
+                    QStringLiteral("left|0;remove;left|1;fill|Dove|du|dp|di|dx;type|%1|x:!y")
+                        .arg(index),
+                    command, "Vaultine|*|information");
             }
         }
         for (const char *command : {"add", "replace", "remove"}) {
@@ -341,6 +342,8 @@ private slots:
                 QStringLiteral("break;") + command,
                 "Disk Error - i66|Can not access the DataBase.|stop");
         }
+        row("add after a remove, write fails", "left|0;remove;fill|X|u|p", "break;add",
+            "Disk Error - i66|Can not access the DataBase.|stop");
         row("replace, nothing selected", "type|0|New;type|1|nu;type|2|np", "replace", "");
         // The fields still equal a stored record: that is found before the missing selection.
         row("replace after deselecting", "left|1;right|1", "replace", noChange);
@@ -356,6 +359,7 @@ private slots:
         b.run(steps);
         const QStringList records = b.model->book().records();
         const QStringList fields = b.browser->fieldTexts();
+        const QStringList saved = b.browser->savedFields();
         const QByteArray before = b.fileBytes();
         b.run(command);
         b.breakData(false);
@@ -368,6 +372,7 @@ private slots:
         }
         QCOMPARE(b.model->book().records(), records);
         QCOMPARE(b.browser->fieldTexts(), fields);
+        QCOMPARE(b.browser->savedFields(), saved); // undo still puts back a removed record
         QCOMPARE(b.fileBytes(), before);
     }
     void recordsSurviveARestart_data()

@@ -267,8 +267,16 @@ bool RecordBrowser::run(const std::function<RecordEditor::Result()> &command)
 
 void RecordBrowser::AddRecord()
 {
-    m_savedFields.fill(QString());
-    if (!run([this] { return m_editor.addRecord(m_fields); }))
+    // An add that fails to write, or refuses a field, changes nothing: undo still puts back
+    // what a Remove took.
+    const bool done = run([this] {
+        const RecordEditor::Result result = m_editor.addRecord(m_fields);
+        if (result != RecordEditor::Result::WriteFailed
+            && result != RecordEditor::Result::SeparatorInField)
+            m_savedFields.fill(QString());
+        return result;
+    });
+    if (!done)
         return;
     emptyFields();
     apply(CommandStates::Event::AddDone);
@@ -287,14 +295,21 @@ void RecordBrowser::mnuRemove_Click()
 {
     // Undo puts back the removed record, also when the fields show another text (a row chosen
     // with the keys leaves them empty).
-    m_savedFields = m_fields;
+    QStringList removed = m_fields;
     if (m_editor.isSelection(m_selectedIndex)) {
         const QString line = m_records.book().records().at(m_selectedIndex);
-        const QStringList removed = RecordLine::splitFields(line);
+        const QStringList stored = RecordLine::splitFields(line);
         for (int i = 0; i < RecordLine::fieldCount; ++i)
-            m_savedFields[i] = removed.isEmpty() && i == 0 ? line : removed.value(i);
+            removed[i] = stored.isEmpty() && i == 0 ? line : stored.value(i);
     }
-    if (!run([this] { return m_editor.removeRecord(m_selectedIndex); }))
+    // A write that fails changes nothing: undo still puts back what an earlier Remove took.
+    const bool done = run([&] {
+        const RecordEditor::Result result = m_editor.removeRecord(m_selectedIndex);
+        if (result != RecordEditor::Result::WriteFailed)
+            m_savedFields = removed;
+        return result;
+    });
+    if (!done)
         return;
     emptyFields();
     apply(CommandStates::Event::RemoveDone);
