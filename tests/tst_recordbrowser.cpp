@@ -245,8 +245,6 @@ private slots:
         row("remove done", "left|1;remove", "0001", "||||", -1, 2);
         row("entering the empty Path", "focus|4", "0001", "||||http://", -1, 3);
         // No selection change, so the fields are not emptied, and an empty Path leaves the field.
-        row("own password copy not captured", "capture;focus|1;left|0;label|2;tick;click|1", "1111",
-            "Alpha|al|pa1|note|http://a", 0, 3, "pa1", "capturing");
         row("edited record clicked again", "left|1;type|4|typed;left|1", "1111",
             "Bank|bu|bp||typed", 1, 3);
         // Undo, reset and capture: nothing selected, no record to add.

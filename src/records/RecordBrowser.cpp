@@ -170,23 +170,13 @@ void RecordBrowser::Text1_Click(int index)
 {
     if (!m_capture.isMarked())
         return;
-    setField(index, capturedText(index));
+    setField(index, m_platform.clipboard.text());
     emit fieldCursorChanged(index, int(m_fields[index].size()), 0);
 }
 
 void RecordBrowser::Timer2_Timer()
 {
-    setField(m_capture.captureIndex(), capturedText(m_capture.captureIndex()));
-}
-
-QString RecordBrowser::capturedText(int index) const
-{
-    // A password copied with its label is no text of another program: it never lands in a
-    // field that shows it in clear (and may store it as a service name).
-    if (index != RecordLine::Password && !m_copiedPassword.isEmpty()
-        && m_platform.clipboard.holds(m_copiedPassword))
-        return m_fields[index];
-    return m_platform.clipboard.text();
+    setField(m_capture.captureIndex(), m_platform.clipboard.text());
 }
 
 QString RecordBrowser::Text1_MouseMove(int index)
@@ -245,7 +235,6 @@ void RecordBrowser::Check1_Click(bool checked)
 void RecordBrowser::copyField(int index)
 {
     m_platform.clipboard.setText(m_fields[index], index == RecordLine::Password);
-    m_copiedPassword = index == RecordLine::Password ? m_fields[index] : QString();
     if (index == RecordLine::Password && m_access.sealed())
         m_clipboardExpiry.hold(m_fields[index]);
     m_copiedField = index;

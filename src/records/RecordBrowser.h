@@ -103,9 +103,6 @@ private:
     void apply(CommandStates::Event event);
     void clearSelection();
     bool fieldsComplete() const;
-    // What capture puts into the field: the clipboard's text, unless that is a password that
-    // this window copied and the field is not the Password field.
-    QString capturedText(int index) const;
     // Runs a record command and shows its message, if any; true when it was done.
     bool run(const std::function<RecordEditor::Result()> &command);
 
@@ -121,7 +118,6 @@ private:
     qsizetype m_selectedIndex = -1;
     int m_hoverIndex = 0;
     int m_copiedField = noField;
-    QString m_copiedPassword; // copied with its label, while no other field was copied since
     bool m_altArmed = false;
     bool m_passwordMasked = false;
     CaptureMode m_capture;
