@@ -5,7 +5,10 @@
 #include "vault/VaultAccess.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -29,6 +32,11 @@ constexpr Message sealedSetAside = {"Vaultine",
     "Data/CF2DB.sdb held sealed records that the settings in Data/Coffrel.cnf do not name. The "
     "file was kept in Data under the name CF2DB.sdb.kept- followed by the date and time; nothing "
     "was removed.",
+    MessageBoxes::Icon::Information};
+constexpr Message codedSetAside = {"Vaultine",
+    "Data/CF2DB.pdb held records other than those of the sealed file that the settings in "
+    "Data/Coffrel.cnf name. The sealed records are listed; the other file was kept in Data "
+    "under the name CF2DB.pdb.kept- followed by the date and time; nothing was removed.",
     MessageBoxes::Icon::Information};
 constexpr Message sealedDamaged = {"Error - i67",
     "Data/CF2DB.sdb is damaged: it is not a sealed file of records that this program can open. "
@@ -75,7 +83,12 @@ std::optional<Database::Records> VaultOpening::open(Dialogue &dialogue, bool may
             return std::nullopt;
         dialogue.passwordAccepted(settings->expiry);
     }
-    const Database::Source source = sourceFor(m_access.reach);
+    // Every conversion seals the whole file before the settings name reach 3: a sealed file
+    // that opens is never older than a coded file beside it.
+    const bool sealedOpened = m_access.sealed() && sealed == SealedFile::Status::Opened
+        && QFileInfo::exists(m_database.sealedPath());
+    const Database::Source source
+        = sealedOpened ? Database::Source::Sealed : sourceFor(m_access.reach);
     const bool encipheredExists = QFileInfo::exists(m_database.encipheredPath());
     const bool codedExists = QFileInfo::exists(m_database.codedPath());
     Database::Records records = m_database.LoadRecords(source);
@@ -86,6 +99,8 @@ std::optional<Database::Records> VaultOpening::open(Dialogue &dialogue, bool may
     if (source == Database::Source::Coded && (m_access.enciphered() || m_access.sealed())) {
         if (mayWrite)
             finishConversion(dialogue, records);
+    } else if (sealedOpened && codedExists && mayWrite) {
+        retireCodedFile(dialogue);
     }
     keepStrayFiles(dialogue, mayWrite && settings && codedExists && records.readWhole);
     return records;
@@ -113,6 +128,32 @@ void VaultOpening::finishConversion(Dialogue &dialogue, const Database::Records 
     dialogue.tell(notAccessible);
 }
 
+// A coded file beside the sealed one at reach 3 goes when it holds the same records (the end
+// of a conversion cut short); otherwise it is set aside, never sealed over the sealed records.
+// While it cannot be moved, adds and rewrites are refused.
+void VaultOpening::retireCodedFile(Dialogue &dialogue)
+{
+    LineFile::ReadResult coded = m_database.readCodedLines(Database::Source::Coded, {});
+    LineFile::ReadResult sealed = m_database.readCodedLines(Database::Source::Sealed, {});
+    std::sort(coded.lines.begin(), coded.lines.end());
+    std::sort(sealed.lines.begin(), sealed.lines.end());
+    const QString path = m_database.codedPath();
+    if (coded.status == LineFile::ReadStatus::Read && sealed.status == LineFile::ReadStatus::Read
+        && coded.lines == sealed.lines && QFile::remove(path))
+        return;
+    if (QFile::rename(path, path + keptSuffix())) {
+        dialogue.tell(codedSetAside);
+        return;
+    }
+    m_database.markConversionUnfinished();
+    dialogue.tell(notAccessible);
+}
+
+QString VaultOpening::keptSuffix()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral(".'kept'-yyyyMMdd-HHmmss-zzz"));
+}
+
 // A sealed file beside a coded file that was read whole, under settings of another level, is
 // most likely the end of a conversion out of reach 3 or of one into it cut short (the coded
 // file holds every record until the settings name the new level), but it may hold records
@@ -125,8 +166,7 @@ void VaultOpening::keepStrayFiles(Dialogue &dialogue, bool codedRead)
     }
     if (m_access.sealed() || !QFileInfo::exists(m_database.sealedPath()))
         return;
-    const QString aside = m_database.sealedPath()
-        + QDateTime::currentDateTime().toString(QStringLiteral(".'kept'-yyyyMMdd-HHmmss-zzz"));
+    const QString aside = m_database.sealedPath() + keptSuffix();
     if (codedRead && QFile::rename(m_database.sealedPath(), aside)) {
         dialogue.tell(sealedSetAside);
         return;

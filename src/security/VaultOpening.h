@@ -45,6 +45,9 @@ private:
     // unreadable, damaged) does not refuse it: its records are reported unreadable.
     bool askSealedPassword(Dialogue &dialogue, SealedFile::Status &status);
     void finishConversion(Dialogue &dialogue, const Database::Records &records);
+    void retireCodedFile(Dialogue &dialogue);
+    // ".kept-" and the date and time, for a file set aside.
+    static QString keptSuffix();
     // The files that the reach level does not name; codedRead: the settings and the coded
     // file were read whole, and files may be written.
     void keepStrayFiles(Dialogue &dialogue, bool codedRead);
