@@ -1,6 +1,6 @@
 #include "CsvColumns.h"
 
-#include "RecordFields.h"
+#include "vault/RecordLine.h"
 
 #include <algorithm>
 
@@ -61,7 +61,7 @@ QStringList CsvColumns::exportHeader()
 
 QStringList CsvColumns::exportRow(const QString &line)
 {
-    const QStringList fields = recordFields(line);
+    const QStringList fields = RecordLine::recordFields(line);
     QStringList row;
     for (const Column &column : columns)
         row.append(fields[column.field]);

@@ -3,7 +3,6 @@
 #include "Console.h"
 #include "Invocation.h"
 #include "RecordEntry.h"
-#include "RecordFields.h"
 #include "VaultSession.h"
 #include "vault/RecordLine.h"
 
@@ -59,7 +58,7 @@ int EditCommand::execute(const Invocation &invocation)
     if (!index)
         return Refused;
     Console &console = invocation.console;
-    std::optional<QStringList> fields = recordFields(vault.book().records().at(*index));
+    std::optional<QStringList> fields = RecordLine::recordFields(vault.book().records().at(*index));
     bool scripted = invocation.passwordFromStdin;
     for (const FieldOption &given : fieldOptions) {
         if (invocation.parser.isSet(given.option)) {

@@ -2,11 +2,11 @@
 
 #include "Console.h"
 #include "Invocation.h"
-#include "RecordFields.h"
 #include "intl/Message.h"
 #include "platform/PrivateTemporaryFolder.h"
 #include "platform/SystemClock.h"
 #include "security/ExpiryDate.h"
+#include "vault/RecordLine.h"
 
 #include <QFileInfo>
 
@@ -111,7 +111,7 @@ QList<QStringList> VaultSession::recordsOf(const QString &service) const
 {
     QList<QStringList> found;
     for (const qsizetype index : indicesOf(service))
-        found.append(recordFields(book().records().at(index)));
+        found.append(RecordLine::recordFields(book().records().at(index)));
     return found;
 }
 

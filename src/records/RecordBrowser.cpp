@@ -295,13 +295,9 @@ void RecordBrowser::mnuRemove_Click()
 {
     // Undo puts back the removed record, also when the fields show another text (a row chosen
     // with the keys leaves them empty).
-    QStringList removed = m_fields;
-    if (m_editor.isSelection(m_selectedIndex)) {
-        const QString line = m_records.book().records().at(m_selectedIndex);
-        const QStringList stored = RecordLine::splitFields(line);
-        for (int i = 0; i < RecordLine::fieldCount; ++i)
-            removed[i] = stored.isEmpty() && i == 0 ? line : stored.value(i);
-    }
+    const QStringList removed = m_editor.isSelection(m_selectedIndex)
+        ? RecordLine::recordFields(m_records.book().records().at(m_selectedIndex))
+        : m_fields;
     // A write that fails changes nothing: undo still puts back what an earlier Remove took.
     const bool done = run([&] {
         const RecordEditor::Result result = m_editor.removeRecord(m_selectedIndex);

@@ -63,8 +63,10 @@ Database::Source VaultOpening::sourceFor(const QString &reach) const
 
 void VaultOpening::preloadRecords()
 {
+    // At reach 3 a coded file is read only when the sealed file does not open: not ahead.
     const std::optional<ConfigFile::Settings> settings = m_config.read();
-    if (sourceFor(settings ? settings->reach : QStringLiteral("0")) == Database::Source::Coded)
+    const QString reach = settings ? settings->reach : QStringLiteral("0");
+    if (reach != QLatin1String("3") && sourceFor(reach) == Database::Source::Coded)
         m_database.preloadRecords();
 }
 

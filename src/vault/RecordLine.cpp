@@ -57,6 +57,14 @@ QStringList splitFields(const QString &line)
     return fields;
 }
 
+QStringList recordFields(const QString &line)
+{
+    QStringList fields = splitFields(line);
+    fields.resize(fieldCount);
+    fields[Service] = serviceName(line);
+    return fields;
+}
+
 QByteArray toBytes(const QString &line)
 {
     return line.toUtf8();

@@ -21,6 +21,9 @@ QString serviceName(const QString &line);
 // The fields a line fills when shown: the text before each of the first four ":!" found,
 // then the rest when it is not empty. A line without ":!" fills none.
 QStringList splitFields(const QString &line);
+// All five fields of a line, empty where it has none; the service name is the list's, so a
+// line without ":!" keeps it.
+QStringList recordFields(const QString &line);
 
 // Lines are UTF-8 on disk. A line that is not valid UTF-8 (written by the earlier Windows
 // program) is read as Windows-1252, its five undefined bytes as Latin-1; it is written back
