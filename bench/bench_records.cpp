@@ -59,7 +59,8 @@ struct QuietPlatform : Clipboard,
     bool startProgram(const QString &) override { return true; }
     QString today() const override { return QStringLiteral("01-01-2024"); }
     QTime timeOfDay() const override { return {}; }
-    void showMessage(const QString &title, const QString &text, Icon) override
+    using MessageBoxes::showMessage;
+    void showMessage(const QString &title, const QString &text, Icon, const QString &) override
     {
         QTextStream(stderr) << "message: " << title << ": " << text << '\n';
     }
@@ -208,7 +209,8 @@ void measure(int count, const QString &reach, const QString &floor)
 void measureSealed(int count)
 {
     QTemporaryDir folder;
-    const SealedFile file(folder.filePath(QStringLiteral("sealed")));
+    const DataFolder data(folder.path());
+    const SealedFile file(data, QStringLiteral("sealed"));
     const QString password = QStringLiteral("master password");
     if (!file.seal(*SealedFile::Key::create(password),
             EncodeRecord(RecordLine::linesToBytes(makeRecords(count)))))

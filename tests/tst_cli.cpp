@@ -346,8 +346,8 @@ private slots:
                                         const QByteArray &input, int status, const QString &out,
                                         const QStringList &changes = {}) {
                     row(QStringLiteral("lock: ") + name, reach, arguments, input, status,
-                        exactly(out), status ? "Another Vaultine program is using this folder" : "",
-                        changes, ConfigFile::noExpiry, {}, lock);
+                        exactly(out), status ? "/Data/vaultine.lock: " : "", changes,
+                        ConfigFile::noExpiry, {}, lock);
                 };
                 locked("add", Held, add, "S\nu\np\n", 1, "");
                 locked("import", Held, import, "Title,Password\nS,p\n", 1, "");
@@ -380,9 +380,12 @@ private slots:
         const QString folder = m_root.filePath(QTest::currentDataTag());
         makeFolder(folder, reach, seeds, expiry);
         if (lock == FolderAtItsName)
-            QVERIFY(QDir(folder).mkpath("Data/vaultine.lock"));
-        auto other = std::make_unique<ProgramLock>(folder + "/Data");
-        QVERIFY(lock == Free || other->acquire(0) == ProgramLock::Result::Acquired);
+            QVERIFY(QFile::remove(folder + "/Data/vaultine.lock")
+                && QDir(folder).mkpath("Data/vaultine.lock"));
+        // Another program's write under way.
+        auto other = std::make_unique<ProgramLock>(folder + "/Data", ProgramLock::Scope::Write);
+        QVERIFY(lock == Free || lock == FolderAtItsName
+            || other->acquire(0) == ProgramLock::Result::Acquired);
         const Run run = runCli(QStringList {"--folder", folder} + arguments, input, output, [&] {
             if (lock == Released)
                 QTest::qSleep(1000), other.reset();
@@ -404,6 +407,74 @@ private slots:
             QVERIFY(!run.err.contains(secret) && (revealed || !run.out.contains(secret)));
         QVERIFY(!QFile::exists(PrivateTemporaryFolder().LocateSpecialFolder() + "/mdb.tmp"));
     }
+    // Each step of a write failing as a failing or full disk fails it, alone and with the steps
+    // that fail with it: the write is refused, naming the file and the reason, and the records
+    // are those of before (or, where even the cut back fails, the file is told damaged).
+    void failingStepsKeepTheRecords_data()
+    {
+        QTest::addColumn<QString>("reach");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("calls");
+        QTest::addColumn<QString>("told");
+        QTest::addColumn<bool>("added"); // the record is in the file after all
+        const QStringList add {"add", "--stdin"}, edit {"edit", "bank", "--username", "new"};
+        const QStringList import {"import", "--csv", "-"};
+        for (const QString reach : {"0", "1"}) {
+            const QByteArray stdinKey = reach == "1" ? masterLine : QByteArray();
+            const QStringList key = reach == "1" ? QStringList {"--password-stdin"} : QStringList();
+            const auto row = [&](const char *name, const QStringList &arguments,
+                                 const QByteArray &input, const char *calls,
+                                 const QString &told = {}, bool added = false) {
+                QTest::addRow("%s: %s", qPrintable(reach), name)
+                    << reach << key + arguments << stdinKey + input << QString::fromLatin1(calls)
+                    << (told.isEmpty() ? QStringLiteral("Input/output error") : told) << added;
+            };
+            for (const char *calls : {"open", "write", "fdatasync", "write,fdatasync"})
+                row(qPrintable(QStringLiteral("add, ") + calls), add, "S\nu\np\n\n\n", calls);
+            row("add, the cut back fails too", add, "S\nu\np\n\n\n", "fdatasync,ftruncate",
+                "its last line may be cut short", true);
+            for (const char *calls : {"open", "write", "fdatasync", "rename", "fsync",
+                     "write,unlink", "fdatasync,fsync"})
+                row(qPrintable(QStringLiteral("edit, ") + calls), edit, {}, calls);
+            row("import, full disk", import, "Title,Password\nNew,pw\n", "write,fdatasync",
+                "No space left on device");
+        }
+    }
+    void failingStepsKeepTheRecords()
+    {
+        QFETCH(QString, reach);
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, input);
+        QFETCH(QString, calls);
+        QFETCH(QString, told);
+        QFETCH(bool, added);
+        const QString folder = m_root.filePath(QTest::currentDataTag()).replace(u' ', u'-');
+        makeFolder(folder, reach, seeds);
+        const QString data = QDir(folder).absoluteFilePath("Data");
+        const QStringList files = QDir(data).entryList(QDir::Files);
+        const QString error = told.startsWith("No space") ? "nospc" : "io";
+        const Run run = runCli(QStringList {"--folder", folder} + arguments, input, {}, {},
+            QStringLiteral("export LD_PRELOAD='%1' VAULTINE_FAIL=%2 VAULTINE_FAIL_IN='%3' "
+                           "VAULTINE_FAIL_ERRNO=%4 "
+                           "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0")
+                .arg(FAILING_CALLS, calls, data, error));
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains("Can not access the DataBase.") && run.err.contains(data)
+                && run.err.contains(told),
+            qPrintable(run.err));
+        QStringList expected = sorted(seeds);
+        if (added)
+            expected = sorted(seeds + QStringList {"S:!u:!p:!:!"});
+        QCOMPARE(stored(folder, reach), expected);
+        // What a cut-short write leaves is removed by the next start; nothing else is left.
+        QStringList left = QDir(data).entryList(QDir::Files);
+        left.removeIf([](const QString &name) {
+            return name.endsWith(".vaultine-new") || name == ProgramLock::fileName;
+        });
+        QCOMPARE(left, QStringList(files).filter(QRegularExpression("^(?!vaultine.lock)")));
+    }
+
     void exportThenImportKeepsEveryRecord_data()
     {
         QTest::addColumn<QString>("reach");

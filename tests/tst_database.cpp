@@ -167,7 +167,7 @@ private slots:
         QCOMPARE(fileBytes(path), before);
         QVERIFY(noClearCopy());
         QCOMPARE(QDir(database().dataFolder()).entryList(QDir::Files),
-            QStringList {QFileInfo(path).fileName()});
+            QStringList({QFileInfo(path).fileName(), ProgramLock::fileName}));
     }
     void missingKeyIsReadWithoutAsking()
     {
@@ -187,23 +187,23 @@ private slots:
         QVERIFY(!database().AppendRecord(awkwardRecords.last()));
         QVERIFY(!database().RewriteDatabase(awkwardRecords));
     }
-    void oneProgramPerFolder()
+    void oneWindowAndOneWriterAtATime()
     {
-        const QString lockPath = database().dataFolder() + QStringLiteral("/vaultine.lock");
-        // A lock file left by a program that died is taken over, also when its process id now
-        // belongs to a live program.
-        QFile leftover(lockPath);
+        using Lock = ProgramLock;
+        const QString data = database().dataFolder();
+        // A lock file left by a program that died holds nothing.
+        QFile leftover(data + u'/' + Lock::fileName);
         QVERIFY(leftover.open(QIODevice::WriteOnly));
-        leftover.write(QByteArray::number(getpid()) + '\n'
-            + QCoreApplication::applicationName().toUtf8() + '\n');
         leftover.close();
-        {
-            ProgramLock first(database().dataFolder());
-            QCOMPARE(first.acquire(0), ProgramLock::Result::Acquired);
-            ProgramLock second(database().dataFolder());
-            QCOMPARE(second.acquire(0), ProgramLock::Result::HeldByLiveProgram);
-        }
-        QVERIFY(!QFile::exists(lockPath));
+        Lock window(data, Lock::Scope::Run);
+        QCOMPARE(window.acquire(0), Lock::Result::Acquired);
+        QCOMPARE(Lock(data, Lock::Scope::Run).acquire(0), Lock::Result::HeldByLiveProgram);
+        // The command line writes while the window is open, one write at a time.
+        Lock write(data, Lock::Scope::Write);
+        QCOMPARE(write.acquire(0), Lock::Result::Acquired);
+        QCOMPARE(Lock(data, Lock::Scope::Write).acquire(0), Lock::Result::HeldByLiveProgram);
+        QVERIFY(!database().AppendRecord(awkwardRecords.first()));
+        QVERIFY(database().failure().endsWith(u"nothing was written."));
     }
 
 private:

@@ -151,6 +151,11 @@ struct Browser : ProgramFolder
                         + (fake.clipboard.secret ? " secret" : ""));
                 }},
             {"break", [&] { breakData(true); }},
+            {"other", // vaultine-cli adds a record while the window is open
+                [&] {
+                    VaultAccess other = access;
+                    QVERIFY(Database(dir.path(), other).AppendRecord(parts.value(1)));
+                }},
             {"copy", // in another program
                 [&] { fake.clipboard.setText(parts.value(1).replace("\\n", "\n"), false); }},
             {"tick",
@@ -375,6 +380,55 @@ private slots:
         QCOMPARE(b.browser->savedFields(), saved); // undo still puts back a removed record
         QCOMPARE(b.fileBytes(), before);
     }
+    // Another program's records are never rewritten away: a command that finds the file
+    // changed lists the records again first.
+    void anotherProgramsRecordIsKept_data()
+    {
+        QTest::addColumn<QString>("reach");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("records");
+        const QString changed = QStringLiteral("Vaultine|Another Vaultine program changed the "
+                                               "records since they were listed. They are listed "
+                                               "again as they are now: choose the record and try "
+                                               "again.|information");
+        const QString dragon = QStringLiteral("Dragon:!du:!dp:!:!");
+        const QString edited = QStringLiteral("Bank:!edited:!bp:!:!");
+        for (const QString reach : {"0", "1"}) {
+            const auto row = [&](const char *name, const QString &steps, const QString &message,
+                                 const QStringList &records) {
+                RecordBook book;
+                book.load(records);
+                QTest::addRow("%s, %s", name, qPrintable(reach))
+                    << reach << steps << message << book.records();
+            };
+            row("replace", "left|1;type|1|edited;other|" + dragon + ";replace", changed,
+                {alpha, bank, carrot, dragon});
+            row("replace again",
+                "left|1;type|1|edited;other|" + dragon + ";replace;left|1;type|1|edited;replace",
+                changed, {alpha, edited, carrot, dragon});
+            row("remove", "left|1;other|" + dragon + ";remove", changed,
+                {alpha, bank, carrot, dragon});
+            row("add", "other|" + dragon + ";fill|Egg|eu|ep;add", {},
+                {alpha, bank, carrot, dragon, "Egg:!eu:!ep:!:!"});
+            row("add, then replace",
+                "other|" + dragon + ";fill|Egg|eu|ep;add;left|1;type|1|edited;replace", {},
+                {alpha, edited, carrot, dragon, "Egg:!eu:!ep:!:!"});
+        }
+    }
+    void anotherProgramsRecordIsKept()
+    {
+        QFETCH(QString, reach);
+        QFETCH(QString, steps);
+        QFETCH(QString, message);
+        QFETCH(QStringList, records);
+        Browser b(threeRecords, reach);
+        b.run(steps);
+        QCOMPARE(described(b.fake.messages), message);
+        QCOMPARE(b.stored(), records);
+        QCOMPARE(b.model->book().records(), records);
+    }
+
     void recordsSurviveARestart_data()
     {
         QTest::addColumn<QString>("reach");

@@ -26,7 +26,8 @@ private slots:
     void init()
     {
         m_folder = std::make_unique<QTemporaryDir>();
-        m_file = std::make_unique<SealedFile>(m_folder->filePath(QStringLiteral("sealed")));
+        m_data = std::make_unique<DataFolder>(m_folder->path());
+        m_file = std::make_unique<SealedFile>(*m_data, QStringLiteral("sealed"));
     }
 
     void sealedContentOpensAgain_data()
@@ -47,17 +48,17 @@ private slots:
         SealedFile::Opened opened = m_file->open(master);
         QCOMPARE(opened.status, Status::Opened);
         QCOMPARE(opened.content, content);
-        QCOMPARE(QFile::permissions(m_file->path()),
+        QCOMPARE(QFile::permissions(path()),
             QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
 
         // The kept key seals again under a fresh nonce; a new password under a new salt.
-        const QByteArray first = LineFile::readContent(m_file->path()).bytes;
+        const QByteArray first = LineFile::readContent(path()).bytes;
         if (password != master) {
             opened.key = SealedFile::Key::create(password, cheap);
             QVERIFY(opened.key->salt() != key.salt());
         }
         QVERIFY(m_file->seal(*opened.key, content));
-        const QByteArray second = LineFile::readContent(m_file->path()).bytes;
+        const QByteArray second = LineFile::readContent(path()).bytes;
         QVERIFY(second.size() == first.size() && second.mid(41, 24) != first.mid(41, 24));
         QCOMPARE(m_file->open(password).content, content);
         QCOMPARE(m_file->open(password + u'x').status, Status::Refused);
@@ -103,15 +104,14 @@ private slots:
         QFETCH(int, room);
         const SealedFile::Key key = *SealedFile::Key::create(master, cheap);
         QVERIFY(m_file->seal(key, "c"));
-        QByteArray bytes = LineFile::readContent(m_file->path()).bytes;
+        QByteArray bytes = LineFile::readContent(path()).bytes;
         if (at >= 0)
             bytes[at] ^= 2;
         if (size >= 0)
             bytes.truncate(size);
-        QVERIFY(size < -1 ? QFile::remove(m_file->path())
-                          : LineFile::writeContent(m_file->path(), bytes));
+        QVERIFY(size < -1 ? QFile::remove(path()) : LineFile::writeContent(path(), bytes));
         if (size == -3)
-            QVERIFY(QDir().mkdir(m_file->path()));
+            QVERIFY(QDir().mkdir(path()));
         if (room >= 0) {
             const FileSizeLimit limit(room);
             QVERIFY(!m_file->seal(key, QByteArray(1000, 'r')));
@@ -122,12 +122,15 @@ private slots:
         QCOMPARE(opened.content, status == Status::Opened ? "c" : "");
         QCOMPARE(bool(opened.key), status == Status::Opened);
         if (size >= -1)
-            QCOMPARE(LineFile::readContent(m_file->path()).bytes, bytes);
+            QCOMPARE(LineFile::readContent(path()).bytes, bytes);
         QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files).size(), size < -1 ? 0 : 1);
     }
 
 private:
+    QString path() const { return m_folder->filePath(QStringLiteral("sealed")); }
+
     std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<DataFolder> m_data;
     std::unique_ptr<SealedFile> m_file;
 };
 

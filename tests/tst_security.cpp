@@ -11,6 +11,7 @@
 #include "vault/CipherText.h"
 #include "vault/Database.h"
 #include "vault/LineFile.h"
+#include "vault/ProgramLock.h"
 #include "vault/RecordLine.h"
 #include "vault/VaultAccess.h"
 
@@ -77,7 +78,9 @@ struct Program : ProgramFolder
     QString data(const QString &name) const { return dir.filePath(QStringLiteral("Data/") + name); }
     QString files() const
     {
-        return QDir(data({})).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(u' ');
+        QStringList names = QDir(data({})).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        names.removeOne(ProgramLock::fileName); // holds nothing
+        return names.join(u' ');
     }
     // Every entry of the program folder with its bytes.
     QMap<QString, QByteArray> snapshot() const
@@ -94,15 +97,17 @@ struct Program : ProgramFolder
     // The configuration line in plain text.
     QString storedLine() const
     {
-        const std::optional<QByteArray> line = LineFile::readLine(data(cnf));
-        if (!line)
+        const LineFile::Content stored = LineFile::readContent(data(cnf));
+        if (stored.status != LineFile::ReadStatus::Read)
             return QStringLiteral("<none>");
+        const QByteArray line = LineFile::soleLine(stored.bytes);
         // The key stream, read back from a line of known text as long.
         QTemporaryDir scratch;
-        const QByteArray known = "xx-xx-xxxx" + QByteArray(line->size() - 21, 'a') + "01-01-20260";
+        const QByteArray known = "xx-xx-xxxx" + QByteArray(line.size() - 21, 'a') + "01-01-20260";
         ConfigFile(scratch.path()).write(QString::fromLatin1(known));
-        const QByteArray key = *CipherText(*LineFile::readLine(scratch.filePath(cnf)), known);
-        return RecordLine::fromBytes(*CipherText(*line, key));
+        const QByteArray key = *CipherText(
+            LineFile::soleLine(LineFile::readContent(scratch.filePath(cnf)).bytes), known);
+        return RecordLine::fromBytes(*CipherText(line, key));
     }
     // One user action: "verb|text".
     void perform(const QString &step)

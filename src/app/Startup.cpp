@@ -24,7 +24,7 @@ Startup::Startup(const ProgramFolders &folders, Platform &platform, const Dictio
     , m_database(folders.userFolder(), m_access)
     , m_config(m_database.dataFolder())
     , m_opening(m_database, m_config, m_access)
-    , m_lock(m_database.dataFolder())
+    , m_lock(m_database.dataFolder(), ProgramLock::Scope::Run)
 {
     LiteralText::install();
     // A write at reach 1 that finds no key reads it from the configuration, without asking.

@@ -162,7 +162,9 @@ std::optional<QString> Console::askSecret(const QString &prompt) const
     return secret;
 }
 
-void Console::showMessage(const QString &, const QString &text, Icon)
+void Console::showMessage(const QString &, const QString &text, Icon, const QString &detail)
 {
     warn(text);
+    if (!detail.isEmpty())
+        warn(detail);
 }

@@ -31,7 +31,9 @@ public:
     std::optional<QString> askSecret(const QString &prompt) const;
 
     // The window's message boxes become lines on standard error.
-    void showMessage(const QString &title, const QString &text, Icon icon) override;
+    using MessageBoxes::showMessage;
+    void showMessage(
+        const QString &title, const QString &text, Icon icon, const QString &detail) override;
 
 private:
     mutable bool m_outputFailed = false;

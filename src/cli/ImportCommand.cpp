@@ -72,11 +72,8 @@ int ImportCommand::execute(const Invocation &invocation)
         console.warn(note);
     if (!outcome.lines.isEmpty()) {
         const RecordEditor::Result result = vault.editor().importRecords(outcome.lines);
-        if (result != RecordEditor::Result::Done) {
-            console.warn(QString::fromLatin1(RecordEditor::messageFor(result)->text)
-                + QStringLiteral(" Nothing was imported."));
+        if (!vault.done(result, QStringLiteral(" Nothing was imported.")))
             return Refused;
-        }
     }
     console.print(QStringLiteral("Added: %1, duplicates: %2, skipped: %3.")
                       .arg(outcome.lines.size())

@@ -19,7 +19,6 @@ VaultSession::VaultSession(const Invocation &invocation)
     , m_database(invocation.programFolder, m_access)
     , m_config(m_database.dataFolder())
     , m_opening(m_database, m_config, m_access)
-    , m_lock(m_database.dataFolder())
     , m_editor(m_records, m_database)
 { }
 
@@ -29,27 +28,14 @@ bool VaultSession::open(Mode mode)
         m_console.warn(QStringLiteral("There is no folder %1.").arg(m_database.programFolder()));
         return false;
     }
-    if (mode == Mode::Write && !lockFolder())
-        return false;
+    if (mode == Mode::Write)
+        m_database.prepareForWriting(PrivateTemporaryFolder().LocateSpecialFolder());
     m_entries = passwordEntries();
     std::optional<Database::Records> records = m_opening.open(*this, mode == Mode::Write);
     if (!records || !records->readWhole)
         return false;
     m_records.load(records->lines);
     return mode == Mode::Read || !m_database.conversionUnfinished();
-}
-
-bool VaultSession::lockFolder()
-{
-    // A lock that cannot be made (a read-only folder) is passed over, as the window does: the
-    // write itself will fail.
-    if (m_database.lockDataFolder(
-            m_lock, ProgramLock::usualWait, PrivateTemporaryFolder().LocateSpecialFolder())
-        != ProgramLock::Result::HeldByLiveProgram)
-        return true;
-    m_console.warn(QStringLiteral(
-        "Another Vaultine program is using this folder; try again once it has ended."));
-    return false;
 }
 
 MasterPasswordGate::Entries VaultSession::passwordEntries()
@@ -127,9 +113,12 @@ std::optional<qsizetype> VaultSession::onlyRecordOf(const QString &service) cons
     return found.size() == 1 ? std::optional(found.first()) : std::nullopt;
 }
 
-bool VaultSession::done(RecordEditor::Result result) const
+bool VaultSession::done(RecordEditor::Result result, const QString &after) const
 {
-    if (result != RecordEditor::Result::Done)
-        m_console.warn(QString::fromLatin1(RecordEditor::messageFor(result)->text));
-    return result == RecordEditor::Result::Done;
+    if (result == RecordEditor::Result::Done)
+        return true;
+    m_console.warn(QString::fromLatin1(RecordEditor::messageFor(result)->text) + after);
+    if (result == RecordEditor::Result::WriteFailed && !m_database.failure().isEmpty())
+        m_console.warn(m_database.failure());
+    return false;
 }

@@ -6,7 +6,6 @@
 #include "security/ConfigFile.h"
 #include "security/VaultOpening.h"
 #include "vault/Database.h"
-#include "vault/ProgramLock.h"
 #include "vault/VaultAccess.h"
 
 struct Invocation;
@@ -30,12 +29,12 @@ public:
     QList<QStringList> recordsOf(const QString &service) const;
     // Where the one record of exactly this service name stands; tells when none or several.
     std::optional<qsizetype> onlyRecordOf(const QString &service) const;
-    // Tells a refused change; true when it was done.
-    bool done(RecordEditor::Result result) const;
+    // Tells a refused change, with the text after it and, for a failed write, the file and the
+    // system's reason; true when it was done.
+    bool done(RecordEditor::Result result, const QString &after = {}) const;
 
 private:
     QList<qsizetype> indicesOf(const QString &service) const;
-    bool lockFolder();
     MasterPasswordGate::Entries passwordEntries();
     bool askPassword(const PasswordCheck::Test &isPassword) override;
     void passwordAccepted(const QString &expiry) override;
@@ -48,7 +47,6 @@ private:
     Database m_database;
     ConfigFile m_config;
     VaultOpening m_opening;
-    ProgramLock m_lock;
     ServiceListModel m_records;
     RecordEditor m_editor;
 };

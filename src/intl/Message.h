@@ -14,4 +14,5 @@ struct Message
     int line = -1; // -1: English in every language
 };
 
-void showMessage(MessageBoxes &messages, const Dictionary &dictionary, const Message &message);
+void showMessage(MessageBoxes &messages, const Dictionary &dictionary, const Message &message,
+    const QString &detail = {});

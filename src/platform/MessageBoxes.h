@@ -9,5 +9,12 @@ public:
     enum class Icon { None, Information, Stop };
 
     virtual ~MessageBoxes() = default;
-    virtual void showMessage(const QString &title, const QString &text, Icon icon) = 0;
+    void showMessage(const QString &title, const QString &text, Icon icon)
+    {
+        showMessage(title, text, icon, {});
+    }
+    // The detail, shown below the text, says what failed (a file and the system's reason).
+    virtual void showMessage(
+        const QString &title, const QString &text, Icon icon, const QString &detail)
+        = 0;
 };

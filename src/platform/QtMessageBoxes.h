@@ -5,5 +5,7 @@
 class QtMessageBoxes : public MessageBoxes
 {
 public:
-    void showMessage(const QString &title, const QString &text, Icon icon) override;
+    using MessageBoxes::showMessage;
+    void showMessage(
+        const QString &title, const QString &text, Icon icon, const QString &detail) override;
 };

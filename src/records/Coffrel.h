@@ -59,6 +59,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Coming back to the window lists again the records another program changed meanwhile.
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

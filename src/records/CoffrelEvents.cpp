@@ -135,6 +135,13 @@ bool Coffrel::forwardKey(int control, QKeyEvent *event)
     return false;
 }
 
+void Coffrel::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        m_browser.readAgainWhenChanged();
+}
+
 bool Coffrel::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();

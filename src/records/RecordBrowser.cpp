@@ -261,8 +261,16 @@ bool RecordBrowser::run(const std::function<RecordEditor::Result()> &command)
         return command();
     }();
     if (const Message *message = RecordEditor::messageFor(result))
-        showMessage(m_platform.messages, m_dictionary, *message);
+        showMessage(m_platform.messages, m_dictionary, *message, m_editor.failure(result));
+    if (result == RecordEditor::Result::ChangedElsewhere)
+        clearSelection();
     return result == RecordEditor::Result::Done;
+}
+
+void RecordBrowser::readAgainWhenChanged()
+{
+    if (m_editor.readAgainWhenChanged())
+        clearSelection();
 }
 
 void RecordBrowser::AddRecord()

@@ -68,6 +68,8 @@ public:
     void Label5_DblClick();
     void Form_Click();
 
+    // Lists the records again when another program changed their file since this one read it.
+    void readAgainWhenChanged();
     void AddRecord();
     void mnuReplace_Click();
     void mnuRemove_Click();

@@ -31,6 +31,11 @@ const Message *RecordEditor::messageFor(Result result)
                 MessageBoxes::Icon::Information}},
         {Result::WriteFailed,
             {"Disk Error - i66", "Can not access the DataBase.", MessageBoxes::Icon::Stop}},
+        {Result::ChangedElsewhere,
+            {"Vaultine",
+                "Another Vaultine program changed the records since they were listed. They are "
+                "listed again as they are now: choose the record and try again.",
+                MessageBoxes::Icon::Information}},
     };
     for (const auto &[refused, message] : messages) {
         if (refused == result)
@@ -44,6 +49,19 @@ RecordEditor::RecordEditor(ServiceListModel &records, Database &database)
     , m_database(database)
 { }
 
+QString RecordEditor::failure(Result result) const
+{
+    return result == Result::WriteFailed ? m_database.failure() : QString();
+}
+
+bool RecordEditor::readAgainWhenChanged()
+{
+    std::optional<Database::Records> records = m_database.recordsChangedElsewhere();
+    if (records)
+        m_records.load(records->lines);
+    return records.has_value();
+}
+
 bool RecordEditor::isSelection(qsizetype index) const
 {
     return index >= 0 && index < m_records.book().count();
@@ -54,6 +72,7 @@ RecordEditor::Result RecordEditor::addRecord(const QStringList &fields)
     if (holdsSeparator(fields))
         return Result::SeparatorInField;
     const QString line = RecordLine::join(fields);
+    readAgainWhenChanged();
     if (m_records.book().indexOf(line) >= 0)
         return Result::Duplicate;
     if (!m_database.AppendRecord(line))
@@ -71,6 +90,8 @@ RecordEditor::Result RecordEditor::replaceRecord(qsizetype selectedIndex, const 
         return Result::NoChange;
     if (!isSelection(selectedIndex))
         return Result::NothingSelected;
+    if (readAgainWhenChanged())
+        return Result::ChangedElsewhere;
     RecordBook next = m_records.book();
     next.removeAt(selectedIndex);
     next.insert(line);
@@ -81,6 +102,8 @@ RecordEditor::Result RecordEditor::removeRecord(qsizetype selectedIndex)
 {
     if (!isSelection(selectedIndex))
         return Result::NothingSelected;
+    if (readAgainWhenChanged())
+        return Result::ChangedElsewhere;
     RecordBook next = m_records.book();
     next.removeAt(selectedIndex);
     return rewrite(std::move(next));
@@ -88,6 +111,7 @@ RecordEditor::Result RecordEditor::removeRecord(qsizetype selectedIndex)
 
 RecordEditor::Result RecordEditor::importRecords(const QStringList &lines)
 {
+    readAgainWhenChanged();
     RecordBook next;
     next.load(m_records.book().records() + lines);
     return rewrite(std::move(next));

@@ -13,12 +13,22 @@ struct Message;
 class RecordEditor
 {
 public:
-    enum class Result { Done, Duplicate, NoChange, SeparatorInField, NothingSelected, WriteFailed };
+    enum class Result {
+        Done,
+        Duplicate,
+        NoChange,
+        SeparatorInField,
+        NothingSelected,
+        WriteFailed,
+        ChangedElsewhere, // the records were listed again as another program left them
+    };
 
     RecordEditor(ServiceListModel &records, Database &database);
 
     // The message a refused command shows, or nullptr.
     static const Message *messageFor(Result result);
+    // What failed, for a failed write: the file and the system's reason.
+    QString failure(Result result) const;
 
     // Appends one line to the file; never rewrites it.
     Result addRecord(const QStringList &fields);
@@ -28,6 +38,9 @@ public:
     Result importRecords(const QStringList &lines);
     // True when the index names a record.
     bool isSelection(qsizetype index) const;
+
+    // Lists the records again when another program changed the file; true when it did.
+    bool readAgainWhenChanged();
 
 private:
     // Writes the whole file from the changed list, then hands that list to the view.

@@ -5,8 +5,6 @@
 #include "vault/RecordLine.h"
 #include "vault/VaultAccess.h"
 
-#include <QDir>
-
 #include <algorithm>
 
 namespace {
@@ -27,7 +25,7 @@ const QString ConfigFile::noExpiry = QStringLiteral("xx-xx-xxxx");
 const QString ConfigFile::unsetMark = QStringLiteral("UNSETMARK");
 
 ConfigFile::ConfigFile(const QString &dataFolder)
-    : m_dataFolder(dataFolder)
+    : m_folder(dataFolder)
 { }
 
 bool ConfigFile::isDate(const QString &text)
@@ -57,10 +55,27 @@ std::optional<ConfigFile::Settings> ConfigFile::parseLine(const QByteArray &plai
     return settings;
 }
 
+QString ConfigFile::name() const
+{
+    const QStringList names = m_folder.names();
+    const auto found = std::find_if(names.begin(), names.end(),
+        [](const QString &name) { return name.compare(fileName, Qt::CaseInsensitive) == 0; });
+    return found == names.end() ? fileName : *found;
+}
+
 QString ConfigFile::path() const
 {
-    const QStringList names = QDir(m_dataFolder).entryList({fileName}, QDir::Files);
-    return m_dataFolder + u'/' + (names.isEmpty() ? fileName : names.first());
+    return m_folder.path() + u'/' + name();
+}
+
+DataFolder::Content ConfigFile::content() const
+{
+    return m_folder.read(name(), sizeLimit);
+}
+
+bool ConfigFile::restore(const QByteArray &content) const
+{
+    return m_folder.write(name(), content);
 }
 
 bool ConfigFile::write(const QString &line) const
@@ -71,15 +86,17 @@ bool ConfigFile::write(const QString &line) const
         || !isDate(line.chopped(1).right(dateLength)) || line.back() < u'0' || line.back() > u'9')
         return false;
     const std::optional<QByteArray> enciphered = CipherText(RecordLine::toBytes(line), ConfigKey);
-    return enciphered && LineFile::writeLines(path(), {*enciphered}, LineFile::ByteOrderMark::Keep);
+    return enciphered
+        && m_folder.write(
+            name(), LineFile::fileContent({*enciphered}, LineFile::ByteOrderMark::Keep));
 }
 
 std::optional<ConfigFile::Settings> ConfigFile::read() const
 {
-    const std::optional<QByteArray> stored = LineFile::readLine(path());
-    if (!stored)
+    const DataFolder::Content stored = content();
+    if (stored.status != DataFolder::Status::Read)
         return std::nullopt;
-    const std::optional<QByteArray> plain = CipherText(*stored, ConfigKey);
+    const std::optional<QByteArray> plain = CipherText(LineFile::soleLine(stored.bytes), ConfigKey);
     return plain ? parseLine(*plain) : std::nullopt;
 }
 

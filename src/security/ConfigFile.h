@@ -1,5 +1,7 @@
 #pragma once
 
+#include "vault/DataFolder.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -33,8 +35,16 @@ public:
         const QString &expiry, const QString &password, const QString &today, const QString &reach);
     static std::optional<Settings> parseLine(const QByteArray &plain);
 
+    // The most the file may hold: a line of a long password.
+    static constexpr qint64 sizeLimit = 64 * 1024;
+
     // The file, found whatever the letter case of its name.
     QString path() const;
+    // The stored bytes as they are, and the same written back.
+    DataFolder::Content content() const;
+    bool restore(const QByteArray &content) const;
+    // The file and the system's reason of the last failed step.
+    QString failure() const { return m_folder.failure(); }
     // Enciphers the line and replaces the file with it; false when that failed. A line whose
     // dates are not ten ASCII characters each, or whose reach is not a digit, would not read
     // back as written: it is refused and nothing is written.
@@ -46,5 +56,7 @@ public:
     std::optional<Settings> loadInto(VaultAccess &access) const;
 
 private:
-    QString m_dataFolder;
+    QString name() const;
+
+    DataFolder m_folder;
 };

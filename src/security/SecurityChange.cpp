@@ -4,8 +4,6 @@
 #include "vault/RecordLine.h"
 #include "vault/VaultAccess.h"
 
-#include <QFile>
-
 namespace {
 
 using Source = Database::Source;
@@ -49,8 +47,7 @@ SecurityChange::Result SecurityChange::store(
     // sealed file is replaced whole, so no coded copy of the records is made in Data.
     const bool sealedAgain = from == Source::Sealed && to == Source::Sealed;
     const bool codedCopy = from != Source::Coded && !sealedAgain;
-    const LineFile::Content oldConfig
-        = sealedAgain ? LineFile::readContent(m_config.path()) : LineFile::Content {};
+    const DataFolder::Content oldConfig = sealedAgain ? m_config.content() : DataFolder::Content {};
 
     LineFile::ReadResult records;
     if (from != Source::Coded || to != Source::Coded) {
@@ -79,9 +76,9 @@ SecurityChange::Result SecurityChange::store(
         return unfinishedUnless(removeCodedCopy(), Result::ConfigurationFailed);
     if (to != Source::Coded && !write(writeTo, to, newKey)) {
         const bool restored = !sealedAgain
-            || (oldConfig.status == LineFile::ReadStatus::Read
-                && run(Step::RestoreConfiguration,
-                    [&] { return LineFile::writeContent(m_config.path(), oldConfig.bytes); }));
+            || (oldConfig.status == DataFolder::Status::Read
+                && run(
+                    Step::RestoreConfiguration, [&] { return m_config.restore(oldConfig.bytes); }));
         return unfinishedUnless(restored && removeCodedCopy(), Result::DatabaseFailed);
     }
     if (!sealedAgain && !writeConfiguration()) {
@@ -112,10 +109,7 @@ SecurityChange::Result SecurityChange::store(
 
 bool SecurityChange::remove(Step step, Source source) const
 {
-    const QString path = source == Source::Coded
-        ? m_database.codedPath()
-        : (source == Source::Sealed ? m_database.sealedPath() : m_database.encipheredPath());
-    return run(step, [&] { return QFile::remove(path) || !QFile::exists(path); });
+    return run(step, [&] { return m_database.removeFile(source); });
 }
 
 bool SecurityChange::run(Step step, const std::function<bool()> &action) const

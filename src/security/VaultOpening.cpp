@@ -5,8 +5,6 @@
 #include "vault/VaultAccess.h"
 
 #include <QDateTime>
-#include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -56,7 +54,7 @@ Database::Source VaultOpening::sourceFor(const QString &reach) const
     // A start at reach 1 or 3 that finds the coded file meets a conversion cut short: the coded
     // file holds every record until the enciphered or sealed one does.
     const VaultAccess access {reach, {}};
-    if (QFileInfo::exists(m_database.codedPath()) || !(access.enciphered() || access.sealed()))
+    if (m_database.exists(Database::Source::Coded) || !(access.enciphered() || access.sealed()))
         return Database::Source::Coded;
     return access.sealed() ? Database::Source::Sealed : Database::Source::Enciphered;
 }
@@ -88,11 +86,11 @@ std::optional<Database::Records> VaultOpening::open(Dialogue &dialogue, bool may
     // Every conversion seals the whole file before the settings name reach 3: a sealed file
     // that opens is never older than a coded file beside it.
     const bool sealedOpened = m_access.sealed() && sealed == SealedFile::Status::Opened
-        && QFileInfo::exists(m_database.sealedPath());
+        && m_database.exists(Database::Source::Sealed);
     const Database::Source source
         = sealedOpened ? Database::Source::Sealed : sourceFor(m_access.reach);
-    const bool encipheredExists = QFileInfo::exists(m_database.encipheredPath());
-    const bool codedExists = QFileInfo::exists(m_database.codedPath());
+    const bool encipheredExists = m_database.exists(Database::Source::Enciphered);
+    const bool codedExists = m_database.exists(Database::Source::Coded);
     Database::Records records = m_database.LoadRecords(source);
     if (sealed == SealedFile::Status::Damaged && source == Database::Source::Sealed)
         dialogue.tell(sealedDamaged);
@@ -124,7 +122,7 @@ bool VaultOpening::askSealedPassword(Dialogue &dialogue, SealedFile::Status &sta
 void VaultOpening::finishConversion(Dialogue &dialogue, const Database::Records &records)
 {
     if (records.readWhole && m_database.RewriteDatabase(records.lines)
-        && QFile::remove(m_database.codedPath()))
+        && m_database.removeFile(Database::Source::Coded))
         return;
     m_database.markConversionUnfinished();
     dialogue.tell(notAccessible);
@@ -139,11 +137,10 @@ void VaultOpening::retireCodedFile(Dialogue &dialogue)
     LineFile::ReadResult sealed = m_database.readCodedLines(Database::Source::Sealed, {});
     std::sort(coded.lines.begin(), coded.lines.end());
     std::sort(sealed.lines.begin(), sealed.lines.end());
-    const QString path = m_database.codedPath();
     if (coded.status == LineFile::ReadStatus::Read && sealed.status == LineFile::ReadStatus::Read
-        && coded.lines == sealed.lines && QFile::remove(path))
+        && coded.lines == sealed.lines && m_database.removeFile(Database::Source::Coded))
         return;
-    if (QFile::rename(path, path + keptSuffix())) {
+    if (m_database.setAside(Database::Source::Coded, keptSuffix())) {
         dialogue.tell(codedSetAside);
         return;
     }
@@ -162,14 +159,13 @@ QString VaultOpening::keptSuffix()
 // the coded file lacks (a backup put back): it is set aside under a name that says when.
 void VaultOpening::keepStrayFiles(Dialogue &dialogue, bool codedRead)
 {
-    if (!m_access.enciphered() && QFileInfo::exists(m_database.encipheredPath())) {
+    if (!m_access.enciphered() && m_database.exists(Database::Source::Enciphered)) {
         m_database.keepEncipheredFile();
         dialogue.tell(strayEnciphered);
     }
-    if (m_access.sealed() || !QFileInfo::exists(m_database.sealedPath()))
+    if (m_access.sealed() || !m_database.exists(Database::Source::Sealed))
         return;
-    const QString aside = m_database.sealedPath() + keptSuffix();
-    if (codedRead && QFile::rename(m_database.sealedPath(), aside)) {
+    if (codedRead && m_database.setAside(Database::Source::Sealed, keptSuffix())) {
         dialogue.tell(sealedSetAside);
         return;
     }

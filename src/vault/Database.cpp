@@ -7,56 +7,66 @@
 #include "RecordLine.h"
 #include "VaultAccess.h"
 
-#include <QDir>
-#include <QFileInfo>
-
-#include <sys/stat.h>
-
-namespace {
-
-// Takes away the mode bits outside the kept ones, never adding any.
-void restrictMode(const QString &path, mode_t kept)
-{
-    const QByteArray name = QFile::encodeName(path);
-    struct stat info;
-    if (stat(name.constData(), &info) == 0 && (info.st_mode & 07777 & ~kept) != 0)
-        chmod(name.constData(), info.st_mode & kept);
-}
-
-} // namespace
-
 Database::Database(const QString &programFolder, VaultAccess &access)
     : m_programFolder(programFolder)
+    , m_folder(dataFolder())
     , m_access(access)
 { }
 
+QString Database::fileName(Source source)
+{
+    switch (source) {
+    case Source::Coded:
+        return QStringLiteral("CF2DB.pdb");
+    case Source::Enciphered:
+        return QStringLiteral("CF2DB.edb");
+    case Source::Sealed:
+        break;
+    }
+    return QStringLiteral("CF2DB.sdb");
+}
+
 void Database::EnsureDataFolder() const
 {
-    QDir().mkdir(dataFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    restrictMode(dataFolder(), 0700);
-    for (const QString &path : dataFiles())
-        restrictMode(path, 0600);
+    m_folder.create(dataFiles());
 }
 
 void Database::removeWriteLeftovers(const QString &temporaryFolder) const
 {
-    for (const QString &path : dataFiles())
-        LineFile::removeWriteLeftovers(path);
+    const auto removeLeftovers = [](const DataFolder &folder, const QString &file, auto writer) {
+        for (const QString &name : folder.names()) {
+            if (LineFile::isWriteLeftover(name, file, writer))
+                folder.remove(name);
+        }
+    };
+    for (const QString &file : dataFiles())
+        removeLeftovers(m_folder, file, LineFile::Writer::Content);
     if (temporaryFolder.isEmpty())
         return;
-    const QString workingCopy = temporaryFolder + QStringLiteral("/mdb.tmp");
-    LineFile::removeWriteLeftovers(workingCopy, LineFile::Writer::SaveFile);
-    QFile::remove(workingCopy);
+    const DataFolder temporary(temporaryFolder);
+    const QString workingCopy = QStringLiteral("mdb.tmp");
+    removeLeftovers(temporary, workingCopy, LineFile::Writer::SaveFile);
+    temporary.remove(workingCopy);
 }
 
 ProgramLock::Result Database::lockDataFolder(
-    ProgramLock &lock, int waitMilliseconds, const QString &temporaryFolder) const
+    ProgramLock &lock, int waitMilliseconds, const QString &temporaryFolder)
 {
     EnsureDataFolder();
     const ProgramLock::Result result = lock.acquire(waitMilliseconds);
     if (result == ProgramLock::Result::Acquired)
-        removeWriteLeftovers(temporaryFolder);
+        prepareForWriting(temporaryFolder);
     return result;
+}
+
+void Database::prepareForWriting(const QString &temporaryFolder)
+{
+    EnsureDataFolder();
+    // Under the write lock: what a write under way elsewhere has made is not a leftover.
+    whileLocked([&] {
+        removeWriteLeftovers(temporaryFolder);
+        return true;
+    });
 }
 
 QByteArray Database::databaseKey()
@@ -69,20 +79,19 @@ QByteArray Database::databaseKey()
 LineFile::ReadResult Database::readCodedLines(Source source, const QByteArray &key) const
 {
     if (source == Source::Sealed) {
-        const LineFile::Content file = LineFile::readContent(sealedPath());
+        const DataFolder::Content file = m_folder.read(fileName(Source::Sealed));
         QByteArray content;
-        if (file.status != LineFile::ReadStatus::Read || !m_sealKey
+        if (file.status != DataFolder::Status::Read || !m_sealKey
             || SealedFile::openBytes(file.bytes, *m_sealKey, content) != SealedFile::Status::Opened)
             return {LineFile::ReadStatus::Failed, {}};
-        QList<QByteArray> lines;
-        for (const QByteArrayView line : LineFile::splitLines(content))
-            lines.append(line.toByteArray());
-        return {LineFile::ReadStatus::Read, lines};
+        return {
+            LineFile::ReadStatus::Read, LineFile::linesOf(content, LineFile::ByteOrderMark::Keep)};
     }
     const bool enciphered = source == Source::Enciphered;
-    LineFile::ReadResult file = enciphered
-        ? LineFile::readLines(encipheredPath(), LineFile::ByteOrderMark::Keep)
-        : LineFile::readLines(codedPath());
+    const DataFolder::Content content = m_folder.read(fileName(source));
+    LineFile::ReadResult file {content.status,
+        LineFile::linesOf(content.bytes,
+            enciphered ? LineFile::ByteOrderMark::Keep : LineFile::ByteOrderMark::Drop)};
     if (!enciphered || file.status != LineFile::ReadStatus::Read)
         return file;
     for (QByteArray &line : file.lines) {
@@ -99,7 +108,8 @@ bool Database::writeCodedLines(
     bool enciphered, const QList<QByteArray> &coded, const QByteArray &key) const
 {
     if (!enciphered)
-        return LineFile::writeLines(codedPath(), coded);
+        return m_folder.write(fileName(Source::Coded), LineFile::fileContent(coded))
+            && (noteWritten(Source::Coded), true);
     if (m_encipheredKept)
         return false;
     QList<QByteArray> lines;
@@ -110,40 +120,48 @@ bool Database::writeCodedLines(
             return false;
         lines.append(escapeLine(*cipher));
     }
-    return LineFile::writeLines(encipheredPath(), lines, LineFile::ByteOrderMark::Keep);
+    return m_folder.write(fileName(Source::Enciphered),
+               LineFile::fileContent(lines, LineFile::ByteOrderMark::Keep))
+        && (noteWritten(Source::Enciphered), true);
 }
 
 bool Database::sealCodedLines(const QList<QByteArray> &coded, const SealedFile::Key &key) const
 {
-    return !m_sealedKept && SealedFile(sealedPath()).seal(key, LineFile::joined(coded));
+    return !m_sealedKept
+        && SealedFile(m_folder, fileName(Source::Sealed)).seal(key, LineFile::joined(coded))
+        && (noteWritten(Source::Sealed), true);
 }
 
 bool Database::sealContent(const QByteArray &content) const
 {
-    return m_sealKey && SealedFile(sealedPath()).seal(*m_sealKey, content);
+    return m_sealKey && SealedFile(m_folder, fileName(Source::Sealed)).seal(*m_sealKey, content);
 }
 
 SealedFile::Status Database::openSealed(const QString &password)
 {
-    SealedFile::Opened opened = SealedFile(sealedPath()).open(password);
+    noteWritten(Source::Sealed);
+    SealedFile::Opened opened = SealedFile(m_folder, fileName(Source::Sealed)).open(password);
     m_sealedContent = std::move(opened.content);
     m_sealKey = std::move(opened.key);
     return opened.status;
 }
 
-Database::Records Database::readRecords(const QString &source)
+Database::Records Database::readRecords(const DataFolder &folder)
 {
-    LineFile::Content file = LineFile::readContent(source);
-    if (file.status == LineFile::ReadStatus::Failed)
-        return {{}, false, std::nullopt};
+    const std::optional<DataFolder::Stamp> stamp = folder.stamp(fileName(Source::Coded));
+    DataFolder::Content file = folder.read(fileName(Source::Coded));
+    if (file.status == DataFolder::Status::Failed)
+        return {{}, false, std::nullopt, stamp};
     // The codec leaves line breaks alone: the whole file is decoded at once.
-    return {RecordLine::linesFromBytes(DecodeRecord(std::move(file.bytes))), true, std::nullopt};
+    return {
+        RecordLine::linesFromBytes(DecodeRecord(std::move(file.bytes))), true, std::nullopt, stamp};
 }
 
 void Database::preloadRecords()
 {
-    m_preload = std::async(std::launch::async, [source = codedPath()] {
-        Records records = readRecords(source);
+    // A folder of its own: the thread shares nothing with the program's.
+    m_preload = std::async(std::launch::async, [path = dataFolder()] {
+        Records records = readRecords(DataFolder(path));
         records.sorted.emplace().load(records.lines);
         return records;
     });
@@ -151,13 +169,14 @@ void Database::preloadRecords()
 
 Database::Records Database::readEnciphered()
 {
+    const std::optional<DataFolder::Stamp> stamp = m_folder.stamp(fileName(Source::Enciphered));
     const LineFile::ReadResult file
         = readCodedLines(Source::Enciphered, RecordLine::toBytes(m_access.databaseKey));
     if (file.status == LineFile::ReadStatus::Failed)
-        return {{}, false, std::nullopt};
+        return {{}, false, std::nullopt, stamp};
     return {RecordLine::linesFromBytes(
                 DecodeRecord(LineFile::joined(file.lines)), LineFile::ByteOrderMark::Keep),
-        true, std::nullopt};
+        true, std::nullopt, stamp};
 }
 
 Database::Records Database::LoadRecords(Source source)
@@ -168,12 +187,78 @@ Database::Records Database::LoadRecords(Source source)
     else if (source == Source::Sealed) // an empty file opens too: no key, nothing read
         records = {RecordLine::linesFromBytes(DecodeRecord(std::exchange(m_sealedContent, {})),
                        LineFile::ByteOrderMark::Keep),
-            m_sealKey.has_value(), std::nullopt};
+            m_sealKey.has_value(), std::nullopt, m_seen[Source::Sealed]};
     else
-        records = m_preload.valid() ? m_preload.get() : readRecords(codedPath());
+        records = m_preload.valid() ? m_preload.get() : readRecords(m_folder);
     if (!records.readWhole)
         m_rewriteRefused = true;
+    noteSeen(source, records.stamp);
     return records;
+}
+
+std::optional<Database::Records> Database::recordsChangedElsewhere()
+{
+    const Source source = sourceInForce();
+    if (!changedElsewhere(source) || !rewriteAllowed())
+        return std::nullopt;
+    Records records;
+    if (source == Source::Sealed) {
+        records.stamp = m_folder.stamp(fileName(source));
+        const LineFile::ReadResult file = readCodedLines(source, {});
+        records.readWhole = file.status == LineFile::ReadStatus::Read;
+        records.lines = RecordLine::linesFromBytes(
+            DecodeRecord(LineFile::joined(file.lines)), LineFile::ByteOrderMark::Keep);
+    } else {
+        records = source == Source::Enciphered ? readEnciphered() : readRecords(m_folder);
+    }
+    // A file gone or unreadable leaves the records listed; a rewrite then refuses.
+    if (!records.readWhole || !records.stamp)
+        return std::nullopt;
+    noteSeen(source, records.stamp);
+    return records;
+}
+
+Database::Source Database::sourceInForce() const
+{
+    return m_access.sealed() ? Source::Sealed
+                             : (m_access.enciphered() ? Source::Enciphered : Source::Coded);
+}
+
+void Database::noteSeen(Source source, std::optional<DataFolder::Stamp> stamp) const
+{
+    m_seen[source] = stamp;
+}
+
+bool Database::changedElsewhere(Source source) const
+{
+    const auto seen = m_seen.find(source);
+    return seen != m_seen.end() && seen->second != m_folder.stamp(fileName(source));
+}
+
+bool Database::whileLocked(const std::function<bool()> &write)
+{
+    if (m_lockDepth > 0)
+        return write();
+    m_failure.clear();
+    m_folder.clearFailure();
+    ProgramLock lock(dataFolder(), ProgramLock::Scope::Write);
+    switch (lock.acquire(ProgramLock::usualWait)) {
+    case ProgramLock::Result::HeldByLiveProgram:
+        m_failure = dataFolder() + u'/' + ProgramLock::fileName
+            + QStringLiteral(": another Vaultine program has been writing the records for a while; "
+                             "nothing was written.");
+        return false;
+    case ProgramLock::Result::Unavailable:
+        m_failure = lock.failure();
+        return false;
+    case ProgramLock::Result::Acquired:
+    case ProgramLock::Result::NothingWritable:
+        break;
+    }
+    ++m_lockDepth;
+    const bool done = write();
+    --m_lockDepth;
+    return done;
 }
 
 bool Database::AppendRecord(const QString &line)
@@ -181,11 +266,23 @@ bool Database::AppendRecord(const QString &line)
     if (m_conversionUnfinished || !keptFileSpared())
         return false;
     const QByteArray coded = EncodeRecord(RecordLine::toBytes(line));
-    if (m_access.enciphered())
-        return AppendEncipheredRecord(coded);
-    if (m_access.sealed())
-        return AppendSealedRecord(coded);
-    return LineFile::appendLine(codedPath(), coded);
+    const Source source = sourceInForce();
+    return whileLocked([&] {
+        // Appending loses nothing; the records another program wrote are read again later.
+        const bool changed = changedElsewhere(source);
+        const bool done = source == Source::Enciphered ? AppendEncipheredRecord(coded)
+            : source == Source::Sealed                 ? AppendSealedRecord(coded)
+                                       : appendLine(source, coded, LineFile::ByteOrderMark::Drop);
+        if (done && !changed)
+            noteWritten(source);
+        return done;
+    });
+}
+
+bool Database::appendLine(Source source, const QByteArray &line, LineFile::ByteOrderMark mark) const
+{
+    return m_folder.append(fileName(source),
+        [&](qint64 size, char last) { return LineFile::appendix(line, size, last, mark); });
 }
 
 // The whole file sealed anew with the line after the others.
@@ -200,20 +297,37 @@ bool Database::AppendEncipheredRecord(const QByteArray &coded)
 {
     const std::optional<QByteArray> enciphered = CipherText(coded, databaseKey());
     return enciphered
-        && LineFile::appendLine(
-            encipheredPath(), escapeLine(*enciphered), LineFile::ByteOrderMark::Keep);
+        && appendLine(Source::Enciphered, escapeLine(*enciphered), LineFile::ByteOrderMark::Keep);
 }
 
 bool Database::RewriteDatabase(const QStringList &records)
 {
     if (!rewriteAllowed() || !keptFileSpared())
         return false;
+    const Source source = sourceInForce();
+    return whileLocked([&] {
+        if (changedElsewhere(source)) {
+            m_failure = pathOf(source)
+                + QStringLiteral(": another Vaultine program changed it after this one read it; "
+                                 "nothing was written.");
+            return false;
+        }
+        const bool done = rewrite(records);
+        if (done)
+            noteWritten(source);
+        return done;
+    });
+}
+
+bool Database::rewrite(const QStringList &records)
+{
     // The codec leaves line breaks alone: coded at once.
     if (m_access.sealed())
         return sealContent(
             EncodeRecord(RecordLine::linesToBytes(records, LineFile::ByteOrderMark::Keep)));
     if (!m_access.enciphered())
-        return LineFile::writeContent(codedPath(), EncodeRecord(RecordLine::linesToBytes(records)));
+        return m_folder.write(
+            fileName(Source::Coded), EncodeRecord(RecordLine::linesToBytes(records)));
     const QByteArray key = databaseKey();
     QList<QByteArray> coded;
     coded.reserve(records.size());
@@ -228,11 +342,10 @@ bool Database::keptFileSpared() const
         return !m_sealedKept;
     if (m_access.enciphered())
         return !m_encipheredKept;
-    return (!m_encipheredKept && !m_sealedKept) || QFileInfo::exists(codedPath());
+    return (!m_encipheredKept && !m_sealedKept) || exists(Source::Coded);
 }
 
 bool Database::UpdateImportOffer() const
 {
-    return !QFileInfo::exists(codedPath()) && !QFileInfo::exists(encipheredPath())
-        && !QFileInfo::exists(sealedPath());
+    return !exists(Source::Coded) && !exists(Source::Enciphered) && !exists(Source::Sealed);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DataFolder.h"
 #include "LineFile.h"
 #include "ProgramLock.h"
 #include "RecordBook.h"
@@ -10,6 +11,7 @@
 
 #include <functional>
 #include <future>
+#include <map>
 #include <optional>
 
 struct VaultAccess;
@@ -30,6 +32,7 @@ public:
         QStringList lines;
         bool readWhole = true;
         std::optional<RecordBook> sorted; // the lines in the lists' order, when sorted already
+        std::optional<DataFolder::Stamp> stamp; // the file as it was before it was read
     };
 
     Database(const QString &programFolder, VaultAccess &access);
@@ -38,15 +41,21 @@ public:
     // used when a write at reach 1 finds no key.
     void setKeyLoader(std::function<void()> loader) { m_keyLoader = std::move(loader); }
 
+    // The file of the records of a source, in "Data".
+    static QString fileName(Source source);
+    static inline const QString configurationName = QStringLiteral("Coffrel.cnf");
+
     // Creates "Data" (mode 0700); takes group and other access away from it and its files.
     void EnsureDataFolder() const;
     // Removes what a kill during a whole-file write leaves, and the clear working copy that
-    // earlier versions kept in the private temporary folder; only while the folder is locked.
+    // earlier versions kept in the private temporary folder; only under the write lock.
     void removeWriteLeftovers(const QString &temporaryFolder) const;
-    // Makes "Data", takes the folder's lock (waiting up to the time given) and, once it is
-    // taken, removes those leftovers.
+    // Makes "Data", takes the window's run lock (waiting up to the time given) and, once it is
+    // taken, prepares for writing.
     ProgramLock::Result lockDataFolder(
-        ProgramLock &lock, int waitMilliseconds, const QString &temporaryFolder) const;
+        ProgramLock &lock, int waitMilliseconds, const QString &temporaryFolder);
+    // Makes "Data" and removes those leftovers under the write lock.
+    void prepareForWriting(const QString &temporaryFolder);
     // The records of the source, the enciphered file deciphered with the key in force. A file
     // that exists but could not be read whole refuses every rewrite in this run.
     Records LoadRecords(Source source);
@@ -59,8 +68,17 @@ public:
     // Reads, decodes and sorts the coded file on a thread of its own (while the splash shows),
     // for LoadRecords() to take.
     void preloadRecords();
+    // Each write holds the folder's write lock; one finding the file changed by another program
+    // since this one read or wrote it rewrites nothing (an append still appends).
     bool AppendRecord(const QString &line);
     bool RewriteDatabase(const QStringList &records);
+    // Runs the write under the folder's write lock (once: calls within it take it no more),
+    // waiting up to the usual time for another program's write; false when it is not taken.
+    bool whileLocked(const std::function<bool()> &write);
+    // The records of the file of the level in force, read again when another program changed
+    // the file since this one read or wrote it; none when it did not change.
+    std::optional<Records> recordsChangedElsewhere();
+    bool changedElsewhere(Source source) const;
     // The coded lines of a database file, those of the enciphered one deciphered with the key,
     // those of the sealed one opened with the kept key; Failed when they do not open.
     LineFile::ReadResult readCodedLines(Source source, const QByteArray &key) const;
@@ -70,6 +88,17 @@ public:
         bool enciphered, const QList<QByteArray> &coded, const QByteArray &key) const;
     // Replaces the sealed file with the coded lines sealed under the key.
     bool sealCodedLines(const QList<QByteArray> &coded, const SealedFile::Key &key) const;
+
+    bool exists(Source source) const { return m_folder.exists(fileName(source)); }
+    // Removes the file (a missing one counts as removed).
+    bool removeFile(Source source) const { return m_folder.remove(fileName(source)); }
+    // Renames the file to its name with the suffix after it.
+    bool setAside(Source source, const QString &suffix) const
+    {
+        return m_folder.rename(fileName(source), fileName(source) + suffix);
+    }
+    // The file and the system's reason of the last failed step.
+    QString failure() const { return m_failure.isEmpty() ? m_folder.failure() : m_failure; }
 
     // True when no database file exists, so that the old database may be imported.
     bool UpdateImportOffer() const;
@@ -93,28 +122,40 @@ public:
     VaultAccess &access() const { return m_access; }
     const QString &programFolder() const { return m_programFolder; }
     QString dataFolder() const { return m_programFolder + QStringLiteral("/Data"); }
-    QString codedPath() const { return dataFolder() + QStringLiteral("/CF2DB.pdb"); }
-    QString encipheredPath() const { return dataFolder() + QStringLiteral("/CF2DB.edb"); }
-    QString sealedPath() const { return dataFolder() + QStringLiteral("/CF2DB.sdb"); }
-    QString configurationPath() const { return dataFolder() + QStringLiteral("/Coffrel.cnf"); }
+    QString codedPath() const { return pathOf(Source::Coded); }
+    QString encipheredPath() const { return pathOf(Source::Enciphered); }
+    QString sealedPath() const { return pathOf(Source::Sealed); }
 
 private:
-    static Records readRecords(const QString &source);
+    QString pathOf(Source source) const { return dataFolder() + u'/' + fileName(source); }
+    static Records readRecords(const DataFolder &folder);
+    Source sourceInForce() const;
+    // The file as this program last read or wrote it.
+    void noteSeen(Source source, std::optional<DataFolder::Stamp> stamp) const;
+    void noteWritten(Source source) const { noteSeen(source, m_folder.stamp(fileName(source))); }
     Records readEnciphered();
-    QStringList dataFiles() const
+    static QStringList dataFiles()
     {
-        return {codedPath(), encipheredPath(), sealedPath(), configurationPath()};
+        return {fileName(Source::Coded), fileName(Source::Enciphered), fileName(Source::Sealed),
+            configurationName};
     }
     QByteArray databaseKey();
+    bool appendLine(Source source, const QByteArray &line, LineFile::ByteOrderMark mark) const;
     bool AppendEncipheredRecord(const QByteArray &coded);
     // False when a write would make a coded file beside a kept enciphered or sealed one.
     bool keptFileSpared() const;
     bool AppendSealedRecord(const QByteArray &coded);
     bool sealContent(const QByteArray &content) const;
+    // The whole file of the level in force written from the records.
+    bool rewrite(const QStringList &records);
 
     QString m_programFolder;
+    DataFolder m_folder;
     VaultAccess &m_access;
     std::function<void()> m_keyLoader;
+    mutable std::map<Source, std::optional<DataFolder::Stamp>> m_seen;
+    int m_lockDepth = 0;
+    QString m_failure; // a write refused before it reached the folder
     bool m_rewriteRefused = false;
     bool m_conversionUnfinished = false;
     bool m_encipheredKept = false;

@@ -6,11 +6,7 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
-#include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace LineFile {
 
@@ -19,20 +15,6 @@ namespace {
 constexpr QFileDevice::Permissions privateFile = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
 constexpr QByteArrayView byteOrderMark("\xEF\xBB\xBF");
-
-QByteArray withLineBreak(const QByteArray &line)
-{
-    return line + lineBreak;
-}
-
-// What the last line needs so that a line appended after it starts a line of its own.
-QByteArray lineEndToComplete(QFile &file, qint64 size)
-{
-    if (size == 0 || !file.seek(size - 1))
-        return {};
-    const QByteArray last = file.read(1);
-    return last == "\n" ? QByteArray() : last == "\r" ? QByteArray("\n") : QByteArray(lineBreak);
-}
 
 template <typename View, typename Char>
 QList<View> split(View content, Char lineFeed, Char carriageReturn)
@@ -58,25 +40,8 @@ bool writeAll(QFileDevice &file, QByteArrayView bytes)
 
 Content readContent(const QString &path, qint64 limit)
 {
-    // Without blocking: a pipe put in the file's place must not stop the program.
-    const int handle
-        = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (handle < 0)
-        return {errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::Failed, {}};
-    QFile file;
-    struct stat info;
-    if (!file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(handle);
-        return {ReadStatus::Failed, {}};
-    }
-    if (fstat(handle, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > limit)
-        return {ReadStatus::Failed, {}};
-    // The file may have grown since: read one byte past the limit to see it.
-    QByteArray bytes
-        = limit < std::numeric_limits<qint64>::max() ? file.read(limit + 1) : file.readAll();
-    if (file.error() != QFileDevice::NoError || bytes.size() > limit)
-        return {ReadStatus::Failed, {}};
-    return {ReadStatus::Read, bytes};
+    const QFileInfo file(path);
+    return DataFolder(file.absolutePath()).read(file.fileName(), limit);
 }
 
 QByteArrayView withoutByteOrderMark(QByteArrayView content)
@@ -99,30 +64,28 @@ QList<QStringView> splitLines(QStringView content)
     return split(content, u'\n', u'\r');
 }
 
+QList<QByteArray> linesOf(QByteArrayView content, ByteOrderMark mark)
+{
+    QList<QByteArray> lines;
+    for (const QByteArrayView line :
+        splitLines(mark == ByteOrderMark::Drop ? withoutByteOrderMark(content) : content))
+        lines.append(line.toByteArray());
+    return lines;
+}
+
 ReadResult readLines(const QString &path, ByteOrderMark mark)
 {
     const Content content = readContent(path);
-    if (content.status != ReadStatus::Read)
-        return {content.status, {}};
-    QByteArrayView bytes(content.bytes);
-    if (mark == ByteOrderMark::Drop)
-        bytes = withoutByteOrderMark(bytes);
-    QList<QByteArray> lines;
-    for (const QByteArrayView line : splitLines(bytes))
-        lines.append(line.toByteArray());
-    return {ReadStatus::Read, lines};
+    return {content.status, linesOf(content.bytes, mark)};
 }
 
-std::optional<QByteArray> readLine(const QString &path)
+QByteArray soleLine(QByteArray content)
 {
-    Content content = readContent(path);
-    if (content.status != ReadStatus::Read)
-        return std::nullopt;
-    if (content.bytes.endsWith(lineBreak))
-        content.bytes.chop(2);
-    else if (content.bytes.endsWith('\n'))
-        content.bytes.chop(1);
-    return content.bytes;
+    if (content.endsWith(lineBreak))
+        content.chop(2);
+    else if (content.endsWith('\n'))
+        content.chop(1);
+    return content;
 }
 
 QByteArray joined(const QList<QByteArray> &lines)
@@ -137,11 +100,15 @@ QByteArray joined(const QList<QByteArray> &lines)
     return content;
 }
 
-bool writeLines(const QString &path, const QList<QByteArray> &lines, ByteOrderMark mark)
+QByteArray fileContent(const QList<QByteArray> &lines, ByteOrderMark mark)
 {
     const bool guarded = mark == ByteOrderMark::Drop && !lines.isEmpty();
-    return writeContent(
-        path, (guarded ? byteOrderMarkKeeping(lines.first()) : QByteArray()) + joined(lines));
+    return (guarded ? byteOrderMarkKeeping(lines.first()) : QByteArray()) + joined(lines);
+}
+
+bool writeLines(const QString &path, const QList<QByteArray> &lines, ByteOrderMark mark)
+{
+    return writeContent(path, fileContent(lines, mark));
 }
 
 bool writeContent(const QString &path, const QByteArray &content)
@@ -151,7 +118,7 @@ bool writeContent(const QString &path, const QByteArray &content)
     // removes, never a copy a user named.
     const QFileInfo given(path);
     const QString target = given.exists() ? given.canonicalFilePath() : path;
-    const QString next = target + QLatin1String(newSuffix);
+    const QString next = target + QLatin1String(DataFolder::newSuffix);
     QSaveFile file(next);
     if ((given.exists() && !given.isWritable()) || !file.open(QIODevice::WriteOnly)
         || !file.setPermissions(privateFile))
@@ -169,40 +136,28 @@ bool writeContent(const QString &path, const QByteArray &content)
     return false;
 }
 
-bool appendLine(const QString &path, const QByteArray &line, ByteOrderMark mark)
+QByteArray appendix(const QByteArray &line, qint64 size, char last, ByteOrderMark mark)
 {
-    QFile file(path);
-    const bool created = !file.exists();
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
-        return false;
-    if (created && !file.setPermissions(privateFile)) {
-        file.remove();
-        return false;
-    }
-    const qint64 oldSize = file.size();
-    const bool first = oldSize == 0 && mark == ByteOrderMark::Drop;
-    const QByteArray bytes = (first ? byteOrderMarkKeeping(line) : lineEndToComplete(file, oldSize))
-        + withLineBreak(line);
-    if (writeAll(file, bytes) && file.flush() && fsync(file.handle()) == 0)
-        return true;
-    file.resize(oldSize);
-    return false;
+    if (size == 0)
+        return (mark == ByteOrderMark::Drop ? byteOrderMarkKeeping(line) : QByteArray()) + line
+            + lineBreak;
+    return (last == '\n'          ? QByteArray()
+                   : last == '\r' ? QByteArray("\n")
+                                  : QByteArray(lineBreak))
+        + line + lineBreak;
 }
 
-void removeWriteLeftovers(const QString &path, Writer writer)
+bool isWriteLeftover(const QString &name, const QString &fileName, Writer writer)
 {
-    const QFileInfo target(path);
     const QString saveFileName = QStringLiteral("\\.[A-Za-z0-9]{6}");
     const QString tail = writer == Writer::SaveFile
         ? saveFileName
-        : QRegularExpression::escape(QLatin1String(newSuffix)) + '(' + saveFileName + ")?";
+        : QStringLiteral("(%1|%2)(%3)?")
+              .arg(QRegularExpression::escape(QLatin1String(DataFolder::newSuffix)),
+                  QRegularExpression::escape(QLatin1String(DataFolder::oldSuffix)), saveFileName);
     const QRegularExpression leftover(
-        QRegularExpression::anchoredPattern(QRegularExpression::escape(target.fileName()) + tail));
-    QDir folder = target.dir();
-    for (const QString &name : folder.entryList(QDir::Files)) {
-        if (leftover.match(name).hasMatch())
-            folder.remove(name);
-    }
+        QRegularExpression::anchoredPattern(QRegularExpression::escape(fileName) + tail));
+    return leftover.match(name).hasMatch();
 }
 
 } // namespace LineFile

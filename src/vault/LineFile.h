@@ -1,21 +1,21 @@
 #pragma once
 
+#include "DataFolder.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringView>
 
-#include <limits>
-#include <optional>
-
 // Text files of lines ended by CR LF, written so that no failure leaves a part of a file.
-// Only regular files are read: a pipe or a device in a file's place is unreadable.
+// Only regular files of their folder's owner are read, never through a link: a pipe or a device
+// in a file's place is unreadable.
 namespace LineFile {
 
 // Every line written ends with it.
 inline constexpr char lineBreak[] = "\r\n";
 
-enum class ReadStatus { Read, Missing, Failed };
+using ReadStatus = DataFolder::Status;
 
 // Whether a UTF-8 byte order mark at the very start of a file (an editor put it there) is
 // dropped: it is for text, not for enciphered bytes.
@@ -27,14 +27,10 @@ struct ReadResult
     QList<QByteArray> lines;
 };
 
-struct Content
-{
-    ReadStatus status;
-    QByteArray bytes;
-};
+using Content = DataFolder::Content;
 
-// The whole file; a file larger than the limit is unreadable.
-Content readContent(const QString &path, qint64 limit = std::numeric_limits<qint64>::max());
+// The whole file, read as DataFolder reads it; a file larger than the limit is unreadable.
+Content readContent(const QString &path, qint64 limit = DataFolder::databaseLimit);
 
 // The content less a byte order mark at its start.
 QByteArrayView withoutByteOrderMark(QByteArrayView content);
@@ -48,15 +44,21 @@ QByteArray byteOrderMarkKeeping(QByteArrayView start);
 QList<QByteArrayView> splitLines(QByteArrayView content);
 QList<QStringView> splitLines(QStringView content);
 
+// The lines of a file's content as splitLines() splits them, less a byte order mark at its
+// start when it is dropped.
+QList<QByteArray> linesOf(QByteArrayView content, ByteOrderMark mark = ByteOrderMark::Drop);
+
 // Reads every line as splitLines() splits them.
 ReadResult readLines(const QString &path, ByteOrderMark mark = ByteOrderMark::Drop);
 
 // The whole content before the final line break: the one line of a file whose line may hold
-// CR and LF bytes. None when the file is missing or unreadable.
-std::optional<QByteArray> readLine(const QString &path);
+// CR and LF bytes.
+QByteArray soleLine(QByteArray content);
 
 // The lines, each ended by CR LF.
 QByteArray joined(const QList<QByteArray> &lines);
+// The lines as a file holds them: they read back whole by linesOf() with the same mark rule.
+QByteArray fileContent(const QList<QByteArray> &lines, ByteOrderMark mark = ByteOrderMark::Drop);
 
 // Replaces the file with the lines (mode 0600) only when all of them were written; the lines
 // read back whole by readLines() with the same mark rule.
@@ -65,19 +67,17 @@ bool writeLines(
 // The same with lines already joined.
 bool writeContent(const QString &path, const QByteArray &content);
 
-// Appends one line (creating the file with mode 0600), ending first a last line that has no
-// line break or only its CR; on failure the file keeps its old size. The line reads back whole
-// by readLines() with the same mark rule.
-bool appendLine(
-    const QString &path, const QByteArray &line, ByteOrderMark mark = ByteOrderMark::Drop);
+// What appending one line to a file of that size and last byte writes: the line ended, after
+// the end of a last line that has no line break or only its CR. The line reads back whole by
+// linesOf() with the same mark rule.
+QByteArray appendix(
+    const QByteArray &line, qint64 size, char last, ByteOrderMark mark = ByteOrderMark::Drop);
 
-// What writeContent() saves before it renames it over the file, after the file's name.
-inline constexpr char newSuffix[] = ".vaultine-new";
-
-// The files a write to this path left when it was killed: those of writeContent() (the name
-// with newSuffix, and that with a dot and six letters or digits after it), or those of a plain
-// save file, which earlier versions wrote (the name, a dot and six letters or digits).
+// Whether the name is what a write to the file left when it was killed: the name with
+// DataFolder's new or old suffix (and maybe a dot and six letters or digits after it, as
+// earlier versions wrote), or for a plain save file,
+// which earlier versions wrote, the name, a dot and six letters or digits.
 enum class Writer { Content, SaveFile };
-void removeWriteLeftovers(const QString &path, Writer writer = Writer::Content);
+bool isWriteLeftover(const QString &name, const QString &fileName, Writer writer = Writer::Content);
 
 } // namespace LineFile

@@ -1,32 +1,43 @@
 #pragma once
 
-#include <QByteArray>
+#include "DataFolder.h"
+
 #include <QString>
 
-#include <optional>
-
-// Lets one running program at a time use the files of a program folder. The lock is an
-// flock() on "vaultine.lock", which the kernel releases when its program dies in any way.
+// Locks on "vaultine.lock" in a program folder's "Data": one window at a time holds the run
+// lock for its whole run, and every write holds the write lock for the write alone, so that the
+// command line writes while a window is open and no two programs write at once. The locks are
+// open file description locks on two bytes of the file, which the kernel releases when their
+// program dies in any way; the file stays, holding nothing.
 class ProgramLock
 {
 public:
-    enum class Result { Acquired, HeldByLiveProgram, Unavailable };
-    // How long a second program waits for the first to end (a restart overlaps the old run).
+    enum class Scope { Run, Write };
+    enum class Result {
+        Acquired,
+        HeldByLiveProgram,
+        Unavailable, // the lock file cannot be opened or locked in a folder that can be written
+        NothingWritable, // the folder cannot be written: no lock is needed
+    };
+    // How long a program waits for another to let go (a restart overlaps the old run).
     static constexpr int usualWait = 5000;
+    static inline const QString fileName = QStringLiteral("vaultine.lock");
 
-    explicit ProgramLock(const QString &dataFolder);
+    ProgramLock(const QString &dataFolder, Scope scope);
     ~ProgramLock();
     ProgramLock(const ProgramLock &) = delete;
     ProgramLock &operator=(const ProgramLock &) = delete;
 
-    // Waits up to the given time for a running program to end. Unavailable: the lock file
-    // cannot be opened or locked (a missing or read-only folder).
+    // Waits up to the given time for another program to let go.
     Result acquire(int waitMilliseconds);
+    // Why the lock is Unavailable: the file, the system's reason and what to do.
+    QString failure() const { return m_failure; }
 
 private:
-    // No value when the file was removed or replaced by a program releasing it meanwhile.
-    std::optional<Result> tryAcquire();
+    Result tryAcquire();
 
-    QByteArray m_path;
+    DataFolder m_folder;
+    Scope m_scope;
     int m_fd = -1;
+    QString m_failure;
 };

@@ -164,9 +164,9 @@ QByteArray SealedFile::sealBytes(const Key &key, QByteArrayView content)
 
 SealedFile::Opened SealedFile::open(const QString &password) const
 {
-    const LineFile::Content read = LineFile::readContent(m_path);
-    if (read.status != LineFile::ReadStatus::Read)
-        return {read.status == LineFile::ReadStatus::Missing ? Status::Missing : Status::Unreadable,
+    const DataFolder::Content read = m_folder.read(m_name);
+    if (read.status != DataFolder::Status::Read)
+        return {read.status == DataFolder::Status::Missing ? Status::Missing : Status::Unreadable,
             {}, std::nullopt};
     const std::optional<Header> header = readHeader(read.bytes);
     if (!header)
@@ -183,5 +183,5 @@ SealedFile::Opened SealedFile::open(const QString &password) const
 
 bool SealedFile::seal(const Key &key, QByteArrayView content) const
 {
-    return LineFile::writeContent(m_path, sealBytes(key, content));
+    return m_folder.write(m_name, sealBytes(key, content));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DataFolder.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -91,10 +93,10 @@ public:
         Salt salt;
     };
 
-    explicit SealedFile(const QString &path)
-        : m_path(path)
+    SealedFile(const DataFolder &folder, const QString &name)
+        : m_folder(folder)
+        , m_name(name)
     { }
-    const QString &path() const { return m_path; }
 
     // Reads the file and opens it with the password, deriving the key with the file's salt and
     // cost (the slow step).
@@ -109,5 +111,6 @@ public:
     static QByteArray sealBytes(const Key &key, QByteArrayView content);
 
 private:
-    QString m_path;
+    const DataFolder &m_folder;
+    QString m_name;
 };

@@ -93,7 +93,8 @@ bool expectedFiles(const Found &found)
     const QString reach = found.state.reach;
     QStringList files = found.files;
     files.removeIf([&](const QString &name) {
-        return name.startsWith("CF2DB.sdb.kept-") || (reach != "1" && name == "CF2DB.edb");
+        return name.startsWith("CF2DB.sdb.kept-") || (reach != "1" && name == "CF2DB.edb")
+            || name == "vaultine.lock";
     });
     const QString database
         = reach == "1" ? "CF2DB.edb" : (reach == "3" ? "CF2DB.sdb" : "CF2DB.pdb");

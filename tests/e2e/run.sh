@@ -219,7 +219,7 @@ clipboard_is() {
 }
 
 # end_with PID COMMAND...: the command (keys, a click) ends the program within 5 s with
-# status 0, and the lock file that it held while running is gone.
+# status 0; the lock file it held while running stays, empty.
 end_with() {
     local ending=$1 status
     shift
@@ -231,7 +231,7 @@ end_with() {
     # 127: not a child of this script (a program that restarted itself): no status to check.
     [ "$status" -eq 0 ] || [ "$status" -eq 127 ] \
         || fail "the program ended with status $status after $*"
-    [ ! -e "$lock" ] || fail "the lock file is left after $*"
+    [ ! -s "$lock" ] || fail "the lock file holds something after $*"
 }
 
 # The exit button of the toolbar shows while the mouse is over its icon.

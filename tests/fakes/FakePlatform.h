@@ -20,14 +20,17 @@ struct ShownMessage
     QString title;
     QString text;
     MessageBoxes::Icon icon;
+    QString detail;
 };
 
 class FakeMessageBoxes : public MessageBoxes
 {
 public:
-    void showMessage(const QString &title, const QString &text, Icon icon) override
+    using MessageBoxes::showMessage;
+    void showMessage(
+        const QString &title, const QString &text, Icon icon, const QString &detail) override
     {
-        shown.append({title, text, icon});
+        shown.append({title, text, icon, detail});
     }
     QList<ShownMessage> shown;
 };
