@@ -6,15 +6,24 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
+using Cost = SealedFile::Cost;
 using Status = SealedFile::Status;
 
 namespace {
 
 // The tests check the format; the standard cost only makes them slow.
-constexpr SealedFile::Cost cheap {1, 8};
+constexpr Cost cheap {1, 8};
 const QString master = QStringLiteral("correct horse");
 const QByteArray records = "Mailbox:!me@example.org:!s3cr3t-Pw:!:!\r\nBank:!me:!pin:!:!\r\n";
+const QString composed = QStringLiteral("Zo\u00eb-\u00c5ngstr\u00f6m");
+const QString decomposed = composed.normalized(QString::NormalizationForm_D);
+// "c" sealed by the format's first version at the cheap cost under `decomposed` as typed.
+const QByteArray firstVersion = QByteArray::fromHex(
+    "5661756c74696e65207365616c65640a0101000000080000000f30ad524ccc75aebddf119ca7d4e0"
+    "5fa43e69467a33451ec15249b2e17edd1c98d825a46138dd56cb0aa389f22b19f0bae9c1db4a070d"
+    "6d51");
 
 } // namespace
 
@@ -23,8 +32,10 @@ class SealedTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { m_shipped = Cost::standard(); }
     void init()
     {
+        Cost::setStandardForTests(cheap);
         m_folder = std::make_unique<QTemporaryDir>();
         m_data = std::make_unique<DataFolder>(m_folder->path());
         m_file = std::make_unique<SealedFile>(*m_data, QStringLiteral("sealed"));
@@ -38,6 +49,8 @@ private slots:
         QTest::newRow("no records") << QByteArray() << master;
         QTest::newRow("password changed") << EncodeRecord(records) << QStringLiteral("n3w");
         QTest::newRow("password emptied") << QByteArray("x") << QString();
+        QTest::newRow("a block but a byte") << QByteArray(4095, 'r') << master;
+        QTest::newRow("a whole block") << QByteArray(4096, 'r') << master;
     }
     void sealedContentOpensAgain()
     {
@@ -51,8 +64,11 @@ private slots:
         QCOMPARE(QFile::permissions(path()),
             QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
 
-        // The kept key seals again under a fresh nonce; a new password under a new salt.
+        // The size tells the number of 4 KiB blocks the content fills, not its length.
         const QByteArray first = LineFile::readContent(path()).bytes;
+        QCOMPARE(first.size(), 113 + (content.size() / 4096 + 1) * 4096 + 16);
+
+        // The kept key seals again under a fresh nonce; a new password under a new salt.
         if (password != master) {
             opened.key = SealedFile::Key::create(password, cheap);
             QVERIFY(opened.key->salt() != key.salt());
@@ -70,40 +86,58 @@ private slots:
             QVERIFY2(!(first + second).contains(known), known.constData());
     }
 
-    // Changed, cut or missing: refused; a seal failing on a full disk keeps the file as it was.
-    void changedFileIsRefused_data()
+    // With the right password a changed or cut file is damaged, told from a wrong password (the
+    // first version cannot tell them); a seal failing on a full disk keeps the file as it was.
+    void changedFileIsDamaged_data()
     {
-        QTest::addColumn<int>("at"); // this byte of the 82 XORed with 2
+        QTest::addColumn<bool>("old"); // the first version's file, else one sealed now
+        QTest::addColumn<int>("at"); // this byte XORed with 2
         QTest::addColumn<int>("size"); // the bytes kept: -1 all, -2 no file, -3 a folder
+        QTest::addColumn<bool>("wrong"); // the password typed is wrong
         QTest::addColumn<Status>("status");
         QTest::addColumn<int>("room"); // bytes this process may write to a file, -1 all
-        QTest::newRow("magic") << 0 << -1 << Status::Damaged << -1;
-        QTest::newRow("version") << 16 << -1 << Status::Damaged << -1;
-        QTest::newRow("passes") << 17 << -1 << Status::Refused << -1;
-        QTest::newRow("passes out of bounds") << 20 << -1 << Status::Damaged << -1;
-        QTest::newRow("memory") << 21 << -1 << Status::Refused << -1;
-        QTest::newRow("memory out of bounds") << 24 << -1 << Status::Damaged << -1;
-        QTest::newRow("salt") << 40 << -1 << Status::Refused << -1;
-        QTest::newRow("nonce") << 41 << -1 << Status::Refused << -1;
-        QTest::newRow("ciphertext") << 65 << -1 << Status::Refused << -1;
-        QTest::newRow("tag") << 81 << -1 << Status::Refused << -1;
-        QTest::newRow("last byte cut") << -1 << 81 << Status::Refused << -1;
-        QTest::newRow("cut into the tag") << -1 << 80 << Status::Damaged << -1;
-        QTest::newRow("emptied") << -1 << 0 << Status::Damaged << -1;
-        QTest::newRow("missing") << -1 << -2 << Status::Missing << -1;
-        QTest::newRow("a folder") << -1 << -3 << Status::Unreadable << -1;
-        QTest::newRow("nothing written") << -1 << -1 << Status::Opened << 0;
-        QTest::newRow("header only") << -1 << -1 << Status::Opened << 65;
-        QTest::newRow("tag cut off") << -1 << -1 << Status::Opened << 65 + 1000;
+        QTest::newRow("magic") << false << 0 << -1 << false << Status::Damaged << -1;
+        QTest::newRow("version") << false << 16 << -1 << false << Status::Damaged << -1;
+        QTest::newRow("passes") << false << 17 << -1 << false << Status::Damaged << -1;
+        QTest::newRow("memory") << false << 21 << -1 << false << Status::Damaged << -1;
+        QTest::newRow("salt") << false << 40 << -1 << false << Status::Damaged << -1;
+        QTest::newRow("nonce") << false << 41 << -1 << false << Status::Damaged << -1;
+        QTest::newRow("key check") << false << 65 << -1 << false << Status::Damaged << -1;
+        QTest::newRow("checksum") << false << 112 << -1 << false << Status::Damaged << -1;
+        QTest::newRow("content") << false << 113 << -1 << false << Status::Damaged << -1;
+        QTest::newRow("padding") << false << 4208 << -1 << false << Status::Damaged << -1;
+        QTest::newRow("tag") << false << 4224 << -1 << false << Status::Damaged << -1;
+        QTest::newRow("last byte cut") << false << -1 << 4224 << false << Status::Damaged << -1;
+        QTest::newRow("cut to the header") << false << -1 << 113 << false << Status::Damaged << -1;
+        QTest::newRow("emptied") << false << -1 << 0 << false << Status::Damaged << -1;
+        QTest::newRow("wrong password") << false << -1 << -1 << true << Status::Refused << -1;
+        QTest::newRow("missing") << false << -1 << -2 << false << Status::Missing << -1;
+        QTest::newRow("a folder") << false << -1 << -3 << false << Status::Unreadable << -1;
+        QTest::newRow("nothing written") << false << -1 << -1 << false << Status::Opened << 0;
+        QTest::newRow("header only") << false << -1 << -1 << false << Status::Opened << 113;
+        QTest::newRow("tag cut off") << false << -1 << -1 << false << Status::Opened << 4209;
+        QTest::newRow("first version") << true << -1 << -1 << false << Status::Opened << -1;
+        QTest::newRow("first version's salt") << true << 40 << -1 << false << Status::Refused << -1;
+        QTest::newRow("first version's content")
+            << true << 65 << -1 << false << Status::Refused << -1;
+        QTest::newRow("first version's last byte cut")
+            << true << -1 << 81 << false << Status::Refused << -1;
+        QTest::newRow("first version cut into the tag")
+            << true << -1 << 80 << false << Status::Damaged << -1;
+        QTest::newRow("first version, wrong password")
+            << true << -1 << -1 << true << Status::Refused << -1;
     }
-    void changedFileIsRefused()
+    void changedFileIsDamaged()
     {
+        QFETCH(bool, old);
         QFETCH(int, at);
         QFETCH(int, size);
+        QFETCH(bool, wrong);
         QFETCH(Status, status);
         QFETCH(int, room);
         const SealedFile::Key key = *SealedFile::Key::create(master, cheap);
-        QVERIFY(m_file->seal(key, "c"));
+        QVERIFY(
+            old ? LineFile::writeContent(path(), firstVersion) : m_file->seal(key, "c"));
         QByteArray bytes = LineFile::readContent(path()).bytes;
         if (at >= 0)
             bytes[at] ^= 2;
@@ -117,7 +151,8 @@ private slots:
             QVERIFY(!m_file->seal(key, QByteArray(1000, 'r')));
         }
 
-        const SealedFile::Opened opened = m_file->open(master);
+        const SealedFile::Opened opened
+            = m_file->open((old ? decomposed : master) + (wrong ? QStringLiteral("x") : QString()));
         QCOMPARE(opened.status, status);
         QCOMPARE(opened.content, status == Status::Opened ? "c" : "");
         QCOMPARE(bool(opened.key), status == Status::Opened);
@@ -126,9 +161,99 @@ private slots:
         QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files).size(), size < -1 ? 0 : 1);
     }
 
+    // A file asking for a cost out of bounds is damaged and never derived: below the least
+    // recommended cost it would be weak, above the most it would take minutes or all memory.
+    void costIsBounded_data()
+    {
+        QTest::addColumn<uint>("passes");
+        QTest::addColumn<uint>("kibibytes");
+        QTest::addColumn<bool>("bounded");
+        QTest::newRow("least") << 2u << 19u * 1024 << true;
+        QTest::newRow("most") << 10u << 1024u * 1024 << true;
+        QTest::newRow("one pass") << 1u << 19u * 1024 << false;
+        QTest::newRow("a KiB below the least") << 2u << 19u * 1024 - 1 << false;
+        QTest::newRow("eleven passes") << 11u << 19u * 1024 << false;
+        QTest::newRow("a KiB above the most") << 10u << 1024u * 1024 + 1 << false;
+        QTest::newRow("the tests' cost") << cheap.passes << cheap.kibibytes << false;
+    }
+    void costIsBounded()
+    {
+        QFETCH(uint, passes);
+        QFETCH(uint, kibibytes);
+        QFETCH(bool, bounded);
+        Cost::setStandardForTests(m_shipped);
+        QByteArray bytes = firstVersion;
+        qToLittleEndian<quint32>(passes, bytes.data() + 17);
+        qToLittleEndian<quint32>(kibibytes, bytes.data() + 21);
+        const std::optional<SealedFile::Header> header = SealedFile::readHeader(bytes);
+        QCOMPARE(bool(header), bounded);
+        if (bounded) {
+            QCOMPARE(header->cost, (Cost {passes, kibibytes}));
+            return;
+        }
+        QVERIFY(!SealedFile::Key::create(master, {passes, kibibytes}));
+        QVERIFY(LineFile::writeContent(path(), bytes));
+        QCOMPARE(m_file->open(decomposed).status, Status::Damaged);
+    }
+
+    // A file sealed at a cost below the standard, in passes or in memory, is told so that it
+    // can be sealed again at the standard.
+    void costBelowStandardIsTold_data()
+    {
+        QTest::addColumn<uint>("passes"); // the file's cost
+        QTest::addColumn<uint>("kibibytes");
+        QTest::addColumn<uint>("standardPasses"); // the standard when it is opened
+        QTest::addColumn<uint>("standardKibibytes");
+        QTest::addColumn<bool>("below");
+        QTest::newRow("the standard") << 2u << 19456u << 2u << 19456u << false;
+        QTest::newRow("above it") << 3u << 20480u << 2u << 19456u << false;
+        QTest::newRow("less memory") << 2u << 19456u << 2u << 20480u << true;
+        QTest::newRow("fewer passes") << 2u << 20480u << 3u << 19456u << true;
+    }
+    void costBelowStandardIsTold()
+    {
+        QFETCH(uint, passes);
+        QFETCH(uint, kibibytes);
+        QFETCH(uint, standardPasses);
+        QFETCH(uint, standardKibibytes);
+        QFETCH(bool, below);
+        QVERIFY(m_file->seal(*SealedFile::Key::create(master, {passes, kibibytes}), "c"));
+        Cost::setStandardForTests({standardPasses, standardKibibytes});
+        const SealedFile::Opened opened = m_file->open(master);
+        QCOMPARE(opened.status, Status::Opened);
+        QCOMPARE(opened.belowStandardCost, below);
+        QVERIFY(!m_file->open(master + u'x').belowStandardCost);
+    }
+
+    // The password opens in any Unicode form it is typed in; a file sealed under a password not
+    // in NFC before passwords were normalised opens with the password typed as then.
+    void passwordOpensInAnyForm_data()
+    {
+        QTest::addColumn<QString>("sealedUnder"); // none: the first version's file
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("composed, typed decomposed") << composed << decomposed;
+        QTest::newRow("decomposed, typed composed") << decomposed << composed;
+        QTest::newRow("first version, typed as then") << QString() << decomposed;
+    }
+    void passwordOpensInAnyForm()
+    {
+        QFETCH(QString, sealedUnder);
+        QFETCH(QString, typed);
+        QVERIFY(sealedUnder.isEmpty()
+                ? LineFile::writeContent(path(), firstVersion)
+                : m_file->seal(*SealedFile::Key::create(sealedUnder, cheap), "c"));
+        SealedFile::Opened opened = m_file->open(typed);
+        QCOMPARE(opened.status, Status::Opened);
+        QCOMPARE(opened.content, "c");
+        // Sealed again with the key it opened with, it still opens.
+        QVERIFY(m_file->seal(*opened.key, "d"));
+        QCOMPARE(m_file->open(typed).content, "d");
+    }
+
 private:
     QString path() const { return m_folder->filePath(QStringLiteral("sealed")); }
 
+    Cost m_shipped {};
     std::unique_ptr<QTemporaryDir> m_folder;
     std::unique_ptr<DataFolder> m_data;
     std::unique_ptr<SealedFile> m_file;

@@ -275,7 +275,7 @@ class SecurityTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { SealedFile::Cost::setStandard({1, 8}); }
+    void initTestCase() { SealedFile::Cost::setStandardForTests({1, 8}); }
     void configurationLine_data()
     {
         QTest::addColumn<QString>("how"); // write, refused, raw, lower case, random

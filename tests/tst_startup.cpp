@@ -27,7 +27,7 @@ class StartupTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { SealedFile::Cost::setStandard({1, 8}); }
+    void initTestCase() { SealedFile::Cost::setStandardForTests({1, 8}); }
     void init() { m_program = std::make_unique<ProgramFolder>(); }
     void cleanup()
     {
@@ -130,7 +130,7 @@ private slots:
         QTest::newRow("stray, program only") << "2" << QByteArray("") << stray;
         QTest::newRow("missing sealed file") << "3" << QByteArray() << unreadable;
         QTest::newRow("sealed file of another version")
-            << "3" << QByteArray("Vaultine sealed\n\x02")
+            << "3" << QByteArray("Vaultine sealed\n\x03")
             << "Error - i67|Data/CF2DB.sdb is damaged";
         QTest::newRow("stray sealed file, program only")
             << "2" << QByteArray("") << "Vaultine|Data/CF2DB.sdb holds sealed records";

@@ -11,28 +11,43 @@
 
 namespace {
 
+using Status = SealedFile::Status;
+
 constexpr QByteArrayView magic("Vaultine sealed\n");
-constexpr char version = 1;
+constexpr char firstVersion = 1;
+constexpr char version = 2;
 constexpr qsizetype versionAt = 16;
 constexpr qsizetype passesAt = 17;
 constexpr qsizetype kibibytesAt = 21;
 constexpr qsizetype saltAt = 25;
 constexpr qsizetype nonceAt = saltAt + crypto_pwhash_SALTBYTES;
-constexpr qsizetype headerSize = nonceAt + crypto_aead_xchacha20poly1305_ietf_NPUBBYTES;
+constexpr qsizetype firstHeaderSize = nonceAt + crypto_aead_xchacha20poly1305_ietf_NPUBBYTES;
+constexpr qsizetype keyCheckAt = firstHeaderSize;
+constexpr qsizetype keyCheckSize = crypto_generichash_BYTES;
+constexpr qsizetype checksumAt = keyCheckAt + keyCheckSize;
+constexpr qsizetype checksumSize = crypto_generichash_BYTES_MIN;
+constexpr qsizetype headerSize = checksumAt + checksumSize;
 constexpr qsizetype tagSize = crypto_aead_xchacha20poly1305_ietf_ABYTES;
 constexpr size_t keySize = crypto_aead_xchacha20poly1305_ietf_KEYBYTES;
+constexpr size_t paddingBlock = 4096;
+constexpr QByteArrayView keyCheckContext("Vaultine key check");
 
-static_assert(magic.size() == versionAt && headerSize == 65);
+static_assert(magic.size() == versionAt && firstHeaderSize == 65 && headerSize == 113);
 static_assert(sizeof(SealedFile::Salt) == crypto_pwhash_SALTBYTES);
 
-// Bounds that keep a damaged header from asking for hours or more memory than a desktop has.
-constexpr quint32 mostPasses = 64;
-constexpr quint32 mostKibibytes = 4 * 1024 * 1024;
+SealedFile::Cost standardCost {2, 256 * 1024};
+
+// Bounds that keep a damaged header from asking for a weak key, hours, or more memory than a
+// desktop has. The least is the least cost recommended for Argon2id, unless a test chose a
+// cheaper standard.
+constexpr SealedFile::Cost leastCost {2, 19 * 1024};
+constexpr SealedFile::Cost mostCost {10, 1024 * 1024};
 
 bool withinBounds(SealedFile::Cost cost)
 {
-    return cost.passes >= crypto_pwhash_OPSLIMIT_MIN && cost.passes <= mostPasses
-        && cost.kibibytes >= crypto_pwhash_MEMLIMIT_MIN / 1024 && cost.kibibytes <= mostKibibytes;
+    const SealedFile::Cost least {std::min(leastCost.passes, standardCost.passes),
+        std::min(leastCost.kibibytes, standardCost.kibibytes)};
+    return !cost.isBelow(least) && !mostCost.isBelow(cost);
 }
 
 const unsigned char *unsignedData(QByteArrayView bytes)
@@ -45,7 +60,44 @@ unsigned char *unsignedData(QByteArray &bytes)
     return reinterpret_cast<unsigned char *>(bytes.data());
 }
 
-SealedFile::Cost standardCost {2, 256 * 1024};
+void writeKeyCheck(unsigned char *out, const unsigned char *key)
+{
+    crypto_generichash(out, keyCheckSize, unsignedData(keyCheckContext),
+        size_t(keyCheckContext.size()), key, keySize);
+}
+
+bool keyCheckPasses(QByteArrayView bytes, const unsigned char *key)
+{
+    unsigned char check[keyCheckSize];
+    writeKeyCheck(check, key);
+    return sodium_memcmp(check, unsignedData(bytes) + keyCheckAt, keyCheckSize) == 0;
+}
+
+void writeChecksum(unsigned char *out, QByteArrayView bytes)
+{
+    crypto_generichash(out, checksumSize, unsignedData(bytes), checksumAt, nullptr, 0);
+}
+
+bool checksumPasses(QByteArrayView bytes)
+{
+    unsigned char checksum[checksumSize];
+    writeChecksum(checksum, bytes);
+    return std::equal(checksum, checksum + checksumSize, unsignedData(bytes) + checksumAt);
+}
+
+// What a key opens, told as the caller needs it.
+SealedFile::Opened openedWith(QByteArrayView bytes, std::optional<SealedFile::Key> key)
+{
+    if (!key)
+        return {Status::Unreadable, {}, std::nullopt};
+    SealedFile::Opened opened {Status::Refused, {}, std::nullopt};
+    opened.status = SealedFile::openBytes(bytes, *key, opened.content);
+    if (opened.status == Status::Opened) {
+        opened.belowStandardCost = key->cost().isBelow(standardCost);
+        opened.key = std::move(key);
+    }
+    return opened;
+}
 
 } // namespace
 
@@ -54,9 +106,14 @@ SealedFile::Cost SealedFile::Cost::standard()
     return standardCost;
 }
 
-void SealedFile::Cost::setStandard(Cost cost)
+void SealedFile::Cost::setStandardForTests(Cost cost)
 {
     standardCost = cost;
+}
+
+bool SealedFile::Cost::isBelow(Cost other) const
+{
+    return passes < other.passes || kibibytes < other.kibibytes;
 }
 
 SealedFile::Key::Key(const Salt &salt, Cost cost, unsigned char *bytes)
@@ -99,33 +156,56 @@ std::optional<SealedFile::Key> SealedFile::Key::create(const QString &password, 
 std::optional<SealedFile::Key> SealedFile::Key::derive(
     const QString &password, const Salt &salt, Cost cost)
 {
-    if (sodium_init() < 0 || !withinBounds(cost))
+    return deriveFromBytes(password.normalized(QString::NormalizationForm_C).toUtf8(), salt, cost);
+}
+
+std::optional<SealedFile::Key> SealedFile::Key::deriveFromBytes(
+    QByteArray password, const Salt &salt, Cost cost)
+{
+    unsigned char *bytes = nullptr;
+    const bool derived = sodium_init() >= 0 && withinBounds(cost)
+        && (bytes = static_cast<unsigned char *>(sodium_malloc(keySize)))
+        && crypto_pwhash(bytes, keySize, password.constData(), size_t(password.size()), salt.data(),
+               cost.passes, size_t(cost.kibibytes) * 1024, crypto_pwhash_ALG_ARGON2ID13)
+            == 0;
+    sodium_memzero(password.data(), size_t(password.size()));
+    if (!derived) {
+        sodium_free(bytes);
         return std::nullopt;
-    auto *bytes = static_cast<unsigned char *>(sodium_malloc(keySize));
-    if (!bytes)
-        return std::nullopt;
-    Key key(salt, cost, bytes);
-    QByteArray typed = password.toUtf8();
-    const int derived = crypto_pwhash(bytes, keySize, typed.constData(), size_t(typed.size()),
-        salt.data(), cost.passes, size_t(cost.kibibytes) * 1024, crypto_pwhash_ALG_ARGON2ID13);
-    sodium_memzero(typed.data(), size_t(typed.size()));
-    if (derived != 0)
-        return std::nullopt;
-    return key;
+    }
+    return Key(salt, cost, bytes);
 }
 
 std::optional<SealedFile::Header> SealedFile::readHeader(QByteArrayView bytes)
 {
-    if (bytes.size() < headerSize + tagSize || !bytes.startsWith(magic)
-        || bytes[versionAt] != version)
+    if (bytes.size() < firstHeaderSize + tagSize || !bytes.startsWith(magic) || sodium_init() < 0)
         return std::nullopt;
-    Header header {{qFromLittleEndian<quint32>(bytes.data() + passesAt),
-                       qFromLittleEndian<quint32>(bytes.data() + kibibytesAt)},
+    const char found = bytes[versionAt];
+    if (found != firstVersion
+        && (found != version || bytes.size() < headerSize + tagSize || !checksumPasses(bytes)))
+        return std::nullopt;
+    Header header {found,
+        {qFromLittleEndian<quint32>(bytes.data() + passesAt),
+            qFromLittleEndian<quint32>(bytes.data() + kibibytesAt)},
         {}};
     if (!withinBounds(header.cost))
         return std::nullopt;
     std::copy_n(unsignedData(bytes) + saltAt, header.salt.size(), header.salt.begin());
     return header;
+}
+
+SealedFile::Opened SealedFile::openBytes(QByteArrayView bytes, const QString &password)
+{
+    const std::optional<Header> header = readHeader(bytes);
+    if (!header)
+        return {Status::Damaged, {}, std::nullopt};
+    Opened opened = openedWith(bytes, Key::derive(password, header->salt, header->cost));
+    // Keys were once derived from the password as typed, not normalised.
+    if (opened.status == Status::Refused
+        && password.normalized(QString::NormalizationForm_C) != password)
+        opened = openedWith(
+            bytes, Key::deriveFromBytes(password.toUtf8(), header->salt, header->cost));
+    return opened;
 }
 
 SealedFile::Status SealedFile::openBytes(QByteArrayView bytes, const Key &key, QByteArray &content)
@@ -136,29 +216,44 @@ SealedFile::Status SealedFile::openBytes(QByteArrayView bytes, const Key &key, Q
         return Status::Damaged;
     if (header->cost != key.m_cost || header->salt != key.m_salt)
         return Status::Refused;
-    QByteArray opened(bytes.size() - headerSize - tagSize, Qt::Uninitialized);
-    const QByteArrayView sealed = bytes.sliced(headerSize);
+    const bool first = header->version == firstVersion;
+    if (!first && !keyCheckPasses(bytes, key.m_bytes))
+        return Status::Refused;
+    const qsizetype contentAt = first ? firstHeaderSize : headerSize;
+    const QByteArrayView sealed = bytes.sliced(contentAt);
+    QByteArray opened(sealed.size() - tagSize, Qt::Uninitialized);
+    size_t size = size_t(opened.size());
     if (crypto_aead_xchacha20poly1305_ietf_decrypt(unsignedData(opened), nullptr, nullptr,
-            unsignedData(sealed), size_t(sealed.size()), unsignedData(bytes), headerSize,
+            unsignedData(sealed), size_t(sealed.size()), unsignedData(bytes), size_t(contentAt),
             unsignedData(bytes) + nonceAt, key.m_bytes)
         != 0)
-        return Status::Refused;
+        return first ? Status::Refused : Status::Damaged;
+    if (!first && sodium_unpad(&size, unsignedData(opened), size, paddingBlock) != 0)
+        return Status::Damaged;
+    opened.truncate(qsizetype(size));
     content = std::move(opened);
     return Status::Opened;
 }
 
 QByteArray SealedFile::sealBytes(const Key &key, QByteArrayView content)
 {
-    QByteArray bytes(headerSize + content.size() + tagSize, Qt::Uninitialized);
+    const size_t padded = (size_t(content.size()) / paddingBlock + 1) * paddingBlock;
+    QByteArray bytes(headerSize + qsizetype(padded) + tagSize, Qt::Uninitialized);
     unsigned char *out = unsignedData(bytes);
     std::copy(magic.begin(), magic.end(), bytes.begin());
     bytes[versionAt] = version;
     qToLittleEndian(key.m_cost.passes, out + passesAt);
     qToLittleEndian(key.m_cost.kibibytes, out + kibibytesAt);
     std::copy(key.m_salt.begin(), key.m_salt.end(), out + saltAt);
-    randombytes_buf(out + nonceAt, headerSize - nonceAt);
-    crypto_aead_xchacha20poly1305_ietf_encrypt(out + headerSize, nullptr, unsignedData(content),
-        size_t(content.size()), out, headerSize, nullptr, out + nonceAt, key.m_bytes);
+    randombytes_buf(out + nonceAt, keyCheckAt - nonceAt);
+    writeKeyCheck(out + keyCheckAt, key.m_bytes);
+    writeChecksum(out + checksumAt, bytes);
+    // Padded and enciphered in place, so that no clear copy is left.
+    std::copy(content.begin(), content.end(), out + headerSize);
+    size_t size = 0;
+    sodium_pad(&size, out + headerSize, size_t(content.size()), paddingBlock, padded);
+    crypto_aead_xchacha20poly1305_ietf_encrypt(out + headerSize, nullptr, out + headerSize, size,
+        out, headerSize, nullptr, out + nonceAt, key.m_bytes);
     return bytes;
 }
 
@@ -168,17 +263,7 @@ SealedFile::Opened SealedFile::open(const QString &password) const
     if (read.status != DataFolder::Status::Read)
         return {read.status == DataFolder::Status::Missing ? Status::Missing : Status::Unreadable,
             {}, std::nullopt};
-    const std::optional<Header> header = readHeader(read.bytes);
-    if (!header)
-        return {Status::Damaged, {}, std::nullopt};
-    std::optional<Key> key = Key::derive(password, header->salt, header->cost);
-    if (!key)
-        return {Status::Unreadable, {}, std::nullopt};
-    Opened opened {Status::Refused, {}, std::nullopt};
-    opened.status = openBytes(read.bytes, *key, opened.content);
-    if (opened.status == Status::Opened)
-        opened.key = std::move(key);
-    return opened;
+    return openBytes(read.bytes, password);
 }
 
 bool SealedFile::seal(const Key &key, QByteArrayView content) const

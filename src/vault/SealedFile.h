@@ -9,23 +9,28 @@
 #include <array>
 #include <optional>
 
-// A file sealed under the master password. The key comes from the password through Argon2id
-// with a random salt; the whole content is sealed with XChaCha20-Poly1305 under a fresh random
-// nonce at every write. The header (magic text, format version, derivation cost, salt, nonce)
-// is authenticated with the content, so no byte of the file changes unnoticed:
+// A file sealed under the master password. The key comes from the password, normalised to NFC,
+// through Argon2id with a random salt; the whole content is sealed with XChaCha20-Poly1305 under
+// a fresh random nonce at every write. The header is authenticated with the content, so no byte
+// of the file changes unnoticed. A write makes version 2:
 //
 //   offset  size  field
 //        0    16  "Vaultine sealed\n"
-//       16     1  format version, 1
+//       16     1  format version, 2
 //       17     4  Argon2id passes (opslimit), little-endian
 //       21     4  Argon2id memory in KiB (memlimit / 1024), little-endian
 //       25    16  salt
 //       41    24  nonce
-//       65     n  the content, enciphered
-//     65+n    16  the tag over bytes 0-64 and the content
+//       65    32  key check: BLAKE2b of "Vaultine key check" keyed with the derived key
+//       97    16  header checksum: BLAKE2b of bytes 0-96, unkeyed
+//      113     n  the content padded to a multiple of 4096 bytes (ISO/IEC 7816-4), enciphered
+//    113+n    16  the tag over bytes 0-112 and the content
 //
-// A cost outside 1-64 passes or 8 KiB-4 GiB makes a header damaged. The password is taken as
-// its UTF-8 bytes.
+// The key check tells a wrong password (Refused) from a damaged file (Damaged): a header that
+// fails its checksum, or content whose tag fails under a key that passes the check. Version 1
+// (still opened, never written) has bytes 0-64 alone as its header, unpadded content after it,
+// and no key check: there a failing tag is Refused. A cost outside 2-10 passes or
+// 19 MiB-1 GiB makes a header damaged; it is never derived.
 class SealedFile
 {
 public:
@@ -39,8 +44,12 @@ public:
         // About half a second and 256 MiB of memory on the development machine, unless a test
         // chose a cheaper one for the keys it creates.
         static Cost standard();
-        static void setStandard(Cost cost);
+        // Tests only: a cheaper standard, which also lets files ask for costs down to it (the
+        // program refuses a cost below 2 passes or 19 MiB).
+        static void setStandardForTests(Cost cost);
         bool operator==(const Cost &) const = default;
+        // Fewer passes or less memory than the other.
+        bool isBelow(Cost other) const;
     };
     using Salt = std::array<unsigned char, 16>;
 
@@ -65,6 +74,8 @@ public:
     private:
         friend class SealedFile;
         Key(const Salt &salt, Cost cost, unsigned char *bytes);
+        // From the password's bytes as they are given; wipes them.
+        static std::optional<Key> deriveFromBytes(QByteArray password, const Salt &salt, Cost cost);
 
         Salt m_salt;
         Cost m_cost;
@@ -75,8 +86,8 @@ public:
         Opened,
         Missing,
         Unreadable, // there, but not read whole, or no memory for the key
-        Damaged, // no header of a known version, or too short to hold the tag
-        Refused, // the tag fails: a wrong password, or the file was altered
+        Damaged, // no sound header of a known version, or the content fails under the right key
+        Refused, // a wrong password (in version 1 also: the file was altered)
     };
 
     struct Opened
@@ -84,11 +95,14 @@ public:
         Status status;
         QByteArray content; // empty unless opened
         std::optional<Key> key; // the key that opened it, for the writes that follow
+        // Opened, but sealed at a cost below the standard: to be sealed again under a new key.
+        bool belowStandardCost = false;
     };
 
-    // What a valid header gives to derive the key.
+    // What a sound header gives to derive the key.
     struct Header
     {
+        int version;
         Cost cost;
         Salt salt;
     };
@@ -99,7 +113,8 @@ public:
     { }
 
     // Reads the file and opens it with the password, deriving the key with the file's salt and
-    // cost (the slow step).
+    // cost (the slow step). A password not in NFC that is refused is tried again as typed, as
+    // keys were derived before passwords were normalised.
     Opened open(const QString &password) const;
     // Replaces the file, mode 0600, with the content sealed under the key; a failure leaves the
     // file as it was.
@@ -107,6 +122,7 @@ public:
 
     // The same on bytes in memory. A key of another salt or cost than the header's is refused.
     static std::optional<Header> readHeader(QByteArrayView bytes);
+    static Opened openBytes(QByteArrayView bytes, const QString &password);
     static Status openBytes(QByteArrayView bytes, const Key &key, QByteArray &content);
     static QByteArray sealBytes(const Key &key, QByteArrayView content);
 

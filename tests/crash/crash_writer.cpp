@@ -21,7 +21,7 @@ int main(int argc, char *argv[])
     const QString operation = QString::fromLatin1(argv[2]);
     int n = std::atoi(argv[3]);
 
-    SealedFile::Cost::setStandard({1, 8});
+    SealedFile::Cost::setStandardForTests({1, 8});
     const State current = stateOf(operation, n);
     VaultAccess access {current.reach, current.key};
     Database database(folder, access);

@@ -110,7 +110,7 @@ class TestCrash : public QObject
 private slots:
     void initTestCase()
     {
-        SealedFile::Cost::setStandard({1, 8});
+        SealedFile::Cost::setStandardForTests({1, 8});
         qInfo("seed %u (VAULTINE_SEED=%u replays the delays)", seed, seed);
     }
     void kills_data()
