@@ -7,6 +7,7 @@
 #include "RecordLine.h"
 #include "VaultAccess.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 
@@ -126,8 +127,10 @@ bool Database::sealContent(const QByteArray &content) const
 SealedFile::Status Database::openSealed(const QString &password)
 {
     SealedFile::Opened opened = SealedFile(sealedPath()).open(password);
-    m_sealedContent = std::move(opened.content);
-    m_sealKey = std::move(opened.key);
+    // A key that did not open the file writes nothing.
+    const bool isOpen = opened.status == SealedFile::Status::Opened;
+    m_sealedContent = isOpen ? std::move(opened.content) : QByteArray();
+    m_sealKey = isOpen ? std::move(opened.key) : std::nullopt;
     return opened.status;
 }
 
@@ -235,4 +238,43 @@ bool Database::UpdateImportOffer() const
 {
     return !QFileInfo::exists(codedPath()) && !QFileInfo::exists(encipheredPath())
         && !QFileInfo::exists(sealedPath());
+}
+
+QString Database::pathOf(Source source) const
+{
+    switch (source) {
+    case Source::Coded:
+        return codedPath();
+    case Source::Enciphered:
+        return encipheredPath();
+    case Source::Sealed:
+        return sealedPath();
+    }
+    return {};
+}
+
+bool Database::exists(Source source) const
+{
+    return QFileInfo::exists(pathOf(source));
+}
+
+bool Database::remove(Source source) const
+{
+    const QString path = pathOf(source);
+    return QFile::remove(path) || !QFileInfo::exists(path);
+}
+
+bool Database::setAside(Source source) const
+{
+    const QString path = pathOf(source);
+    const QDateTime now = QDateTime::currentDateTime();
+    return QFile::rename(path, path + now.toString(QStringLiteral(".'kept'-yyyyMMdd-HHmmss-zzz")));
+}
+
+bool Database::configurationExists() const
+{
+    return !QDir(dataFolder())
+                .entryList({QStringLiteral("Coffrel.cnf")},
+                    QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)
+                .isEmpty();
 }

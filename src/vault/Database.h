@@ -74,6 +74,17 @@ public:
     // True when no database file exists, so that the old database may be imported.
     bool UpdateImportOffer() const;
 
+    // The files of the sources, outside reads and writes.
+    QString pathOf(Source source) const;
+    bool exists(Source source) const;
+    // True when the file is gone afterwards.
+    bool remove(Source source) const;
+    // Renames the file to its name followed by ".kept-" and the date and time; false when it
+    // stays where it was.
+    bool setAside(Source source) const;
+    // The configuration file is there, read or not, whatever the letter case of its name.
+    bool configurationExists() const;
+
     // False after a start-up that could not read an existing database file whole: a rewrite
     // from the partial list would erase the records that were not read.
     bool rewriteAllowed() const { return !m_rewriteRefused && !m_conversionUnfinished; }
