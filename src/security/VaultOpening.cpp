@@ -96,8 +96,8 @@ std::optional<Database::Records> VaultOpening::open(Dialogue &dialogue, bool may
         dialogue.tell(unreadable);
     if (mayWrite && source == Database::Source::Coded && m_access.enciphered())
         finishConversion(dialogue, records);
-    else if (mayWrite && encipheredExists && records.readWhole && m_access.enciphered()
-        && m_database.exists(Database::Source::Coded))
+    else if (mayWrite && source == Database::Source::Enciphered && encipheredExists
+        && records.readWhole && m_database.exists(Database::Source::Coded))
         retireCodedFile(dialogue, source);
     // A missing configuration is reach 0 with its file read whole; one that is there but could
     // not be read says nothing of the files.
