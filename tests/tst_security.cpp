@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -593,6 +594,37 @@ private slots:
         QVERIFY(program.database->AppendRecord(QStringLiteral("Zed:!z:!p:!:!")));
         QCOMPARE(program.stored(reach.isEmpty() ? "0" : reach, program.access.databaseKey),
             records + QStringList {QStringLiteral("Zed:!z:!p:!:!")});
+    }
+    void sealedCostRaised_data()
+    {
+        QTest::addColumn<bool>("mayWrite");
+        QTest::newRow("files may be written") << true;
+        QTest::newRow("read only") << false;
+    }
+    // A sealed file of a lower cost than the standard is sealed again at the standard cost when
+    // files may be written; it opens with the same password either way.
+    void sealedCostRaised()
+    {
+        QFETCH(bool, mayWrite);
+        Program program(QStringLiteral("0"), {}, {});
+        VaultAccess sealing {QStringLiteral("3"), QStringLiteral("pw")};
+        Database writer(program.dir.path(), sealing);
+        writer.setSealKey(SealedFile::Key::create(QStringLiteral("pw"), {2, 8}));
+        QVERIFY(writer.RewriteDatabase(threeRecords) && program.configure("3", "pw"));
+        const auto restore = qScopeGuard([] { SealedFile::Cost::setStandard({1, 8}); });
+        SealedFile::Cost::setStandard({3, 8});
+        Database database(program.dir.path(), program.access);
+        FakeDialogue dialogue;
+        dialogue.typed = {QStringLiteral("pw")};
+        const std::optional<Database::Records> records
+            = VaultOpening(database, program.config, program.access).open(dialogue, mayWrite);
+        QVERIFY(records && dialogue.told.isEmpty());
+        QCOMPARE(records->lines, threeRecords);
+        const std::optional<SealedFile::Header> header
+            = SealedFile::readHeader(LineFile::readContent(program.data("CF2DB.sdb")).bytes);
+        QVERIFY(header);
+        QCOMPARE(header->cost.passes, mayWrite ? 3u : 2u);
+        QCOMPARE(program.stored("3", "pw"), threeRecords);
     }
     void expiryDates_data()
     {

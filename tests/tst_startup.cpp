@@ -112,7 +112,7 @@ private slots:
         if (!sealedFile.isEmpty())
             QVERIFY(QFile::remove(sealedPath));
         if (sealedFile == "damaged") // a header of another version
-            QVERIFY(LineFile::writeContent(sealedPath, "Vaultine sealed\n\x02"));
+            QVERIFY(LineFile::writeContent(sealedPath, "Vaultine sealed\n\x03"));
         if (sealedFile == "folder")
             QVERIFY(QDir().mkdir(sealedPath));
         if (sealedFile == "coded")

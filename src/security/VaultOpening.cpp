@@ -131,6 +131,10 @@ std::optional<Database::Records> VaultOpening::openSealed(
     Database::Records records = m_database.LoadRecords(Database::Source::Sealed);
     if (mayWrite && m_database.exists(Database::Source::Coded))
         retireCodedFile(dialogue, Database::Source::Sealed);
+    // A file sealed when the standard cost was lower is sealed again at today's; while that
+    // fails, it keeps opening as it is.
+    if (mayWrite && m_database.sealedBelowStandardCost())
+        m_database.sealAgainAtStandardCost(m_access.databaseKey);
     keepStrayFiles(dialogue, mayWrite);
     return records;
 }

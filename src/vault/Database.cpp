@@ -131,7 +131,22 @@ SealedFile::Status Database::openSealed(const QString &password)
     const bool isOpen = opened.status == SealedFile::Status::Opened;
     m_sealedContent = isOpen ? std::move(opened.content) : QByteArray();
     m_sealKey = isOpen ? std::move(opened.key) : std::nullopt;
+    const SealedFile::Cost standard = SealedFile::Cost::standard();
+    m_sealedBelowStandardCost = m_sealKey
+        && (m_sealKey->cost().passes < standard.passes
+            || m_sealKey->cost().kibibytes < standard.kibibytes);
     return opened.status;
+}
+
+bool Database::sealAgainAtStandardCost(const QString &password)
+{
+    const LineFile::ReadResult file = readCodedLines(Source::Sealed, {});
+    std::optional<SealedFile::Key> key = SealedFile::Key::create(password);
+    if (file.status != LineFile::ReadStatus::Read || !key || !sealCodedLines(file.lines, *key))
+        return false;
+    m_sealKey = std::move(key);
+    m_sealedBelowStandardCost = false;
+    return true;
 }
 
 Database::Records Database::readRecords(const QString &source)

@@ -53,6 +53,11 @@ public:
     // Opens the sealed file with the password (the slow step). When it opens, the key is kept
     // for the writes that follow and the records for LoadRecords().
     SealedFile::Status openSealed(const QString &password);
+    // The sealed file opened was sealed at a lower cost than the standard one.
+    bool sealedBelowStandardCost() const { return m_sealedBelowStandardCost; }
+    // Seals the records of the sealed file again under a new key of the standard cost, kept for
+    // the writes that follow; false when that failed, and the file stays as it was.
+    bool sealAgainAtStandardCost(const QString &password);
     // The key the sealed file is written with: none until a password opened the file.
     const std::optional<SealedFile::Key> &sealKey() const { return m_sealKey; }
     void setSealKey(std::optional<SealedFile::Key> key) { m_sealKey = std::move(key); }
@@ -131,6 +136,7 @@ private:
     bool m_encipheredKept = false;
     bool m_sealedKept = false;
     std::optional<SealedFile::Key> m_sealKey;
+    bool m_sealedBelowStandardCost = false;
     QByteArray m_sealedContent; // as opened at start-up, until LoadRecords() takes it
     std::future<Records> m_preload;
 };
