@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -37,6 +38,14 @@ const QString codedCopyLeft = QStringLiteral(
     "Vaultine|The settings are stored, but Data/CF2DB.pdb, a copy of the records that is only "
     "coded, could not be removed. Nothing can be added or changed until the program starts "
     "again, which removes it.|stop");
+// Strong enough for the sealed level: no warning at Accept.
+const QString strong = QStringLiteral("Nw4Tq8Zr2Kp6Ys");
+const QString weakSealed = QStringLiteral(
+    "Vaultine|This master password is easy to guess. Anyone with a copy of Data/CF2DB.sdb can "
+    "try passwords against it on their own computers, without limit. A password of 11 or more "
+    "letters and digits mixed at random (\"Sugest Password\" makes one) stands up to that.\n\n"
+    "Press \"Accept\" again to keep this password, or type another one.|information");
+const QString setAside = QStringLiteral("CF2DB.[ps]db.kept-[-\\d]+ ?");
 const QStringList threeRecords {QChar(0xFEFF) + QStringLiteral("a@b:!jo:!p, \"w\":!:!"),
     QStringLiteral("Bank:!bu:!bp:!note:!http://b"),
     QString::fromUtf8("Caf\xc3\xa9:!\xc3\xbc:!\xe2\x82\xac x:!:!")};
@@ -60,7 +69,9 @@ struct Program : ProgramFolder
     {
         database = std::make_unique<Database>(dir.path(), access);
         FakeDialogue dialogue;
-        dialogue.typed = {access.databaseKey}; // the password the program holds in force
+        // The password the program holds in force, then the one typed in the settings (a
+        // change cut short may leave it in force).
+        dialogue.typed = {access.databaseKey, strong};
         records = VaultOpening(*database, config, access).open(dialogue)->lines;
         for (const QString &told : dialogue.told)
             messages.showMessage(
@@ -82,6 +93,8 @@ struct Program : ProgramFolder
         names.removeOne(ProgramLock::fileName); // holds nothing
         return names.join(u' ');
     }
+    // The files but those set aside.
+    QString inUse() const { return files().remove(QRegularExpression(setAside)).trimmed(); }
     // Every entry of the program folder with its bytes.
     QMap<QString, QByteArray> snapshot() const
     {
@@ -124,6 +137,7 @@ struct Program : ProgramFolder
             {"length", [](SecurityForm &f, const QString &t) { f.Text3_Change(t); }},
             {"go", [](SecurityForm &f, const QString &) { f.SuggestPassword(); }},
             {"reset", [](SecurityForm &f, const QString &) { f.Command3_Click(); }},
+            {"accept", [](SecurityForm &f, const QString &) { f.Command2_Click(); }},
         };
         const QString verb = step.section(u'|', 0, 0), text = step.section(u'|', 1);
         if (verb == "dir") // a folder in the file's place: writes to it fail
@@ -145,10 +159,10 @@ struct Program : ProgramFolder
 // Stored as the row says; with steps failing, only the files are compared, when given.
 void kept(const QString &name, const QString &opened, const QString &setup, const QString &steps,
     const QString &line, const QString &files, const QString &access, const char *state = "",
-    const QSet<SecurityChange::Step> &failing = {})
+    const QSet<SecurityChange::Step> &failing = {}, const QString &message = {})
 {
     QTest::newRow(qPrintable(name))
-        << opened << setup << steps << line << files << access << QString() << state << failing;
+        << opened << setup << steps << line << files << access << message << state << failing;
 }
 
 // Nothing may change: every file, the reach and the key stay.
@@ -159,22 +173,23 @@ void refused(const QString &name, const QString &opened, const QString &setup, c
                                     << message << "" << QSet<SecurityChange::Step>();
 }
 
-// Opened at level levels[0] (password "old", none at reach 0), "new" typed and level levels[1]
-// chosen: the change kept, refused with the message, or made with steps failing.
+// Opened at level levels[0] (password "old", none at reach 0), a strong new password typed and
+// level levels[1] chosen: the change kept, refused with the message, or made with steps
+// failing.
 void convert(const char *levels, const QString &setup = {}, const QString &message = {},
     const QSet<SecurityChange::Step> &failing = {})
 {
     const QString from {QLatin1Char(levels[0])}, to {QLatin1Char(levels[1])};
     const QString opened = from == "0" ? "0|" : from + "|old";
-    const QString steps = to == "0" ? "reset" : (to == "2" ? "type|new" : "type|new;reach|" + to);
+    const QString steps = to == "0" ? "reset" : "type|" + strong + ";reach|" + to;
     const QString name = from + " to " + to + (setup.isEmpty() ? QString() : ", " + setup);
-    const QString password = to == "0" || to == "3" ? "UNSETMARK" : "new";
+    const QString password = to == "0" || to == "3" ? "UNSETMARK" : strong;
     const QString files = to == "1" ? enciphered : (to == "3" ? sealed : coded);
     if (!message.isEmpty())
         refused(name, opened, setup, steps, message);
     else if (failing.isEmpty())
         kept(name, opened, setup, steps, "xx-xx-xxxx" + password + "01-15-2026" + to, files,
-            to == "0" ? "0|" : to + "|new");
+            to == "0" ? "0|" : to + u'|' + strong);
     else // a new password at reach 3 makes no coded copy of the records
         kept(name, opened, setup, steps, {}, from + to == "33" ? sealed : QString(), {}, "",
             failing);
@@ -226,7 +241,7 @@ void acceptSettings()
     program.form->Command2_Click();
     limit.reset();
     if (!failing.isEmpty()) { // a record added afterwards is refused, or the next start finds it
-        QVERIFY(files.isEmpty() || program.files() == files);
+        QVERIFY(files.isEmpty() || program.inUse() == files);
         // A refusal is told exactly when the settings in force stay as they were; a change, only
         // when it leaves the coded copy beside the new level's file.
         const QString told = described(program.messages);
@@ -253,7 +268,7 @@ void acceptSettings()
     if (line.contains("<box>"))
         QCOMPARE(box, suggested + "         (  " + suggested.toLower() + "  )");
     QCOMPARE(program.storedLine(), line.replace("<box>", suggested));
-    QCOMPARE(program.files(), files);
+    QCOMPARE(program.inUse(), files);
     QCOMPARE(program.access.reach + u'|' + program.access.databaseKey,
         access.replace("<box>", suggested));
     QCOMPARE(program.stored(program.access.reach, program.access.databaseKey), records);
@@ -442,14 +457,45 @@ private slots:
             "xx-xx-xxxxò01-15-20261", enciphered, "1|ò");
         refused(
             "1 to 1, enciphered too long", "1|old", "limit", "suggest|1;type|ò;reach|1", database);
-        kept("3 untouched", "3|old", "", "", "xx-xx-xxxxUNSETMARK01-15-20263", sealed, "3|old",
-            "3:1111/");
+        kept("3 untouched", "3|" + strong, "", "", "xx-xx-xxxxUNSETMARK01-15-20263", sealed,
+            "3|" + strong, "3:1111/");
+        // A new password keeps the sealed level, typed or suggested; a suggestion there is long.
+        kept("3 kept, new password typed", "3|" + strong, "", "type|Xy7Wq3Lm9Rt2Hs",
+            "xx-xx-xxxxUNSETMARK01-15-20263", sealed, "3|Xy7Wq3Lm9Rt2Hs", "3:1111/");
+        kept("3 kept, emptied and typed", "3|" + strong, "", "type|;type|Xy7Wq3Lm9Rt2Hs",
+            "xx-xx-xxxxUNSETMARK01-15-20263", sealed, "3|Xy7Wq3Lm9Rt2Hs", "3:1111/");
+        kept("3 kept, level 1 suggestion", "3|" + strong, "", "suggest|1;go",
+            "xx-xx-xxxxUNSETMARK01-15-20263", sealed, "3|<box>", "3:1111/11///Length:  14");
+        kept("3 chosen, level 2 suggestion", "0|", "", "type|a;reach|3;suggest|1;level|2;go",
+            "xx-xx-xxxxUNSETMARK01-15-20263", sealed, "3|<box>", "3:1111/11///Length:  16");
+        kept("3 to 2, chosen after typing", "3|" + strong, "", "type|Xy7Wq3Lm9Rt2Hs;reach|2",
+            "xx-xx-xxxxXy7Wq3Lm9Rt2Hs01-15-20262", coded, "2|Xy7Wq3Lm9Rt2Hs", "2:1111/");
+        // A weak password at the sealed level is told; Accept again keeps it.
+        refused("weak at 3", "0|", "", "type|Secr3t;reach|3", weakSealed);
+        refused("weak at 3, kept at 3", "3|" + strong, "", "type|Secr3tPw", weakSealed);
+        refused("weak at 3, another weak one", "0|", "", "type|Secr3t;reach|3;accept;type|abc",
+            weakSealed + u'\n' + weakSealed);
+        refused("runs at 3", "0|", "", "type|abcdefghijklmnopqrstuvw;reach|3", weakSealed);
+        kept("weak at 3, accepted again", "0|", "", "type|Secr3t;reach|3;accept",
+            "xx-xx-xxxxUNSETMARK01-15-20263", sealed, "3|Secr3t", "", {}, weakSealed);
+        kept("weak at 2", "0|", "", "type|abc", "xx-xx-xxxxabc01-15-20262", coded, "2|abc");
         for (const char *row : {"21", "20", "10", "12", "02", "03", "13", "23", "33", "30", "31",
                  "32", "01no records", "03no records"}) // levels, then the set-up
             convert(row, row + 2);
         for (const char *row :
             {"01dir|CF2DB.edb", "10dir|CF2DB.pdb", "03dir|CF2DB.sdb", "30dir|CF2DB.pdb", "33limit"})
             convert(row, row + 2, database);
+        // Between the enciphered and the sealed file the records go through memory only: no
+        // coded file is written on the way (a folder in its place does not stop them).
+        for (const char *levels : {"13", "31"}) {
+            const QString to {QLatin1Char(levels[1])};
+            kept(QStringLiteral("%1 to %2, no coded copy").arg(levels[0]).arg(to),
+                QStringLiteral("%1|old").arg(levels[0]), "dir|CF2DB.pdb",
+                "type|" + strong + ";reach|" + to,
+                "xx-xx-xxxx" + (to == "3" ? "UNSETMARK" : strong) + "01-15-2026" + to,
+                to == "3" ? "CF2DB.pdb " + sealed : "CF2DB.edb CF2DB.pdb Coffrel.cnf",
+                to + u'|' + strong);
+        }
         for (const char *levels : {"01", "10", "11", "33"})
             convert(levels, "dir|Coffrel.cnf",
                 "Disk Error - i64|Failed to access configuration file|stop");
@@ -460,12 +506,13 @@ private slots:
             "Vaultine|\"UNSETMARK\" is the mark of no password and cannot be the master "
             "password.|information");
         refused("empty password at reach 3", "0|", "", "suggest|1;type| x;reach|3", noPassword);
-        convert("03", "stray sealed",
-            "Vaultine|Data/CF2DB.sdb holds sealed records that the settings in Data/Coffrel.cnf "
-            "do not name. They are not listed, and the file is kept as it is: it is not changed "
-            "or removed while the program runs, and no new database file is made beside it.|stop\n"
-            "Vaultine|Data/CF2DB.sdb holds records that were not read at start-up. Move it out of "
-            "the Data folder before choosing \"Program and DBase, sealed\".|stop");
+        // A sealed file left by a conversion into reach 3 cut short before the configuration
+        // was written is set aside at start-up: the level can be chosen again.
+        kept("0 to 3, stray sealed", "0|", "stray sealed", "type|" + strong + ";reach|3",
+            "xx-xx-xxxxUNSETMARK01-15-20263", sealed, "3|" + strong, "", {},
+            "Vaultine|Data/CF2DB.sdb held sealed records that the settings in Data/Coffrel.cnf "
+            "do not name. The file was kept in Data under the name CF2DB.sdb.kept- followed by "
+            "the date and time; nothing was removed.|stop");
         convert("01", "stray",
             "Vaultine|Data/CF2DB.edb holds enciphered records that the settings in "
             "Data/Coffrel.cnf do not name (the file is missing, unreadable or names another "
@@ -484,22 +531,29 @@ private slots:
     void accept() { acceptSettings(); }
     void interruptedConversion_data()
     {
-        QTest::addColumn<QString>("reach"); // of the settings; the file left is enciphered at 1
-        QTest::addColumn<QString>("key"); // of the file left behind, sealed unless at reach 1
+        QTest::addColumn<QString>("reach"); // of the settings, none when empty
+        // Of the file left beside the coded one (enciphered at reach 1, else sealed), none
+        // when empty.
+        QTest::addColumn<QString>("key");
         QTest::addColumn<int>("count"); // of its records
         QTest::addColumn<QByteArray>("appended");
         const auto row = [](const char *name, const char *reach, const char *key, int count,
                              const QByteArray &appended = {}) {
             QTest::newRow(name) << reach << key << count << appended;
         };
-        row("under the new key", "1", "new", 3);
-        row("one record", "1", "k", 1);
-        row("bad line", "1", "k", 3, "\x10?\r\n");
+        row("enciphered file not written", "1", "", 0);
+        row("enciphered, same records", "1", "k", 3);
+        row("enciphered, one record, coded file with others", "1", "k", 1);
+        row("enciphered, bad line", "1", "k", 3, "\x10?\r\n");
         row("sealed under the new key", "3", "new", 3);
         row("sealed, one record, coded file with others", "3", "k", 1);
         row("sealed left at reach 0", "0", "k", 3);
         row("sealed left at reach 2", "2", "k", 1);
+        row("sealed left without settings", "", "k", 1);
     }
+    // A start that finds the coded file beside the file its level reads: the records of the
+    // file the level names when it reads whole, the coded file removed when it holds the same
+    // records and else set aside and told; the coded file's records when that file is missing.
     void interruptedConversion()
     {
         QFETCH(QString, reach);
@@ -508,26 +562,74 @@ private slots:
         QFETCH(QByteArray, appended);
         Program program(QStringLiteral("0"), {}, threeRecords);
         const QString left = program.data(reach == "1" ? edb : QStringLiteral("CF2DB.sdb"));
-        QVERIFY(program.store(threeRecords.mid(0, count), reach == "1" ? "1" : "3", key));
-        QVERIFY(LineFile::writeContent(left, LineFile::readContent(left).bytes + appended));
-
-        QVERIFY(program.configure(reach, "k"));
+        if (!key.isEmpty()) {
+            QVERIFY(program.store(threeRecords.mid(0, count), reach == "1" ? "1" : "3", key));
+            QVERIFY(LineFile::writeContent(left, LineFile::readContent(left).bytes + appended));
+        }
+        if (!reach.isEmpty())
+            QVERIFY(program.configure(reach, "k"));
         // Typed at start-up: at reach 3 the password of the sealed file left behind.
         program.access.databaseKey = reach == "3" ? key : QStringLiteral("k");
-        program.start(); // reads the coded file, then finishes the conversion
-        // At reach 3 the sealed file that opens holds the records: a coded file with others
-        // is set aside and told, never sealed over them.
-        const QStringList records = reach == "3" ? threeRecords.mid(0, count) : threeRecords;
+        program.start();
+        const bool levelFile = (reach == "1" || reach == "3") && !key.isEmpty();
+        const bool unreadable = !appended.isEmpty();
+        const QStringList records
+            = unreadable ? QStringList() : (levelFile ? threeRecords.mid(0, count) : threeRecords);
         QCOMPARE(program.records, records);
-        QCOMPARE(program.files().remove(QRegularExpression("CF2DB.[ps]db.kept-[-\\d]+ ")),
-            reach == "1" ? enciphered : (reach == "3" ? sealed : coded));
+        const QString files = reach == "1" ? enciphered : (reach == "3" ? sealed : coded);
+        QCOMPARE(program.inUse(),
+            unreadable ? "CF2DB.edb CF2DB.pdb Coffrel.cnf"
+                       : (reach.isEmpty() ? QStringLiteral("CF2DB.pdb") : files));
         // A sealed file left at another level is set aside, never removed: it may hold records
         // the coded file lacks.
-        QCOMPARE(program.files().contains("CF2DB.sdb.kept-"), reach == "0" || reach == "2");
-        const bool codedKept = reach == "3" && count < 3;
+        QCOMPARE(program.files().contains("CF2DB.sdb.kept-"), reach != "1" && reach != "3");
+        const bool codedKept = levelFile && count < 3;
         QCOMPARE(program.files().contains("CF2DB.pdb.kept-"), codedKept);
         QCOMPARE(described(program.messages).contains("CF2DB.pdb held records"), codedKept);
-        QCOMPARE(program.stored(reach, program.access.databaseKey), records);
+        if (unreadable) { // told, and nothing replaced
+            QCOMPARE(described(program.messages),
+                "Error - i67|The database seem to be corrupt or it does not exist.|stop");
+            QCOMPARE(program.stored(), threeRecords);
+            QVERIFY(!program.database->RewriteDatabase(threeRecords));
+            return;
+        }
+        QCOMPARE(
+            program.stored(reach.isEmpty() ? "0" : reach, program.access.databaseKey), records);
+        // The next write keeps every record listed.
+        QVERIFY(program.database->AppendRecord(QStringLiteral("Zed:!z:!p:!:!")));
+        QCOMPARE(program.stored(reach.isEmpty() ? "0" : reach, program.access.databaseKey),
+            records + QStringList {QStringLiteral("Zed:!z:!p:!:!")});
+    }
+    void sealedCostRaised_data()
+    {
+        QTest::addColumn<bool>("mayWrite");
+        QTest::newRow("files may be written") << true;
+        QTest::newRow("read only") << false;
+    }
+    // A sealed file of a lower cost than the standard is sealed again at the standard cost when
+    // files may be written; it opens with the same password either way.
+    void sealedCostRaised()
+    {
+        QFETCH(bool, mayWrite);
+        Program program(QStringLiteral("0"), {}, {});
+        VaultAccess sealing {QStringLiteral("3"), QStringLiteral("pw")};
+        Database writer(program.dir.path(), sealing);
+        writer.setSealKey(SealedFile::Key::create(QStringLiteral("pw"), {2, 8}));
+        QVERIFY(writer.RewriteDatabase(threeRecords) && program.configure("3", "pw"));
+        const auto restore = qScopeGuard([] { SealedFile::Cost::setStandardForTests({1, 8}); });
+        SealedFile::Cost::setStandardForTests({3, 8});
+        Database database(program.dir.path(), program.access);
+        FakeDialogue dialogue;
+        dialogue.typed = {QStringLiteral("pw")};
+        const std::optional<Database::Records> records
+            = VaultOpening(database, program.config, program.access).open(dialogue, mayWrite);
+        QVERIFY(records && dialogue.told.isEmpty());
+        QCOMPARE(records->lines, threeRecords);
+        const std::optional<SealedFile::Header> header
+            = SealedFile::readHeader(LineFile::readContent(program.data("CF2DB.sdb")).bytes);
+        QVERIFY(header);
+        QCOMPARE(header->cost.passes, mayWrite ? 3u : 2u);
+        QCOMPARE(program.stored("3", "pw"), threeRecords);
     }
     void expiryDates_data()
     {
@@ -572,31 +674,69 @@ private slots:
     {
         QTest::addColumn<int>("level");
         QTest::addColumn<int>("length");
+        QTest::addColumn<bool>("sealed");
         QTest::addColumn<int>("size");
         QTest::addColumn<QString>("characters");
         const QString capitals = QStringLiteral("123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ");
-        QTest::newRow("level 1") << 1 << 0 << 6 << capitals;
-        QTest::newRow("level 1 ignores the length") << 1 << 12 << 6 << capitals;
-        QTest::newRow("level 2") << 2 << 0 << 8 << capitals;
-        QTest::newRow("level 3, 12") << 3 << 12 << 12 << capitals + "abcdefghijklmnopqrstuvwxyz";
-        QTest::newRow("level 3, 0") << 3 << 0 << 0 << QString();
+        const QString all = capitals + "abcdefghijklmnopqrstuvwxyz";
+        QTest::newRow("level 1") << 1 << 0 << false << 6 << capitals;
+        QTest::newRow("level 1 ignores the length") << 1 << 12 << false << 6 << capitals;
+        QTest::newRow("level 2") << 2 << 0 << false << 8 << capitals;
+        QTest::newRow("level 3, 12") << 3 << 12 << false << 12 << all;
+        QTest::newRow("level 3, 0") << 3 << 0 << false << 0 << QString();
+        QTest::newRow("level 1, sealed") << 1 << 0 << true << 14 << all;
+        QTest::newRow("level 2, sealed") << 2 << 12 << true << 16 << all;
+        QTest::newRow("level 3, 12, sealed") << 3 << 12 << true << 12 << all;
     }
+    // Every drawn password has the length, draws from the set and is strong enough at the
+    // sealed level.
     void suggestion()
     {
         QFETCH(int, level);
         QFETCH(int, length);
+        QFETCH(bool, sealed);
         QFETCH(int, size);
         QFETCH(QString, characters);
         QSet<QChar> seen;
         for (int i = 0; i < 2000; ++i) {
-            const QString password = PasswordSuggestion::suggest(level, length);
+            const QString password = PasswordSuggestion::suggest(level, length, sealed);
             QCOMPARE(password.size(), size);
             for (const QChar c : password) {
                 QVERIFY2(characters.contains(c), qPrintable(password));
                 seen.insert(c);
             }
+            QVERIFY2(!sealed || level == 3
+                    || PasswordSuggestion::estimatedBits(password)
+                        >= PasswordSuggestion::sealedMinimumBits,
+                qPrintable(password));
         }
         QCOMPARE(seen.size(), characters.size());
+    }
+    void strength_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<int>("bits"); // rounded
+        const auto row = [](const char *name, const QString &password, int bits) {
+            QTest::newRow(name) << password << bits;
+        };
+        row("empty", "", 0);
+        row("level 1 suggestion", "K3J9QZ", 31);
+        row("level 2 suggestion", "K3J9QZ7M", 41);
+        row("six of all sets", "Secr3t", 36);
+        row("word and run of digits", "password1234", 52);
+        row("ten digits", "4839201756", 33);
+        row("other characters", QString::fromUtf8("p\xc3\xa4sswo!d"), 47);
+        row("one letter", "aaaaaaaaaaaaaaaaaaaa", 9);
+        row("run up", "abcdefghijklmnopqrstuvwxyz", 9);
+        row("run down", "zyxwvuts", 9);
+        row("back and forth", "1212121212121212", 53);
+        row("fourteen of all sets", strong, 83);
+    }
+    void strength()
+    {
+        QFETCH(QString, password);
+        QFETCH(int, bits);
+        QCOMPARE(qRound(PasswordSuggestion::estimatedBits(password)), bits);
     }
 };
 

@@ -16,6 +16,9 @@
 
 namespace {
 
+// Answers of a start that shows no prompt.
+const char *const noPrompt = "<no prompt>";
+
 // A stored line without ":!" is its own service name.
 const QStringList someRecords = {QStringLiteral("Bank:!me:!pw:!:!"),
     QStringLiteral("alpha:!a:!b:!c:!http://a.example"), QStringLiteral("Bank without fields")};
@@ -46,12 +49,15 @@ private slots:
         QTest::addColumn<QStringList>("answers");
         QTest::addColumn<bool>("opens");
         QTest::addColumn<QString>("told"); // title|text|icon
-        const auto row
-            = [](const char *name, const char *reach, const QStringList &answers, bool opens,
-                  const char *told = "", const char *expiry = "xx-xx-xxxx", const char *key = "k") {
-                  QTest::newRow(name) << QString(reach) << QString(key) << QString(expiry)
-                                      << answers << opens << QString(told);
-              };
+        // Done to the sealed file once stored: missing, damaged, a folder in its place; "coded":
+        // missing, and a coded file of other records put in the folder.
+        QTest::addColumn<QString>("sealedFile");
+        const auto row = [](const char *name, const char *reach, const QStringList &answers,
+                             bool opens, const char *told = "", const char *expiry = "xx-xx-xxxx",
+                             const char *key = "k", const char *sealedFile = "") {
+            QTest::newRow(name) << QString(reach) << QString(key) << QString(expiry) << answers
+                                << opens << QString(told) << QString(sealedFile);
+        };
         const char *today = "Vaultine Notification|The Password expires today|none";
         const char *expired = "Vaultine Notification|The Password has expired|none";
         row("first start", "", {}, true);
@@ -71,6 +77,23 @@ private slots:
             "Access Error|You are not allowed to use this application|stop");
         // The dialog shows the password typed at start-up.
         row("sealed, expired", "3", {"k"}, true, expired, "01-14-2024");
+        // At reach 3 only a password that opens the sealed file opens the folder: nothing is
+        // listed or written without it, and the window ends after the message.
+        const char *missing = "Error - i67|Data/CF2DB.sdb is missing. At \"Program and DBase, "
+                              "sealed\" it alone holds the records: nothing is listed and "
+                              "nothing is written. Put the file back and start again.|stop";
+        row("sealed file missing", "3", {noPrompt}, false, missing, "xx-xx-xxxx", "k", "missing");
+        row("sealed file missing, coded file put there", "3", {noPrompt}, false, missing,
+            "xx-xx-xxxx", "k", "coded");
+        row("sealed file damaged", "3", {"k"}, false,
+            "Error - i67|Data/CF2DB.sdb is damaged: it is not a sealed file of records that this "
+            "program can open. Nothing is listed and nothing is written; the file is kept as it "
+            "is.|stop",
+            "xx-xx-xxxx", "k", "damaged");
+        row("sealed file unreadable", "3", {"k"}, false,
+            "Error - i67|Data/CF2DB.sdb could not be read, or there was no memory to open it. "
+            "Nothing is listed and nothing is written; the file is kept as it is.|stop",
+            "xx-xx-xxxx", "k", "folder");
     }
     void startShowsTheRecords()
     {
@@ -80,10 +103,20 @@ private slots:
         QFETCH(QStringList, answers);
         QFETCH(bool, opens);
         QFETCH(QString, told);
+        QFETCH(QString, sealedFile);
         if (!reach.isEmpty()) {
             QVERIFY(m_program->store(someRecords, reach, key));
             storeSettings(reach, key, expiry, answers);
         }
+        const QString sealedPath = m_program->dir.filePath(QStringLiteral("Data/CF2DB.sdb"));
+        if (!sealedFile.isEmpty())
+            QVERIFY(QFile::remove(sealedPath));
+        if (sealedFile == "damaged") // a header of another version
+            QVERIFY(LineFile::writeContent(sealedPath, "Vaultine sealed\n\x03"));
+        if (sealedFile == "folder")
+            QVERIFY(QDir().mkdir(sealedPath));
+        if (sealedFile == "coded")
+            QVERIFY(m_program->store({QStringLiteral("planted:!x:!y:!:!")}));
         const auto data = [&] { // every file of Data, one after the other
             QByteArray bytes;
             const QDir folder(m_program->dir.filePath(QStringLiteral("Data")));
@@ -93,6 +126,7 @@ private slots:
         };
         const QByteArray before = data();
         Coffrel &window = startup().loadMainWindow();
+        QCoreApplication::processEvents(); // no prompt left to answer
         QVERIFY(QFileInfo(m_program->dir.filePath(QStringLiteral("Data"))).isDir());
         QVERIFY(opens || data() == before);
         QCOMPARE(window.isVisible(), opens);
@@ -128,12 +162,9 @@ private slots:
         QTest::newRow("bad line") << "1" << QByteArray("\x10?\r\n") << unreadable;
         QTest::newRow("stray, no configuration") << "" << QByteArray("") << stray;
         QTest::newRow("stray, program only") << "2" << QByteArray("") << stray;
-        QTest::newRow("missing sealed file") << "3" << QByteArray() << unreadable;
-        QTest::newRow("sealed file of another version")
-            << "3" << QByteArray("Vaultine sealed\n\x03")
-            << "Error - i67|Data/CF2DB.sdb is damaged";
-        QTest::newRow("stray sealed file, program only")
-            << "2" << QByteArray("") << "Vaultine|Data/CF2DB.sdb holds sealed records";
+        // A configuration that is there but cannot be read says nothing of the sealed file.
+        QTest::newRow("stray sealed file, empty configuration")
+            << "empty" << QByteArray("") << "Vaultine|Data/CF2DB.sdb holds sealed records";
     }
     // Told once; a damaged or stray file is kept as it is, a missing one may be written.
     void unreadableDatabaseIsReported()
@@ -141,7 +172,7 @@ private slots:
         QFETCH(QString, reach);
         QFETCH(QByteArray, appended);
         QFETCH(QString, told);
-        const bool sealed = reach == QLatin1String("3") || told.contains(u"CF2DB.sdb");
+        const bool sealed = told.contains(u"CF2DB.sdb");
         const QString level = sealed ? QStringLiteral("3") : QStringLiteral("1");
         const QString path
             = m_program->dir.path() + QStringLiteral("/Data/CF2DB.") + (sealed ? "sdb" : "edb");
@@ -154,7 +185,9 @@ private slots:
         }
         const auto bytes = [&] { return LineFile::readContent(path).bytes; };
         const QByteArray before = bytes();
-        if (!reach.isEmpty())
+        if (reach == "empty")
+            QVERIFY(LineFile::writeContent(m_program->dir.filePath("Data/Coffrel.cnf"), {}));
+        else if (!reach.isEmpty())
             storeSettings(reach, QStringLiteral("k"));
         Coffrel &window = startup().loadMainWindow();
         QCOMPARE(m_program->fake.messages.shown.size(), 1);
@@ -163,16 +196,15 @@ private slots:
         QCOMPARE(shown.icon, MessageBoxes::Icon::Stop);
         QCOMPARE(window.records().count(), 0);
         QVERIFY(m_program->noClearCopy());
-        const bool damaged = !appended.isEmpty() || reach == "3";
-        const bool stray = reach != "1" && reach != "3";
+        const bool damaged = !appended.isEmpty();
+        const bool stray = reach != "1";
         QCOMPARE(startup().database().rewriteAllowed(), !damaged);
         if (!stored)
             return;
         // No coded file beside a kept one: a start with the settings put back would take it
-        // for a cut-short conversion and replace the enciphered records with it. At reach 3 no
-        // key opened the damaged file: nothing is added either.
+        // for a cut-short conversion and replace the enciphered records with it.
         QCOMPARE(startup().database().RewriteDatabase(someRecords), !damaged && !stray);
-        QCOMPARE(startup().database().AppendRecord(someRecords[0]), !stray && reach != "3");
+        QCOMPARE(startup().database().AppendRecord(someRecords[0]), !stray);
         QCOMPARE(bytes().left(before.size()), before);
         if (stray) {
             m_startup.reset();
@@ -272,8 +304,12 @@ private:
         const QString line
             = ConfigFile::composeLine(expiry, stored, m_program->fake.clock.today(), reach);
         QVERIFY(ConfigFile(m_program->dir.path() + QStringLiteral("/Data")).write(line));
+        // A prompt that should not show is answered all the same when it does.
         if (reach != QLatin1String("0"))
-            answerPasswordPrompt(answers.isEmpty() ? QStringList {key} : answers);
+            answerPasswordPrompt(answers.isEmpty() || answers == QStringList {noPrompt}
+                    ? QStringList {key}
+                    : answers,
+                answers != QStringList {noPrompt});
     }
 
     std::unique_ptr<ProgramFolder> m_program;

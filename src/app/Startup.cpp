@@ -7,6 +7,7 @@
 #include "platform/LiteralText.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
+#include "platform/ProgramEnd.h"
 #include "platform/TemporaryFolder.h"
 #include "records/Coffrel.h"
 #include "security/ExpiryDate.h"
@@ -86,6 +87,12 @@ void Startup::passwordAccepted(const QString &expiry)
 void Startup::tell(const Message &message)
 {
     showMessage(m_platform.messages, m_dictionary, message);
+}
+
+void Startup::failed(const Message &message)
+{
+    tell(message);
+    m_platform.programEnd.endProgram();
 }
 
 void Startup::showAbout()

@@ -40,6 +40,8 @@ private:
     // Shows the main window and tells of the password's expiry.
     void passwordAccepted(const QString &expiry) override;
     void tell(const Message &message) override;
+    // Told, then the program ends: no window shows.
+    void failed(const Message &message) override;
     // The splash window as the About box, over the main window.
     void showAbout();
 

@@ -23,9 +23,11 @@ SecurityChange::SecurityChange(Database &database, VaultAccess &access, const Co
     , m_config(config)
 { }
 
-// The coded file holds every record from the first write to the last, so that a program
-// stopped at any moment finds them all (a start at reach 1 or 3 reads the coded file when it
-// is there). The enciphered or sealed file is read with the key in force before the change.
+// Every file a start may meet holds every record, before or after the change (a start at
+// reach 1 reads the coded file only when the enciphered one is missing; at reach 3 only the
+// sealed file), and no file is read under the key of another. The records move from memory
+// into the new level's file, which is whole before the configuration names it; only a new
+// password within reach 1 keeps a coded copy on disk while the enciphered file is replaced.
 // Every step is checked: a state that is neither the old one nor the new one marks the
 // conversion unfinished, which refuses adds and rewrites until a start finishes it.
 SecurityChange::Result SecurityChange::store(
@@ -42,12 +44,16 @@ SecurityChange::Result SecurityChange::store(
     std::optional<SealedFile::Key> newSealKey;
     if (to == Source::Sealed && !(newSealKey = SealedFile::Key::create(password)))
         return Result::DatabaseFailed;
-    // A new password within reach 3 is sealed after the configuration (which holds no password
-    // there) is written: no failure leaves the file under a password that was refused. The
-    // sealed file is replaced whole, so no coded copy of the records is made in Data.
+    // Within reach 1 or 3 the configuration is written before the new file. At reach 3 it
+    // holds no password, so the sealed file under the old one still opens until it is
+    // replaced whole. At reach 1 the enciphered file goes first, the coded copy holding the
+    // records until the new one is written.
     const bool sealedAgain = from == Source::Sealed && to == Source::Sealed;
-    const bool codedCopy = from != Source::Coded && !sealedAgain;
-    const DataFolder::Content oldConfig = sealedAgain ? m_config.content() : DataFolder::Content {};
+    const bool encipheredAgain = from == Source::Enciphered && to == Source::Enciphered;
+    const bool configurationFirst = sealedAgain || encipheredAgain;
+    const bool codedWritten = from != Source::Coded && (to == Source::Coded || encipheredAgain);
+    const DataFolder::Content oldConfig
+        = configurationFirst ? m_config.content() : DataFolder::Content {};
 
     LineFile::ReadResult records;
     if (from != Source::Coded || to != Source::Coded) {
@@ -65,51 +71,60 @@ SecurityChange::Result SecurityChange::store(
     };
     // Back to one database file; false when that failed.
     const auto removeCodedCopy
-        = [&] { return !codedCopy || remove(Step::RemoveCoded, Source::Coded); };
-
+        = [&] { return !codedWritten || remove(Step::RemoveCoded, Source::Coded); };
     const auto writeConfiguration
         = [&] { return run(Step::WriteConfiguration, [&] { return m_config.write(line); }); };
+    const auto restoreConfiguration = [&] {
+        return oldConfig.status == DataFolder::Status::Read
+            && run(Step::RestoreConfiguration, [&] { return m_config.restore(oldConfig.bytes); });
+    };
+    const auto restoreEnciphered = [&] {
+        return !encipheredAgain || write(Step::RestoreEnciphered, Source::Enciphered, oldKey);
+    };
 
-    if (codedCopy && !write(Step::WriteCoded, Source::Coded, {}))
+    if (codedWritten && !write(Step::WriteCoded, Source::Coded, {}))
         return Result::DatabaseFailed;
-    if (sealedAgain && !writeConfiguration())
-        return unfinishedUnless(removeCodedCopy(), Result::ConfigurationFailed);
+    if (encipheredAgain && !remove(Step::RemoveEnciphered, Source::Enciphered))
+        return unfinishedUnless(removeCodedCopy(), Result::DatabaseFailed);
+    if (configurationFirst && !writeConfiguration())
+        return unfinishedUnless(
+            restoreEnciphered() && removeCodedCopy(), Result::ConfigurationFailed);
     if (to != Source::Coded && !write(writeTo, to, newKey)) {
-        const bool restored = !sealedAgain
-            || (oldConfig.status == DataFolder::Status::Read
-                && run(
-                    Step::RestoreConfiguration, [&] { return m_config.restore(oldConfig.bytes); }));
+        const bool restored
+            = !configurationFirst || (restoreConfiguration() && restoreEnciphered());
         return unfinishedUnless(restored && removeCodedCopy(), Result::DatabaseFailed);
     }
-    if (!sealedAgain && !writeConfiguration()) {
-        if (to == Source::Enciphered && to == from) {
-            const bool restored = write(Step::RestoreEnciphered, to, oldKey);
-            return unfinishedUnless(restored && removeCodedCopy(), Result::ConfigurationFailed);
-        }
-        // A file left beside the coded one is reported by the next start.
+    if (!configurationFirst && !writeConfiguration()) {
+        // A file left beside the old level's is set aside or reported by the next start.
         if (to != Source::Coded)
-            remove(to == Source::Sealed ? Step::RemoveSealed : Step::RemoveEnciphered, to);
+            remove(removal(to), to);
         return unfinishedUnless(removeCodedCopy(), Result::ConfigurationFailed);
     }
 
     m_access.reach = reach;
     m_access.databaseKey = reach == QLatin1String("0") ? QString() : password;
     m_database.setSealKey(std::move(newSealKey));
-    // A file of the old level left beside the coded one is reported by the next start.
-    if (from != to && from != Source::Coded)
-        remove(from == Source::Sealed ? Step::RemoveSealed : Step::RemoveEnciphered, from);
-    // The change is in force; the coded copy left beside the new file is removed by the next
-    // start, and until then adds and rewrites are refused.
-    if (to != Source::Coded && !sealedAgain && !remove(Step::RemoveCoded, Source::Coded)) {
+    // The old level's file goes; one of reach 1 or 3 left beside the new is reported by the
+    // next start. A coded file left beside the new one is removed by the next start, and until
+    // then adds and rewrites are refused.
+    const bool oldGone = from == to || remove(removal(from), from) || from != Source::Coded;
+    if (!oldGone || (encipheredAgain && !removeCodedCopy())) {
         m_database.markConversionUnfinished();
         return Result::StoredCodedCopyLeft;
     }
     return Result::Stored;
 }
 
+SecurityChange::Step SecurityChange::removal(Source source)
+{
+    return source == Source::Coded
+        ? Step::RemoveCoded
+        : (source == Source::Sealed ? Step::RemoveSealed : Step::RemoveEnciphered);
+}
+
 bool SecurityChange::remove(Step step, Source source) const
 {
-    return run(step, [&] { return m_database.removeFile(source); });
+    return run(step, [&] { return m_database.remove(source); });
 }
 
 bool SecurityChange::run(Step step, const std::function<bool()> &action) const

@@ -46,6 +46,8 @@ public:
     void setFailingSteps(const QSet<Step> &steps) { m_failing = steps; }
 
 private:
+    // The step that removes the file of a source.
+    static Step removal(Database::Source source);
     bool remove(Step step, Database::Source source) const;
     bool run(Step step, const std::function<bool()> &action) const;
     Result unfinishedUnless(bool done, Result result) const;

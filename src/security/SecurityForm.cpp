@@ -44,6 +44,12 @@ constexpr Message badExpiry = {"Vaultine",
 constexpr Message unsetMarkTyped
     = {"Vaultine", "\"UNSETMARK\" is the mark of no password and cannot be the master password.",
         MessageBoxes::Icon::Information};
+constexpr Message weakSealedPassword = {"Vaultine",
+    "This master password is easy to guess. Anyone with a copy of Data/CF2DB.sdb can try "
+    "passwords against it on their own computers, without limit. A password of 11 or more "
+    "letters and digits mixed at random (\"Sugest Password\" makes one) stands up to that.\n\n"
+    "Press \"Accept\" again to keep this password, or type another one.",
+    MessageBoxes::Icon::Information};
 constexpr Message encipheredKept = {"Vaultine",
     "Data/CF2DB.edb holds records that were not read at start-up. Move it out of the Data "
     "folder before choosing \"Program and DBase\".",
@@ -75,9 +81,11 @@ SecurityForm::SecurityForm(SecurityChange &change, const Clock &clock, MessageBo
 void SecurityForm::open(const QString &reach, const QString &key)
 {
     m_state = State();
+    m_weakPasswordTold.clear();
     const int stored = reach.size() == 1 && reach[0] >= u'0' && reach[0] <= u'3'
         ? reach[0].digitValue()
         : noReach;
+    m_storedReach = stored;
     m_state.reach = stored;
     m_state.reachEnabled[0] = true;
     // The key fills the box as it is: the filter keeps typing to letters and digits, it must
@@ -106,7 +114,9 @@ void SecurityForm::setPassword(const QString &text)
     m_state.lengthLabel = QStringLiteral("Length: ");
     if (!text.isEmpty()) {
         m_state.reachEnabled = {true, true, true, true};
-        m_state.reach = 2;
+        // A new password never takes the records out of the sealed file unasked.
+        const bool sealed = m_state.reach == sealedReach || m_storedReach == sealedReach;
+        m_state.reach = sealed ? sealedReach : 2;
         m_state.doNotExpireEnabled = true;
     } else {
         m_state.reachEnabled = {true, false, false, false};
@@ -180,7 +190,8 @@ void SecurityForm::SuggestPassword()
     if (m_state.level == 0)
         return;
     const int length = PasswordSuggestion::lengthOf(m_state.length);
-    setPassword(PasswordSuggestion::boxText(PasswordSuggestion::suggest(m_state.level, length)));
+    setPassword(PasswordSuggestion::boxText(
+        PasswordSuggestion::suggest(m_state.level, length, m_state.reach == sealedReach)));
 }
 
 void SecurityForm::Command3_Click()
@@ -221,6 +232,12 @@ bool SecurityForm::Command2_Click()
     }
     if (!ConfigFile::isDate(expiry)) {
         refuse(badExpiry);
+        return false;
+    }
+    if (m_state.reach == sealedReach && password != m_weakPasswordTold
+        && PasswordSuggestion::estimatedBits(password) < PasswordSuggestion::sealedMinimumBits) {
+        m_weakPasswordTold = password;
+        refuse(weakSealedPassword);
         return false;
     }
     switch (m_change.store(line, reach, password)) {

@@ -43,6 +43,7 @@ public:
     // Opening: the stored reach level selected, then the password box given the key (which
     // selects "Program Only"), then the stored level selected again.
     void open(const QString &reach, const QString &key);
+    static constexpr int sealedReach = 3;
 
     // The box texts as typed; a returned value is the caret after the filter removed characters.
     std::optional<int> Text1_Change(const QString &text);
@@ -56,11 +57,13 @@ public:
     void NormaliseExpiryDate();
     void SuggestPassword();
     void Command3_Click();
-    // Accept; true when the dialog closes.
+    // Accept; true when the dialog closes. A weak password at the sealed level is told, and
+    // kept when Accept is pressed again with it.
     bool Command2_Click();
 
 private:
-    // The password box's rules for its new text: reach options, expiry, length label.
+    // The password box's rules for its new text: reach options, expiry, length label. A new
+    // password keeps the sealed level when it was selected or stored.
     void setPassword(const QString &text);
     void setDoNotExpire(bool checked);
 
@@ -69,4 +72,6 @@ private:
     MessageBoxes &m_messages;
     const Dictionary &m_dictionary;
     State m_state;
+    int m_storedReach = noReach;
+    QString m_weakPasswordTold; // kept when accepted again
 };

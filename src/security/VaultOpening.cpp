@@ -2,9 +2,8 @@
 
 #include "ConfigFile.h"
 #include "intl/Message.h"
+#include "vault/RecordLine.h"
 #include "vault/VaultAccess.h"
-
-#include <QDateTime>
 
 #include <algorithm>
 
@@ -32,13 +31,21 @@ constexpr Message sealedSetAside = {"Vaultine",
     "was removed.",
     MessageBoxes::Icon::Information};
 constexpr Message codedSetAside = {"Vaultine",
-    "Data/CF2DB.pdb held records other than those of the sealed file that the settings in "
-    "Data/Coffrel.cnf name. The sealed records are listed; the other file was kept in Data "
-    "under the name CF2DB.pdb.kept- followed by the date and time; nothing was removed.",
+    "Data/CF2DB.pdb held records other than those of the enciphered or sealed file that the "
+    "settings in Data/Coffrel.cnf name. Those records are listed; the other file was kept in "
+    "Data under the name CF2DB.pdb.kept- followed by the date and time; nothing was removed.",
     MessageBoxes::Icon::Information};
+constexpr Message sealedMissing = {"Error - i67",
+    "Data/CF2DB.sdb is missing. At \"Program and DBase, sealed\" it alone holds the records: "
+    "nothing is listed and nothing is written. Put the file back and start again.",
+    MessageBoxes::Icon::Stop};
+constexpr Message sealedUnreadable = {"Error - i67",
+    "Data/CF2DB.sdb could not be read, or there was no memory to open it. Nothing is listed and "
+    "nothing is written; the file is kept as it is.",
+    MessageBoxes::Icon::Stop};
 constexpr Message sealedDamaged = {"Error - i67",
     "Data/CF2DB.sdb is damaged: it is not a sealed file of records that this program can open. "
-    "No record is listed, and the file is kept as it is.",
+    "Nothing is listed and nothing is written; the file is kept as it is.",
     MessageBoxes::Icon::Stop};
 
 } // namespace
@@ -51,20 +58,22 @@ VaultOpening::VaultOpening(Database &database, const ConfigFile &config, VaultAc
 
 Database::Source VaultOpening::sourceFor(const QString &reach) const
 {
-    // A start at reach 1 or 3 that finds the coded file meets a conversion cut short: the coded
-    // file holds every record until the enciphered or sealed one does.
+    // A start at reach 1 that finds the coded file but no enciphered one meets a conversion cut
+    // short: the coded file holds every record until the enciphered one is written.
     const VaultAccess access {reach, {}};
-    if (m_database.exists(Database::Source::Coded) || !(access.enciphered() || access.sealed()))
+    if (access.sealed())
+        return Database::Source::Sealed;
+    if (!access.enciphered()
+        || (!m_database.exists(Database::Source::Enciphered)
+            && m_database.exists(Database::Source::Coded)))
         return Database::Source::Coded;
-    return access.sealed() ? Database::Source::Sealed : Database::Source::Enciphered;
+    return Database::Source::Enciphered;
 }
 
 void VaultOpening::preloadRecords()
 {
-    // At reach 3 a coded file is read only when the sealed file does not open: not ahead.
     const std::optional<ConfigFile::Settings> settings = m_config.read();
-    const QString reach = settings ? settings->reach : QStringLiteral("0");
-    if (reach != QLatin1String("3") && sourceFor(reach) == Database::Source::Coded)
+    if (sourceFor(settings ? settings->reach : QStringLiteral("0")) == Database::Source::Coded)
         m_database.preloadRecords();
 }
 
@@ -73,74 +82,89 @@ std::optional<Database::Records> VaultOpening::open(Dialogue &dialogue, bool may
     // A missing or unreadable configuration leaves reach 0.
     m_access = VaultAccess();
     const std::optional<ConfigFile::Settings> settings = m_config.loadInto(m_access);
-    SealedFile::Status sealed = SealedFile::Status::Opened;
-    if (m_access.sealed()) {
-        if (!askSealedPassword(dialogue, sealed))
-            return std::nullopt;
-        dialogue.passwordAccepted(settings->expiry);
-    } else if (settings && settings->key && *settings->key != ConfigFile::unsetMark) {
+    if (m_access.sealed())
+        return openSealed(dialogue, settings->expiry, mayWrite);
+    if (settings && settings->key && *settings->key != ConfigFile::unsetMark) {
         if (!dialogue.askPassword(PasswordCheck::equalTo(*settings->key)))
             return std::nullopt;
         dialogue.passwordAccepted(settings->expiry);
     }
-    // Every conversion seals the whole file before the settings name reach 3: a sealed file
-    // that opens is never older than a coded file beside it.
-    const bool sealedOpened = m_access.sealed() && sealed == SealedFile::Status::Opened
-        && m_database.exists(Database::Source::Sealed);
-    const Database::Source source
-        = sealedOpened ? Database::Source::Sealed : sourceFor(m_access.reach);
+    const Database::Source source = sourceFor(m_access.reach);
     const bool encipheredExists = m_database.exists(Database::Source::Enciphered);
-    const bool codedExists = m_database.exists(Database::Source::Coded);
     Database::Records records = m_database.LoadRecords(source);
-    if (sealed == SealedFile::Status::Damaged && source == Database::Source::Sealed)
-        dialogue.tell(sealedDamaged);
-    else if (!records.readWhole || (source == Database::Source::Enciphered && !encipheredExists))
+    if (!records.readWhole || (source == Database::Source::Enciphered && !encipheredExists))
         dialogue.tell(unreadable);
-    if (source == Database::Source::Coded && (m_access.enciphered() || m_access.sealed())) {
-        if (mayWrite)
-            finishConversion(dialogue, records);
-    } else if (sealedOpened && codedExists && mayWrite) {
-        retireCodedFile(dialogue);
-    }
-    keepStrayFiles(dialogue, mayWrite && settings && codedExists && records.readWhole);
+    if (mayWrite && source == Database::Source::Coded && m_access.enciphered())
+        finishConversion(dialogue, records);
+    else if (mayWrite && source == Database::Source::Enciphered && encipheredExists
+        && records.readWhole && m_database.exists(Database::Source::Coded))
+        retireCodedFile(dialogue, source);
+    // A missing configuration is reach 0 with its file read whole; one that is there but could
+    // not be read says nothing of the files.
+    keepStrayFiles(
+        dialogue, mayWrite && records.readWhole && (settings || !m_database.configurationExists()));
     return records;
 }
 
-bool VaultOpening::askSealedPassword(Dialogue &dialogue, SealedFile::Status &status)
+// Only a password that opens the sealed file opens the folder. A sealed file that is missing,
+// unreadable or damaged opens nothing: no conversion leaves the settings naming reach 3 before
+// the sealed file is whole, so no other file may stand in for it.
+std::optional<Database::Records> VaultOpening::openSealed(
+    Dialogue &dialogue, const QString &expiry, bool mayWrite)
 {
-    return dialogue.askPassword([&](const QString &entry) {
+    SealedFile::Status status = SealedFile::Status::Missing;
+    const auto opens = [&](const QString &entry) {
         status = m_database.openSealed(entry);
-        if (status == SealedFile::Status::Refused)
-            return false;
-        m_access.databaseKey = entry; // what the settings dialog shows
-        return true;
-    });
+        if (status == SealedFile::Status::Opened)
+            m_access.databaseKey = entry; // what the settings dialog shows
+        return status != SealedFile::Status::Refused;
+    };
+    if (m_database.exists(Database::Source::Sealed) && !dialogue.askPassword(opens))
+        return std::nullopt;
+    if (status != SealedFile::Status::Opened) {
+        dialogue.failed(status == SealedFile::Status::Missing
+                ? sealedMissing
+                : (status == SealedFile::Status::Damaged ? sealedDamaged : sealedUnreadable));
+        return std::nullopt;
+    }
+    dialogue.passwordAccepted(expiry);
+    Database::Records records = m_database.LoadRecords(Database::Source::Sealed);
+    if (mayWrite && m_database.exists(Database::Source::Coded))
+        retireCodedFile(dialogue, Database::Source::Sealed);
+    // A file sealed when the standard cost was lower is sealed again at today's; while that
+    // fails, it keeps opening as it is.
+    if (mayWrite && m_database.sealedBelowStandardCost())
+        m_database.sealAgainAtStandardCost(m_access.databaseKey);
+    keepStrayFiles(dialogue, mayWrite);
+    return records;
 }
 
-// The enciphered or sealed file gets every record, then the coded one goes. When either fails,
-// adds and rewrites are refused: the next start reads the coded file again.
+// The enciphered file gets every record, then the coded one goes. When either fails, adds and
+// rewrites are refused: the next start reads the coded file again.
 void VaultOpening::finishConversion(Dialogue &dialogue, const Database::Records &records)
 {
     if (records.readWhole && m_database.RewriteDatabase(records.lines)
-        && m_database.removeFile(Database::Source::Coded))
+        && m_database.remove(Database::Source::Coded))
         return;
     m_database.markConversionUnfinished();
     dialogue.tell(notAccessible);
 }
 
-// A coded file beside the sealed one at reach 3 goes when it holds the same records (the end
-// of a conversion cut short); otherwise it is set aside, never sealed over the sealed records.
-// While it cannot be moved, adds and rewrites are refused.
-void VaultOpening::retireCodedFile(Dialogue &dialogue)
+// A coded file beside the enciphered or sealed file that was read goes when it holds the same
+// records (the end of a conversion cut short); otherwise (a backup put back, a sync tool) it is
+// set aside, never written over the records read. While it cannot be moved, adds and rewrites
+// are refused.
+void VaultOpening::retireCodedFile(Dialogue &dialogue, Database::Source source)
 {
     LineFile::ReadResult coded = m_database.readCodedLines(Database::Source::Coded, {});
-    LineFile::ReadResult sealed = m_database.readCodedLines(Database::Source::Sealed, {});
+    LineFile::ReadResult read
+        = m_database.readCodedLines(source, RecordLine::toBytes(m_access.databaseKey));
     std::sort(coded.lines.begin(), coded.lines.end());
-    std::sort(sealed.lines.begin(), sealed.lines.end());
-    if (coded.status == LineFile::ReadStatus::Read && sealed.status == LineFile::ReadStatus::Read
-        && coded.lines == sealed.lines && m_database.removeFile(Database::Source::Coded))
+    std::sort(read.lines.begin(), read.lines.end());
+    if (coded.status == LineFile::ReadStatus::Read && read.status == LineFile::ReadStatus::Read
+        && coded.lines == read.lines && m_database.remove(Database::Source::Coded))
         return;
-    if (m_database.setAside(Database::Source::Coded, keptSuffix())) {
+    if (m_database.setAside(Database::Source::Coded)) {
         dialogue.tell(codedSetAside);
         return;
     }
@@ -148,16 +172,11 @@ void VaultOpening::retireCodedFile(Dialogue &dialogue)
     dialogue.tell(notAccessible);
 }
 
-QString VaultOpening::keptSuffix()
-{
-    return QDateTime::currentDateTime().toString(QStringLiteral(".'kept'-yyyyMMdd-HHmmss-zzz"));
-}
-
-// A sealed file beside a coded file that was read whole, under settings of another level, is
-// most likely the end of a conversion out of reach 3 or of one into it cut short (the coded
-// file holds every record until the settings name the new level), but it may hold records
-// the coded file lacks (a backup put back): it is set aside under a name that says when.
-void VaultOpening::keepStrayFiles(Dialogue &dialogue, bool codedRead)
+// A sealed file under settings of another level, beside the records of that level read whole,
+// is most likely the end of a conversion out of reach 3 or of one into it cut short (the old
+// level's file holds every record until the settings name the new level), but it may hold
+// records the other lacks (a backup put back): it is set aside under a name that says when.
+void VaultOpening::keepStrayFiles(Dialogue &dialogue, bool levelRead)
 {
     if (!m_access.enciphered() && m_database.exists(Database::Source::Enciphered)) {
         m_database.keepEncipheredFile();
@@ -165,7 +184,7 @@ void VaultOpening::keepStrayFiles(Dialogue &dialogue, bool codedRead)
     }
     if (m_access.sealed() || !m_database.exists(Database::Source::Sealed))
         return;
-    if (codedRead && m_database.setAside(Database::Source::Sealed, keptSuffix())) {
+    if (levelRead && m_database.setAside(Database::Source::Sealed)) {
         dialogue.tell(sealedSetAside);
         return;
     }

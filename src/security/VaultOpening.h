@@ -13,8 +13,8 @@ struct VaultAccess;
 
 // Opening a program folder, for the window and for vaultine-cli alike: the settings read, the
 // master password asked (at reach 3 checked by opening the sealed file), the records read from
-// the file the reach level names, a cut-short conversion finished, a stray enciphered or sealed
-// file reported and kept.
+// the file the reach level names, a cut-short conversion finished, a file left beside them
+// removed or set aside, a stray enciphered or sealed file reported and kept.
 class VaultOpening
 {
 public:
@@ -28,6 +28,8 @@ public:
         // After the right password: the date it expires ("xx-xx-xxxx": never).
         virtual void passwordAccepted(const QString &expiry) = 0;
         virtual void tell(const Message &message) = 0;
+        // Nothing opens, for the reason given: told, and the window ends after it.
+        virtual void failed(const Message &message) { tell(message); }
     };
 
     VaultOpening(Database &database, const ConfigFile &config, VaultAccess &access);
@@ -36,21 +38,18 @@ public:
     Database::Source sourceFor(const QString &reach) const;
     // Reads the coded file ahead when that is the file opening will read.
     void preloadRecords();
-    // The records; none when the password was refused. Without mayWrite no file is written (a
-    // cut-short conversion is read, not finished).
+    // The records; none when the password was refused or nothing could be opened. Without
+    // mayWrite no file is written (a cut-short conversion is read, not finished).
     std::optional<Database::Records> open(Dialogue &dialogue, bool mayWrite = true);
 
 private:
-    // The typed password opens the sealed file; a file that no password opens (missing,
-    // unreadable, damaged) does not refuse it: its records are reported unreadable.
-    bool askSealedPassword(Dialogue &dialogue, SealedFile::Status &status);
+    std::optional<Database::Records> openSealed(
+        Dialogue &dialogue, const QString &expiry, bool mayWrite);
     void finishConversion(Dialogue &dialogue, const Database::Records &records);
-    void retireCodedFile(Dialogue &dialogue);
-    // ".kept-" and the date and time, for a file set aside.
-    static QString keptSuffix();
-    // The files that the reach level does not name; codedRead: the settings and the coded
-    // file were read whole, and files may be written.
-    void keepStrayFiles(Dialogue &dialogue, bool codedRead);
+    void retireCodedFile(Dialogue &dialogue, Database::Source source);
+    // The files that the reach level does not name; levelRead: the level's records were read
+    // whole from the files its settings name, and files may be written.
+    void keepStrayFiles(Dialogue &dialogue, bool levelRead);
 
     Database &m_database;
     const ConfigFile &m_config;

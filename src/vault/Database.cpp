@@ -7,6 +7,10 @@
 #include "RecordLine.h"
 #include "VaultAccess.h"
 
+#include <QDateTime>
+
+#include <algorithm>
+
 Database::Database(const QString &programFolder, VaultAccess &access)
     : m_programFolder(programFolder)
     , m_folder(dataFolder())
@@ -141,9 +145,23 @@ SealedFile::Status Database::openSealed(const QString &password)
 {
     noteWritten(Source::Sealed);
     SealedFile::Opened opened = SealedFile(m_folder, fileName(Source::Sealed)).open(password);
-    m_sealedContent = std::move(opened.content);
-    m_sealKey = std::move(opened.key);
+    // A key that did not open the file writes nothing.
+    const bool isOpen = opened.status == SealedFile::Status::Opened;
+    m_sealedContent = isOpen ? std::move(opened.content) : QByteArray();
+    m_sealKey = isOpen ? std::move(opened.key) : std::nullopt;
+    m_sealedBelowStandardCost = isOpen && opened.belowStandardCost;
     return opened.status;
+}
+
+bool Database::sealAgainAtStandardCost(const QString &password)
+{
+    const LineFile::ReadResult file = readCodedLines(Source::Sealed, {});
+    std::optional<SealedFile::Key> key = SealedFile::Key::create(password);
+    if (file.status != LineFile::ReadStatus::Read || !key || !sealCodedLines(file.lines, *key))
+        return false;
+    m_sealKey = std::move(key);
+    m_sealedBelowStandardCost = false;
+    return true;
 }
 
 Database::Records Database::readRecords(const DataFolder &folder)
@@ -348,4 +366,19 @@ bool Database::keptFileSpared() const
 bool Database::UpdateImportOffer() const
 {
     return !exists(Source::Coded) && !exists(Source::Enciphered) && !exists(Source::Sealed);
+}
+
+bool Database::setAside(Source source) const
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    return m_folder.rename(fileName(source),
+        fileName(source) + now.toString(QStringLiteral(".'kept'-yyyyMMdd-HHmmss-zzz")));
+}
+
+bool Database::configurationExists() const
+{
+    const QStringList names = m_folder.names();
+    return m_folder.exists(configurationName) || std::any_of(names.begin(), names.end(), [](const QString &name) {
+        return name.compare(configurationName, Qt::CaseInsensitive) == 0;
+    });
 }

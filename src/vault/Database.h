@@ -62,6 +62,11 @@ public:
     // Opens the sealed file with the password (the slow step). When it opens, the key is kept
     // for the writes that follow and the records for LoadRecords().
     SealedFile::Status openSealed(const QString &password);
+    // The sealed file opened was sealed at a lower cost than the standard one.
+    bool sealedBelowStandardCost() const { return m_sealedBelowStandardCost; }
+    // Seals the records of the sealed file again under a new key of the standard cost, kept for
+    // the writes that follow; false when that failed, and the file stays as it was.
+    bool sealAgainAtStandardCost(const QString &password);
     // The key the sealed file is written with: none until a password opened the file.
     const std::optional<SealedFile::Key> &sealKey() const { return m_sealKey; }
     void setSealKey(std::optional<SealedFile::Key> key) { m_sealKey = std::move(key); }
@@ -90,13 +95,13 @@ public:
     bool sealCodedLines(const QList<QByteArray> &coded, const SealedFile::Key &key) const;
 
     bool exists(Source source) const { return m_folder.exists(fileName(source)); }
-    // Removes the file (a missing one counts as removed).
-    bool removeFile(Source source) const { return m_folder.remove(fileName(source)); }
-    // Renames the file to its name with the suffix after it.
-    bool setAside(Source source, const QString &suffix) const
-    {
-        return m_folder.rename(fileName(source), fileName(source) + suffix);
-    }
+    // True when the file is gone afterwards.
+    bool remove(Source source) const { return m_folder.remove(fileName(source)); }
+    // Renames the file to its name followed by ".kept-" and the date and time; false when it
+    // stays where it was.
+    bool setAside(Source source) const;
+    // The configuration file is there, read or not, whatever the letter case of its name.
+    bool configurationExists() const;
     // The file and the system's reason of the last failed step.
     QString failure() const { return m_failure.isEmpty() ? m_folder.failure() : m_failure; }
 
@@ -161,6 +166,7 @@ private:
     bool m_encipheredKept = false;
     bool m_sealedKept = false;
     std::optional<SealedFile::Key> m_sealKey;
+    bool m_sealedBelowStandardCost = false;
     QByteArray m_sealedContent; // as opened at start-up, until LoadRecords() takes it
     std::future<Records> m_preload;
 };

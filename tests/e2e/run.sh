@@ -428,7 +428,9 @@ scenario_alt_jumps() {
 #    window shows, and a wrong one empties the prompt for another try. (That three wrong ones
 #    end the start is the start-up tests' part.) A password copied from sealed records leaves
 #    the clipboard after 30 s.
-# guarded_by_password TABS FILE: TABS from the password box reach the level chosen.
+# guarded_by_password TABS FILE: TABS from the password box reach the level chosen. The password
+# is strong enough for the sealed level, which tells of a weak one at Accept.
+master=Secr3tVq8Lm2Zx
 guarded_by_password() {
     start_fresh || return
     local first=$pid n
@@ -442,7 +444,7 @@ guarded_by_password() {
     # From the password box the tab order runs Sugest Password, Do Not Expire, the reach
     # options "Program and DBase", "None", "Program Only", "Program and DBase, sealed", then
     # Accept.
-    type_text Secr3t
+    type_text "$master"
     for ((n = 0; n < 7; n++)); do
         xdo key Tab
         [ "$n" -eq $(($1 - 1)) ] && xdo key space
@@ -450,7 +452,7 @@ guarded_by_password() {
     xdo key space
     wait_for 100 test -e "$folder/Data/$2" || fail "Accept wrote no $2"
     [ -e "$db" ] && fail "Accept left the coded database beside $2"
-    grep -rq -e Secr3t -e user1 "$folder/Data" && fail "Data holds a password or name in clear"
+    grep -rq -e "$master" -e user1 "$folder/Data" && fail "Data holds a password or name in clear"
     end_in_field "$first" || return
 
     start_program "$folder"
@@ -458,7 +460,7 @@ guarded_by_password() {
     focus_window "$second" 'Password Required' || return
     find_window "$second" main && fail "the main window showed before the password was typed"
     # The entry is emptied after each wrong try, or the right one would not match.
-    for try in nope1 Nope2 Secr3t; do
+    for try in nope1 Nope2 "$master"; do
         type_text "$try"
         xdo key Return
     done

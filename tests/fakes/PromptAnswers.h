@@ -7,10 +7,11 @@
 #include <QWidget>
 
 // Answers the master password prompt, once it shows, with the entries in turn, as a user
-// typing them and pressing "Ok" would.
-inline void answerPasswordPrompt(const QStringList &entries)
+// typing them and pressing "Ok" would. Without waiting, only a prompt shown when the events are
+// next processed is answered.
+inline void answerPasswordPrompt(const QStringList &entries, bool waiting = true)
 {
-    QTimer::singleShot(0, [entries] {
+    QTimer::singleShot(0, [entries, waiting] {
         for (QWidget *window : QApplication::topLevelWidgets()) {
             if (window->objectName() != QLatin1String("PassReq") || !window->isVisible())
                 continue;
@@ -20,6 +21,7 @@ inline void answerPasswordPrompt(const QStringList &entries)
             }
             return;
         }
-        answerPasswordPrompt(entries);
+        if (waiting)
+            answerPasswordPrompt(entries);
     });
 }
