@@ -218,6 +218,10 @@ clipboard_is() {
     [ "$(clipboard)" = "$1" ]
 }
 
+file_is() {
+    [ "$(cat "$1" 2>/dev/null)" = "$2" ]
+}
+
 # end_with PID COMMAND...: the command (keys, a click) ends the program within 5 s with
 # status 0, and the lock file that it held while running is gone.
 end_with() {
@@ -423,6 +427,17 @@ scenario_alt_jumps() {
     end_with "$first" xdo key Escape
 }
 
+# The settings file's checksum; nothing while there is none.
+settings_sum() {
+    cksum 2>/dev/null <"$folder/Data/Coffrel.cnf"
+}
+
+# converted FILE SUM: FILE is written, the settings no longer have the checksum SUM and the
+# coded database is gone.
+converted() {
+    [ -e "$folder/Data/$1" ] && [ "$(settings_sum)" != "$2" ] && [ ! -e "$db" ]
+}
+
 # 3. A master password that guards the database enciphers it ("Program and DBase") or seals
 #    it ("Program and DBase, sealed"); the next start asks for the password before any main
 #    window shows, and a wrong one empties the prompt for another try. (That three wrong ones
@@ -447,9 +462,16 @@ guarded_by_password() {
         xdo key Tab
         [ "$n" -eq $(($1 - 1)) ] && xdo key space
     done
+    local settings
+    settings=$(settings_sum)
     xdo key space
-    wait_for 100 test -e "$folder/Data/$2" || fail "Accept wrote no $2"
-    [ -e "$db" ] && fail "Accept left the coded database beside $2"
+    # Accept writes FILE, then the settings, then removes the coded database: the whole of it
+    # is waited for, not its first file.
+    if ! wait_for 100 converted "$2" "$settings"; then
+        [ -e "$folder/Data/$2" ] || fail "Accept wrote no $2"
+        [ "$(settings_sum)" = "$settings" ] && fail "Accept wrote no settings"
+        [ -e "$db" ] && fail "Accept left the coded database beside $2"
+    fi
     grep -rq -e Secr3t -e user1 "$folder/Data" && fail "Data holds a password or name in clear"
     end_in_field "$first" || return
 
@@ -623,8 +645,10 @@ scenario_text_and_left_button() {
     clipboard_is '' || fail "a right click on a label copied '$(clipboard)'"
     label_copies 109 pw1
     xdo mousemove --window "$main" 20 $((menuBar + 160)) click --repeat 2 --delay 80 1
-    wait_for 50 test -e "$shell/opened" && sleep 0.5
-    [ "$(cat "$shell/opened" 2>/dev/null)" = http://mail.example ] \
+    # The file appears before the address is in it: the address is waited for, then a second
+    # open would come within half a second.
+    wait_for 50 file_is "$shell/opened" http://mail.example && sleep 0.5
+    file_is "$shell/opened" http://mail.example \
         || fail "the double-clicks on Path opened '$(cat "$shell/opened" 2>/dev/null)'"
     end_in_field "$first"
 }
