@@ -653,9 +653,25 @@ scenario_text_and_left_button() {
     end_in_field "$first"
 }
 
-# 8. vaultine-cli copy: the terminal is free at once; at the deadline the clipboard is emptied
-#    when it still holds the text, also after another program took the same text over, and
-#    another text copied meanwhile stays. With --wait the command returns at the deadline.
+# marked_secret: the clipboard's text is marked for clipboard managers as a secret to keep no
+# history of.
+marked_secret() {
+    timeout 5 xclip -o -selection clipboard -t TARGETS 2>/dev/null \
+        | grep -qx x-kde-passwordManagerHint \
+        && [ "$(timeout 5 xclip -o -selection clipboard -t x-kde-passwordManagerHint)" = secret ]
+}
+
+# put_back TEXT: as a clipboard manager that keeps a history does, another program offers TEXT
+# again (copy_elsewhere) once the clipboard is emptied, within 5 s.
+put_back() {
+    wait_for 50 clipboard_is '' && copy_elsewhere "$1"
+}
+
+# 8. vaultine-cli copy: the terminal is free at once and the copy is marked secret; at the
+#    deadline the clipboard is emptied when it still holds the text, also after another
+#    program took the same text over or put it back once it was emptied (a clipboard manager
+#    that keeps a history), and another text copied meanwhile stays. With --wait the command
+#    returns at the deadline, or fails, saying so, when the text comes back each time.
 scenario_cli_copy() {
     cli=$(dirname "$program")/vaultine-cli
     folder=$(mktemp -d "$work/cli.XXXXXX")
@@ -666,6 +682,7 @@ scenario_cli_copy() {
         timeout 3 "$cli" --folder "$folder" copy Mail --timeout 2 >/dev/null 2>&1 \
             || fail "copy did not return at once"
         clipboard_is "$pw" || fail "copy put '$(clipboard)' on the clipboard"
+        marked_secret || fail "the copy is not marked secret for clipboard managers"
         [ -z "$meanwhile" ] || copy_elsewhere "$meanwhile"
         sleep 2.5
         clipboard_is "${meanwhile#"$pw"}" \
@@ -676,6 +693,29 @@ scenario_cli_copy() {
         || fail "copy --wait failed"
     [ $((SECONDS - started)) -ge 1 ] || fail "copy --wait returned before the deadline"
     clipboard_is '' || fail "copy --wait left '$(clipboard)' on the clipboard"
+
+    timeout 3 "$cli" --folder "$folder" copy Mail --timeout 1 >/dev/null 2>&1 \
+        || fail "copy did not return at once"
+    put_back "$pw" || fail "the deadline left '$(clipboard)' on the clipboard"
+    wait_for 40 not is_running "$copier" || fail "the text put back stayed on the clipboard"
+    clipboard_is '' || fail "the text put back left '$(clipboard)' on the clipboard"
+    # While that hold still looks, a new copy of the same text is left to its own hold.
+    timeout 10 "$cli" --folder "$folder" copy Mail --timeout 2 --wait >/dev/null 2>&1 &
+    local newer=$!
+    sleep 1.5
+    clipboard_is "$pw" || fail "an earlier hold emptied a new copy of the same text"
+    wait "$newer" || fail "the new copy's hold failed"
+    clipboard_is '' || fail "the new copy stayed on the clipboard"
+
+    local errors=$work/copy-errors waiting
+    timeout 20 "$cli" --folder "$folder" copy Mail --timeout 1 --wait >/dev/null 2>"$errors" &
+    waiting=$!
+    while is_running "$waiting"; do
+        wait_for 10 clipboard_is '' && copy_elsewhere "$pw"
+    done
+    wait "$waiting" && fail "copy --wait ended with status 0, the text back on the clipboard"
+    grep -q 'still on the clipboard' "$errors" \
+        || fail "copy --wait did not tell that the text came back: $(cat "$errors")"
 }
 
 run_scenario() {
