@@ -6,15 +6,20 @@
 #include "vault/RecordBook.h"
 #include "vault/VaultAccess.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <csignal>
 #include <functional>
 #include <vector>
 
+#include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -134,6 +139,152 @@ QStringList stored(const QString &folder, const QString &reach)
     return records.readWhole ? sorted(records.lines) : QStringList {QStringLiteral("<unreadable>")};
 }
 
+// Service names that a shell would run, split or expand when given unquoted.
+const QString markName = QStringLiteral("x$(touch MARK)");
+const QString oddName = QStringLiteral("it's \"q\" \\ *; `id` !x");
+const QString tabName = QStringLiteral("tab\tbed");
+
+struct Completion
+{
+    QString line; // the command line after the Tab
+    bool ranAtTab = false; // MARK was made by then
+    QStringList words; // its words as the shell read them on Return
+};
+
+// Each shell's start-up file under its HOME: the completion for vaultine-cli (from %1),
+// Ctrl-T writes the command line into "line" and puts printwords in place of the command's
+// name, printwords writes its words into "words", one a line.
+struct ShellSetup
+{
+    const char *shell;
+    const char *file;
+    const char *script;
+    QStringList options;
+};
+const ShellSetup shellSetups[] = {
+    {"bash", ".bashrc", R"(PS1='ready> '
+source '%1/vaultine-cli.bash'
+printwords() { printf '%s\n' "$@" >words.part && mv words.part words; }
+bind -x '"\C-t": printf %s "$READLINE_LINE" >line.part && mv line.part line; READLINE_LINE=printwords${READLINE_LINE#vaultine-cli}'
+)",
+        {"--noprofile", "--rcfile", ".bashrc", "-i"}},
+    {"zsh", ".zshrc", R"(PROMPT='ready> '
+fpath=('%1' $fpath)
+autoload -Uz compinit && compinit -u -D
+printwords() { print -rl -- "$@" >words.part && mv words.part words }
+save() { print -rn -- "$BUFFER" >line.part && mv line.part line; BUFFER=printwords${BUFFER#vaultine-cli} }
+zle -N save && bindkey '^T' save
+)",
+        {"-d", "-i"}},
+    {"fish", ".config/fish/config.fish", R"(set -g fish_greeting
+function fish_prompt; echo -n 'ready> '; end
+source '%1/vaultine-cli.fish'
+function printwords; printf '%s\n' $argv >words.part; and mv words.part words; end
+function save
+    commandline >line.part; and mv line.part line
+    commandline -r (string replace -r '^vaultine-cli' printwords -- (commandline))
+end
+bind \ct save
+)",
+        {"-i"}},
+};
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The shell on a terminal of its own in home, also its HOME, with the built vaultine-cli first
+// on its PATH: typed is typed and completed with one Tab, Ctrl-T saves the line and Return runs
+// it as printwords.
+Completion complete(const QString &shell, const QString &home, const QString &typed)
+{
+    const ShellSetup &setup = *std::find_if(std::begin(shellSetups), std::end(shellSetups),
+        [&](const ShellSetup &each) { return shell == QLatin1String(each.shell); });
+    const QString startup = home + '/' + setup.file;
+    QDir().mkpath(QFileInfo(startup).path());
+    // Not made, fish would parse every manual page in the background to make completions.
+    QDir().mkpath(home + "/.local/share/fish/generated_completions");
+    QFile file(startup);
+    if (!file.open(QIODevice::WriteOnly)
+        || file.write(QString::fromUtf8(setup.script)
+                          .arg(QFileInfo(BASH_COMPLETION).absolutePath())
+                          .toUtf8())
+            < 0)
+        return {};
+    file.close();
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"ZDOTDIR", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "BASH_ENV", "ENV"})
+        environment.remove(QString::fromLatin1(name));
+    environment.insert("HOME", home);
+    environment.insert("TERM", "dumb");
+    environment.insert("LC_ALL", "C.UTF-8");
+    environment.insert(
+        "PATH", QFileInfo(CLI_PATH).absolutePath() + ':' + environment.value("PATH"));
+    QByteArrayList arguments {QStandardPaths::findExecutable(shell).toUtf8()};
+    for (const QString &option : setup.options)
+        arguments.append(option.toUtf8());
+    QByteArrayList variables;
+    for (const QString &variable : environment.toStringList())
+        variables.append(variable.toUtf8());
+    const auto pointersTo = [](QByteArrayList &strings) {
+        std::vector<char *> pointers;
+        for (QByteArray &string : strings)
+            pointers.push_back(string.data());
+        pointers.push_back(nullptr);
+        return pointers;
+    };
+    const std::vector<char *> argv = pointersTo(arguments);
+    const std::vector<char *> envp = pointersTo(variables);
+    const QByteArray directory = QFile::encodeName(home);
+
+    int terminal = -1;
+    const pid_t child = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (child == 0 && chdir(directory.constData()) == 0)
+        execve(argv[0], argv.data(), envp.data());
+    if (child == 0)
+        _exit(127);
+    QByteArray shown;
+    // Reads what the terminal shows until done, for 15 s at most.
+    const auto until = [&](const std::function<bool()> &done) {
+        const QDeadlineTimer deadline(15000);
+        char buffer[4096];
+        while (!done() && !deadline.hasExpired()) {
+            pollfd output {terminal, POLLIN, 0};
+            if (poll(&output, 1, 50) <= 0)
+                continue;
+            const ssize_t count = read(terminal, buffer, sizeof buffer);
+            if (count <= 0)
+                break;
+            shown.append(buffer, count);
+        }
+        return done();
+    };
+    const auto typing = [&](const QByteArray &keys) {
+        return write(terminal, keys.constData(), size_t(keys.size())) == keys.size();
+    };
+    const auto made = [&](const char *name) { return [=] { return QFile::exists(home + name); }; };
+    Completion completion;
+    if (until([&] { return shown.contains("ready> "); }) && typing(typed.toUtf8() + "\t\x14")
+        && until(made("/line"))) {
+        // Without the line end that fish's commandline adds, or printwords.
+        const auto lines = [&](const char *name) {
+            const QByteArray text = contentOf(home + name);
+            return QString::fromUtf8(text.endsWith('\n') ? text.chopped(1) : text);
+        };
+        completion.line = lines("/line");
+        completion.ranAtTab = QFile::exists(home + "/MARK");
+        if (typing("\r") && until(made("/words")))
+            completion.words = lines("/words").split('\n');
+    }
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    close(terminal);
+    return completion;
+}
+
 } // namespace
 
 class CliTest : public QObject
@@ -141,34 +292,63 @@ class CliTest : public QObject
     Q_OBJECT
 
 private slots:
-    void bashCompletes_data()
+    void shellsComplete_data()
     {
-        QTest::addColumn<QString>("words");
-        QTest::addColumn<QString>("reply");
-        const auto row = [](const char *name, const char *words, const QString &reply) {
-            QTest::newRow(name) << QString(words) << reply;
-        };
-        row("command", "vaultine-cli --folder F ed", "edit");
-        row("option", "vaultine-cli copy --w", "--wait");
-        row("service", "vaultine-cli --folder F show Ca", QString::fromUtf8("Caf\xc3\xa9"));
-        row("service, not expanded", "vaultine-cli --folder F show Ev", "Evil$(echo x)");
-        row("field", "vaultine-cli copy Mail --field pas", "password");
+        QTest::addColumn<QString>("shell");
+        // The folder: {F} in quotes, {B} with backslashes, {P} another one that needs neither.
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("word"); // the last word of the line, as the shell reads it
+        const QString cafe = QString::fromUtf8("Caf\xc3\xa9");
+        for (const QString shell : {"bash", "zsh", "fish"}) {
+            const auto row = [&](const char *name, const char *typed, const QString &word) {
+                QTest::addRow("%s: %s", qPrintable(shell), name)
+                    << shell << QString::fromUtf8(typed) << word;
+            };
+            row("command", "vaultine-cli --folder {F} ed", "edit");
+            row("option", "vaultine-cli copy --w", "--wait");
+            row("field", "vaultine-cli copy Mail --field pas", "password");
+            row("name, not ASCII", "vaultine-cli --folder {F} show Ca", cafe);
+            row("name, command substitution", "vaultine-cli --folder {P} show x", markName);
+            row("folder with backslashes", "vaultine-cli --folder {B} show x", markName);
+            row("name, space", "vaultine-cli --folder ~/completion\\ folder show My", "My Bank");
+            row("name typed in single quotes", "vaultine-cli --folder {F} show 'My", "My Bank");
+            row("name, quotes, backslash, star", "vaultine-cli --folder {F} show it", oddName);
+            row("name typed in double quotes", "vaultine-cli --folder {F} show \"it", oddName);
+            // fish takes what follows a tab for a description: its completion leaves it out.
+            row("name, tab", "vaultine-cli --folder {F} show tab",
+                shell == "fish" ? "tab" : tabName);
+            row("name, leading dash, after --", "vaultine-cli --folder {F} show -- -", "-dash");
+            row("name, leading dash, before --", "vaultine-cli --folder {F} show -d", "-d");
+            row("--folder after the command", "vaultine-cli show --folder {F} Ca", cafe);
+        }
     }
-    void bashCompletes()
+    // No name is run or expanded: each reaches the command line as one word, the stored name.
+    void shellsComplete()
     {
-        QFETCH(QString, words);
-        QFETCH(QString, reply);
-        const QString folder = m_root.filePath("completion");
-        makeFolder(folder, "0", seeds + QStringList {"Evil$(echo x):!u:!p:!:!"});
-        QProcess bash;
-        bash.start("bash",
-            {"-c",
-                "PATH=\"$(dirname \"$1\"):$PATH\"; source \"$2\"; COMP_WORDS=($3); "
-                "COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); _vaultine_cli; "
-                "printf '%s\\n' \"${COMPREPLY[@]}\"",
-                "bash", CLI_PATH, BASH_COMPLETION, words.replace("F", folder)});
-        QVERIFY(bash.waitForFinished(10000));
-        QCOMPARE(QString::fromUtf8(bash.readAllStandardOutput()), reply + '\n');
+        QFETCH(QString, shell);
+        QFETCH(QString, typed);
+        QFETCH(QString, word);
+        if (QStandardPaths::findExecutable(shell).isEmpty())
+            QSKIP("the shell is not installed");
+        QTemporaryDir home(m_root.filePath("home-XXXXXX"));
+        const QString folder = home.filePath("completion folder");
+        const QString plain = home.filePath("plain");
+        for (const QString &each : {folder, plain})
+            makeFolder(each, "0",
+                seeds
+                    + QStringList {markName + ":!u:!p:!:!", "My Bank:!u:!p:!:!",
+                        oddName + ":!u:!p:!:!", "-dash:!u:!p:!:!", tabName + ":!u:!p:!:!"});
+        typed.replace("{F}", '\'' + folder + '\'')
+            .replace("{B}", QString(folder).replace(' ', QStringLiteral("\\ ")))
+            .replace("{P}", plain);
+        const Completion done = complete(shell, home.path(), typed);
+        QVERIFY2(!done.line.isEmpty(), "the shell did not complete");
+        QVERIFY2(!done.ranAtTab, "the completion ran a command held in a name");
+        QVERIFY2(!QFile::exists(home.filePath("MARK")), qPrintable("a name ran: " + done.line));
+        QCOMPARE(done.words.value(done.words.size() - 1), word);
+        // Where nothing is to be completed, no other name was.
+        if (typed.endsWith(' ' + word))
+            QCOMPARE(done.line, typed);
     }
     // Each command at each reach on a folder holding the seeds: its status, all of standard
     // output (a pattern), what standard error says, and the records it leaves.

@@ -1,28 +1,75 @@
 # bash completion for vaultine-cli: commands, options, and the service names of an unguarded
-# folder (a guarded one would ask its master password, so its names are not offered).
+# folder (a guarded one would ask its master password, so its names are not offered). A
+# stored name is never expanded nor run: it reaches the command line quoted, as one word.
 
-_vaultine_cli_services() {
-    local folder=() i
-    for ((i = 1; i < COMP_CWORD; i++)); do
-        [[ ${COMP_WORDS[i]} == --folder ]] && folder=(--folder "${COMP_WORDS[i + 1]}")
+# Reads the command line up to the cursor as the shell will: sets words, its words with the
+# quotes and backslashes taken away, expanding nothing but a leading ~/; before, the text of
+# the last word ahead of $1 (the part readline replaces); and quote, the quote open there.
+_vaultine_cli_words() {
+    local line=${COMP_LINE:0:COMP_POINT} start=$((COMP_POINT - ${#1})) open= begun= c i
+    words=("")
+    for ((i = 0; ; i++)); do
+        ((i == start)) && before=${words[-1]} quote=$open
+        ((i < ${#line})) || break
+        c=${line:i:1}
+        if [[ $open == "'" && $c != "'" ]]; then
+            words[-1]+=$c
+        elif [[ $c == '\' && $open != "'" ]]; then
+            ((i++))
+            # Within double quotes a backslash escapes only $ ` " and itself.
+            [[ $open == '"' && ${line:i:1} != [\$\`\"\\] ]] && words[-1]+=$c
+            words[-1]+=${line:i:1}
+        elif [[ $c == [\'\"] && (-z $open || $c == "$open") ]]; then
+            [[ $open ]] && open= || open=$c
+        elif [[ -z $open && $c == [[:space:]] ]]; then
+            [[ $begun ]] && words+=("")
+            begun=
+            continue
+        elif [[ -z $open && -z $begun && ${line:i:2} == '~/' ]]; then
+            words[-1]=$HOME
+        else
+            words[-1]+=$c
+        fi
+        begun=1
     done
-    vaultine-cli "${folder[@]}" --password-stdin list </dev/null 2>/dev/null
+}
+
+# Sets reply to text quoted for the command line: as it is when nothing in it needs quoting,
+# else in single quotes, which expand nothing. Where a quote is open, the reply begins with it
+# twice (readline puts the reply in place of the open quote) and ends with it twice (readline
+# then adds no closing quote).
+_vaultine_cli_quote() {
+    if [[ $1 =~ ^[[:alnum:]_./,:@%+=-]+$ ]]; then
+        reply=$1
+    else
+        reply="$quote$quote'${1//\'/\'\\\'\'}'$quote$quote"
+    fi
+}
+
+# Files, or with -d folders, whose names readline quotes.
+_vaultine_cli_files() {
+    compopt -o filenames
+    mapfile -t COMPREPLY < <(compgen "${1:--f}" -- "$cur")
 }
 
 _vaultine_cli() {
-    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
+    local words before quote
+    _vaultine_cli_words "$2"
+    local cword=$((${#words[@]} - 1))
+    local cur=${words[cword]} prev=${words[cword - 1]}
     local commands="list show copy add edit remove generate export import merge help"
-    local command= i
-    for ((i = 1; i < COMP_CWORD; i++)); do
-        case ${COMP_WORDS[i]} in
-        --folder) ((i++)) ;;
+    local command= folder=() ended= i
+    for ((i = 1; i < cword && !ended; i++)); do
+        case ${words[i]} in
+        --folder) folder=(--folder "${words[++i]}") ;;
+        --) [[ $command ]] && ended=1 ;;
         -*) ;;
-        *) command=${COMP_WORDS[i]}; break ;;
+        *) [[ $command ]] || command=${words[i]} ;;
         esac
     done
     case $prev in
-    --folder) COMPREPLY=($(compgen -d -- "$cur")); return ;;
-    --csv) COMPREPLY=($(compgen -f -- "$cur")); return ;;
+    --folder) _vaultine_cli_files -d; return ;;
+    --csv) _vaultine_cli_files; return ;;
     --field) COMPREPLY=($(compgen -W "username password path" -- "$cur")); return ;;
     --level) COMPREPLY=($(compgen -W "1 2 3" -- "$cur")); return ;;
     --timeout | --length | --service | --username | --info | --path) return ;;
@@ -39,17 +86,20 @@ _vaultine_cli() {
     generate) options+=" --level --length --copy" ;;
     export) options+=" --csv --force" ;;
     import) options+=" --csv" ;;
-    merge) COMPREPLY=($(compgen -d -- "$cur")); return ;;
+    merge) _vaultine_cli_files -d; return ;;
     esac
-    if [[ $cur == -* ]]; then
+    if [[ $cur == -* && ! $ended ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
     elif [[ $command =~ ^(show|copy|edit|remove)$ ]]; then
-        # Matched here, not by compgen -W, which would expand $(...) in a stored name.
-        local name
+        # Matched here, not by compgen -W, which would expand $(...) in a stored name. A name
+        # that begins with - is offered after -- only: before it, it would read as an option.
+        local name reply
         COMPREPLY=()
         while IFS= read -r name; do
-            [[ $name == "$cur"* ]] && COMPREPLY+=("$name")
-        done < <(_vaultine_cli_services)
+            [[ $name == "$cur"* && ($ended || $name != -*) ]] || continue
+            _vaultine_cli_quote "${name#"$before"}"
+            COMPREPLY+=("$reply")
+        done < <(vaultine-cli "${folder[@]}" --password-stdin list </dev/null 2>/dev/null)
     fi
 }
 complete -F _vaultine_cli vaultine-cli

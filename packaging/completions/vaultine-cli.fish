@@ -3,13 +3,19 @@
 
 set -l commands list show copy add edit remove generate export import merge help
 
+# The names of the folder given with --folder, one a line; fish quotes each name it puts on
+# the command line. Left out: a name holding a tab (fish would take what follows the tab for
+# a description and complete another name), and before -- a name that begins with - (it would
+# read as an option).
 function __vaultine_cli_services
     set -l words (commandline -opc)
     set -l folder
     if set -l i (contains -i -- --folder $words)
-        set folder --folder $words[(math $i + 1)]
+        set folder --folder (string replace -r '^~(?=/)' ~ -- $words[(math $i + 1)])
     end
-    vaultine-cli $folder --password-stdin list </dev/null 2>/dev/null
+    set -l left '\t|^-'
+    contains -- -- $words; and set left '\t'
+    vaultine-cli $folder --password-stdin list </dev/null 2>/dev/null | string match -rv -- $left
 end
 
 complete -c vaultine-cli -f

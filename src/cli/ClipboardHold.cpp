@@ -5,9 +5,13 @@
 #include "platform/QtClipboard.h"
 #include "vault/RecordLine.h"
 
+#include <QClipboard>
+#include <QEventLoop>
+#include <QMimeData>
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 
 #include <cerrno>
 #include <csignal>
@@ -16,12 +20,18 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace ClipboardHold {
 
 namespace {
+
+// How often the clipboard is emptied at most, and how long a clipboard manager is given each
+// time to put the text back.
+constexpr int clears = 3;
+constexpr std::chrono::seconds lookAgain(2);
 
 bool writeAll(int fd, const QByteArray &bytes)
 {
@@ -68,9 +78,17 @@ QByteArray readLine(int fd, bool &ended)
     return line;
 }
 
+// Whether a reader of the descriptor waits for every writer to end: a pipe or a socket.
+bool awaited(int fd)
+{
+    struct stat status;
+    return fstat(fd, &status) == 0 && (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode));
+}
+
 // The holding process, detached from the terminal's session: its standard input and output
-// are the given pipes' ends, its errors go nowhere.
-pid_t spawn(int input, int output, int seconds)
+// are the given pipes' ends. It keeps standard error, to tell when it could not empty the
+// clipboard, unless that would hold up a reader who does not wait for it.
+pid_t spawn(int input, int output, int seconds, bool wait)
 {
     const QByteArray count = QByteArray::number(seconds);
     const pid_t child = fork();
@@ -79,7 +97,7 @@ pid_t spawn(int input, int output, int seconds)
     setsid();
     const int nowhere = open("/dev/null", O_WRONLY);
     if (dup2(input, STDIN_FILENO) < 0 || dup2(output, STDOUT_FILENO) < 0
-        || dup2(nowhere, STDERR_FILENO) < 0)
+        || (!wait && awaited(STDERR_FILENO) && dup2(nowhere, STDERR_FILENO) < 0))
         _exit(1);
     char program[] = "vaultine-cli";
     char hold[sizeof marker];
@@ -102,6 +120,51 @@ void countDown(int fd, int seconds)
     std::fputs("\n", stderr);
 }
 
+// Whether the clipboard holds this hold's text: its own copy, or the text held unmarked by
+// another program (a clipboard manager that took it over, or put it back). The same text
+// marked secret by another program is a new copy, with a hold of its own.
+bool heldHere(const QtClipboard &clipboard, const QString &text)
+{
+    if (!clipboard.holds(text))
+        return false;
+    const QClipboard *desktop = QGuiApplication::clipboard();
+    if (desktop->ownsClipboard())
+        return true;
+    const QMimeData *data = desktop->mimeData();
+    return !data || data->data(QString::fromLatin1(QtClipboard::secretHint)) != "secret";
+}
+
+// Whether the text is back within a while (a clipboard manager that keeps a history offers
+// it again once it is gone).
+bool comesBack(const QtClipboard &clipboard, const QString &text)
+{
+    QEventLoop loop;
+    QTimer::singleShot(lookAgain, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, &loop, [&] {
+        if (heldHere(clipboard, text))
+            loop.quit();
+    });
+    loop.exec();
+    return heldHere(clipboard, text);
+}
+
+// Empties the clipboard if it holds this hold's text, and again each time it comes back, a
+// bounded number of times. Whether the text is gone.
+bool takeBack(QtClipboard &clipboard, const QString &text)
+{
+    for (int cleared = 0; cleared < clears; ++cleared) {
+        if (!heldHere(clipboard, text))
+            return true;
+        // Taken back first: a program that owns the clipboard is asked to let it go only by
+        // a new owner.
+        clipboard.setText(QString(), true);
+        clipboard.clear();
+        if (!comesBack(clipboard, text))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool start(const QByteArray &text, int seconds, bool wait, const Console &console)
@@ -115,7 +178,7 @@ bool start(const QByteArray &text, int seconds, bool wait, const Console &consol
         close(toChild[1]);
         return false;
     }
-    const pid_t child = spawn(toChild[0], fromChild[1], seconds);
+    const pid_t child = spawn(toChild[0], fromChild[1], seconds, wait);
     close(toChild[0]);
     close(fromChild[1]);
     // A holding process that died early must not end this one.
@@ -134,14 +197,18 @@ bool start(const QByteArray &text, int seconds, bool wait, const Console &consol
         countDown(fromChild[0], seconds);
         readAll(fromChild[0]);
     }
+    // Waited for, it tells on standard error when it could not empty the clipboard.
+    int status = 0;
     if (child > 0 && (wait || !held))
-        waitpid(child, nullptr, 0);
+        waitpid(child, &status, 0);
     close(fromChild[0]);
-    return held;
+    return held && status == 0;
 }
 
 int serve(int &argc, char **argv)
 {
+    // Standard error may be a terminal: it gets what this process says itself, no more.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     const int seconds = std::atoi(argv[2]);
     QByteArray bytes = readAll(STDIN_FILENO);
     const QString text = RecordLine::fromBytes(bytes); // a leading U+FEFF kept
@@ -164,13 +231,13 @@ int serve(int &argc, char **argv)
     QTimer::singleShot(std::chrono::seconds(seconds), Qt::PreciseTimer, application.get(),
         &QCoreApplication::quit);
     application->exec();
-    if (clipboard.holds(text)) {
-        // Taken back first: a program that owns the clipboard is asked to let it go only
-        // by a new owner.
-        clipboard.setText(QString(), true);
-        clipboard.clear();
-    }
-    return 0;
+    if (takeBack(clipboard, text))
+        return 0;
+    Console().warn(QStringLiteral("vaultine-cli: the copied text is still on the clipboard: a "
+                                  "clipboard manager put it back each of the %1 times it was "
+                                  "emptied. Delete it from that manager's history.")
+                       .arg(clears));
+    return 1;
 }
 
 } // namespace ClipboardHold

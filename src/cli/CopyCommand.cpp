@@ -49,9 +49,11 @@ std::optional<RecordLine::Field> chosenField(const QCommandLineParser &parser)
 CopyCommand::CopyCommand()
     : Command({.name = "copy",
         .description = "Puts a field of a service's record on the clipboard for a while.",
-        .details = "Returns at once: a process of its own holds the text and, at the deadline, "
-                   "empties the clipboard if it still holds that text, whichever program "
-                   "(a clipboard manager) holds it by then.",
+        .details = "Returns at once: a process of its own holds the text, marked secret for "
+                   "clipboard managers, and at the deadline empties the clipboard if it still "
+                   "holds that text, whichever program (a clipboard manager) holds it by then, "
+                   "and again when a clipboard manager puts it back; it tells when the text "
+                   "keeps coming back.",
         .options = {field, timeout, wait},
         .arguments = {{"service", "The service name, exactly as listed."}},
         .needsDisplay = true})

@@ -26,7 +26,7 @@ void QtClipboard::setText(const QString &text, bool secret)
     auto *data = new QMimeData;
     data->setText(text);
     if (secret)
-        data->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
+        data->setData(QString::fromLatin1(secretHint), QByteArrayLiteral("secret"));
     QGuiApplication::clipboard()->setMimeData(data);
 }
 

@@ -11,6 +11,9 @@
 class QtClipboard : public Clipboard
 {
 public:
+    // The MIME type that tells clipboard managers to keep no history of a text ("secret").
+    static constexpr char secretHint[] = "x-kde-passwordManagerHint";
+
     QtClipboard();
     ~QtClipboard() override;
 

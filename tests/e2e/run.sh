@@ -218,6 +218,10 @@ clipboard_is() {
     [ "$(clipboard)" = "$1" ]
 }
 
+file_is() {
+    [ "$(cat "$1" 2>/dev/null)" = "$2" ]
+}
+
 # end_with PID COMMAND...: the command (keys, a click) ends the program within 5 s with
 # status 0; the lock file it held while running stays, empty.
 end_with() {
@@ -423,6 +427,17 @@ scenario_alt_jumps() {
     end_with "$first" xdo key Escape
 }
 
+# The settings file's checksum; nothing while there is none.
+settings_sum() {
+    cksum 2>/dev/null <"$folder/Data/Coffrel.cnf"
+}
+
+# converted FILE SUM: FILE is written, the settings no longer have the checksum SUM and the
+# coded database is gone.
+converted() {
+    [ -e "$folder/Data/$1" ] && [ "$(settings_sum)" != "$2" ] && [ ! -e "$db" ]
+}
+
 # 3. A master password that guards the database enciphers it ("Program and DBase") or seals
 #    it ("Program and DBase, sealed"); the next start asks for the password before any main
 #    window shows, and a wrong one empties the prompt for another try. (That three wrong ones
@@ -449,9 +464,16 @@ guarded_by_password() {
         xdo key Tab
         [ "$n" -eq $(($1 - 1)) ] && xdo key space
     done
+    local settings
+    settings=$(settings_sum)
     xdo key space
-    wait_for 100 test -e "$folder/Data/$2" || fail "Accept wrote no $2"
-    [ -e "$db" ] && fail "Accept left the coded database beside $2"
+    # Accept writes FILE, then the settings, then removes the coded database: the whole of it
+    # is waited for, not its first file.
+    if ! wait_for 100 converted "$2" "$settings"; then
+        [ -e "$folder/Data/$2" ] || fail "Accept wrote no $2"
+        [ "$(settings_sum)" = "$settings" ] && fail "Accept wrote no settings"
+        [ -e "$db" ] && fail "Accept left the coded database beside $2"
+    fi
     grep -rq -e "$master" -e user1 "$folder/Data" && fail "Data holds a password or name in clear"
     end_in_field "$first" || return
 
@@ -625,15 +647,33 @@ scenario_text_and_left_button() {
     clipboard_is '' || fail "a right click on a label copied '$(clipboard)'"
     label_copies 109 pw1
     xdo mousemove --window "$main" 20 $((menuBar + 160)) click --repeat 2 --delay 80 1
-    wait_for 50 test -e "$shell/opened" && sleep 0.5
-    [ "$(cat "$shell/opened" 2>/dev/null)" = http://mail.example ] \
+    # The file appears before the address is in it: the address is waited for, then a second
+    # open would come within half a second.
+    wait_for 50 file_is "$shell/opened" http://mail.example && sleep 0.5
+    file_is "$shell/opened" http://mail.example \
         || fail "the double-clicks on Path opened '$(cat "$shell/opened" 2>/dev/null)'"
     end_in_field "$first"
 }
 
-# 8. vaultine-cli copy: the terminal is free at once; at the deadline the clipboard is emptied
-#    when it still holds the text, also after another program took the same text over, and
-#    another text copied meanwhile stays. With --wait the command returns at the deadline.
+# marked_secret: the clipboard's text is marked for clipboard managers as a secret to keep no
+# history of.
+marked_secret() {
+    timeout 5 xclip -o -selection clipboard -t TARGETS 2>/dev/null \
+        | grep -qx x-kde-passwordManagerHint \
+        && [ "$(timeout 5 xclip -o -selection clipboard -t x-kde-passwordManagerHint)" = secret ]
+}
+
+# put_back TEXT: as a clipboard manager that keeps a history does, another program offers TEXT
+# again (copy_elsewhere) once the clipboard is emptied, within 5 s.
+put_back() {
+    wait_for 50 clipboard_is '' && copy_elsewhere "$1"
+}
+
+# 8. vaultine-cli copy: the terminal is free at once and the copy is marked secret; at the
+#    deadline the clipboard is emptied when it still holds the text, also after another
+#    program took the same text over or put it back once it was emptied (a clipboard manager
+#    that keeps a history), and another text copied meanwhile stays. With --wait the command
+#    returns at the deadline, or fails, saying so, when the text comes back each time.
 scenario_cli_copy() {
     cli=$(dirname "$program")/vaultine-cli
     folder=$(mktemp -d "$work/cli.XXXXXX")
@@ -644,6 +684,7 @@ scenario_cli_copy() {
         timeout 3 "$cli" --folder "$folder" copy Mail --timeout 2 >/dev/null 2>&1 \
             || fail "copy did not return at once"
         clipboard_is "$pw" || fail "copy put '$(clipboard)' on the clipboard"
+        marked_secret || fail "the copy is not marked secret for clipboard managers"
         [ -z "$meanwhile" ] || copy_elsewhere "$meanwhile"
         sleep 2.5
         clipboard_is "${meanwhile#"$pw"}" \
@@ -654,6 +695,29 @@ scenario_cli_copy() {
         || fail "copy --wait failed"
     [ $((SECONDS - started)) -ge 1 ] || fail "copy --wait returned before the deadline"
     clipboard_is '' || fail "copy --wait left '$(clipboard)' on the clipboard"
+
+    timeout 3 "$cli" --folder "$folder" copy Mail --timeout 1 >/dev/null 2>&1 \
+        || fail "copy did not return at once"
+    put_back "$pw" || fail "the deadline left '$(clipboard)' on the clipboard"
+    wait_for 40 not is_running "$copier" || fail "the text put back stayed on the clipboard"
+    clipboard_is '' || fail "the text put back left '$(clipboard)' on the clipboard"
+    # While that hold still looks, a new copy of the same text is left to its own hold.
+    timeout 10 "$cli" --folder "$folder" copy Mail --timeout 2 --wait >/dev/null 2>&1 &
+    local newer=$!
+    sleep 1.5
+    clipboard_is "$pw" || fail "an earlier hold emptied a new copy of the same text"
+    wait "$newer" || fail "the new copy's hold failed"
+    clipboard_is '' || fail "the new copy stayed on the clipboard"
+
+    local errors=$work/copy-errors waiting
+    timeout 20 "$cli" --folder "$folder" copy Mail --timeout 1 --wait >/dev/null 2>"$errors" &
+    waiting=$!
+    while is_running "$waiting"; do
+        wait_for 10 clipboard_is '' && copy_elsewhere "$pw"
+    done
+    wait "$waiting" && fail "copy --wait ended with status 0, the text back on the clipboard"
+    grep -q 'still on the clipboard' "$errors" \
+        || fail "copy --wait did not tell that the text came back: $(cat "$errors")"
 }
 
 run_scenario() {
