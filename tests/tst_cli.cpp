@@ -655,6 +655,79 @@ private slots:
         QCOMPARE(left, QStringList(files).filter(QRegularExpression("^(?!vaultine.lock)")));
     }
 
+    // Files in Data that a program must not follow, read whole or keep to itself: links, huge
+    // files, root's leftovers. The shell lines run in the program folder before the command and
+    // after it ($cli the program, $other the user who owns the folder).
+    void filesAtTheEdgesAreRefused_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("asOwner"); // run as the folder's owner, not root
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("err");
+        QTest::addColumn<QString>("after"); // exits 0 when all is as it should be
+        const QString outside = "echo kept >../outside && chmod 644 ../outside && ";
+        const QString untouched = "[ \"$(cat ../outside)\" = kept ] "
+                                  "&& [ \"$(stat -c %a ../outside)\" = 644 ] && ";
+        const QStringList add {"add", "--stdin"};
+        QTest::newRow("database a link")
+            << outside + "ln -sf ../../outside Data/CF2DB.pdb" << add << false << 1
+            << "CF2DB.pdb: it is a symbolic link" << untouched + "[ -L Data/CF2DB.pdb ]";
+        QTest::newRow("database a link, list")
+            << outside + "ln -sf ../../outside Data/CF2DB.pdb" << QStringList {"list"} << false << 1
+            << "CF2DB.pdb: it is a symbolic link" << untouched + "true";
+        QTest::newRow("database of 2 GiB")
+            << "truncate -s 2G Data/CF2DB.pdb" << QStringList {"list"} << false << 1
+            << "it holds 2048.0 MiB, more than the 256.0 MiB"
+            << "[ \"$(stat -c %s Data/CF2DB.pdb)\" = 2147483648 ]";
+        QTest::newRow("configuration of 2 GiB")
+            << "truncate -s 2G Data/Coffrel.cnf" << add << false << 1
+            << "Coffrel.cnf: it holds 2048.0 MiB"
+            << "[ \"$(stat -c %s Data/Coffrel.cnf)\" = 2147483648 ]";
+        QTest::newRow("root's files go to the owner")
+            << "chown -R $other: ." << add << false << 0 << ""
+            << "[ -z \"$(find Data ! -user $other)\" ] && printf 'T\\nu\\np\\n\\n\\n' | "
+               "setpriv --reuid=$other --regid=nogroup --clear-groups $cli --folder . add --stdin";
+        QTest::newRow("lock left by root")
+            << "chown -R $other: . && chown root: Data/vaultine.lock && chmod 600 "
+               "Data/vaultine.lock"
+            << add << true << 1
+            << "vaultine.lock: Permission denied. No Vaultine program can lock it"
+            << "[ \"$(stat -c %U Data/vaultine.lock)\" = root ] "
+               "&& [ \"$($cli --folder . list | wc -l)\" = 3 ]";
+    }
+    void filesAtTheEdgesAreRefused()
+    {
+        QFETCH(QString, before);
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, asOwner);
+        QFETCH(int, status);
+        QFETCH(QString, err);
+        QFETCH(QString, after);
+        if (geteuid() != 0 && before.contains("chown"))
+            QSKIP("needs root");
+        const QString folder = m_root.filePath(QTest::currentDataTag()).replace(u' ', u'-');
+        makeFolder(folder, "0", seeds);
+        QFile::setPermissions(m_root.path(),
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeGroup
+                | QFile::ExeOther);
+        const auto shell = [&](const QString &lines) {
+            QProcess bash;
+            bash.setWorkingDirectory(folder);
+            bash.start("bash", {"-c", "other=nobody cli=" CLI_PATH "; " + lines});
+            return bash.waitForFinished() && bash.exitCode() == 0;
+        };
+        QVERIFY(shell(before));
+        const Run run
+            = runCli(QStringList {"--folder", folder} + arguments, "S\nu\np\n\n\n", {}, {},
+                asOwner ? QStringLiteral("exec setpriv --reuid=nobody --regid=nogroup "
+                                         "--clear-groups \"$0\" \"$@\"")
+                        : QString());
+        QCOMPARE(run.status, status);
+        QVERIFY2(run.err.contains(err), qPrintable(run.err));
+        QVERIFY(shell(after));
+    }
+
     void exportThenImportKeepsEveryRecord_data()
     {
         QTest::addColumn<QString>("reach");

@@ -62,9 +62,10 @@ bool VaultSession::askPassword(const PasswordCheck::Test &isPassword)
     return MasterPasswordGate(m_console).pass(isPassword, m_entries);
 }
 
-void VaultSession::tell(const Message &message)
+void VaultSession::tell(const Message &message, const QString &detail)
 {
-    m_console.warn(QString::fromLatin1(message.text));
+    m_console.showMessage(QString::fromLatin1(message.title), QString::fromLatin1(message.text),
+        message.icon, detail);
 }
 
 void VaultSession::passwordAccepted(const QString &expiry)

@@ -11,6 +11,11 @@ namespace {
 
 constexpr Message unreadable = {"Error - i67",
     "The database seem to be corrupt or it does not exist.", MessageBoxes::Icon::Stop};
+constexpr Message configurationUnreadable = {"Vaultine",
+    "Data/Coffrel.cnf, the security settings, could not be read: the protection level and the "
+    "master password are not known. The records of Data/CF2DB.pdb are listed, and nothing is "
+    "written until the settings can be read.",
+    MessageBoxes::Icon::Stop};
 constexpr Message notAccessible
     = {"Disk Error - i66", "Can not access the DataBase.", MessageBoxes::Icon::Stop};
 constexpr Message strayEnciphered = {"Vaultine",
@@ -79,9 +84,15 @@ void VaultOpening::preloadRecords()
 
 std::optional<Database::Records> VaultOpening::open(Dialogue &dialogue, bool mayWrite)
 {
-    // A missing or unreadable configuration leaves reach 0.
+    // A missing or unreadable configuration leaves reach 0; one that is there and cannot be
+    // read (another's, a link, a huge file) leaves the level unknown: nothing is written.
     m_access = VaultAccess();
     const std::optional<ConfigFile::Settings> settings = m_config.loadInto(m_access);
+    if (!settings && m_config.content().status == DataFolder::Status::Failed) {
+        dialogue.tell(configurationUnreadable, m_config.failure());
+        m_database.markConversionUnfinished();
+        mayWrite = false;
+    }
     if (m_access.sealed())
         return openSealed(dialogue, settings->expiry, mayWrite);
     if (settings && settings->key && *settings->key != ConfigFile::unsetMark) {
@@ -93,7 +104,7 @@ std::optional<Database::Records> VaultOpening::open(Dialogue &dialogue, bool may
     const bool encipheredExists = m_database.exists(Database::Source::Enciphered);
     Database::Records records = m_database.LoadRecords(source);
     if (!records.readWhole || (source == Database::Source::Enciphered && !encipheredExists))
-        dialogue.tell(unreadable);
+        dialogue.tell(unreadable, m_database.failure());
     if (mayWrite && source == Database::Source::Coded && m_access.enciphered())
         finishConversion(dialogue, records);
     else if (mayWrite && source == Database::Source::Enciphered && encipheredExists
@@ -124,7 +135,8 @@ std::optional<Database::Records> VaultOpening::openSealed(
     if (status != SealedFile::Status::Opened) {
         dialogue.failed(status == SealedFile::Status::Missing
                 ? sealedMissing
-                : (status == SealedFile::Status::Damaged ? sealedDamaged : sealedUnreadable));
+                : (status == SealedFile::Status::Damaged ? sealedDamaged : sealedUnreadable),
+            m_database.failure());
         return std::nullopt;
     }
     dialogue.passwordAccepted(expiry);
@@ -147,7 +159,7 @@ void VaultOpening::finishConversion(Dialogue &dialogue, const Database::Records 
         && m_database.remove(Database::Source::Coded))
         return;
     m_database.markConversionUnfinished();
-    dialogue.tell(notAccessible);
+    dialogue.tell(notAccessible, m_database.failure());
 }
 
 // A coded file beside the enciphered or sealed file that was read goes when it holds the same
@@ -165,11 +177,11 @@ void VaultOpening::retireCodedFile(Dialogue &dialogue, Database::Source source)
         && coded.lines == read.lines && m_database.remove(Database::Source::Coded))
         return;
     if (m_database.setAside(Database::Source::Coded)) {
-        dialogue.tell(codedSetAside);
+        dialogue.tell(codedSetAside, {});
         return;
     }
     m_database.markConversionUnfinished();
-    dialogue.tell(notAccessible);
+    dialogue.tell(notAccessible, m_database.failure());
 }
 
 // A sealed file under settings of another level, beside the records of that level read whole,
@@ -180,14 +192,14 @@ void VaultOpening::keepStrayFiles(Dialogue &dialogue, bool levelRead)
 {
     if (!m_access.enciphered() && m_database.exists(Database::Source::Enciphered)) {
         m_database.keepEncipheredFile();
-        dialogue.tell(strayEnciphered);
+        dialogue.tell(strayEnciphered, {});
     }
     if (m_access.sealed() || !m_database.exists(Database::Source::Sealed))
         return;
     if (levelRead && m_database.setAside(Database::Source::Sealed)) {
-        dialogue.tell(sealedSetAside);
+        dialogue.tell(sealedSetAside, {});
         return;
     }
     m_database.keepSealedFile();
-    dialogue.tell(straySealed);
+    dialogue.tell(straySealed, {});
 }

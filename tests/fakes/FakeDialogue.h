@@ -14,6 +14,7 @@ struct FakeDialogue : VaultOpening::Dialogue
     bool answers = true;
     QStringList typed;
     QStringList told; // "title|text"
+    QStringList details; // what failed, told with each
 
     bool askPassword(const PasswordCheck::Test &isPassword) override
     {
@@ -22,8 +23,9 @@ struct FakeDialogue : VaultOpening::Dialogue
                 || std::ranges::any_of(typed.first(qMin(typed.size(), 3)), isPassword));
     }
     void passwordAccepted(const QString &) override { }
-    void tell(const Message &message) override
+    void tell(const Message &message, const QString &detail) override
     {
         told.append(QString::fromLatin1(message.title) + u'|' + QString::fromLatin1(message.text));
+        details.append(detail);
     }
 };
