@@ -374,6 +374,9 @@ private slots:
         if (!shown.isEmpty()) {
             message.replace(QStringLiteral("|*|"), u'|' + shown[0].text + u'|');
             QCOMPARE(described(b.fake.messages), message);
+            // A failed write names the file below the message.
+            QCOMPARE(shown[0].detail.startsWith(b.database->dataFolder()),
+                shown[0].title == QLatin1String("Disk Error - i66"));
         }
         QCOMPARE(b.model->book().records(), records);
         QCOMPARE(b.browser->fieldTexts(), fields);
