@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end checks: starts the real program on an X display, drives it with key presses and
 # mouse clicks (xdotool), restarts it and checks the files it leaves.
-# Usage (under xvfb-run): run.sh PATH/TO/vaultine
+# Usage (under xvfb-run): run.sh PATH/TO/vaultine; E2E_ONLY="capture sealed" runs those alone.
 set -u
 
 # The set-up is not usable: no check ran.
@@ -737,14 +737,42 @@ run_scenario() {
 
 wait_for 100 xdo getdisplaygeometry >/dev/null 2>&1 || cannot "cannot reach the X display $DISPLAY"
 # An X server resets when its last client leaves, and refuses connections meanwhile; one
+# The command line adds while the window is open, at once. The window's Remove of the record
+# it shows finds the file changed: it lists the records again, says so and removes nothing, so
+# the record the command line added is kept; the Remove after that removes the chosen record.
+scenario_cli_beside_window() {
+    local cli first
+    cli=$(dirname "$program")/vaultine-cli
+    new_folder
+    printf 'Bank\nb1\npw2\n\n\n' | "$cli" --folder "$folder" add --stdin >/dev/null \
+        || fail "vaultine-cli add --stdin failed"
+    start_main || return
+    first=$pid
+    click_row 0 # the window is active and shows Bank's record
+    printf 'Zed\nz1\npw3\n\n\n' | timeout 3 "$cli" --folder "$folder" add --stdin >/dev/null \
+        || { fail "vaultine-cli add waited for the window or failed"; return; }
+    xdo key alt+v
+    box=
+    wait_for 200 find_window "$first" box || { fail "Remove did not tell of the change"; return; }
+    xdo windowfocus --sync "$box" key Return
+    wait_for 50 not find_window "$first" box || fail "Return did not close the message"
+    has_lines 2 || fail "Remove after the command line's add left $(line_count) lines"
+    click_row 0
+    xdo key alt+v
+    wait_for 50 has_lines 1 || { fail "Remove left $(line_count) lines"; return; }
+    [ "$(decoded_lines)" = 'Zed:!z1:!pw3:!:!' ] || fail "the records read '$(decoded_lines)'"
+    click_row 0
+    end_with "$first" xdo key Escape
+}
+
 # idle client held open for the whole run keeps it from resetting between programs.
 xdotool sleep 3600 >/dev/null 2>&1 &
 keeper=$!
 disown "$keeper"
 echo "e2e: display $DISPLAY, $(xdo getdisplaygeometry)"
 
-for scenario in records_survive_restart alt_jumps master_password sealed capture import_and_undo \
-    language text_and_left_button cli_copy; do
+for scenario in ${E2E_ONLY:-records_survive_restart alt_jumps master_password sealed capture import_and_undo \
+    language text_and_left_button cli_copy cli_beside_window}; do
     run_scenario "scenario_$scenario"
 done
 
