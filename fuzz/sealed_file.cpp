@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         SealedFile::Cost::setStandardForTests(cheap);
         return *SealedFile::Key::derive(password, salt, cheap);
     }();
-    static const SealedFile file(fuzz::scratchFolder() + QStringLiteral("/sealed"));
+    static const DataFolder folder(fuzz::scratchFolder());
+    static const SealedFile file(folder, QStringLiteral("sealed"));
     const QByteArray bytes = fuzz::bytes(data, size);
 
     const std::optional<SealedFile::Header> header = SealedFile::readHeader(bytes);
@@ -43,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     // Deriving is slow at any other cost.
     if (header && header->cost == cheap) {
-        fuzz::writeFile(file.path(), bytes);
+        fuzz::writeFile(folder.path() + QStringLiteral("/sealed"), bytes);
         const SealedFile::Opened opened = file.open(password);
         FUZZ_CHECK(opened.status == status && opened.content == content);
     }

@@ -676,6 +676,10 @@ private slots:
         QTest::newRow("database a link, list")
             << outside + "ln -sf ../../outside Data/CF2DB.pdb" << QStringList {"list"} << false << 1
             << "CF2DB.pdb: it is a symbolic link" << untouched + "true";
+        QTest::newRow("database a FIFO")
+            << "rm Data/CF2DB.pdb && mkfifo -m 600 Data/CF2DB.pdb" << add << false << 1
+            << "CF2DB.pdb: it is not a regular file"
+            << "[ -p Data/CF2DB.pdb ]";
         QTest::newRow("database of 2 GiB")
             << "truncate -s 2G Data/CF2DB.pdb" << QStringList {"list"} << false << 1
             << "it holds 2048.0 MiB, more than the 256.0 MiB"

@@ -72,13 +72,13 @@ int DataFolder::openFolder() const
 
 void DataFolder::create(const QStringList &privateFiles) const
 {
+    // Made by root in another's folder: given to that owner, who could not use it otherwise.
     const QByteArray path = encoded(m_path);
-    if (::mkdir(path.constData(), 0700) == 0 && geteuid() == 0) {
-        struct stat above;
-        if (::stat(encoded(QFileInfo(m_path).absolutePath()).constData(), &above) == 0)
-            [[maybe_unused]]
-            const int given = ::chown(path.constData(), above.st_uid, above.st_gid);
-    }
+    struct stat above;
+    if (::mkdir(path.constData(), 0700) == 0 && geteuid() == 0
+        && ::stat(encoded(QFileInfo(m_path).absolutePath()).constData(), &above) == 0
+        && ::chown(path.constData(), above.st_uid, above.st_gid) != 0)
+        failWithErrno(QString());
     const int dir = openFolder();
     struct stat info;
     if (dir < 0 || fstat(dir, &info) != 0)
@@ -86,7 +86,7 @@ void DataFolder::create(const QStringList &privateFiles) const
     if ((info.st_mode & 077) != 0)
         fchmod(dir, info.st_mode & 0700);
     for (const QString &name : privateFiles) {
-        const int fd = openFile(name, O_RDONLY);
+        const int fd = openFile(name, O_RDONLY | O_NONBLOCK);
         if (fd >= 0 && fstat(fd, &info) == 0 && (info.st_mode & 077) != 0)
             fchmod(fd, info.st_mode & 0600);
         if (fd >= 0)
