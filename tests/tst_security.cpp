@@ -600,6 +600,42 @@ private slots:
         QCOMPARE(program.stored(reach.isEmpty() ? "0" : reach, program.access.databaseKey),
             records + QStringList {QStringLiteral("Zed:!z:!p:!:!")});
     }
+    void anotherProgramsRecordIsListed_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        for (const char *levels : {"01", "03", "10", "11", "13", "30", "31", "33"})
+            QTest::addRow("%c to %c", levels[0], levels[1])
+                << QString(QLatin1Char(levels[0])) << QString(QLatin1Char(levels[1]));
+    }
+    // A record another program added while the window was open moves with the others, and the
+    // window lists it again before it rewrites the new level's file from its list.
+    void anotherProgramsRecordIsListed()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        const QString key = from == "0" ? QString() : QStringLiteral("old");
+        Program program(from, key, threeRecords);
+        QVERIFY(program.configure(from, key));
+        program.start();
+        VaultAccess otherAccess {from, key};
+        Database other(program.dir.path(), otherAccess);
+        if (otherAccess.sealed())
+            QCOMPARE(other.openSealed(key), SealedFile::Status::Opened);
+        const QString added = QStringLiteral("Zed:!z:!p:!:!");
+        QVERIFY(other.AppendRecord(added));
+        program.form->open(from, key);
+        const QString steps
+            = to == "0" ? QStringLiteral("reset") : "type|" + strong + ";reach|" + to;
+        for (const QString &step : steps.split(u';'))
+            program.perform(step);
+        program.form->Command2_Click();
+        QCOMPARE(program.access.reach, to);
+        const std::optional<Database::Records> listed = program.database->recordsChangedElsewhere();
+        QVERIFY(listed);
+        QCOMPARE(listed->lines.size(), threeRecords.size() + 1);
+        QVERIFY(listed->lines.contains(added));
+    }
     void sealedCostRaised_data()
     {
         QTest::addColumn<bool>("mayWrite");

@@ -84,6 +84,8 @@ public:
     // the file since this one read or wrote it; none when it did not change.
     std::optional<Records> recordsChangedElsewhere();
     bool changedElsewhere(Source source) const;
+    // The file is read again before the next rewrite: it holds records that may not be listed.
+    void forgetSeen(Source source) { noteSeen(source, std::nullopt); }
     // The coded lines of a database file, those of the enciphered one deciphered with the key,
     // those of the sealed one opened with the kept key; Failed when they do not open.
     LineFile::ReadResult readCodedLines(Source source, const QByteArray &key) const;
