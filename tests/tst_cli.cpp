@@ -655,6 +655,34 @@ private slots:
         QCOMPARE(left, QStringList(files).filter(QRegularExpression("^(?!vaultine.lock)")));
     }
 
+    // What is found at a file's name in Data instead of the file (a prelude in Data makes it)
+    // stops nothing and is never written through: the command ends, telling the file.
+    void plantedEntriesAreRefused_data()
+    {
+        QTest::addColumn<QString>("planted");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("err");
+        const QStringList add {"add", "--stdin"};
+        for (const char *name : {"CF2DB.pdb", "Coffrel.cnf", "CF2DB.edb", "CF2DB.sdb"})
+            QTest::addRow("pipe at %s", name)
+                << QStringLiteral("rm -f %1; mkfifo %1").arg(name) << add
+                << (QLatin1String(name) == "CF2DB.pdb" ? 1 : 0) << "";
+    }
+    void plantedEntriesAreRefused()
+    {
+        QFETCH(QString, planted);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, err);
+        const QString folder = m_root.filePath(QTest::currentDataTag()).replace(u' ', u'-');
+        makeFolder(folder, "0", seeds);
+        const Run run = runCli(QStringList {"--folder", folder} + arguments, "S\nu\np\n\n\n", {},
+            {}, QStringLiteral("cd '%1/Data' && %2 && cd /").arg(folder, planted));
+        QCOMPARE(run.status, status);
+        QVERIFY2(run.err.contains(err), qPrintable(run.err));
+    }
+
     void exportThenImportKeepsEveryRecord_data()
     {
         QTest::addColumn<QString>("reach");

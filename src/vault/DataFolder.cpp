@@ -86,7 +86,8 @@ void DataFolder::create(const QStringList &privateFiles) const
     if ((info.st_mode & 077) != 0)
         fchmod(dir, info.st_mode & 0700);
     for (const QString &name : privateFiles) {
-        const int fd = openFile(name, O_RDONLY);
+        // Without blocking: a pipe put in the file's place must not stop the program.
+        const int fd = openFile(name, O_RDONLY | O_NONBLOCK);
         if (fd >= 0 && fstat(fd, &info) == 0 && (info.st_mode & 077) != 0)
             fchmod(fd, info.st_mode & 0600);
         if (fd >= 0)
