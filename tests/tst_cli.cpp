@@ -667,7 +667,14 @@ private slots:
         for (const char *name : {"CF2DB.pdb", "Coffrel.cnf", "CF2DB.edb", "CF2DB.sdb"})
             QTest::addRow("pipe at %s", name)
                 << QStringLiteral("rm -f %1; mkfifo %1").arg(name) << add
-                << (QLatin1String(name) == "CF2DB.pdb" ? 1 : 0) << "";
+                << (QLatin1String(name) == "CF2DB.pdb" ? 1 : 0)
+                << (QLatin1String(name) == "CF2DB.pdb" ? "/Data/CF2DB.pdb: it is not a regular file"
+                                                       : "");
+        QTest::newRow("sparse 2 GB file") << "truncate -s 2G CF2DB.pdb" << QStringList {"list"} << 1
+                                          << "/Data/CF2DB.pdb: it holds 2048.0 MiB, more than";
+        QTest::newRow("link to a file elsewhere")
+            << "mv CF2DB.pdb ../elsewhere && ln -s ../elsewhere CF2DB.pdb" << QStringList {"list"}
+            << 1 << "/Data/CF2DB.pdb: it is a symbolic link";
     }
     void plantedEntriesAreRefused()
     {

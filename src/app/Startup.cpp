@@ -84,14 +84,14 @@ void Startup::passwordAccepted(const QString &expiry)
     m_window->openSecuritySettings();
 }
 
-void Startup::tell(const Message &message)
+void Startup::tell(const Message &message, const QString &detail)
 {
-    showMessage(m_platform.messages, m_dictionary, message);
+    showMessage(m_platform.messages, m_dictionary, message, detail);
 }
 
-void Startup::failed(const Message &message)
+void Startup::failed(const Message &message, const QString &detail)
 {
-    tell(message);
+    tell(message, detail);
     m_platform.programEnd.endProgram();
 }
 

@@ -39,9 +39,9 @@ private:
     bool askPassword(const PasswordCheck::Test &isPassword) override;
     // Shows the main window and tells of the password's expiry.
     void passwordAccepted(const QString &expiry) override;
-    void tell(const Message &message) override;
+    void tell(const Message &message, const QString &detail = {}) override;
     // Told, then the program ends: no window shows.
-    void failed(const Message &message) override;
+    void failed(const Message &message, const QString &detail) override;
     // The splash window as the About box, over the main window.
     void showAbout();
 

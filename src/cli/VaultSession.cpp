@@ -62,9 +62,11 @@ bool VaultSession::askPassword(const PasswordCheck::Test &isPassword)
     return MasterPasswordGate(m_console).pass(isPassword, m_entries);
 }
 
-void VaultSession::tell(const Message &message)
+void VaultSession::tell(const Message &message, const QString &detail)
 {
     m_console.warn(QString::fromLatin1(message.text));
+    if (!detail.isEmpty())
+        m_console.warn(detail);
 }
 
 void VaultSession::passwordAccepted(const QString &expiry)

@@ -38,7 +38,7 @@ private:
     MasterPasswordGate::Entries passwordEntries();
     bool askPassword(const PasswordCheck::Test &isPassword) override;
     void passwordAccepted(const QString &expiry) override;
-    void tell(const Message &message) override;
+    void tell(const Message &message, const QString &detail = {}) override;
 
     Console &m_console;
     bool m_passwordFromStdin;

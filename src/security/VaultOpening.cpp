@@ -93,7 +93,7 @@ std::optional<Database::Records> VaultOpening::open(Dialogue &dialogue, bool may
     const bool encipheredExists = m_database.exists(Database::Source::Enciphered);
     Database::Records records = m_database.LoadRecords(source);
     if (!records.readWhole || (source == Database::Source::Enciphered && !encipheredExists))
-        dialogue.tell(unreadable);
+        dialogue.tell(unreadable, records.failure);
     if (mayWrite && source == Database::Source::Coded && m_access.enciphered())
         finishConversion(dialogue, records);
     else if (mayWrite && source == Database::Source::Enciphered && encipheredExists
@@ -124,7 +124,8 @@ std::optional<Database::Records> VaultOpening::openSealed(
     if (status != SealedFile::Status::Opened) {
         dialogue.failed(status == SealedFile::Status::Missing
                 ? sealedMissing
-                : (status == SealedFile::Status::Damaged ? sealedDamaged : sealedUnreadable));
+                : (status == SealedFile::Status::Damaged ? sealedDamaged : sealedUnreadable),
+            status == SealedFile::Status::Unreadable ? m_database.failure() : QString());
         return std::nullopt;
     }
     dialogue.passwordAccepted(expiry);

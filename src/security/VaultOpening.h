@@ -27,9 +27,13 @@ public:
         virtual bool askPassword(const PasswordCheck::Test &isPassword) = 0;
         // After the right password: the date it expires ("xx-xx-xxxx": never).
         virtual void passwordAccepted(const QString &expiry) = 0;
-        virtual void tell(const Message &message) = 0;
+        // The detail names the file and the system's reason, when there is one.
+        virtual void tell(const Message &message, const QString &detail = {}) = 0;
         // Nothing opens, for the reason given: told, and the window ends after it.
-        virtual void failed(const Message &message) { tell(message); }
+        virtual void failed(const Message &message, const QString &detail)
+        {
+            tell(message, detail);
+        }
     };
 
     VaultOpening(Database &database, const ConfigFile &config, VaultAccess &access);

@@ -33,6 +33,7 @@ public:
         bool readWhole = true;
         std::optional<RecordBook> sorted; // the lines in the lists' order, when sorted already
         std::optional<DataFolder::Stamp> stamp; // the file as it was before it was read
+        QString failure; // when not read whole: the file and the system's reason, if known
     };
 
     Database(const QString &programFolder, VaultAccess &access);

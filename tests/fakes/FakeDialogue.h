@@ -22,7 +22,7 @@ struct FakeDialogue : VaultOpening::Dialogue
                 || std::ranges::any_of(typed.first(qMin(typed.size(), 3)), isPassword));
     }
     void passwordAccepted(const QString &) override { }
-    void tell(const Message &message) override
+    void tell(const Message &message, const QString & = {}) override
     {
         told.append(QString::fromLatin1(message.title) + u'|' + QString::fromLatin1(message.text));
     }
