@@ -33,6 +33,18 @@ SecurityChange::SecurityChange(Database &database, VaultAccess &access, const Co
 SecurityChange::Result SecurityChange::store(
     const QString &line, const QString &reach, const QString &password)
 {
+    // No other program writes between the read of the records and the removal of their file.
+    Result result = Result::DatabaseFailed;
+    m_database.whileLocked([&] {
+        result = storeLocked(line, reach, password);
+        return true;
+    });
+    return result;
+}
+
+SecurityChange::Result SecurityChange::storeLocked(
+    const QString &line, const QString &reach, const QString &password)
+{
     const Source from = sourceOf(m_access.reach), to = sourceOf(reach);
     // The records move from the file, which may hold some that another program wrote.
     const bool listed = !m_database.changedElsewhere(from);
