@@ -680,6 +680,14 @@ private slots:
             << "rm Data/CF2DB.pdb && mkfifo -m 600 Data/CF2DB.pdb" << add << false << 1
             << "CF2DB.pdb: it is not a regular file"
             << "[ -p Data/CF2DB.pdb ]";
+        // Settings that cannot be read leave the level unknown: nothing is written.
+        for (const QString name : {"Coffrel.cnf", "CF2DB.edb", "CF2DB.sdb"}) {
+            const bool settings = name == "Coffrel.cnf";
+            QTest::addRow("a FIFO at %s", qPrintable(name))
+                << "mkfifo -m 600 Data/" + name << add << false << int(settings)
+                << (settings ? "Coffrel.cnf: it is not a regular file" : "")
+                << "[ -n \"$(find Data -name '" + name + "*' -type p)\" ]";
+        }
         QTest::newRow("database of 2 GiB")
             << "truncate -s 2G Data/CF2DB.pdb" << QStringList {"list"} << false << 1
             << "it holds 2048.0 MiB, more than the 256.0 MiB"

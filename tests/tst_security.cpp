@@ -22,9 +22,12 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <functional>
+#include <future>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -599,6 +602,61 @@ private slots:
         QVERIFY(program.database->AppendRecord(QStringLiteral("Zed:!z:!p:!:!")));
         QCOMPARE(program.stored(reach.isEmpty() ? "0" : reach, program.access.databaseKey),
             records + QStringList {QStringLiteral("Zed:!z:!p:!:!")});
+    }
+    void anotherProgramsRecordIsListed_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<bool>("whileAccepted");
+        for (const bool whileAccepted : {false, true})
+            for (const char *levels : {"01", "03", "10", "11", "13", "30", "31", "33"})
+                QTest::addRow("%c to %c%s", levels[0], levels[1],
+                    whileAccepted ? ", added while Accept is pressed" : "")
+                    << QString(QLatin1Char(levels[0])) << QString(QLatin1Char(levels[1]))
+                    << whileAccepted;
+    }
+    // A record another program added while the window was open moves with the others, and the
+    // window lists it again before it rewrites the new level's file from its list. A change
+    // waits for another program's write under way.
+    void anotherProgramsRecordIsListed()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(bool, whileAccepted);
+        const QString key = from == "0" ? QString() : QStringLiteral("old");
+        Program program(from, key, threeRecords);
+        QVERIFY(program.configure(from, key));
+        program.start();
+        VaultAccess otherAccess {from, key};
+        Database other(program.dir.path(), otherAccess);
+        if (otherAccess.sealed())
+            QCOMPARE(other.openSealed(key), SealedFile::Status::Opened);
+        const QString added = QStringLiteral("Zed:!z:!p:!:!");
+        std::promise<void> locked;
+        std::thread writer([&] {
+            other.whileLocked([&] {
+                if (whileAccepted) {
+                    locked.set_value();
+                    QThread::msleep(300);
+                }
+                return other.AppendRecord(added);
+            });
+            if (!whileAccepted)
+                locked.set_value();
+        });
+        locked.get_future().wait();
+        program.form->open(from, key);
+        const QString steps
+            = to == "0" ? QStringLiteral("reset") : "type|" + strong + ";reach|" + to;
+        for (const QString &step : steps.split(u';'))
+            program.perform(step);
+        program.form->Command2_Click();
+        writer.join();
+        QCOMPARE(program.access.reach, to);
+        const std::optional<Database::Records> listed = program.database->recordsChangedElsewhere();
+        QVERIFY(listed);
+        QCOMPARE(listed->lines.size(), threeRecords.size() + 1);
+        QVERIFY(listed->lines.contains(added));
     }
     void sealedCostRaised_data()
     {

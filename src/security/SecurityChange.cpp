@@ -33,7 +33,21 @@ SecurityChange::SecurityChange(Database &database, VaultAccess &access, const Co
 SecurityChange::Result SecurityChange::store(
     const QString &line, const QString &reach, const QString &password)
 {
+    // No other program writes between the read of the records and the removal of their file.
+    Result result = Result::DatabaseFailed;
+    m_database.whileLocked([&] {
+        result = storeLocked(line, reach, password);
+        return true;
+    });
+    return result;
+}
+
+SecurityChange::Result SecurityChange::storeLocked(
+    const QString &line, const QString &reach, const QString &password)
+{
     const Source from = sourceOf(m_access.reach), to = sourceOf(reach);
+    // The records move from the file, which may hold some that another program wrote.
+    const bool listed = !m_database.changedElsewhere(from);
     const QByteArray oldKey = RecordLine::toBytes(m_access.databaseKey);
     const QByteArray newKey = RecordLine::toBytes(password);
     if (to == Source::Enciphered && m_database.encipheredKept())
@@ -104,6 +118,8 @@ SecurityChange::Result SecurityChange::store(
     m_access.reach = reach;
     m_access.databaseKey = reach == QLatin1String("0") ? QString() : password;
     m_database.setSealKey(std::move(newSealKey));
+    if (!listed)
+        m_database.forgetSeen(to);
     // The old level's file goes; one of reach 1 or 3 left beside the new is reported by the
     // next start. A coded file left beside the new one is removed by the next start, and until
     // then adds and rewrites are refused.

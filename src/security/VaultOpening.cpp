@@ -104,7 +104,7 @@ std::optional<Database::Records> VaultOpening::open(Dialogue &dialogue, bool may
     const bool encipheredExists = m_database.exists(Database::Source::Enciphered);
     Database::Records records = m_database.LoadRecords(source);
     if (!records.readWhole || (source == Database::Source::Enciphered && !encipheredExists))
-        dialogue.tell(unreadable, m_database.failure());
+        dialogue.tell(unreadable, records.failure);
     if (mayWrite && source == Database::Source::Coded && m_access.enciphered())
         finishConversion(dialogue, records);
     else if (mayWrite && source == Database::Source::Enciphered && encipheredExists
@@ -136,7 +136,7 @@ std::optional<Database::Records> VaultOpening::openSealed(
         dialogue.failed(status == SealedFile::Status::Missing
                 ? sealedMissing
                 : (status == SealedFile::Status::Damaged ? sealedDamaged : sealedUnreadable),
-            m_database.failure());
+            status == SealedFile::Status::Unreadable ? m_database.failure() : QString());
         return std::nullopt;
     }
     dialogue.passwordAccepted(expiry);

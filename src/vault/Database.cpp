@@ -169,10 +169,10 @@ Database::Records Database::readRecords(const DataFolder &folder)
     const std::optional<DataFolder::Stamp> stamp = folder.stamp(fileName(Source::Coded));
     DataFolder::Content file = folder.read(fileName(Source::Coded));
     if (file.status == DataFolder::Status::Failed)
-        return {{}, false, std::nullopt, stamp};
+        return {{}, false, std::nullopt, stamp, folder.failure()};
     // The codec leaves line breaks alone: the whole file is decoded at once.
-    return {
-        RecordLine::linesFromBytes(DecodeRecord(std::move(file.bytes))), true, std::nullopt, stamp};
+    return {RecordLine::linesFromBytes(DecodeRecord(std::move(file.bytes))), true, std::nullopt,
+        stamp, {}};
 }
 
 void Database::preloadRecords()
@@ -191,10 +191,10 @@ Database::Records Database::readEnciphered()
     const LineFile::ReadResult file
         = readCodedLines(Source::Enciphered, RecordLine::toBytes(m_access.databaseKey));
     if (file.status == LineFile::ReadStatus::Failed)
-        return {{}, false, std::nullopt, stamp};
+        return {{}, false, std::nullopt, stamp, m_folder.failure()};
     return {RecordLine::linesFromBytes(
                 DecodeRecord(LineFile::joined(file.lines)), LineFile::ByteOrderMark::Keep),
-        true, std::nullopt, stamp};
+        true, std::nullopt, stamp, {}};
 }
 
 Database::Records Database::LoadRecords(Source source)
@@ -205,7 +205,7 @@ Database::Records Database::LoadRecords(Source source)
     else if (source == Source::Sealed) // an empty file opens too: no key, nothing read
         records = {RecordLine::linesFromBytes(DecodeRecord(std::exchange(m_sealedContent, {})),
                        LineFile::ByteOrderMark::Keep),
-            m_sealKey.has_value(), std::nullopt, m_seen[Source::Sealed]};
+            m_sealKey.has_value(), std::nullopt, m_seen[Source::Sealed], {}};
     else
         records = m_preload.valid() ? m_preload.get() : readRecords(m_folder);
     if (!records.readWhole)
@@ -378,7 +378,8 @@ bool Database::setAside(Source source) const
 bool Database::configurationExists() const
 {
     const QStringList names = m_folder.names();
-    return m_folder.exists(configurationName) || std::any_of(names.begin(), names.end(), [](const QString &name) {
-        return name.compare(configurationName, Qt::CaseInsensitive) == 0;
-    });
+    return m_folder.exists(configurationName)
+        || std::any_of(names.begin(), names.end(), [](const QString &name) {
+               return name.compare(configurationName, Qt::CaseInsensitive) == 0;
+           });
 }

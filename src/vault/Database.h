@@ -33,6 +33,7 @@ public:
         bool readWhole = true;
         std::optional<RecordBook> sorted; // the lines in the lists' order, when sorted already
         std::optional<DataFolder::Stamp> stamp; // the file as it was before it was read
+        QString failure; // when not read whole: the file and the system's reason, if known
     };
 
     Database(const QString &programFolder, VaultAccess &access);
@@ -84,6 +85,8 @@ public:
     // the file since this one read or wrote it; none when it did not change.
     std::optional<Records> recordsChangedElsewhere();
     bool changedElsewhere(Source source) const;
+    // The file is read again before the next rewrite: it holds records that may not be listed.
+    void forgetSeen(Source source) { noteSeen(source, std::nullopt); }
     // The coded lines of a database file, those of the enciphered one deciphered with the key,
     // those of the sealed one opened with the kept key; Failed when they do not open.
     LineFile::ReadResult readCodedLines(Source source, const QByteArray &key) const;
