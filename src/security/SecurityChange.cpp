@@ -1,8 +1,11 @@
 #include "SecurityChange.h"
 
 #include "ConfigFile.h"
+#include "Secret.h"
 #include "vault/RecordLine.h"
 #include "vault/VaultAccess.h"
+
+#include <QScopeGuard>
 
 namespace {
 
@@ -34,8 +37,12 @@ SecurityChange::Result SecurityChange::store(
     const QString &line, const QString &reach, const QString &password)
 {
     const Source from = sourceOf(m_access.reach), to = sourceOf(reach);
-    const QByteArray oldKey = RecordLine::toBytes(m_access.databaseKey);
-    const QByteArray newKey = RecordLine::toBytes(password);
+    QByteArray oldKey = RecordLine::toBytes(m_access.databaseKey);
+    QByteArray newKey = RecordLine::toBytes(password);
+    const auto forgetKeys = qScopeGuard([&] {
+        Secret::wipe(oldKey);
+        Secret::wipe(newKey);
+    });
     if (to == Source::Enciphered && m_database.encipheredKept())
         return Result::EncipheredKept;
     if (to == Source::Sealed && m_database.sealedKept())
@@ -102,7 +109,11 @@ SecurityChange::Result SecurityChange::store(
     }
 
     m_access.reach = reach;
-    m_access.databaseKey = reach == QLatin1String("0") ? QString() : password;
+    // The sealed level keeps the key derived from the password, not the password; the key in
+    // force is a copy of its own, which the settings dialog's wipe of its box leaves alone.
+    m_access.databaseKey = reach == QLatin1String("0") || to == Source::Sealed
+        ? QString()
+        : Secret::ownCopy(password);
     m_database.setSealKey(std::move(newSealKey));
     // The old level's file goes; one of reach 1 or 3 left beside the new is reported by the
     // next start. A coded file left beside the new one is removed by the next start, and until
