@@ -292,12 +292,13 @@ Completion complete(const QString &shell, const QString &home, const QString &ty
     return completion;
 }
 
-// The process sleeps in a read of its standard input; false also when that cannot be seen.
-bool readsStandardInput(qint64 pid)
+// The process sleeps in a read of its standard input; none when that cannot be seen.
+std::optional<bool> readsStandardInput(qint64 pid)
 {
     QFile syscall(QStringLiteral("/proc/%1/syscall").arg(pid));
-    const QList<QByteArray> fields
-        = syscall.open(QIODevice::ReadOnly) ? syscall.readAll().split(' ') : QList<QByteArray>();
+    if (!syscall.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QList<QByteArray> fields = syscall.readAll().split(' ');
     return fields.size() > 2 && fields[0] == QByteArray::number(SYS_read) && fields[1] == "0x0";
 }
 
@@ -856,8 +857,9 @@ private slots:
         process.write(masterLine);
         QVERIFY(process.waitForBytesWritten());
         // Every byte written is read by then: a read that waits is one for the lines after it.
-        QTRY_VERIFY_WITH_TIMEOUT(
-            readsStandardInput(process.processId()) || process.state() != QProcess::Running, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(readsStandardInput(process.processId()).value_or(true)
+                || process.state() != QProcess::Running,
+            20000);
         const QByteArray utf16(reinterpret_cast<const char *>(master.utf16()), master.size() * 2);
         const std::optional<bool> held = memoryHolds(process.processId(), {master.toUtf8(), utf16});
         process.write("New\nu\np\n");

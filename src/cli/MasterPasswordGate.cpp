@@ -17,7 +17,6 @@ bool MasterPasswordGate::pass(const PasswordCheck::Test &isPassword, const Entri
         entry = nextEntry();
         const PasswordCheck::Result result = check.Command2_Click(entry.value_or(QString()));
         // Once tried, an entry is overwritten: the key derived from it is all that is kept.
-        const bool given = entry.has_value();
         if (entry)
             Secret::wipe(*entry);
         switch (result) {
@@ -26,7 +25,7 @@ bool MasterPasswordGate::pass(const PasswordCheck::Test &isPassword, const Entri
         case PasswordCheck::Result::Refused:
             return false;
         case PasswordCheck::Result::TryAgain:
-            if (given)
+            if (entry)
                 m_console.warn(QStringLiteral("Wrong password."));
             break;
         }

@@ -382,8 +382,7 @@ bool Database::setAside(Source source) const
 bool Database::configurationExists() const
 {
     const QStringList names = m_folder.names();
-    return m_folder.exists(configurationName)
-        || std::any_of(names.begin(), names.end(), [](const QString &name) {
-               return name.compare(configurationName, Qt::CaseInsensitive) == 0;
-           });
+    return m_folder.exists(configurationName) || std::any_of(names.begin(), names.end(), [](const QString &name) {
+        return name.compare(configurationName, Qt::CaseInsensitive) == 0;
+    });
 }
