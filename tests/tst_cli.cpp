@@ -21,6 +21,7 @@
 
 #include <poll.h>
 #include <pty.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -108,17 +109,22 @@ Run runOnTerminal(const QStringList &arguments, QByteArrayList typed)
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, QString::fromUtf8(shown), {}};
 }
 
-// A program folder at the reach level, guarded by the master password at levels 1 and 2.
+// A program folder at the reach level, guarded by the master password at levels 1 to 3 (at 3
+// sealed at the least cost the program opens, below its standard one).
 void makeFolder(const QString &folder, const QString &reach, const QStringList &records,
     const QString &expiry = ConfigFile::noExpiry)
 {
     QDir().mkpath(folder + QStringLiteral("/Data"));
+    VaultAccess access {reach, master};
     if (reach != QLatin1String("0")) {
         const ConfigFile config(folder + QStringLiteral("/Data"));
-        QVERIFY(config.write(ConfigFile::composeLine(expiry, master, "01-01-2024", reach)));
+        QVERIFY(config.write(ConfigFile::composeLine(
+            expiry, access.sealed() ? ConfigFile::unsetMark : master, "01-01-2024", reach)));
     }
-    VaultAccess access {reach, master};
-    QVERIFY(Database(folder, access).RewriteDatabase(records));
+    Database database(folder, access);
+    if (access.sealed())
+        database.setSealKey(SealedFile::Key::create(master, {2, 19 * 1024}));
+    QVERIFY(database.RewriteDatabase(records));
 }
 
 QStringList sorted(const QStringList &lines)
@@ -132,10 +138,11 @@ QStringList sorted(const QStringList &lines)
 QStringList stored(const QString &folder, const QString &reach)
 {
     VaultAccess access {reach, master};
-    const Database::Records records
-        = Database(folder, access)
-              .LoadRecords(
-                  access.enciphered() ? Database::Source::Enciphered : Database::Source::Coded);
+    Database database(folder, access);
+    const Database::Source source = access.sealed()
+        ? (database.openSealed(master), Database::Source::Sealed)
+        : (access.enciphered() ? Database::Source::Enciphered : Database::Source::Coded);
+    const Database::Records records = database.LoadRecords(source);
     return records.readWhole ? sorted(records.lines) : QStringList {QStringLiteral("<unreadable>")};
 }
 
@@ -283,6 +290,44 @@ Completion complete(const QString &shell, const QString &home, const QString &ty
     waitpid(child, nullptr, 0);
     close(terminal);
     return completion;
+}
+
+// The process sleeps in a read of its standard input; none when that cannot be seen.
+std::optional<bool> readsStandardInput(qint64 pid)
+{
+    QFile syscall(QStringLiteral("/proc/%1/syscall").arg(pid));
+    if (!syscall.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QList<QByteArray> fields = syscall.readAll().split(' ');
+    return fields.size() > 2 && fields[0] == QByteArray::number(SYS_read) && fields[1] == "0x0";
+}
+
+// Whether any of the byte strings lies in the readable memory of the process; none when its
+// memory cannot be read.
+std::optional<bool> memoryHolds(qint64 pid, const QByteArrayList &needles)
+{
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
+    QFile memory(QStringLiteral("/proc/%1/mem").arg(pid));
+    if (!maps.open(QIODevice::ReadOnly) || !memory.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    bool anyRead = false;
+    for (const QByteArray &line : maps.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() < 2 || !fields[1].startsWith('r'))
+            continue;
+        const QList<QByteArray> range = fields[0].split('-');
+        const qint64 start = range[0].toLongLong(nullptr, 16),
+                     end = range[1].toLongLong(nullptr, 16);
+        if (!memory.seek(start))
+            continue;
+        const QByteArray bytes = memory.read(end - start);
+        anyRead = anyRead || !bytes.isEmpty();
+        for (const QByteArray &needle : needles) {
+            if (bytes.contains(needle))
+                return true;
+        }
+    }
+    return anyRead ? std::optional(false) : std::nullopt;
 }
 
 } // namespace
@@ -470,7 +515,7 @@ private slots:
         const QString notAllowed = "You are not allowed to use this application";
         // The first line of standard input is the master password's, even where none is asked.
         const QStringList viaStdin {"--password-stdin"};
-        for (const QString reach : {"0", "1", "2"}) {
+        for (const QString reach : {"0", "1", "2", "3"}) {
             const auto at = [&](const char *name, const QStringList &arguments,
                                 const QByteArray &input, int status, const QString &out,
                                 const QString &err, const QStringList &changes = {},
@@ -490,6 +535,15 @@ private slots:
             };
             const QStringList add {"add", "--stdin"};
             done("list", {"list"}, "", all);
+            if (reach == QLatin1String("3")) { // the lines after the password, read apart
+                done("add", add, "New\nu\nNew-pw\n", "Added the record of New.\n",
+                    {"+New:!u:!New-pw:!:!"});
+                done("import from standard input", import, "Title,Password\nNew,New-pw\n",
+                    "Added: 1, duplicates: 0, skipped: 0.\n", {"+New:!:!New-pw:!:!"});
+                at("wrong password on stdin", viaStdin + add, "Key-98\nNew\nu\nNew-pw\n", 1, "",
+                    notAllowed);
+                continue;
+            }
             done("list, letter case ignored", {"list", "AI"}, "", "Mail\n");
             done("show masked", {"show", "Mail"}, "", shown.arg("****"));
             done("show revealed", {"show", "--reveal", "Mail"}, "", shown.arg("Pw-4711"));
@@ -872,6 +926,36 @@ private slots:
                 && !run.out.contains("\u202e"),
             qPrintable(run.out));
         QCOMPARE(stored(folder, "1"), sorted(records));
+    }
+
+    // At the sealed level, once the key is derived, no copy of the master password is left in
+    // the program's memory, neither as typed (UTF-8) nor as text (UTF-16): seen while it waits
+    // for the record's lines after the password's.
+    void masterPasswordLeavesNoCopy()
+    {
+        const QString folder = m_root.filePath("memory");
+        makeFolder(folder, "3", seeds);
+        QProcess process;
+        process.start(
+            QStringLiteral(CLI_PATH), {"--folder", folder, "--password-stdin", "add", "--stdin"});
+        QVERIFY(process.waitForStarted());
+        process.write(masterLine);
+        QVERIFY(process.waitForBytesWritten());
+        // Every byte written is read by then: a read that waits is one for the lines after it.
+        QTRY_VERIFY_WITH_TIMEOUT(readsStandardInput(process.processId()).value_or(true)
+                || process.state() != QProcess::Running,
+            20000);
+        const QByteArray utf16(reinterpret_cast<const char *>(master.utf16()), master.size() * 2);
+        const std::optional<bool> held = memoryHolds(process.processId(), {master.toUtf8(), utf16});
+        process.write("New\nu\np\n");
+        process.closeWriteChannel();
+        QVERIFY(process.waitForFinished(20000));
+        QCOMPARE(process.readAllStandardError(), QByteArray());
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(stored(folder, "3"), sorted(seeds + QStringList {"New:!u:!p:!:!"}));
+        if (!held)
+            QSKIP("The memory of another process cannot be read here.");
+        QVERIFY(!*held);
     }
 
 private:

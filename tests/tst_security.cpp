@@ -6,6 +6,7 @@
 #include "security/ExpiryDate.h"
 #include "security/PasswordCheck.h"
 #include "security/PasswordSuggestion.h"
+#include "security/Secret.h"
 #include "security/SecurityChange.h"
 #include "security/SecurityForm.h"
 #include "vault/CipherText.h"
@@ -59,6 +60,7 @@ struct Program : ProgramFolder
 {
     Program(const QString &reach, const QString &key, const QStringList &lines)
         : access {reach, key}
+        , master(key)
         , config(dir.filePath(QStringLiteral("Data")))
     {
         Database(dir.path(), access).EnsureDataFolder();
@@ -72,15 +74,32 @@ struct Program : ProgramFolder
     {
         database = std::make_unique<Database>(dir.path(), access);
         FakeDialogue dialogue;
-        // The password the program holds in force, then the one typed in the settings (a
-        // change cut short may leave it in force).
-        dialogue.typed = {access.databaseKey, strong};
+        // The master password the folder was made with, then the one typed in the settings (a
+        // change cut short may leave either in force).
+        dialogue.typed = {master, strong};
         records = VaultOpening(*database, config, access).open(dialogue)->lines;
         for (const QString &told : dialogue.told)
             messages.showMessage(
                 told.section(u'|', 0, 0), told.section(u'|', 1), MessageBoxes::Icon::Stop);
         change = std::make_unique<SecurityChange>(*database, access, config);
         form = std::make_unique<SecurityForm>(*change, clock, messages, Dictionary::builtIn());
+        // Typed: characters of their own, which the form overwrites once used.
+        form->setPasswordQuestion([this]() -> std::optional<QString> {
+            ++asked;
+            return answer ? std::optional(Secret::ownCopy(*answer)) : std::nullopt;
+        });
+    }
+    // The reach and what guards the records in force: the key below the sealed level, there
+    // the salt of the key derived from the password.
+    QString inForce() const
+    {
+        const std::optional<SealedFile::Key> &key = database->sealKey();
+        return access.reach + u'|'
+            + (access.sealed() && key
+                    ? QByteArray(reinterpret_cast<const char *>(key->salt().data()),
+                        qsizetype(key->salt().size()))
+                          .toHex()
+                    : access.databaseKey);
     }
 
     // Settings of the reach and key, as a change stores them.
@@ -150,6 +169,9 @@ struct Program : ProgramFolder
     }
 
     VaultAccess access;
+    QString master; // typed at start-up
+    std::optional<QString> answer; // to the settings' question for the master password in force
+    int asked = 0;
     ConfigFile config;
     FakeClock clock;
     FakeMessageBoxes messages;
@@ -220,7 +242,14 @@ void acceptSettings()
     if (setup.startsWith("stray")) // a database file that the configuration does not name
         QVERIFY(program.store(threeRecords, setup == "stray" ? "1" : "3", QStringLiteral("k")));
     program.start();
-    program.form->open(reach, key); // as the window opens it
+    if (setup.startsWith("current|")) // the answer when asked for the master password in force
+        program.answer = setup.section(u'|', 1).isEmpty() ? std::nullopt
+                                                          : std::optional(setup.section(u'|', 1));
+    else
+        program.answer = key;
+    // As the window opens it: at the sealed level the box is empty, no password is kept.
+    program.form->open(program.access.reach, program.access.databaseKey);
+    QVERIFY(reach != "3" || program.form->state().password.isEmpty());
     for (const QString &step : steps.split(u';', Qt::SkipEmptyParts))
         program.perform(step);
     const SecurityForm::State &s = program.form->state();
@@ -241,14 +270,17 @@ void acceptSettings()
         limit.emplace(room);
     }
     program.change->setFailingSteps(failing);
+    const QString inForce = program.inForce();
     program.form->Command2_Click();
     limit.reset();
+    // Opened at the sealed level, every Accept asks the master password in force.
+    QCOMPARE(program.asked, reach == "3" ? 1 + int(steps.split(u';').count("accept")) : 0);
     if (!failing.isEmpty()) { // a record added afterwards is refused, or the next start finds it
         QVERIFY(files.isEmpty() || program.inUse() == files);
         // A refusal is told exactly when the settings in force stay as they were; a change, only
         // when it leaves the coded copy beside the new level's file.
         const QString told = described(program.messages);
-        const bool changed = program.access.reach + u'|' + program.access.databaseKey != opened;
+        const bool changed = program.inForce() != inForce;
         QCOMPARE(told.contains(" - i6"), !changed);
         if (changed && (program.access.enciphered() || program.access.sealed()))
             QCOMPARE(told, QFile::exists(program.data("CF2DB.pdb")) ? codedCopyLeft : QString());
@@ -263,7 +295,7 @@ void acceptSettings()
     QCOMPARE(described(program.messages), message);
     if (line.isEmpty()) {
         QCOMPARE(program.snapshot(), before);
-        QCOMPARE(program.access.reach + u'|' + program.access.databaseKey, opened);
+        QCOMPARE(program.inForce(), inForce);
         return;
     }
     const QString box = program.form->state().password;
@@ -272,13 +304,15 @@ void acceptSettings()
         QCOMPARE(box, suggested + "         (  " + suggested.toLower() + "  )");
     QCOMPARE(program.storedLine(), line.replace("<box>", suggested));
     QCOMPARE(program.inUse(), files);
+    // The master password in force, which the sealed level does not keep.
+    const QString password = access.replace("<box>", suggested).section(u'|', 1);
     QCOMPARE(program.access.reach + u'|' + program.access.databaseKey,
-        access.replace("<box>", suggested));
-    QCOMPARE(program.stored(program.access.reach, program.access.databaseKey), records);
+        access.section(u'|', 0, 0) + u'|' + (program.access.sealed() ? QString() : password));
+    QCOMPARE(program.stored(program.access.reach, password), records);
     // Sealed, no file holds a name, a password or the master password.
     const QMap<QString, QByteArray> after = program.snapshot();
-    for (const QByteArray &known : {QByteArray("Bank"), QByteArray("p, \"w\""),
-             RecordLine::toBytes(program.access.databaseKey)}) {
+    for (const QByteArray &known :
+        {QByteArray("Bank"), QByteArray("p, \"w\""), RecordLine::toBytes(password)}) {
         for (const QByteArray &bytes : after)
             QVERIFY(!program.access.sealed() || !bytes.contains(known));
     }
@@ -407,7 +441,9 @@ private slots:
     void accept_data()
     {
         QTest::addColumn<QString>("opened"); // reach|key in force
-        QTest::addColumn<QString>("setup"); // no records, bad line, limit, stray (sealed), dir|name
+        // no records, bad line, limit, stray (sealed), dir|name, current|the answer when asked
+        // for the master password in force (none when empty; else the one typed at start-up)
+        QTest::addColumn<QString>("setup");
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("line"); // stored, <box> the suggested password; empty: refused
         QTest::addColumn<QString>("files"); // after failing steps: compared when given
@@ -460,8 +496,22 @@ private slots:
             "xx-xx-xxxxò01-15-20261", enciphered, "1|ò");
         refused(
             "1 to 1, enciphered too long", "1|old", "limit", "suggest|1;type|ò;reach|1", database);
+        // Opened at the sealed level, the box is empty and keeps the password in force; nothing
+        // changes unless the master password in force is given again.
         kept("3 untouched", "3|" + strong, "", "", "xx-xx-xxxxUNSETMARK01-15-20263", sealed,
-            "3|" + strong, "3:1111/");
+            "3|" + strong, "3:1111/11//");
+        kept("3, expiry date", "3|" + strong, "", "no expiry|0;date|3-5-2026;leave date",
+            "03-05-2026UNSETMARK01-15-20263", sealed, "3|" + strong, "3:1111/01/03-05-2026/");
+        kept("3 to 2, password kept", "3|" + strong, "", "reach|2",
+            "xx-xx-xxxx" + strong + "01-15-20262", coded, "2|" + strong, "2:1111/");
+        kept("3 to 0, none chosen", "3|" + strong, "", "reach|0", unset, coded, "0|", "0:1111/");
+        const QString notInForce = QStringLiteral(
+            "Vaultine|That is not the current master password. Nothing was changed.|information");
+        refused("3 untouched, wrong password", "3|" + strong, "current|" + strong.toLower(), "",
+            notInForce);
+        refused("3 to 0, password not given", "3|" + strong, "current|", "reset", "");
+        refused("3 kept, new password typed, wrong password", "3|" + strong, "current|old",
+            "type|Xy7Wq3Lm9Rt2Hs", notInForce);
         // A new password keeps the sealed level, typed or suggested; a suggestion there is long.
         kept("3 kept, new password typed", "3|" + strong, "", "type|Xy7Wq3Lm9Rt2Hs",
             "xx-xx-xxxxUNSETMARK01-15-20263", sealed, "3|Xy7Wq3Lm9Rt2Hs", "3:1111/");
@@ -572,7 +622,7 @@ private slots:
         if (!reach.isEmpty())
             QVERIFY(program.configure(reach, "k"));
         // Typed at start-up: at reach 3 the password of the sealed file left behind.
-        program.access.databaseKey = reach == "3" ? key : QStringLiteral("k");
+        program.master = reach == "3" ? key : QStringLiteral("k");
         program.start();
         const bool levelFile = (reach == "1" || reach == "3") && !key.isEmpty();
         const bool unreadable = !appended.isEmpty();
@@ -596,11 +646,10 @@ private slots:
             QVERIFY(!program.database->RewriteDatabase(threeRecords));
             return;
         }
-        QCOMPARE(
-            program.stored(reach.isEmpty() ? "0" : reach, program.access.databaseKey), records);
+        QCOMPARE(program.stored(reach.isEmpty() ? "0" : reach, program.master), records);
         // The next write keeps every record listed.
         QVERIFY(program.database->AppendRecord(QStringLiteral("Zed:!z:!p:!:!")));
-        QCOMPARE(program.stored(reach.isEmpty() ? "0" : reach, program.access.databaseKey),
+        QCOMPARE(program.stored(reach.isEmpty() ? "0" : reach, program.master),
             records + QStringList {QStringLiteral("Zed:!z:!p:!:!")});
     }
     void anotherProgramsRecordIsListed_data()
@@ -646,6 +695,7 @@ private slots:
         });
         locked.get_future().wait();
         program.form->open(from, key);
+        program.answer = key; // asked again at the sealed level
         const QString steps
             = to == "0" ? QStringLiteral("reset") : "type|" + strong + ";reach|" + to;
         for (const QString &step : steps.split(u';'))

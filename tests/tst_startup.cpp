@@ -1,3 +1,4 @@
+#include "app/PassReq.h"
 #include "app/Splash.h"
 #include "app/Startup.h"
 #include "fakes/ProgramFolder.h"
@@ -10,6 +11,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -75,7 +77,7 @@ private slots:
         row("sealed, right at the third try", "3", {"x", "", "k"}, true);
         row("sealed, three wrong", "3", {"K", "x", "y"}, false,
             "Access Error|You are not allowed to use this application|stop");
-        // The dialog shows the password typed at start-up.
+        // The dialog does not show the password typed at start-up: no one keeps it.
         row("sealed, expired", "3", {"k"}, true, expired, "01-14-2024");
         // At reach 3 only a password that opens the sealed file opens the folder: nothing is
         // listed or written without it, and the window ends after the message.
@@ -146,8 +148,38 @@ private slots:
                 dialog = shown;
         }
         QCOMPARE(dialog != nullptr, told.startsWith(QLatin1String("Vaultine Notification")));
+        const bool sealed = reach == QLatin1String("3");
         if (dialog)
-            QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("Text1"))->text(), key);
+            QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("Text1"))->text(),
+                sealed ? QString() : key);
+        if (sealed) // the key derived from it is kept instead
+            QVERIFY(startup().database().access().databaseKey.isEmpty()
+                && startup().database().sealKey().has_value() == opens);
+    }
+    void promptForgetsEveryEntry_data()
+    {
+        QTest::addColumn<QStringList>("entries"); // the password is "k"
+        QTest::newRow("right") << QStringList {"k"};
+        QTest::newRow("wrong, then right") << QStringList {"x", "k"};
+        QTest::newRow("three wrong") << QStringList {"x", "y", "z"};
+    }
+    // Once tried, an entry is overwritten where the box held it, and the box is empty.
+    void promptForgetsEveryEntry()
+    {
+        QFETCH(QStringList, entries);
+        PassReq prompt(PasswordCheck::equalTo(QStringLiteral("k")), m_program->fake.platform,
+            Dictionary::builtIn());
+        prompt.show();
+        auto *box = prompt.findChild<QLineEdit *>(QStringLiteral("Text1"));
+        for (const QString &entry : entries) {
+            QTest::keyClicks(box, entry);
+            const QString held = box->text(); // the box's own characters
+            QTest::mouseClick(
+                prompt.findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
+            QCOMPARE(box->text(), QString());
+            QCOMPARE(held, QString(entry.size(), QChar(0)));
+        }
+        QCOMPARE(m_program->fake.programEnd.calls, entries.last() == "k" ? 0 : 1);
     }
     void unreadableDatabaseIsReported_data()
     {

@@ -3,6 +3,7 @@
 #include "intl/Captions.h"
 #include "intl/Dictionary.h"
 #include "platform/Platform.h"
+#include "security/Secret.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -41,13 +42,17 @@ PassReq::PassReq(PasswordCheck::Test isPassword, Platform &platform, const Dicti
 
 void PassReq::Command2_Click()
 {
-    switch (m_check.Command2_Click(m_text1->text())) {
+    // The entry shares the box's characters: once tried, they are overwritten in both.
+    QString entry = m_text1->text();
+    const PasswordCheck::Result result = m_check.Command2_Click(entry);
+    Secret::wipe(entry);
+    m_text1->clear();
+    switch (result) {
     case PasswordCheck::Result::Accepted:
         hide();
         emit accepted();
         break;
     case PasswordCheck::Result::TryAgain:
-        m_text1->clear();
         break;
     case PasswordCheck::Result::Refused:
         hide();

@@ -9,7 +9,8 @@ class QLineEdit;
 struct Platform;
 
 // The master password prompt: "Ok" or Enter in the entry tries the password. It tells when
-// the password was right, or when the third wrong one ended the program.
+// the password was right, or when the third wrong one ended the program. Every entry is wiped
+// and the entry emptied once tried.
 class PassReq : public QDialog
 {
     Q_OBJECT

@@ -4,6 +4,7 @@
 
 #include <QList>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -80,6 +82,42 @@ std::optional<QString> lineOf(FILE *stream)
     return line;
 }
 
+// One line of a descriptor read a byte at a time, so that no buffer of the C library holds it
+// and what follows its line end stays unread; none at the input's end or on a read error. Its
+// bytes are wiped as the buffer grows and once the text is made.
+std::optional<QString> secretLineOf(int descriptor)
+{
+    std::vector<char> bytes;
+    bytes.reserve(256);
+    const auto wipe = [](std::vector<char> &old) { explicit_bzero(old.data(), old.size()); };
+    char byte = 0;
+    ssize_t count;
+    while ((count = read(descriptor, &byte, 1)) == 1 || (count < 0 && errno == EINTR)) {
+        if (count == 1 && byte == '\n')
+            break;
+        if (count != 1)
+            continue;
+        if (bytes.size() == bytes.capacity()) {
+            std::vector<char> larger;
+            larger.reserve(bytes.capacity() * 2);
+            larger.assign(bytes.begin(), bytes.end());
+            wipe(bytes);
+            bytes = std::move(larger);
+        }
+        bytes.push_back(byte);
+    }
+    // Ended by its line end, or by the input's end after some bytes.
+    std::optional<QString> line;
+    if (count == 1 || (count == 0 && !bytes.empty())) {
+        qsizetype size = qsizetype(bytes.size());
+        while (size > 0 && bytes[size_t(size) - 1] == '\r')
+            --size;
+        line = RecordLine::fromBytes(QByteArray::fromRawData(bytes.data(), size));
+    }
+    wipe(bytes);
+    return line;
+}
+
 } // namespace
 
 void Console::print(const QString &line) const
@@ -120,6 +158,11 @@ std::optional<QByteArray> Console::readAll() const
     return all;
 }
 
+std::optional<QString> Console::readSecretLine() const
+{
+    return secretLineOf(STDIN_FILENO);
+}
+
 std::optional<QString> Console::ask(const QString &prompt) const
 {
     if (!inputIsTerminal())
@@ -151,7 +194,7 @@ std::optional<QString> Console::askSecret(const QString &prompt) const
     if (silenced)
         tcsetattr(terminal, TCSAFLUSH, &silent);
     std::fputs(prompt.toUtf8().constData(), tty);
-    std::optional<QString> secret = lineOf(tty);
+    std::optional<QString> secret = secretLineOf(terminal);
     if (silenced)
         tcsetattr(terminal, TCSAFLUSH, &savedTerminal);
     std::signal(SIGINT, oldInterrupt);

@@ -21,13 +21,16 @@ public:
     bool outputFailed() const { return m_outputFailed; }
     // One line of standard input without its line break; none at its end.
     std::optional<QString> readLine() const;
+    // The same for a password, read before any other line: no copy of it stays in the C
+    // library's buffer, and the lines after it are left to readLine() and readAll().
+    std::optional<QString> readSecretLine() const;
     // The rest of standard input; none when it could not be read.
     std::optional<QByteArray> readAll() const;
     // The prompt is shown only to a person, when standard input is a terminal. Input that
     // ends there (Ctrl-D) ends the prompt's line.
     std::optional<QString> ask(const QString &prompt) const;
-    // Asked on the terminal (/dev/tty) without echo, whatever standard input is. None when
-    // there is no terminal (told) or its input ends.
+    // Asked on the terminal (/dev/tty) without echo, whatever standard input is, and read as
+    // readSecretLine() reads. None when there is no terminal (told) or its input ends.
     std::optional<QString> askSecret(const QString &prompt) const;
 
     // The window's message boxes become lines on standard error.

@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "security/PasswordCheck.h"
+#include "security/Secret.h"
 
 MasterPasswordGate::MasterPasswordGate(Console &console)
     : m_console(console)
@@ -14,7 +15,11 @@ bool MasterPasswordGate::pass(const PasswordCheck::Test &isPassword, const Entri
         [&](const QString &) { return entry && isPassword(*entry); }, m_console, *this);
     for (;;) {
         entry = nextEntry();
-        switch (check.Command2_Click(entry.value_or(QString()))) {
+        const PasswordCheck::Result result = check.Command2_Click(entry.value_or(QString()));
+        // Once tried, an entry is overwritten: the key derived from it is all that is kept.
+        if (entry)
+            Secret::wipe(*entry);
+        switch (result) {
         case PasswordCheck::Result::Accepted:
             return true;
         case PasswordCheck::Result::Refused:

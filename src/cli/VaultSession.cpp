@@ -53,7 +53,7 @@ MasterPasswordGate::Entries VaultSession::passwordEntries()
     }
     // The first line is the password's even when none is asked, so that the lines after it
     // mean the same in every folder.
-    auto given = std::make_shared<std::optional<QString>>(m_console.readLine());
+    auto given = std::make_shared<std::optional<QString>>(m_console.readSecretLine());
     return [given] { return std::exchange(*given, std::nullopt); };
 }
 

@@ -4,6 +4,7 @@
 #include "intl/Dictionary.h"
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -58,7 +59,28 @@ Config::Config(SecurityForm &form, const Dictionary &dictionary, QWidget *parent
                 this, {{QStringLiteral("Option7"), CaptionTable::Property::Caption, caption}});
     }
     m_label2Caption = m_label2->text();
+    m_form.setPasswordQuestion([this] { return askPasswordInForce(); });
     render();
+}
+
+std::optional<QString> Config::askPasswordInForce()
+{
+    QDialog prompt(this);
+    prompt.setWindowTitle(QStringLiteral("Password Required"));
+    auto *layout = new QVBoxLayout(&prompt);
+    auto *label = new QLabel(
+        QStringLiteral("The current master password, to change the settings:"), &prompt);
+    auto *box = new QLineEdit(&prompt);
+    box->setEchoMode(QLineEdit::Password);
+    label->setBuddy(box);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &prompt);
+    connect(buttons, &QDialogButtonBox::accepted, &prompt, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &prompt, &QDialog::reject);
+    layout->addWidget(label);
+    layout->addWidget(box);
+    layout->addWidget(buttons);
+    // The text shares the box's characters: the form wipes them once it used them.
+    return prompt.exec() == QDialog::Accepted ? std::optional(box->text()) : std::nullopt;
 }
 
 void Config::build()
@@ -181,6 +203,15 @@ void Config::open(const QString &reach, const QString &key)
     m_text1->selectAll();
 }
 
+void Config::hideEvent(QHideEvent *event)
+{
+    if (!event->spontaneous()) { // not when minimised
+        m_form.forgetPassword();
+        render();
+    }
+    QDialog::hideEvent(event);
+}
+
 void Config::run(QLineEdit *box, std::optional<int> caret)
 {
     render();
@@ -194,6 +225,7 @@ void Config::render()
     const QScopedValueRollback rendering(m_rendering, true);
 
     setText(m_text1, state.password);
+    m_text1->setPlaceholderText(state.passwordKept ? QStringLiteral("(unchanged)") : QString());
     m_label2->setText(state.lengthLabel.isEmpty() ? m_label2Caption : state.lengthLabel);
     m_check1->setChecked(state.suggest);
     m_command1->setEnabled(state.suggest);

@@ -25,9 +25,13 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Closed, by Accept or otherwise: the password typed is forgotten.
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void build();
+    // The master password in force, asked in a box of its own; none when cancelled.
+    std::optional<QString> askPasswordInForce();
     void render();
     // Runs a rule of the form and shows the result; a caret, when given, goes into the box.
     void run(QLineEdit *box, std::optional<int> caret = std::nullopt);

@@ -105,7 +105,8 @@ std::optional<ConfigFile::Settings> ConfigFile::loadInto(VaultAccess &access) co
     const std::optional<Settings> settings = read();
     if (settings) {
         access.reach = settings->reach;
-        // At reach 3 the line holds the mark: the key is the password typed at start-up.
+        // At reach 3 the line holds the mark, and no password is kept: the database keeps the
+        // key derived from the one typed at start-up.
         if (settings->key && !access.sealed())
             access.databaseKey = *settings->key;
     }

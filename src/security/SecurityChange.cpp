@@ -1,8 +1,11 @@
 #include "SecurityChange.h"
 
 #include "ConfigFile.h"
+#include "Secret.h"
 #include "vault/RecordLine.h"
 #include "vault/VaultAccess.h"
+
+#include <QScopeGuard>
 
 namespace {
 
@@ -48,8 +51,12 @@ SecurityChange::Result SecurityChange::storeLocked(
     const Source from = sourceOf(m_access.reach), to = sourceOf(reach);
     // The records move from the file, which may hold some that another program wrote.
     const bool listed = !m_database.changedElsewhere(from);
-    const QByteArray oldKey = RecordLine::toBytes(m_access.databaseKey);
-    const QByteArray newKey = RecordLine::toBytes(password);
+    QByteArray oldKey = RecordLine::toBytes(m_access.databaseKey);
+    QByteArray newKey = RecordLine::toBytes(password);
+    const auto forgetKeys = qScopeGuard([&] {
+        Secret::wipe(oldKey);
+        Secret::wipe(newKey);
+    });
     if (to == Source::Enciphered && m_database.encipheredKept())
         return Result::EncipheredKept;
     if (to == Source::Sealed && m_database.sealedKept())
@@ -116,7 +123,11 @@ SecurityChange::Result SecurityChange::storeLocked(
     }
 
     m_access.reach = reach;
-    m_access.databaseKey = reach == QLatin1String("0") ? QString() : password;
+    // The sealed level keeps the key derived from the password, not the password; the key in
+    // force is a copy of its own, which the settings dialog's wipe of its box leaves alone.
+    m_access.databaseKey = reach == QLatin1String("0") || to == Source::Sealed
+        ? QString()
+        : Secret::ownCopy(password);
     m_database.setSealKey(std::move(newSealKey));
     if (!listed)
         m_database.forgetSeen(to);

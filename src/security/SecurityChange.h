@@ -41,6 +41,12 @@ public:
     SecurityChange(Database &database, VaultAccess &access, const ConfigFile &config);
 
     Result store(const QString &line, const QString &reach, const QString &password);
+    // Whether the password is the master password in force at the sealed level: it opens the
+    // sealed file (the slow step).
+    SealedFile::Status trySealed(const QString &password) const
+    {
+        return m_database.trySealed(password);
+    }
 
     // The steps that fail without running, as on a full disk (for tests).
     void setFailingSteps(const QSet<Step> &steps) { m_failing = steps; }

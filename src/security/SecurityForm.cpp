@@ -3,10 +3,13 @@
 #include "ConfigFile.h"
 #include "ExpiryDate.h"
 #include "PasswordSuggestion.h"
+#include "Secret.h"
 #include "SecurityChange.h"
 #include "intl/Message.h"
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
+
+#include <QScopeGuard>
 
 namespace {
 
@@ -50,6 +53,9 @@ constexpr Message weakSealedPassword = {"Vaultine",
     "letters and digits mixed at random (\"Sugest Password\" makes one) stands up to that.\n\n"
     "Press \"Accept\" again to keep this password, or type another one.",
     MessageBoxes::Icon::Information};
+constexpr Message notInForce
+    = {"Vaultine", "That is not the current master password. Nothing was changed.",
+        MessageBoxes::Icon::Information};
 constexpr Message encipheredKept = {"Vaultine",
     "Data/CF2DB.edb holds records that were not read at start-up. Move it out of the Data "
     "folder before choosing \"Program and DBase\".",
@@ -80,8 +86,8 @@ SecurityForm::SecurityForm(SecurityChange &change, const Clock &clock, MessageBo
 
 void SecurityForm::open(const QString &reach, const QString &key)
 {
+    forgetPassword();
     m_state = State();
-    m_weakPasswordTold.clear();
     const int stored = reach.size() == 1 && reach[0] >= u'0' && reach[0] <= u'3'
         ? reach[0].digitValue()
         : noReach;
@@ -89,12 +95,17 @@ void SecurityForm::open(const QString &reach, const QString &key)
     m_state.reach = stored;
     m_state.reachEnabled[0] = true;
     // The key fills the box as it is: the filter keeps typing to letters and digits, it must
-    // not change a stored password that holds other characters. Without a key only "None"
-    // can be chosen, whatever level was stored.
-    if (!key.isEmpty())
-        setPassword(key);
-    else
+    // not change a stored password that holds other characters. The box's copy is its own, so
+    // that forgetting it leaves the key in force. Without a key only "None" can be chosen,
+    // whatever level was stored, but at the sealed level, which keeps no password.
+    if (!key.isEmpty()) {
+        setPassword(Secret::ownCopy(key));
+    } else if (stored == sealedReach) {
+        m_state.reachEnabled = {true, true, true, true};
+        m_state.passwordKept = true;
+    } else {
         m_state.reach = 0;
+    }
     if (stored != noReach && m_state.reachEnabled[stored])
         m_state.reach = stored;
 }
@@ -108,9 +119,16 @@ std::optional<int> SecurityForm::Text1_Change(const QString &typed)
     return caret;
 }
 
+void SecurityForm::forgetPassword()
+{
+    Secret::wipe(m_state.password);
+    Secret::wipe(m_weakPasswordTold);
+}
+
 void SecurityForm::setPassword(const QString &text)
 {
     m_state.password = text;
+    m_state.passwordKept = false;
     m_state.lengthLabel = QStringLiteral("Length: ");
     if (!text.isEmpty()) {
         m_state.reachEnabled = {true, true, true, true};
@@ -196,7 +214,7 @@ void SecurityForm::SuggestPassword()
 
 void SecurityForm::Command3_Click()
 {
-    if (!m_state.password.isEmpty())
+    if (!m_state.password.isEmpty() || m_state.passwordKept)
         setPassword(QString());
     m_state.expiry.clear();
     m_state.length.clear();
@@ -208,8 +226,19 @@ bool SecurityForm::Command2_Click()
 {
     const auto refuse
         = [this](const Message &message) { showMessage(m_messages, m_dictionary, message); };
-    QString password = m_state.password.section(u' ', 0, 0);
-    if (m_state.password.isEmpty()) {
+    std::optional<QString> current;
+    if (m_storedReach == sealedReach && !(current = passwordInForce()))
+        return false;
+    // The empty box of the sealed level keeps the password in force, unless "None" is chosen.
+    const bool kept = m_state.passwordKept && m_state.reach != 0;
+    QString password = kept ? *current : m_state.password.section(u' ', 0, 0);
+    // Once the settings hold the key derived from it, or nothing came of it.
+    const auto forget = qScopeGuard([&] {
+        Secret::wipe(password);
+        if (current)
+            Secret::wipe(*current);
+    });
+    if (m_state.password.isEmpty() && !kept) {
         setDoNotExpire(true);
         password = ConfigFile::unsetMark;
     }
@@ -234,9 +263,10 @@ bool SecurityForm::Command2_Click()
         refuse(badExpiry);
         return false;
     }
-    if (m_state.reach == sealedReach && password != m_weakPasswordTold
+    if (m_state.reach == sealedReach && !kept && password != m_weakPasswordTold
         && PasswordSuggestion::estimatedBits(password) < PasswordSuggestion::sealedMinimumBits) {
-        m_weakPasswordTold = password;
+        Secret::wipe(m_weakPasswordTold);
+        m_weakPasswordTold = Secret::ownCopy(password);
         refuse(weakSealedPassword);
         return false;
     }
@@ -260,4 +290,18 @@ bool SecurityForm::Command2_Click()
         return false;
     }
     return true;
+}
+
+std::optional<QString> SecurityForm::passwordInForce()
+{
+    std::optional<QString> entry = m_askPassword ? m_askPassword() : std::nullopt;
+    if (!entry)
+        return std::nullopt;
+    const SealedFile::Status status = m_change.trySealed(*entry);
+    if (status == SealedFile::Status::Opened)
+        return entry;
+    Secret::wipe(*entry);
+    showMessage(m_messages, m_dictionary,
+        status == SealedFile::Status::Refused ? notInForce : databaseFailed);
+    return std::nullopt;
 }

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 class Clock;
@@ -33,16 +34,25 @@ public:
         bool expiryEnabled = false;
         int reach = noReach;
         std::array<bool, 4> reachEnabled {}; // by level
+        // Opened at the sealed level, the box is empty and stands for the password in force
+        // until it changes.
+        bool passwordKept = false;
     };
+    // Asks the master password in force again; none when the user gave it up.
+    using PasswordQuestion = std::function<std::optional<QString>()>;
 
     SecurityForm(SecurityChange &change, const Clock &clock, MessageBoxes &messages,
         const Dictionary &dictionary);
 
     const State &state() const { return m_state; }
+    void setPasswordQuestion(PasswordQuestion question) { m_askPassword = std::move(question); }
 
     // Opening: the stored reach level selected, then the password box given the key (which
-    // selects "Program Only"), then the stored level selected again.
+    // selects "Program Only"), then the stored level selected again. At the sealed level there
+    // is no key: the box stays empty and every reach option can be chosen.
     void open(const QString &reach, const QString &key);
+    // The box's password wiped, where the window's box holds it too: when the dialog closes.
+    void forgetPassword();
     static constexpr int sealedReach = 3;
 
     // The box texts as typed; a returned value is the caret after the filter removed characters.
@@ -58,10 +68,14 @@ public:
     void SuggestPassword();
     void Command3_Click();
     // Accept; true when the dialog closes. A weak password at the sealed level is told, and
-    // kept when Accept is pressed again with it.
+    // kept when Accept is pressed again with it. Opened at the sealed level, it first asks the
+    // master password in force and changes nothing unless the answer opens the sealed file.
     bool Command2_Click();
 
 private:
+    // The master password in force, asked again and checked; none when it was not given or
+    // is wrong (told).
+    std::optional<QString> passwordInForce();
     // The password box's rules for its new text: reach options, expiry, length label. A new
     // password keeps the sealed level when it was selected or stored.
     void setPassword(const QString &text);
@@ -71,6 +85,7 @@ private:
     const Clock &m_clock;
     MessageBoxes &m_messages;
     const Dictionary &m_dictionary;
+    PasswordQuestion m_askPassword;
     State m_state;
     int m_storedReach = noReach;
     QString m_weakPasswordTold; // kept when accepted again

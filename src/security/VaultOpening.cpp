@@ -123,11 +123,15 @@ std::optional<Database::Records> VaultOpening::open(Dialogue &dialogue, bool may
 std::optional<Database::Records> VaultOpening::openSealed(
     Dialogue &dialogue, const QString &expiry, bool mayWrite)
 {
+    // Only keys are kept, never the password: a file sealed when the standard cost was lower
+    // gets its key at today's cost while the password is at hand.
     SealedFile::Status status = SealedFile::Status::Missing;
+    std::optional<SealedFile::Key> raised;
     const auto opens = [&](const QString &entry) {
         status = m_database.openSealed(entry);
-        if (status == SealedFile::Status::Opened)
-            m_access.databaseKey = entry; // what the settings dialog shows
+        if (status == SealedFile::Status::Opened && mayWrite
+            && m_database.sealedBelowStandardCost())
+            raised = SealedFile::Key::create(entry);
         return status != SealedFile::Status::Refused;
     };
     if (m_database.exists(Database::Source::Sealed) && !dialogue.askPassword(opens))
@@ -143,10 +147,9 @@ std::optional<Database::Records> VaultOpening::openSealed(
     Database::Records records = m_database.LoadRecords(Database::Source::Sealed);
     if (mayWrite && m_database.exists(Database::Source::Coded))
         retireCodedFile(dialogue, Database::Source::Sealed);
-    // A file sealed when the standard cost was lower is sealed again at today's; while that
-    // fails, it keeps opening as it is.
-    if (mayWrite && m_database.sealedBelowStandardCost())
-        m_database.sealAgainAtStandardCost(m_access.databaseKey);
+    // Sealed again at today's cost; while that fails, it keeps opening as it is.
+    if (raised)
+        m_database.sealAgain(std::move(*raised));
     keepStrayFiles(dialogue, mayWrite);
     return records;
 }

@@ -153,11 +153,15 @@ SealedFile::Status Database::openSealed(const QString &password)
     return opened.status;
 }
 
-bool Database::sealAgainAtStandardCost(const QString &password)
+SealedFile::Status Database::trySealed(const QString &password) const
+{
+    return SealedFile(m_folder, fileName(Source::Sealed)).open(password).status;
+}
+
+bool Database::sealAgain(SealedFile::Key key)
 {
     const LineFile::ReadResult file = readCodedLines(Source::Sealed, {});
-    std::optional<SealedFile::Key> key = SealedFile::Key::create(password);
-    if (file.status != LineFile::ReadStatus::Read || !key || !sealCodedLines(file.lines, *key))
+    if (file.status != LineFile::ReadStatus::Read || !sealCodedLines(file.lines, key))
         return false;
     m_sealKey = std::move(key);
     m_sealedBelowStandardCost = false;

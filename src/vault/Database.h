@@ -63,11 +63,13 @@ public:
     // Opens the sealed file with the password (the slow step). When it opens, the key is kept
     // for the writes that follow and the records for LoadRecords().
     SealedFile::Status openSealed(const QString &password);
+    // Whether the password opens the sealed file (the slow step); nothing is kept.
+    SealedFile::Status trySealed(const QString &password) const;
     // The sealed file opened was sealed at a lower cost than the standard one.
     bool sealedBelowStandardCost() const { return m_sealedBelowStandardCost; }
-    // Seals the records of the sealed file again under a new key of the standard cost, kept for
-    // the writes that follow; false when that failed, and the file stays as it was.
-    bool sealAgainAtStandardCost(const QString &password);
+    // Seals the records of the sealed file again under a new key (one of the standard cost),
+    // kept for the writes that follow; false when that failed, and the file stays as it was.
+    bool sealAgain(SealedFile::Key key);
     // The key the sealed file is written with: none until a password opened the file.
     const std::optional<SealedFile::Key> &sealKey() const { return m_sealKey; }
     void setSealKey(std::optional<SealedFile::Key> key) { m_sealKey = std::move(key); }

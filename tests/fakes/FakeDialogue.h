@@ -15,12 +15,16 @@ struct FakeDialogue : VaultOpening::Dialogue
     QStringList typed;
     QStringList told; // "title|text"
     QStringList details; // what failed, told with each
+    QString accepted; // the typed password that passed
 
     bool askPassword(const PasswordCheck::Test &isPassword) override
     {
-        return answers
-            && (typed.isEmpty()
-                || std::ranges::any_of(typed.first(qMin(typed.size(), 3)), isPassword));
+        if (!answers || typed.isEmpty())
+            return answers;
+        const QStringList tries = typed.first(qMin(typed.size(), 3));
+        const auto right = std::ranges::find_if(tries, isPassword);
+        accepted = right == tries.end() ? QString() : *right;
+        return right != tries.end();
     }
     void passwordAccepted(const QString &) override { }
     void tell(const Message &message, const QString &detail) override

@@ -16,7 +16,9 @@ inline void answerPasswordPrompt(const QStringList &entries, bool waiting = true
             if (window->objectName() != QLatin1String("PassReq") || !window->isVisible())
                 continue;
             for (const QString &entry : entries) {
-                window->findChild<QLineEdit *>(QStringLiteral("Text1"))->setText(entry);
+                // Typed: the box's characters are its own (the prompt overwrites them).
+                window->findChild<QLineEdit *>(QStringLiteral("Text1"))
+                    ->setText(QString(entry.constData(), entry.size()));
                 window->findChild<QPushButton *>(QStringLiteral("Command2"))->click();
             }
             return;
