@@ -742,6 +742,9 @@ private slots:
                 << (settings ? "Coffrel.cnf: it is not a regular file" : "")
                 << "[ -n \"$(find Data -name '" + name + "*' -type p)\" ]";
         }
+        QTest::newRow("database with a name elsewhere")
+            << "ln Data/CF2DB.pdb ../backup && cp ../backup ../before" << add << false << 0 << ""
+            << "cmp -s ../backup ../before && [ \"$(stat -c %h Data/CF2DB.pdb)\" = 1 ]";
         QTest::newRow("database of 2 GiB")
             << "truncate -s 2G Data/CF2DB.pdb" << QStringList {"list"} << false << 1
             << "it holds 2048.0 MiB, more than the 256.0 MiB"

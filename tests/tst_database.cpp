@@ -205,6 +205,18 @@ private slots:
         QVERIFY(!database().AppendRecord(awkwardRecords.first()));
         QVERIFY(database().failure().endsWith(u"nothing was written."));
     }
+    // A program that read the coded file appends nothing after another moved the records out
+    // of it (a change of level): a new coded file beside theirs would never be listed.
+    void appendAfterTheRecordsMovedIsRefused()
+    {
+        QVERIFY(database().RewriteDatabase(awkwardRecords));
+        QVERIFY(database().LoadRecords(Database::Source::Coded).readWhole);
+        const QString coded = database().codedPath();
+        QVERIFY(QFile::rename(coded, coded + ".moved"));
+        QVERIFY(!database().AppendRecord(awkwardRecords.first()));
+        QVERIFY(!QFile::exists(coded));
+        QVERIFY(database().failure().contains(u"moved the records out of it"));
+    }
 
 private:
     Database &database() { return *m_database; }

@@ -260,6 +260,15 @@ bool DataFolder::append(const QString &name, const Appendix &bytes) const
     struct stat info;
     char last = 0;
     bool done = fstat(fd, &info) == 0 || failWithErrno(name);
+    if (done && info.st_nlink > 1) {
+        // A file with other names (a backup made with hard links) is written anew: an append
+        // would change them too.
+        ::close(fd);
+        const Content content = read(name);
+        const char end = content.bytes.isEmpty() ? 0 : content.bytes.back();
+        return content.status == Status::Read
+            && write(name, content.bytes + bytes(content.bytes.size(), end));
+    }
     const qint64 size = done ? info.st_size : 0;
     if (done && size > 0 && pread(fd, &last, 1, size - 1) != 1)
         done = failWithErrno(name);
@@ -271,8 +280,10 @@ bool DataFolder::append(const QString &name, const Appendix &bytes) const
         // Cut back and checked, so that no part of the line stays to be read as a record.
         const QString reason = m_failure;
         const bool restored = created ? unlinkat(m_fd, encoded(name).constData(), 0) == 0
-                                      : ftruncate(fd, size) == 0 && fdatasync(fd) == 0
-                && fstat(fd, &info) == 0 && info.st_size == size;
+                                      : fstat(fd, &info) == 0
+                && (info.st_size == size
+                    || (ftruncate(fd, size) == 0 && fdatasync(fd) == 0 && fstat(fd, &info) == 0
+                        && info.st_size == size));
         m_failure = restored ? reason
                              : reason
                 + QStringLiteral("; it could not be cut back to its length before the write, "

@@ -290,8 +290,15 @@ bool Database::AppendRecord(const QString &line)
     const QByteArray coded = EncodeRecord(RecordLine::toBytes(line));
     const Source source = sourceInForce();
     return whileLocked([&] {
-        // Appending loses nothing; the records another program wrote are read again later.
+        // Appending loses nothing; the records another program wrote are read again later. A
+        // file moved away meanwhile (a change of level) is not made again beside the new one.
         const bool changed = changedElsewhere(source);
+        if (changed && m_seen[source] && !m_folder.exists(fileName(source))) {
+            m_failure = pathOf(source)
+                + QStringLiteral(": another Vaultine program moved the records out of it after "
+                                 "this one read it; nothing was written.");
+            return false;
+        }
         const bool done = source == Source::Enciphered ? AppendEncipheredRecord(coded)
             : source == Source::Sealed                 ? AppendSealedRecord(coded)
                                        : appendLine(source, coded, LineFile::ByteOrderMark::Drop);
