@@ -72,18 +72,30 @@ Run runCli(const QStringList &arguments, const QByteArray &input = {}, const QSt
         QString::fromUtf8(process.readAllStandardError())};
 }
 
+// The strings as an argument or environment vector for exec.
+QByteArrayList utf8(const QStringList &strings)
+{
+    QByteArrayList bytes;
+    for (const QString &string : strings)
+        bytes.append(string.toUtf8());
+    return bytes;
+}
+std::vector<char *> pointersTo(QByteArrayList &strings)
+{
+    std::vector<char *> pointers;
+    for (QByteArray &string : strings)
+        pointers.push_back(string.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 // The real program on a terminal of its own, standard input a pipe holding two lines: each
 // time the terminal shows a prompt, the next of typed is typed. Gives the status and what the
 // terminal showed.
 Run runOnTerminal(const QStringList &arguments, QByteArrayList typed)
 {
-    QByteArrayList argv {CLI_PATH};
-    for (const QString &argument : arguments)
-        argv.append(argument.toUtf8());
-    std::vector<char *> pointers;
-    for (QByteArray &argument : argv)
-        pointers.push_back(argument.data());
-    pointers.push_back(nullptr);
+    QByteArrayList argv = utf8(QStringList {CLI_PATH} + arguments);
+    const std::vector<char *> pointers = pointersTo(argv);
     int pipeFds[2];
     int terminal = -1;
     if (pipe(pipeFds) != 0 || write(pipeFds[1], "Key-1\nKey-2\n", 12) != 12)
@@ -230,19 +242,9 @@ Completion complete(const QString &shell, const QString &home, const QString &ty
     environment.insert("LC_ALL", "C.UTF-8");
     environment.insert(
         "PATH", QFileInfo(CLI_PATH).absolutePath() + ':' + environment.value("PATH"));
-    QByteArrayList arguments {QStandardPaths::findExecutable(shell).toUtf8()};
-    for (const QString &option : setup.options)
-        arguments.append(option.toUtf8());
-    QByteArrayList variables;
-    for (const QString &variable : environment.toStringList())
-        variables.append(variable.toUtf8());
-    const auto pointersTo = [](QByteArrayList &strings) {
-        std::vector<char *> pointers;
-        for (QByteArray &string : strings)
-            pointers.push_back(string.data());
-        pointers.push_back(nullptr);
-        return pointers;
-    };
+    QByteArrayList arguments
+        = utf8(QStringList {QStandardPaths::findExecutable(shell)} + setup.options);
+    QByteArrayList variables = utf8(environment.toStringList());
     const std::vector<char *> argv = pointersTo(arguments);
     const std::vector<char *> envp = pointersTo(variables);
     const QByteArray directory = QFile::encodeName(home);
@@ -534,22 +536,21 @@ private slots:
                 at(name, viaStdin + arguments, masterLine + input, 1, "", err);
             };
             const QStringList add {"add", "--stdin"};
+            // At the sealed level too the lines after the password are read apart.
             done("list", {"list"}, "", all);
-            if (reach == QLatin1String("3")) { // the lines after the password, read apart
-                done("add", add, "New\nu\nNew-pw\n", "Added the record of New.\n",
-                    {"+New:!u:!New-pw:!:!"});
-                done("import from standard input", import, "Title,Password\nNew,New-pw\n",
-                    "Added: 1, duplicates: 0, skipped: 0.\n", {"+New:!:!New-pw:!:!"});
+            done("add, U+FEFF first, windows-1252", add, "New\nu\n\xef\xbb\xbfNew-pw\no\nCaf\xe9\n",
+                "Added the record of New.\n", {"+New:!u:!\xef\xbb\xbfNew-pw:!o:!" + cafe});
+            done("import from standard input", import, "Title,Password\nNew,New-pw\n",
+                "Added: 1, duplicates: 0, skipped: 0.\n", {"+New:!:!New-pw:!:!"});
+            if (reach != QLatin1String("0"))
                 at("wrong password on stdin", viaStdin + add, "Key-98\nNew\nu\nNew-pw\n", 1, "",
                     notAllowed);
+            if (reach == QLatin1String("3"))
                 continue;
-            }
             done("list, letter case ignored", {"list", "AI"}, "", "Mail\n");
             done("show masked", {"show", "Mail"}, "", shown.arg("****"));
             done("show revealed", {"show", "--reveal", "Mail"}, "", shown.arg("Pw-4711"));
             fails("show, exact name only", {"show", "mail"}, "", "no record");
-            done("add, U+FEFF first, windows-1252", add, "New\nu\n\xef\xbb\xbfNew-pw\no\nCaf\xe9\n",
-                "Added the record of New.\n", {"+New:!u:!\xef\xbb\xbfNew-pw:!o:!" + cafe});
             fails("add, duplicate", add, seeds[0].split(":!").join('\n').toUtf8(),
                 "There is an identical record already filed");
             fails("add, separator", add, "S\nu:!x\np\n", "\":!\"");
@@ -571,8 +572,6 @@ private slots:
                 "Removed the record of bank.\n", {bank});
             fails("remove, not confirmed", {"remove", "bank"}, "n\n", "Nothing was removed");
             fails("remove, missing", {"remove", "nope", "--force"}, "", "no record");
-            done("import from standard input", import, "Title,Password\nNew,New-pw\n",
-                "Added: 1, duplicates: 0, skipped: 0.\n", {"+New:!:!New-pw:!:!"});
             fails("import, open quote", import, "Title,Password\nA,pa\nB,\"pb,\nC,pc\n", "Line 3");
             if (reach == QLatin1String("0")) {
                 // Writers wait a while for the lock; readers do not.
@@ -592,8 +591,6 @@ private slots:
                 continue;
             }
             at("piped lines are no tries", {"list"}, "a\n" + masterLine, 1, "", "--password-stdin");
-            at("wrong password on stdin", viaStdin + add, "Key-98\nNew\nu\nNew-pw\n", 1, "",
-                notAllowed);
             at("no input", {"show", "Mail"}, {}, 1, "", notAllowed);
             at("expired", viaStdin + QStringList {"list", "bank"}, masterLine, 0, "bank\n",
                 "The Password has expired", {}, "01-01-2000");

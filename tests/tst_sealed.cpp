@@ -96,36 +96,30 @@ private slots:
         QTest::addColumn<bool>("wrong"); // the password typed is wrong
         QTest::addColumn<Status>("status");
         QTest::addColumn<int>("room"); // bytes this process may write to a file, -1 all
-        QTest::newRow("magic") << false << 0 << -1 << false << Status::Damaged << -1;
-        QTest::newRow("version") << false << 16 << -1 << false << Status::Damaged << -1;
-        QTest::newRow("passes") << false << 17 << -1 << false << Status::Damaged << -1;
-        QTest::newRow("memory") << false << 21 << -1 << false << Status::Damaged << -1;
-        QTest::newRow("salt") << false << 40 << -1 << false << Status::Damaged << -1;
-        QTest::newRow("nonce") << false << 41 << -1 << false << Status::Damaged << -1;
-        QTest::newRow("key check") << false << 65 << -1 << false << Status::Damaged << -1;
-        QTest::newRow("checksum") << false << 112 << -1 << false << Status::Damaged << -1;
-        QTest::newRow("content") << false << 113 << -1 << false << Status::Damaged << -1;
-        QTest::newRow("padding") << false << 4208 << -1 << false << Status::Damaged << -1;
-        QTest::newRow("tag") << false << 4224 << -1 << false << Status::Damaged << -1;
-        QTest::newRow("last byte cut") << false << -1 << 4224 << false << Status::Damaged << -1;
-        QTest::newRow("cut to the header") << false << -1 << 113 << false << Status::Damaged << -1;
-        QTest::newRow("emptied") << false << -1 << 0 << false << Status::Damaged << -1;
-        QTest::newRow("wrong password") << false << -1 << -1 << true << Status::Refused << -1;
-        QTest::newRow("missing") << false << -1 << -2 << false << Status::Missing << -1;
-        QTest::newRow("a folder") << false << -1 << -3 << false << Status::Unreadable << -1;
-        QTest::newRow("nothing written") << false << -1 << -1 << false << Status::Opened << 0;
-        QTest::newRow("header only") << false << -1 << -1 << false << Status::Opened << 113;
-        QTest::newRow("tag cut off") << false << -1 << -1 << false << Status::Opened << 4209;
-        QTest::newRow("first version") << true << -1 << -1 << false << Status::Opened << -1;
-        QTest::newRow("first version's salt") << true << 40 << -1 << false << Status::Refused << -1;
-        QTest::newRow("first version's content")
-            << true << 65 << -1 << false << Status::Refused << -1;
-        QTest::newRow("first version's last byte cut")
-            << true << -1 << 81 << false << Status::Refused << -1;
-        QTest::newRow("first version cut into the tag")
-            << true << -1 << 80 << false << Status::Damaged << -1;
-        QTest::newRow("first version, wrong password")
-            << true << -1 << -1 << true << Status::Refused << -1;
+        const auto row = [](const char *name, int at, int size, Status status, int room = -1,
+                             bool wrong = false, bool old = false) {
+            QTest::newRow(name) << old << at << size << wrong << status << room;
+        };
+        // Every field of the format changed.
+        for (const auto &[name, at] : {std::pair {"magic", 0}, {"version", 16}, {"passes", 17},
+                 {"memory", 21}, {"salt", 40}, {"nonce", 41}, {"key check", 65}, {"checksum", 112},
+                 {"content", 113}, {"padding", 4208}, {"tag", 4224}})
+            row(name, at, -1, Status::Damaged);
+        row("last byte cut", -1, 4224, Status::Damaged);
+        row("cut to the header", -1, 113, Status::Damaged);
+        row("emptied", -1, 0, Status::Damaged);
+        row("wrong password", -1, -1, Status::Refused, -1, true);
+        row("missing", -1, -2, Status::Missing);
+        row("a folder", -1, -3, Status::Unreadable);
+        row("nothing written", -1, -1, Status::Opened, 0);
+        row("header only", -1, -1, Status::Opened, 113);
+        row("tag cut off", -1, -1, Status::Opened, 4209);
+        row("first version", -1, -1, Status::Opened, -1, false, true);
+        row("first version's salt", 40, -1, Status::Refused, -1, false, true);
+        row("first version's content", 65, -1, Status::Refused, -1, false, true);
+        row("first version's last byte cut", -1, 81, Status::Refused, -1, false, true);
+        row("first version cut into the tag", -1, 80, Status::Damaged, -1, false, true);
+        row("first version, wrong password", -1, -1, Status::Refused, -1, true, true);
     }
     void changedFileIsDamaged()
     {
@@ -136,8 +130,7 @@ private slots:
         QFETCH(Status, status);
         QFETCH(int, room);
         const SealedFile::Key key = *SealedFile::Key::create(master, cheap);
-        QVERIFY(
-            old ? LineFile::writeContent(path(), firstVersion) : m_file->seal(key, "c"));
+        QVERIFY(old ? LineFile::writeContent(path(), firstVersion) : m_file->seal(key, "c"));
         QByteArray bytes = LineFile::readContent(path()).bytes;
         if (at >= 0)
             bytes[at] ^= 2;

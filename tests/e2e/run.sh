@@ -333,9 +333,15 @@ message_box() {
         [ "$text" = "$2" ] && break
     done
     [ "$text" = "$2" ] || fail "the message reads '$text', expected '$2'"
-    xdo windowfocus --sync "$box"
-    xdo key Return
-    wait_for 50 not find_window "$1" box || fail "Return did not close the message"
+    close_box "$1" Return "reading '$2'"
+}
+
+# close_box PID KEY WHAT: the process shows a message box (WHAT tells which) and KEY closes it.
+close_box() {
+    box=
+    wait_for 200 find_window "$1" box || { fail "no message box $3 appeared"; return 1; }
+    xdo windowfocus --sync "$box" key "$2"
+    wait_for 50 not find_window "$1" box || fail "$2 did not close the message"
 }
 
 # 1. Two records typed in are stored coded, one per line; one identical to a stored one is
@@ -359,11 +365,7 @@ scenario_records_survive_restart() {
     for key in Return Escape; do
         # The fields keep the refused record: Return in Other Info tries it again.
         [ "$key" = Return ] || xdo key Return
-        box=
-        wait_for 50 find_window "$first" box || { fail "no message for the duplicate"; return; }
-        xdo windowfocus --sync "$box"
-        xdo key "$key"
-        wait_for 50 not find_window "$first" box || fail "$key did not close the message"
+        close_box "$first" "$key" "for the duplicate" || return
         sleep 0.3
         not find_window "$first" box || fail "the message came back after $key"
     done
@@ -720,6 +722,31 @@ scenario_cli_copy() {
         || fail "copy --wait did not tell that the text came back: $(cat "$errors")"
 }
 
+# 9. The command line adds while the window is open, at once. The window's Remove of the record
+# it shows finds the file changed: it lists the records again, says so and removes nothing, so
+# the record the command line added is kept; the Remove after that removes the chosen record.
+scenario_cli_beside_window() {
+    local cli first
+    cli=$(dirname "$program")/vaultine-cli
+    new_folder
+    printf 'Bank\nb1\npw2\n\n\n' | "$cli" --folder "$folder" add --stdin >/dev/null \
+        || fail "vaultine-cli add --stdin failed"
+    start_main || return
+    first=$pid
+    click_row 0 # the window is active and shows Bank's record
+    printf 'Zed\nz1\npw3\n\n\n' | timeout 3 "$cli" --folder "$folder" add --stdin >/dev/null \
+        || { fail "vaultine-cli add waited for the window or failed"; return; }
+    xdo key alt+v
+    close_box "$first" Return "telling of the change" || return
+    has_lines 2 || fail "Remove after the command line's add left $(line_count) lines"
+    click_row 0
+    xdo key alt+v
+    wait_for 50 has_lines 1 || { fail "Remove left $(line_count) lines"; return; }
+    [ "$(decoded_lines)" = 'Zed:!z1:!pw3:!:!' ] || fail "the records read '$(decoded_lines)'"
+    click_row 0
+    end_with "$first" xdo key Escape
+}
+
 run_scenario() {
     echo "e2e: $1"
     scenarioFailed=0
@@ -737,34 +764,6 @@ run_scenario() {
 
 wait_for 100 xdo getdisplaygeometry >/dev/null 2>&1 || cannot "cannot reach the X display $DISPLAY"
 # An X server resets when its last client leaves, and refuses connections meanwhile; one
-# The command line adds while the window is open, at once. The window's Remove of the record
-# it shows finds the file changed: it lists the records again, says so and removes nothing, so
-# the record the command line added is kept; the Remove after that removes the chosen record.
-scenario_cli_beside_window() {
-    local cli first
-    cli=$(dirname "$program")/vaultine-cli
-    new_folder
-    printf 'Bank\nb1\npw2\n\n\n' | "$cli" --folder "$folder" add --stdin >/dev/null \
-        || fail "vaultine-cli add --stdin failed"
-    start_main || return
-    first=$pid
-    click_row 0 # the window is active and shows Bank's record
-    printf 'Zed\nz1\npw3\n\n\n' | timeout 3 "$cli" --folder "$folder" add --stdin >/dev/null \
-        || { fail "vaultine-cli add waited for the window or failed"; return; }
-    xdo key alt+v
-    box=
-    wait_for 200 find_window "$first" box || { fail "Remove did not tell of the change"; return; }
-    xdo windowfocus --sync "$box" key Return
-    wait_for 50 not find_window "$first" box || fail "Return did not close the message"
-    has_lines 2 || fail "Remove after the command line's add left $(line_count) lines"
-    click_row 0
-    xdo key alt+v
-    wait_for 50 has_lines 1 || { fail "Remove left $(line_count) lines"; return; }
-    [ "$(decoded_lines)" = 'Zed:!z1:!pw3:!:!' ] || fail "the records read '$(decoded_lines)'"
-    click_row 0
-    end_with "$first" xdo key Escape
-}
-
 # idle client held open for the whole run keeps it from resetting between programs.
 xdotool sleep 3600 >/dev/null 2>&1 &
 keeper=$!
