@@ -205,6 +205,18 @@ private slots:
         QVERIFY(!database().AppendRecord(awkwardRecords.first()));
         QVERIFY(database().failure().endsWith(u"nothing was written."));
     }
+    // A rewrite from a list older than the file (another program added meanwhile) writes
+    // nothing: the other's record stays.
+    void rewriteFromAnOlderListIsRefused()
+    {
+        QVERIFY(database().RewriteDatabase(awkwardRecords));
+        VaultAccess otherAccess = m_access;
+        QVERIFY(Database(m_folder->dir.path(), otherAccess).AppendRecord("Other:!o:!p:!:!"));
+        QVERIFY(!database().RewriteDatabase(awkwardRecords.mid(1)));
+        QVERIFY(database().failure().contains(u"changed it after this one read it"));
+        QCOMPARE(m_folder->stored(m_access.reach, m_access.databaseKey).size(),
+            awkwardRecords.size() + 1);
+    }
     // A program that read the coded file appends nothing after another moved the records out
     // of it (a change of level): a new coded file beside theirs would never be listed.
     void appendAfterTheRecordsMovedIsRefused()
