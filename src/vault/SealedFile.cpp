@@ -85,6 +85,17 @@ bool checksumPasses(QByteArrayView bytes)
     return std::equal(checksum, checksum + checksumSize, unsignedData(bytes) + checksumAt);
 }
 
+// The password's UTF-8 bytes in NFC. A copy that normalising made is overwritten: the bytes
+// returned are the only one, for the caller to wipe.
+QByteArray normalisedBytes(const QString &password)
+{
+    QString normalised = password.normalized(QString::NormalizationForm_C);
+    QByteArray bytes = normalised.toUtf8();
+    if (!normalised.isSharedWith(password))
+        sodium_memzero(normalised.data(), size_t(normalised.capacity()) * sizeof(QChar));
+    return bytes;
+}
+
 // What a key opens, told as the caller needs it.
 SealedFile::Opened openedWith(QByteArrayView bytes, std::optional<SealedFile::Key> key)
 {
@@ -156,7 +167,7 @@ std::optional<SealedFile::Key> SealedFile::Key::create(const QString &password, 
 std::optional<SealedFile::Key> SealedFile::Key::derive(
     const QString &password, const Salt &salt, Cost cost)
 {
-    return deriveFromBytes(password.normalized(QString::NormalizationForm_C).toUtf8(), salt, cost);
+    return deriveFromBytes(normalisedBytes(password), salt, cost);
 }
 
 std::optional<SealedFile::Key> SealedFile::Key::deriveFromBytes(
@@ -199,12 +210,14 @@ SealedFile::Opened SealedFile::openBytes(QByteArrayView bytes, const QString &pa
     const std::optional<Header> header = readHeader(bytes);
     if (!header)
         return {Status::Damaged, {}, std::nullopt};
-    Opened opened = openedWith(bytes, Key::derive(password, header->salt, header->cost));
+    QByteArray normalised = normalisedBytes(password), typed = password.toUtf8();
+    const bool typedOtherwise = normalised != typed;
+    Opened opened = openedWith(
+        bytes, Key::deriveFromBytes(std::move(normalised), header->salt, header->cost));
     // Keys were once derived from the password as typed, not normalised.
-    if (opened.status == Status::Refused
-        && password.normalized(QString::NormalizationForm_C) != password)
-        opened = openedWith(
-            bytes, Key::deriveFromBytes(password.toUtf8(), header->salt, header->cost));
+    if (opened.status == Status::Refused && typedOtherwise)
+        opened = openedWith(bytes, Key::deriveFromBytes(typed, header->salt, header->cost));
+    sodium_memzero(typed.data(), size_t(typed.size()));
     return opened;
 }
 
