@@ -91,13 +91,14 @@ private slots:
     void changedFileIsDamaged_data()
     {
         QTest::addColumn<bool>("old"); // the first version's file, else one sealed now
-        QTest::addColumn<int>("at"); // this byte XORed with 2
+        QTest::addColumn<int>("at"); // this byte XORed with 3 (the version 2 read as 1)
         QTest::addColumn<int>("size"); // the bytes kept: -1 all, -2 no file, -3 a folder
         QTest::addColumn<bool>("wrong"); // the password typed is wrong
         QTest::addColumn<Status>("status");
         QTest::addColumn<int>("room"); // bytes this process may write to a file, -1 all
         QTest::newRow("magic") << false << 0 << -1 << false << Status::Damaged << -1;
-        QTest::newRow("version") << false << 16 << -1 << false << Status::Damaged << -1;
+        QTest::newRow("version read as the first")
+            << false << 16 << -1 << false << Status::Damaged << -1;
         QTest::newRow("passes") << false << 17 << -1 << false << Status::Damaged << -1;
         QTest::newRow("memory") << false << 21 << -1 << false << Status::Damaged << -1;
         QTest::newRow("salt") << false << 40 << -1 << false << Status::Damaged << -1;
@@ -136,11 +137,10 @@ private slots:
         QFETCH(Status, status);
         QFETCH(int, room);
         const SealedFile::Key key = *SealedFile::Key::create(master, cheap);
-        QVERIFY(
-            old ? LineFile::writeContent(path(), firstVersion) : m_file->seal(key, "c"));
+        QVERIFY(old ? LineFile::writeContent(path(), firstVersion) : m_file->seal(key, "c"));
         QByteArray bytes = LineFile::readContent(path()).bytes;
         if (at >= 0)
-            bytes[at] ^= 2;
+            bytes[at] ^= 3;
         if (size >= 0)
             bytes.truncate(size);
         QVERIFY(size < -1 ? QFile::remove(path()) : LineFile::writeContent(path(), bytes));

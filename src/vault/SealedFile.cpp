@@ -78,10 +78,16 @@ void writeChecksum(unsigned char *out, QByteArrayView bytes)
     crypto_generichash(out, checksumSize, unsignedData(bytes), checksumAt, nullptr, 0);
 }
 
+// Read as a header of the second version, whatever its version byte says: one of the first
+// version whose checksum holds is one of the second with a changed version byte.
 bool checksumPasses(QByteArrayView bytes)
 {
+    if (bytes.size() < headerSize + tagSize)
+        return false;
+    QByteArray header = bytes.first(checksumAt).toByteArray();
+    header[versionAt] = version;
     unsigned char checksum[checksumSize];
-    writeChecksum(checksum, bytes);
+    writeChecksum(checksum, header);
     return std::equal(checksum, checksum + checksumSize, unsignedData(bytes) + checksumAt);
 }
 
@@ -192,8 +198,8 @@ std::optional<SealedFile::Header> SealedFile::readHeader(QByteArrayView bytes)
     if (bytes.size() < firstHeaderSize + tagSize || !bytes.startsWith(magic) || sodium_init() < 0)
         return std::nullopt;
     const char found = bytes[versionAt];
-    if (found != firstVersion
-        && (found != version || bytes.size() < headerSize + tagSize || !checksumPasses(bytes)))
+    const bool checked = checksumPasses(bytes);
+    if (found == firstVersion ? checked : (found != version || !checked))
         return std::nullopt;
     Header header {found,
         {qFromLittleEndian<quint32>(bytes.data() + passesAt),
