@@ -124,18 +124,18 @@ Run runOnTerminal(const QStringList &arguments, QByteArrayList typed)
 // A program folder at the reach level, guarded by the master password at levels 1 to 3 (at 3
 // sealed at the least cost the program opens, below its standard one).
 void makeFolder(const QString &folder, const QString &reach, const QStringList &records,
-    const QString &expiry = ConfigFile::noExpiry)
+    const QString &expiry = ConfigFile::noExpiry, const QString &password = master)
 {
     QDir().mkpath(folder + QStringLiteral("/Data"));
-    VaultAccess access {reach, master};
+    VaultAccess access {reach, password};
     if (reach != QLatin1String("0")) {
         const ConfigFile config(folder + QStringLiteral("/Data"));
         QVERIFY(config.write(ConfigFile::composeLine(
-            expiry, access.sealed() ? ConfigFile::unsetMark : master, "01-01-2024", reach)));
+            expiry, access.sealed() ? ConfigFile::unsetMark : password, "01-01-2024", reach)));
     }
     Database database(folder, access);
     if (access.sealed())
-        database.setSealKey(SealedFile::Key::create(master, {2, 19 * 1024}));
+        database.setSealKey(SealedFile::Key::create(password, {2, 19 * 1024}));
     QVERIFY(database.RewriteDatabase(records));
 }
 
@@ -147,12 +147,12 @@ QStringList sorted(const QStringList &lines)
 }
 
 // The records as the window reads them, in its order.
-QStringList stored(const QString &folder, const QString &reach)
+QStringList stored(const QString &folder, const QString &reach, const QString &password = master)
 {
-    VaultAccess access {reach, master};
+    VaultAccess access {reach, password};
     Database database(folder, access);
     const Database::Source source = access.sealed()
-        ? (database.openSealed(master), Database::Source::Sealed)
+        ? (database.openSealed(password), Database::Source::Sealed)
         : (access.enciphered() ? Database::Source::Enciphered : Database::Source::Coded);
     const Database::Records records = database.LoadRecords(source);
     return records.readWhole ? sorted(records.lines) : QStringList {QStringLiteral("<unreadable>")};
@@ -929,34 +929,48 @@ private slots:
     }
 
     // At the sealed level, once the key is derived, no copy of the master password is left in
-    // the program's memory, neither as typed (UTF-8) nor as text (UTF-16): seen while it waits
-    // for the record's lines after the password's.
+    // the program's memory, neither as typed (UTF-8) nor as text (UTF-16), nor in the form its
+    // key is derived from (NFC): seen while it waits for the record's lines after the password's.
+    void masterPasswordLeavesNoCopy_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::newRow("ASCII") << master;
+        QTest::newRow("decomposed accents") << QStringLiteral("Zo\u00eb-\u00c5ngstr\u00f6m-Q7x9kP")
+                                                   .normalized(QString::NormalizationForm_D);
+    }
     void masterPasswordLeavesNoCopy()
     {
 #ifdef __SANITIZE_ADDRESS__
         QSKIP(
             "The sanitizer's shadow memory is terabytes of mappings: scanned in the plain build.");
 #endif
-        const QString folder = m_root.filePath("memory");
-        makeFolder(folder, "3", seeds);
+        QFETCH(QString, password);
+        const QString folder
+            = m_root.filePath(QStringLiteral("memory %1").arg(QTest::currentDataTag()));
+        makeFolder(folder, "3", seeds, ConfigFile::noExpiry, password);
         QProcess process;
         process.start(
             QStringLiteral(CLI_PATH), {"--folder", folder, "--password-stdin", "add", "--stdin"});
         QVERIFY(process.waitForStarted());
-        process.write(masterLine);
+        process.write(password.toUtf8() + '\n');
         QVERIFY(process.waitForBytesWritten());
         // Every byte written is read by then: a read that waits is one for the lines after it.
         QTRY_VERIFY_WITH_TIMEOUT(readsStandardInput(process.processId()).value_or(true)
                 || process.state() != QProcess::Running,
             20000);
-        const QByteArray utf16(reinterpret_cast<const char *>(master.utf16()), master.size() * 2);
-        const std::optional<bool> held = memoryHolds(process.processId(), {master.toUtf8(), utf16});
+        QByteArrayList needles;
+        for (const QString &form : {password, password.normalized(QString::NormalizationForm_C)}) {
+            needles.append(form.toUtf8());
+            needles.append(
+                QByteArray(reinterpret_cast<const char *>(form.utf16()), form.size() * 2));
+        }
+        const std::optional<bool> held = memoryHolds(process.processId(), needles);
         process.write("New\nu\np\n");
         process.closeWriteChannel();
         QVERIFY(process.waitForFinished(20000));
         QCOMPARE(process.readAllStandardError(), QByteArray());
         QCOMPARE(process.exitCode(), 0);
-        QCOMPARE(stored(folder, "3"), sorted(seeds + QStringList {"New:!u:!p:!:!"}));
+        QCOMPARE(stored(folder, "3", password), sorted(seeds + QStringList {"New:!u:!p:!:!"}));
         if (!held)
             QSKIP("The memory of another process cannot be read here.");
         QVERIFY(!*held);

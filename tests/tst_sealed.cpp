@@ -91,7 +91,7 @@ private slots:
     void changedFileIsDamaged_data()
     {
         QTest::addColumn<bool>("old"); // the first version's file, else one sealed now
-        QTest::addColumn<int>("at"); // this byte XORed with 2
+        QTest::addColumn<int>("at"); // this byte XORed with 3 (the version 2 read as 1)
         QTest::addColumn<int>("size"); // the bytes kept: -1 all, -2 no file, -3 a folder
         QTest::addColumn<bool>("wrong"); // the password typed is wrong
         QTest::addColumn<Status>("status");
@@ -101,9 +101,9 @@ private slots:
             QTest::newRow(name) << old << at << size << wrong << status << room;
         };
         // Every field of the format changed.
-        for (const auto &[name, at] : {std::pair {"magic", 0}, {"version", 16}, {"passes", 17},
-                 {"memory", 21}, {"salt", 40}, {"nonce", 41}, {"key check", 65}, {"checksum", 112},
-                 {"content", 113}, {"padding", 4208}, {"tag", 4224}})
+        for (const auto &[name, at] : {std::pair {"magic", 0}, {"version read as the first", 16},
+                 {"passes", 17}, {"memory", 21}, {"salt", 40}, {"nonce", 41}, {"key check", 65},
+                 {"checksum", 112}, {"content", 113}, {"padding", 4208}, {"tag", 4224}})
             row(name, at, -1, Status::Damaged);
         row("last byte cut", -1, 4224, Status::Damaged);
         row("cut to the header", -1, 113, Status::Damaged);
@@ -133,7 +133,7 @@ private slots:
         QVERIFY(old ? LineFile::writeContent(path(), firstVersion) : m_file->seal(key, "c"));
         QByteArray bytes = LineFile::readContent(path()).bytes;
         if (at >= 0)
-            bytes[at] ^= 2;
+            bytes[at] ^= 3;
         if (size >= 0)
             bytes.truncate(size);
         QVERIFY(size < -1 ? QFile::remove(path()) : LineFile::writeContent(path(), bytes));

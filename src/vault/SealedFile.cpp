@@ -78,11 +78,28 @@ void writeChecksum(unsigned char *out, QByteArrayView bytes)
     crypto_generichash(out, checksumSize, unsignedData(bytes), checksumAt, nullptr, 0);
 }
 
+// Read as a header of the second version, whatever its version byte says: one of the first
+// version whose checksum holds is one of the second with a changed version byte.
 bool checksumPasses(QByteArrayView bytes)
 {
+    if (bytes.size() < headerSize + tagSize)
+        return false;
+    QByteArray header = bytes.first(checksumAt).toByteArray();
+    header[versionAt] = version;
     unsigned char checksum[checksumSize];
-    writeChecksum(checksum, bytes);
+    writeChecksum(checksum, header);
     return std::equal(checksum, checksum + checksumSize, unsignedData(bytes) + checksumAt);
+}
+
+// The password's UTF-8 bytes in NFC. A copy that normalising made is overwritten: the bytes
+// returned are the only one, for the caller to wipe.
+QByteArray normalisedBytes(const QString &password)
+{
+    QString normalised = password.normalized(QString::NormalizationForm_C);
+    QByteArray bytes = normalised.toUtf8();
+    if (!normalised.isSharedWith(password))
+        sodium_memzero(normalised.data(), size_t(normalised.capacity()) * sizeof(QChar));
+    return bytes;
 }
 
 // What a key opens, told as the caller needs it.
@@ -156,7 +173,7 @@ std::optional<SealedFile::Key> SealedFile::Key::create(const QString &password, 
 std::optional<SealedFile::Key> SealedFile::Key::derive(
     const QString &password, const Salt &salt, Cost cost)
 {
-    return deriveFromBytes(password.normalized(QString::NormalizationForm_C).toUtf8(), salt, cost);
+    return deriveFromBytes(normalisedBytes(password), salt, cost);
 }
 
 std::optional<SealedFile::Key> SealedFile::Key::deriveFromBytes(
@@ -181,8 +198,8 @@ std::optional<SealedFile::Header> SealedFile::readHeader(QByteArrayView bytes)
     if (bytes.size() < firstHeaderSize + tagSize || !bytes.startsWith(magic) || sodium_init() < 0)
         return std::nullopt;
     const char found = bytes[versionAt];
-    if (found != firstVersion
-        && (found != version || bytes.size() < headerSize + tagSize || !checksumPasses(bytes)))
+    const bool checked = checksumPasses(bytes);
+    if (found == firstVersion ? checked : (found != version || !checked))
         return std::nullopt;
     Header header {found,
         {qFromLittleEndian<quint32>(bytes.data() + passesAt),
@@ -199,12 +216,14 @@ SealedFile::Opened SealedFile::openBytes(QByteArrayView bytes, const QString &pa
     const std::optional<Header> header = readHeader(bytes);
     if (!header)
         return {Status::Damaged, {}, std::nullopt};
-    Opened opened = openedWith(bytes, Key::derive(password, header->salt, header->cost));
+    QByteArray normalised = normalisedBytes(password), typed = password.toUtf8();
+    const bool typedOtherwise = normalised != typed;
+    Opened opened = openedWith(
+        bytes, Key::deriveFromBytes(std::move(normalised), header->salt, header->cost));
     // Keys were once derived from the password as typed, not normalised.
-    if (opened.status == Status::Refused
-        && password.normalized(QString::NormalizationForm_C) != password)
-        opened = openedWith(
-            bytes, Key::deriveFromBytes(password.toUtf8(), header->salt, header->cost));
+    if (opened.status == Status::Refused && typedOtherwise)
+        opened = openedWith(bytes, Key::deriveFromBytes(typed, header->salt, header->cost));
+    sodium_memzero(typed.data(), size_t(typed.size()));
     return opened;
 }
 

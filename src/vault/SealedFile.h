@@ -29,8 +29,9 @@
 // The key check tells a wrong password (Refused) from a damaged file (Damaged): a header that
 // fails its checksum, or content whose tag fails under a key that passes the check. Version 1
 // (still opened, never written) has bytes 0-64 alone as its header, unpadded content after it,
-// and no key check: there a failing tag is Refused. A cost outside 2-10 passes or
-// 19 MiB-1 GiB makes a header damaged; it is never derived.
+// and no key check: there a failing tag is Refused; one whose bytes pass the second version's
+// checksum is one of the second with its version byte changed, and Damaged. A cost outside 2-10
+// passes or 19 MiB-1 GiB makes a header damaged; it is never derived.
 class SealedFile
 {
 public:
