@@ -112,8 +112,8 @@ bool Database::writeCodedLines(
     bool enciphered, const QList<QByteArray> &coded, const QByteArray &key) const
 {
     if (!enciphered)
-        return m_folder.write(fileName(Source::Coded), LineFile::fileContent(coded))
-            && (noteWritten(Source::Coded), true);
+        return noted(
+            Source::Coded, m_folder.write(fileName(Source::Coded), LineFile::fileContent(coded)));
     if (m_encipheredKept)
         return false;
     QList<QByteArray> lines;
@@ -124,16 +124,16 @@ bool Database::writeCodedLines(
             return false;
         lines.append(escapeLine(*cipher));
     }
-    return m_folder.write(fileName(Source::Enciphered),
-               LineFile::fileContent(lines, LineFile::ByteOrderMark::Keep))
-        && (noteWritten(Source::Enciphered), true);
+    return noted(Source::Enciphered,
+        m_folder.write(fileName(Source::Enciphered),
+            LineFile::fileContent(lines, LineFile::ByteOrderMark::Keep)));
 }
 
 bool Database::sealCodedLines(const QList<QByteArray> &coded, const SealedFile::Key &key) const
 {
     return !m_sealedKept
-        && SealedFile(m_folder, fileName(Source::Sealed)).seal(key, LineFile::joined(coded))
-        && (noteWritten(Source::Sealed), true);
+        && noted(Source::Sealed,
+            SealedFile(m_folder, fileName(Source::Sealed)).seal(key, LineFile::joined(coded)));
 }
 
 bool Database::sealContent(const QByteArray &content) const
@@ -341,10 +341,7 @@ bool Database::RewriteDatabase(const QStringList &records)
                                  "nothing was written.");
             return false;
         }
-        const bool done = rewrite(records);
-        if (done)
-            noteWritten(source);
-        return done;
+        return noted(source, rewrite(records));
     });
 }
 

@@ -143,6 +143,13 @@ private:
     // The file as this program last read or wrote it.
     void noteSeen(Source source, std::optional<DataFolder::Stamp> stamp) const;
     void noteWritten(Source source) const { noteSeen(source, m_folder.stamp(fileName(source))); }
+    // The write's result, the file noted when it was written.
+    bool noted(Source source, bool written) const
+    {
+        if (written)
+            noteWritten(source);
+        return written;
+    }
     Records readEnciphered();
     static QStringList dataFiles()
     {
