@@ -59,6 +59,7 @@ struct QuietPlatform : Clipboard,
     bool startProgram(const QString &) override { return true; }
     QString today() const override { return QStringLiteral("01-01-2024"); }
     QTime timeOfDay() const override { return {}; }
+    qint64 milliseconds() const override { return 0; }
     using MessageBoxes::showMessage;
     void showMessage(const QString &title, const QString &text, Icon, const QString &) override
     {

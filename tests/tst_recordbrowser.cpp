@@ -56,7 +56,10 @@ struct Browser : ProgramFolder
             [tell](int index) { tell(QStringLiteral("hover %1").arg(index)); });
         QObject::connect(r, &RecordBrowser::captureMarkChanged,
             [tell](bool marked) { tell(marked ? "marked" : "unmarked"); });
+        QObject::connect(&r->windowLock(), &WindowLock::stateChanged,
+            [tell](WindowLock::State state) { tell(stateNames[int(state)]); });
     }
+    static constexpr const char *stateNames[] = {"unguarded", "open", "locked"};
 
     QStringList stored() const { return ProgramFolder::stored(access.reach, access.databaseKey); }
     QString filePath() const
@@ -143,7 +146,30 @@ struct Browser : ProgramFolder
             {"tip", [&] { told.append("tip '" + r->Text1_MouseMove(i) + "'"); }},
             {"label", [&] { r->copyField(i); }},
             {"reach", [&] { access.reach = parts.value(1); }},
-            {"expire", [&] { r->clipboardExpiry().expire(); }},
+            {"wait", // seconds pass
+                [&] {
+                    fake.clock.steady += parts.value(1).toInt() * 1000;
+                    r->clipboardExpiry().check();
+                    r->windowLock().checkIdle();
+                }},
+            {"idle", [&] { perform("wait|" + QString::number(i * 60)); }}, // minutes
+            {"prefs",
+                [&] {
+                    r->applyPreferences({i, parts.value(2).toInt()});
+                }},
+            {"level", [&] { r->windowLock().levelChanged(); }},
+            {"lock", [&] { r->windowLock().lock(); }},
+            {"input", [&] { r->windowLock().input(); }},
+            {"unlock",
+                [&] {
+                    const bool right = r->windowLock().passwordTest()(parts.value(1));
+                    told.append(right ? "right" : "wrong");
+                    if (right)
+                        r->windowLock().unlock();
+                }},
+            {"state",
+                [&] { told.append("is " + QString(stateNames[int(r->windowLock().state())])); }},
+            {"count", [&] { told.append(QString::number(model->book().count()) + " records"); }},
             {"end", [&] { browser.reset(); }},
             {"clip", // tells what the clipboard holds
                 [&] {
@@ -499,15 +525,19 @@ private slots:
         row("Alt in the list", "key|5|Alt;key|5|S", "");
         // No tooltip shows the password; over a field no toolbar button is up.
         row("tooltips", "left|0;tip|2;tip|3", "hover 9;tip '';hover 9;tip 'note'");
-        // Only a copied password is marked secret; at reach 3 it leaves the clipboard when the
-        // time is up or the program ends, unless another copy replaced it.
-        row("reach 3", "reach|3;left|0;label|2;clip;expire;clip",
-            "clipboard 'pa1' secret;clipboard ''");
-        row("reach 3, copied over", "reach|3;left|0;label|2;copy|x;expire;clip", "clipboard 'x'");
-        row("reach 3, a user name", "reach|3;left|0;label|1;clip;expire;clip",
-            "clipboard 'al';clipboard 'al'");
-        row("reach 1", "reach|1;left|0;label|2;expire;clip", "clipboard 'pa1' secret");
-        row("reach 3, the program ends", "reach|3;left|0;label|2;end;clip", "clipboard ''");
+        // A copied password or username is marked secret and leaves the clipboard when its
+        // time is up or the program ends, unless another copy replaced it; a new copy starts
+        // the time anew. The setting 0 keeps it.
+        row("password", "left|0;label|2;clip;wait|29;clip;wait|1;clip",
+            "clipboard 'pa1' secret;clipboard 'pa1' secret;clipboard ''");
+        row("user name, sealed", "reach|3;left|0;label|1;clip;wait|30;clip",
+            "clipboard 'al' secret;clipboard ''");
+        row("copied over", "reach|1;left|0;label|2;copy|x;wait|30;clip", "clipboard 'x'");
+        row("copied anew", "left|0;label|2;wait|20;label|1;wait|20;clip;wait|10;clip",
+            "clipboard 'al' secret;clipboard ''");
+        row("Path", "left|0;label|4;wait|30;end;clip", "clipboard 'http://a'");
+        row("the program ends", "left|0;label|2;end;clip", "clipboard ''");
+        row("kept", "prefs|0|5;left|0;label|2;wait|3600;end;clip", "clipboard 'pa1' secret");
     }
     void windowIsTold()
     {
@@ -518,6 +548,91 @@ private slots:
         b.run(steps);
         b.told += QStringList(b.fake.programEnd.calls, QStringLiteral("end"));
         QCOMPARE(b.told.join(u';'), told);
+    }
+    // Only a master password opens a locked window. Open, it locks at the menu item or the
+    // session's lock, and after the idle minutes without input; locked, it shows nothing of a
+    // record and no copy the program made stays on the clipboard.
+    void lockRules_data()
+    {
+        QTest::addColumn<QString>("reach");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("told"); // separated by ';'
+        const auto row
+            = [](const char *name, const char *reach, const char *steps, const char *told) {
+                  QTest::newRow(name) << QString(reach) << QString(steps) << QString(told);
+              };
+        row("none", "0", "level;lock;idle|60;state", "is unguarded");
+        row("locked, then the password", "1",
+            "level;left|0;label|2;lock;clip;unlock|Key;unlock|key",
+            "open;locked;clipboard '';wrong;right;open");
+        row("a copy elsewhere stays", "2", "level;left|1;remove;left|0;label|2;copy|x;lock;clip",
+            "open;locked;clipboard 'x'");
+        row("idle minutes, input restarts them", "2", "level;idle|4;input;idle|4;state;idle|1",
+            "open;is open;locked");
+        row("no idle lock", "1", "prefs|30|0;level;idle|1440;state", "open;is open");
+        row("locked: no second lock", "1", "level;lock;lock;idle|10;state",
+            "open;locked;is locked");
+        row("open again: the idle time anew", "1",
+            "level;idle|3;lock;unlock|key;idle|3;state;idle|2",
+            "open;locked;right;open;is open;locked");
+        row("another program's record", "1", "level;lock;other|Zed:!z:!p:!:!;unlock|key;count",
+            "open;locked;right;open;4 records");
+        row("the master password taken away", "1", "level;reach|0;level;lock;idle|10",
+            "open;unguarded");
+        row("sealed", "3", "level;lock;unlock|nope;unlock|key", "open;locked;wrong;right;open");
+    }
+    void lockRules()
+    {
+        QFETCH(QString, reach);
+        QFETCH(QString, steps);
+        QFETCH(QString, told);
+
+        Browser b(threeRecords, reach);
+        if (reach == QLatin1String("3"))
+            QVERIFY(b.store(threeRecords, reach, QStringLiteral("key")));
+        b.run(steps);
+        QCOMPARE(b.told.join(u';'), told);
+        if (b.browser->windowLock().isLocked()) {
+            QCOMPARE(b.shown, QStringList(RecordLine::fieldCount));
+            QCOMPARE(b.browser->savedFields(), QStringList(RecordLine::fieldCount));
+            QCOMPARE(b.browser->selectedIndex(), -1);
+        }
+    }
+    // The window's preferences: a value missing, out of range or not a number is the default;
+    // what is read is written back as it was.
+    void preferencesRoundTrip_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // "<none>": no file
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<int>("minutes");
+        const auto row = [](const char *name, const QByteArray &content, int seconds, int minutes) {
+            QTest::newRow(name) << content << seconds << minutes;
+        };
+        row("no file", "<none>", 30, 5);
+        row("both", "clipboard-seconds=10\nidle-lock-minutes=0\n", 10, 0);
+        row("spaces, CR LF, other lines", "colour=red\r\n idle-lock-minutes = 1440\r\n", 30, 1440);
+        row("out of range", "clipboard-seconds=3601\nidle-lock-minutes=-1\n", 30, 5);
+        row("not numbers", "clipboard-seconds=ten\nidle-lock-minutes\nidle-lock-minutes=2x", 30, 5);
+        row("larger than read", "clipboard-seconds=1\n" + QByteArray(4096, '\n'), 30, 5);
+    }
+    void preferencesRoundTrip()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, seconds);
+        QFETCH(int, minutes);
+
+        Browser b;
+        const Preferences preferences(b.database->dataFolder());
+        if (content != "<none>") {
+            QFile file(b.database->dataFolder() + u'/' + Preferences::fileName);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        const Preferences::Values read = preferences.read();
+        QCOMPARE(read.clipboardSeconds, seconds);
+        QCOMPARE(read.idleLockMinutes, minutes);
+        QVERIFY(preferences.write(read));
+        QCOMPARE(preferences.read(), read);
     }
     void pathTargets_data()
     {

@@ -1,31 +1,41 @@
 #pragma once
 
+#include "platform/Countdown.h"
+
 #include <QObject>
-#include <QTimer>
+#include <QString>
 
 class Clipboard;
+class Clock;
 
-// A copied password that leaves the clipboard after a while, if the clipboard still holds it
-// then (the reach level that seals the records keeps no secret there longer than needed).
+// The last record text the program copied. A copied password or username leaves the clipboard
+// when its time is up, if the clipboard still holds it then; a new copy starts the time anew.
 class ClipboardExpiry : public QObject
 {
     Q_OBJECT
 
 public:
-    static constexpr int holdMilliseconds = 30'000;
-
-    explicit ClipboardExpiry(Clipboard &clipboard, QObject *parent = nullptr);
-    // A program that ends leaves no held password for a clipboard manager to keep.
+    ClipboardExpiry(Clipboard &clipboard, const Clock &clock, QObject *parent = nullptr);
+    // A program that ends leaves no timed copy for a clipboard manager to keep.
     ~ClipboardExpiry() override;
 
-    // The text just copied: it goes when the time is up.
-    void hold(const QString &text);
-    bool isHolding() const { return m_timer.isActive(); }
-    // The time is up: the clipboard is emptied if it still holds the text.
+    // How long a timed copy stays; 0 keeps it.
+    void setSeconds(int seconds) { m_seconds = seconds; }
+    // The text just copied; timed: it goes when the time is up.
+    void hold(const QString &text, bool timed);
+    bool isTimed() const { return m_countdown.isRunning(); }
+    // Looks at the clock, as the timer does when the time may be up.
+    void check() { m_countdown.check(); }
+    // Now: the clipboard is emptied if it still holds the copy.
     void expire();
+
+signals:
+    // The copy left the clipboard.
+    void cleared();
 
 private:
     Clipboard &m_clipboard;
-    QTimer m_timer;
+    Countdown m_countdown;
+    int m_seconds = 0;
     QString m_text;
 };

@@ -10,7 +10,6 @@
 #include "platform/ProgramEnd.h"
 #include "platform/Shell.h"
 #include "vault/Database.h"
-#include "vault/VaultAccess.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -53,12 +52,39 @@ RecordBrowser::RecordBrowser(ServiceListModel &records, Database &database, Plat
     , m_fields(RecordLine::fieldCount)
     , m_savedFields(RecordLine::fieldCount)
     , m_capture(platform.clipboard)
-    , m_clipboardExpiry(platform.clipboard)
-    , m_access(database.access())
+    , m_clipboardExpiry(platform.clipboard, platform.clock)
+    , m_lock(database, platform.clock)
 {
     m_commands.apply(CommandStates::Event::WindowOpens, false);
     connect(&m_capture, &CaptureMode::markChanged, this, &RecordBrowser::captureMarkChanged);
     connect(&m_capture, &CaptureMode::tick, this, &RecordBrowser::Timer2_Timer);
+    connect(
+        &m_clipboardExpiry, &ClipboardExpiry::cleared, this, [this] { showCopiedField(noField); });
+    connect(&m_lock, &WindowLock::stateChanged, this, &RecordBrowser::showLock);
+    applyPreferences({});
+}
+
+void RecordBrowser::applyPreferences(const Preferences::Values &values)
+{
+    m_clipboardExpiry.setSeconds(values.clipboardSeconds);
+    m_lock.setIdleMinutes(values.idleLockMinutes);
+}
+
+void RecordBrowser::showLock(WindowLock::State state)
+{
+    if (state == WindowLock::State::Open) {
+        readAgainWhenChanged();
+        return;
+    }
+    if (state != WindowLock::State::Locked)
+        return;
+    m_capture.handle(CaptureMode::Event::Reset);
+    m_clipboardExpiry.expire();
+    showCopiedField(noField);
+    emptyFields();
+    m_savedFields.fill(QString());
+    clearSelection();
+    apply(CommandStates::Event::ResetDone);
 }
 
 bool RecordBrowser::keyPressed(int control, int key)
@@ -234,9 +260,14 @@ void RecordBrowser::Check1_Click(bool checked)
 
 void RecordBrowser::copyField(int index)
 {
-    m_platform.clipboard.setText(m_fields[index], index == RecordLine::Password);
-    if (index == RecordLine::Password && m_access.sealed())
-        m_clipboardExpiry.hold(m_fields[index]);
+    const bool secret = index == RecordLine::Password || index == RecordLine::Username;
+    m_platform.clipboard.setText(m_fields[index], secret);
+    m_clipboardExpiry.hold(m_fields[index], secret);
+    showCopiedField(index);
+}
+
+void RecordBrowser::showCopiedField(int index)
+{
     m_copiedField = index;
     emit copiedFieldChanged(index);
 }
@@ -249,8 +280,7 @@ void RecordBrowser::Label5_DblClick()
 void RecordBrowser::Form_Click()
 {
     m_platform.clipboard.clear();
-    m_copiedField = noField;
-    emit copiedFieldChanged(noField);
+    showCopiedField(noField);
 }
 
 bool RecordBrowser::run(const std::function<RecordEditor::Result()> &command)

@@ -3,7 +3,9 @@
 #include "CaptureMode.h"
 #include "ClipboardExpiry.h"
 #include "CommandStates.h"
+#include "Preferences.h"
 #include "RecordEditor.h"
+#include "security/WindowLock.h"
 #include "vault/RecordLine.h"
 
 #include <QHash>
@@ -15,7 +17,6 @@
 class Dictionary;
 class ServiceListModel;
 struct Platform;
-struct VaultAccess;
 
 // The main window's state and rules without the window: the five fields, the selection in
 // the service list, the enabled record commands, the keys, the copy labels and the record
@@ -42,8 +43,13 @@ public:
     int copiedField() const { return m_copiedField; }
     bool isPasswordMasked() const { return m_passwordMasked; }
     const CaptureMode &capture() const { return m_capture; }
-    // At reach 3 a copied password leaves the clipboard after a while.
+    // A copied password or username leaves the clipboard after a while.
     ClipboardExpiry &clipboardExpiry() { return m_clipboardExpiry; }
+    // Locked, the fields, the undo items and the selection are empty, and a copy left on the
+    // clipboard is gone; opened again, the records are read again if another program changed
+    // them meanwhile.
+    WindowLock &windowLock() { return m_lock; }
+    void applyPreferences(const Preferences::Values &values);
     bool isCaptureMarked() const { return m_capture.isMarked(); }
 
     // A key pressed or released in a control; true from keyPressed() when the key must not
@@ -104,6 +110,8 @@ private:
     void emptyFields();
     void apply(CommandStates::Event event);
     void clearSelection();
+    void showCopiedField(int index);
+    void showLock(WindowLock::State state);
     bool fieldsComplete() const;
     // Runs a record command and shows its message, if any; true when it was done.
     bool run(const std::function<RecordEditor::Result()> &command);
@@ -124,7 +132,7 @@ private:
     bool m_passwordMasked = false;
     CaptureMode m_capture;
     ClipboardExpiry m_clipboardExpiry;
-    const VaultAccess &m_access;
+    WindowLock m_lock;
     // Set while the program itself moves the list's selection: that is not the user selecting.
     bool m_movingSelection = false;
     QHash<int, int> m_keyPressedIn; // key -> control

@@ -95,8 +95,10 @@ class FakeClock : public Clock
 public:
     QString today() const override { return date; }
     QTime timeOfDay() const override { return time; }
+    qint64 milliseconds() const override { return steady; }
     QString date = QStringLiteral("01-15-2024");
     QTime time = QTime(12, 0);
+    qint64 steady = 0;
 };
 
 class FakeProgramEnd : public ProgramEnd
