@@ -104,6 +104,20 @@ void Startup::showAbout()
     about->show();
 }
 
+void Startup::askUnlock()
+{
+    WindowLock &lock = m_window->browser().windowLock();
+    auto *prompt = new PassReq(lock.passwordTest(), m_platform, m_dictionary, m_window.get());
+    prompt->setWindowModality(Qt::ApplicationModal);
+    QObject::connect(prompt, &PassReq::accepted, &lock, [&lock, prompt] {
+        prompt->deleteLater();
+        lock.unlock();
+    });
+    QObject::connect(prompt, &PassReq::refused, prompt, &QObject::deleteLater);
+    prompt->show();
+    prompt->activateWindow();
+}
+
 void Startup::preloadRecords()
 {
     m_opening.preloadRecords();
@@ -115,6 +129,11 @@ Coffrel &Startup::loadMainWindow()
     m_window = std::make_unique<Coffrel>(m_platform, m_database, m_folders, m_dictionary);
     Coffrel &window = *m_window;
     QObject::connect(&window, &Coffrel::aboutRequested, &window, [this] { showAbout(); });
+    QObject::connect(&window.browser().windowLock(), &WindowLock::stateChanged, &window,
+        [this](WindowLock::State state) {
+            if (state == WindowLock::State::Locked)
+                askUnlock();
+        });
 
     qCDebug(lcStartup) << "L2 captions";
     if (!m_dictionary.isEnglish())

@@ -44,6 +44,8 @@ private:
     void failed(const Message &message, const QString &detail) override;
     // The splash window as the About box, over the main window.
     void showAbout();
+    // The locked window asks the master password with the start-up prompt, three tries.
+    void askUnlock();
 
     Platform &m_platform;
     const Dictionary &m_dictionary;

@@ -13,7 +13,9 @@
 #include "platform/QtMessageBoxes.h"
 #include "platform/QtShell.h"
 #include "platform/QtTopMostSwitch.h"
+#include "platform/SessionSignals.h"
 #include "platform/SystemClock.h"
+#include "records/Coffrel.h"
 
 #include <QApplication>
 #include <QProcessEnvironment>
@@ -53,7 +55,13 @@ int main(int argc, char *argv[])
         return 1;
     startup.preloadRecords();
 
-    Splash splash(dictionary, shell, [&startup] { startup.loadMainWindow(); });
+    // The screen locked or the machine asleep: the window locks.
+    SessionSignals session;
+    Splash splash(dictionary, shell, [&startup, &session] {
+        Coffrel &window = startup.loadMainWindow();
+        QObject::connect(
+            &session, &SessionSignals::locking, &window.browser().windowLock(), &WindowLock::lock);
+    });
     splash.centreOn(QGuiApplication::primaryScreen());
     splash.show();
     // The chosen language's file could not be read: the user may pick another.

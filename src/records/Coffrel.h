@@ -86,6 +86,10 @@ private:
     void mnuAbout_Click();
     // The help page, when it is there.
     void mnuHelp_Click();
+    // Locked, the window shows no record and no text box holds any text.
+    void showLock(WindowLock::State state);
+    void mnuPreferences_Click();
+    void savePreferences(const Preferences::Values &values);
     bool forwardKey(int control, QKeyEvent *event);
 
     Platform &m_platform;
@@ -95,6 +99,7 @@ private:
     ServiceListModel m_records;
     RecordBrowser m_browser;
     ConfigFile m_configFile;
+    Preferences m_preferences;
     SecurityChange m_securityChange;
     SecurityForm m_securityForm;
     // A window of its own, made when first opened: its controls have names of the main

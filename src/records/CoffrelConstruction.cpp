@@ -11,6 +11,7 @@
 #include "security/Config.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QListView>
 #include <QMenuBar>
 #include <QProxyStyle>
@@ -71,6 +72,7 @@ Coffrel::Coffrel(Platform &platform, Database &database, const ProgramFolders &f
     , m_dictionary(dictionary)
     , m_browser(m_records, database, platform, dictionary)
     , m_configFile(database.dataFolder())
+    , m_preferences(database.dataFolder())
     , m_securityChange(database, database.access(), m_configFile)
     , m_securityForm(m_securityChange, platform.clock, platform.messages, dictionary)
 {
@@ -82,6 +84,8 @@ Coffrel::Coffrel(Platform &platform, Database &database, const ProgramFolders &f
     buildWindow();
     connectBrowser();
     showCommands();
+    m_browser.applyPreferences(m_preferences.read());
+    QCoreApplication::instance()->installEventFilter(&m_browser.windowLock());
 }
 
 Coffrel::~Coffrel() = default;
@@ -151,6 +155,11 @@ void Coffrel::buildMenus()
     });
     connect(menuItem(QStringLiteral("GrandOops(0)")), &QAction::triggered, &m_browser,
         [this] { m_browser.GrandOops_Click(0); });
+    QAction *lock = menuItem(QStringLiteral("mnuLock"));
+    lock->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    connect(lock, &QAction::triggered, &m_browser.windowLock(), &WindowLock::lock);
+    connect(menuItem(QStringLiteral("mnuPreferences")), &QAction::triggered, this,
+        &Coffrel::mnuPreferences_Click);
 }
 
 void Coffrel::buildWindow()
@@ -299,4 +308,5 @@ void Coffrel::connectBrowser()
     connect(&m_browser, &RecordBrowser::passwordMaskChanged, this, &Coffrel::showPasswordMask);
     connect(&m_browser, &RecordBrowser::captureMarkChanged, menuItem(QStringLiteral("mnuCapture")),
         &QAction::setChecked);
+    connect(&m_browser.windowLock(), &WindowLock::stateChanged, this, &Coffrel::showLock);
 }

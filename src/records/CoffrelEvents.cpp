@@ -92,6 +92,7 @@ void Coffrel::showRecords(Database::Records records)
         m_records.setBook(std::move(*records.sorted));
     else
         m_records.load(records.lines);
+    m_browser.windowLock().levelChanged();
 }
 
 void Coffrel::offerImport(bool offered)

@@ -39,8 +39,12 @@ void Coffrel::mnuLang_Click()
 
 void Coffrel::openSecuritySettings()
 {
-    if (!m_config)
+    if (!m_config) {
         m_config = std::make_unique<Config>(m_securityForm, m_dictionary);
+        // Accepted settings may set or take away the master password that a lock needs.
+        connect(
+            m_config.get(), &QDialog::finished, &m_browser.windowLock(), &WindowLock::levelChanged);
+    }
     const VaultAccess &access = m_database.access();
     m_config->open(access.reach, access.databaseKey);
 }
