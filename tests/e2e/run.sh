@@ -445,9 +445,36 @@ converted() {
 #    window shows, and a wrong one empties the prompt for another try. (That three wrong ones
 #    end the start is the start-up tests' part.) A password copied from sealed records leaves
 #    the clipboard after 30 s.
+master=Secr3tVq8Lm2Zx
+# set_master_password PID TABS FILE: the settings dialog of the running program sets the
+# master password, TABS from the password box reaching the level chosen, whose file is FILE.
+set_master_password() {
+    menu "$1" alt+c s || return
+    focus_window "$1" 'Security Settings - Vaultine' || return
+    # From the password box the tab order runs Sugest Password, Do Not Expire, the reach
+    # options "Program and DBase", "None", "Program Only", "Program and DBase, sealed", then
+    # Accept.
+    type_text "$master"
+    local n
+    for ((n = 0; n < 7; n++)); do
+        xdo key Tab
+        [ "$n" -eq $(($2 - 1)) ] && xdo key space
+    done
+    local settings
+    settings=$(settings_sum)
+    xdo key space
+    # Accept writes FILE, then the settings, then removes the coded database: the whole of it
+    # is waited for, not its first file.
+    if ! wait_for 100 converted "$3" "$settings"; then
+        [ -e "$folder/Data/$3" ] || fail "Accept wrote no $3"
+        [ "$(settings_sum)" = "$settings" ] && fail "Accept wrote no settings"
+        [ -e "$db" ] && fail "Accept left the coded database beside $3"
+        return 1
+    fi
+}
+
 # guarded_by_password TABS FILE: TABS from the password box reach the level chosen. The password
 # is strong enough for the sealed level, which tells of a weak one at Accept.
-master=Secr3tVq8Lm2Zx
 guarded_by_password() {
     start_fresh || return
     local first=$pid n
@@ -456,26 +483,7 @@ guarded_by_password() {
     done
     wait_for 50 has_lines 3 || { fail "the three records were not written"; return; }
 
-    menu "$first" alt+c s || return
-    focus_window "$first" 'Security Settings - Vaultine' || return
-    # From the password box the tab order runs Sugest Password, Do Not Expire, the reach
-    # options "Program and DBase", "None", "Program Only", "Program and DBase, sealed", then
-    # Accept.
-    type_text "$master"
-    for ((n = 0; n < 7; n++)); do
-        xdo key Tab
-        [ "$n" -eq $(($1 - 1)) ] && xdo key space
-    done
-    local settings
-    settings=$(settings_sum)
-    xdo key space
-    # Accept writes FILE, then the settings, then removes the coded database: the whole of it
-    # is waited for, not its first file.
-    if ! wait_for 100 converted "$2" "$settings"; then
-        [ -e "$folder/Data/$2" ] || fail "Accept wrote no $2"
-        [ "$(settings_sum)" = "$settings" ] && fail "Accept wrote no settings"
-        [ -e "$db" ] && fail "Accept left the coded database beside $2"
-    fi
+    set_master_password "$first" "$1" "$2"
     grep -rq -e "$master" -e user1 "$folder/Data" && fail "Data holds a password or name in clear"
     end_in_field "$first" || return
 
@@ -747,6 +755,74 @@ scenario_cli_beside_window() {
     end_with "$first" xdo key Escape
 }
 
+# 10. Lock. At "None" Ctrl+L does nothing. A copied password leaves the clipboard after the
+#     seconds of the preferences file, and a text another program copied meanwhile stays. With
+#     a master password Ctrl+L empties the clipboard of the copy and asks the password: a wrong
+#     one leaves the window locked, the right one shows the records again, with the one
+#     vaultine-cli added meanwhile. The screen saver turning on, told on the session bus, locks
+#     the window too.
+locked_and_opened() {
+    new_folder
+    mkdir -m 700 "$folder/Data"
+    printf 'clipboard-seconds=2\n' >"$folder/Data/vaultine.conf"
+    start_main || return
+    local first=$pid
+    add_record site1 user1 pw1 ''
+    wait_for 50 has_lines 1 || { fail "the record was not written"; return; }
+    xdo key ctrl+l
+    sleep 1
+    window_titled "$first" 'Password Required' && fail "Ctrl+L locked without a master password"
+
+    click_row 0
+    label_copies 109 pw1
+    marked_secret || fail "the copied password is not marked secret for clipboard managers"
+    sleep 1
+    clipboard_is pw1 || fail "the password left the clipboard before 1 s"
+    wait_for 30 clipboard_is '' || fail "the password stayed on the clipboard for 4 s"
+    label_copies 109 pw1
+    copy_elsewhere other-text
+    sleep 3
+    clipboard_is other-text || fail "the time up took another program's copy: '$(clipboard)'"
+
+    set_master_password "$first" 3 CF2DB.edb || return
+    click_row 0
+    label_copies 109 pw1
+    xdo key ctrl+l
+    focus_window "$first" 'Password Required' || return
+    clipboard_is '' || fail "the lock left '$(clipboard)' on the clipboard"
+    printf '%s\nZed\nz1\npw3\n\n\n' "$master" \
+        | timeout 5 "$(dirname "$program")/vaultine-cli" --folder "$folder" --password-stdin \
+            add --stdin >/dev/null || fail "vaultine-cli add failed while the window was locked"
+    type_text nope
+    xdo key Return
+    sleep 0.5
+    window_titled "$first" 'Password Required' || fail "a wrong password opened the window"
+    type_text "$master"
+    xdo key Return
+    wait_for 50 not window_titled "$first" 'Password Required' \
+        || { fail "the master password did not open the window"; return; }
+    usernames_listed user1 z1
+
+    dbus-send --session --type=signal / org.freedesktop.ScreenSaver.ActiveChanged boolean:true
+    focus_window "$first" 'Password Required' || return
+    type_text "$master"
+    xdo key Return
+    wait_for 50 not window_titled "$first" 'Password Required' \
+        || fail "the master password did not open the window after the screen saver"
+    end_in_field "$first"
+}
+
+# The program and dbus-send meet on a session bus of the scenario's own.
+scenario_lock() {
+    local bus
+    bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1) \
+        || { fail "no session bus could be started"; return; }
+    export DBUS_SESSION_BUS_ADDRESS=${bus%%$'\n'*}
+    locked_and_opened
+    unset DBUS_SESSION_BUS_ADDRESS
+    kill "${bus##*$'\n'}"
+}
+
 run_scenario() {
     echo "e2e: $1"
     scenarioFailed=0
@@ -771,7 +847,7 @@ disown "$keeper"
 echo "e2e: display $DISPLAY, $(xdo getdisplaygeometry)"
 
 for scenario in ${E2E_ONLY:-records_survive_restart alt_jumps master_password sealed capture import_and_undo \
-    language text_and_left_button cli_copy cli_beside_window}; do
+    language text_and_left_button cli_copy cli_beside_window lock}; do
     run_scenario "scenario_$scenario"
 done
 
