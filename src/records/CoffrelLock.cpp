@@ -27,7 +27,7 @@ void Coffrel::showLock(WindowLock::State state)
 
 void Coffrel::mnuPreferences_Click()
 {
-    auto *dialog = new PreferencesDialog(m_preferences.read(), this);
+    auto *dialog = new PreferencesDialog(m_browser.preferences(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(
         dialog, &QDialog::accepted, this, [this, dialog] { savePreferences(dialog->values()); });

@@ -66,6 +66,7 @@ RecordBrowser::RecordBrowser(ServiceListModel &records, Database &database, Plat
 
 void RecordBrowser::applyPreferences(const Preferences::Values &values)
 {
+    m_preferences = values;
     m_clipboardExpiry.setSeconds(values.clipboardSeconds);
     m_lock.setIdleMinutes(values.idleLockMinutes);
 }

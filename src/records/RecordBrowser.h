@@ -50,6 +50,7 @@ public:
     // them meanwhile.
     WindowLock &windowLock() { return m_lock; }
     void applyPreferences(const Preferences::Values &values);
+    const Preferences::Values &preferences() const { return m_preferences; }
     bool isCaptureMarked() const { return m_capture.isMarked(); }
 
     // A key pressed or released in a control; true from keyPressed() when the key must not
@@ -133,6 +134,7 @@ private:
     CaptureMode m_capture;
     ClipboardExpiry m_clipboardExpiry;
     WindowLock m_lock;
+    Preferences::Values m_preferences; // in force
     // Set while the program itself moves the list's selection: that is not the user selecting.
     bool m_movingSelection = false;
     QHash<int, int> m_keyPressedIn; // key -> control
