@@ -354,13 +354,14 @@ private slots:
         QVERIFY(!files.isEmpty());
         for (const QString &file : files)
             QTest::newRow(qPrintable(file)) << folder.filePath(file);
+        QTest::newRow("English") << QString();
     }
     void shippedFilesAreComplete()
     {
         QFETCH(QString, path);
         QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QStringList items = LanguageFile::readItems(file.readAll());
+        const QStringList items = LanguageFile::readItems(
+            file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
         // The lines that some window reads hold text; lines 43-53 and 56-67 are read by none.
         QList<int> wrong;
         for (int n = 0; n < 77; ++n) {
@@ -368,11 +369,14 @@ private slots:
             if (items.value(n).isEmpty() == read)
                 wrong.append(n);
         }
-        QCOMPARE(wrong, QList<int>());
-        QCOMPARE(items.size(), 77); // no line split in two by a comma
-        QVERIFY(items[76] != items[37]); // the sealed level is told from the enciphered one
+        if (!path.isEmpty()) {
+            QCOMPARE(wrong, QList<int>());
+            QCOMPARE(items.size(), 77); // no line split in two by a comma
+            QVERIFY(items[76] != items[37]); // the sealed level is told from the enciphered one
+        }
         // Alt and a letter reach one thing: in the window with its menu bar, and in each menu.
-        const StartedWindow window({}, Dictionary(QStringLiteral("Shipped"), items));
+        const StartedWindow window({},
+            path.isEmpty() ? Dictionary::builtIn() : Dictionary(QStringLiteral("Shipped"), items));
         QList<QList<QAction *>> scopes {window.w->menuBar()->actions()};
         for (const QMenu *menu : window.w->findChildren<QMenu *>())
             scopes.append(menu->actions());
