@@ -377,6 +377,15 @@ private slots:
         // Alt and a letter reach one thing: in the window with its menu bar, and in each menu.
         const StartedWindow window({},
             path.isEmpty() ? Dictionary::builtIn() : Dictionary(QStringLiteral("Shipped"), items));
+        // The language dialog: a title without the menu's access key, its frame's caption whole.
+        writeFile(window.dir.filePath("lang.dat"), path.isEmpty() ? "English\r\n" : "Shipped\r\n");
+        window.w->menuItem(QStringLiteral("mnuLang"))->trigger();
+        const QDialog *dialog = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            dialog = top->objectName() == "LangSelect" ? static_cast<QDialog *>(top) : dialog;
+        QVERIFY(dialog && !dialog->windowTitle().contains(u'&'));
+        const auto *frame = dialog->findChild<QGroupBox *>("Frame1");
+        QVERIFY2(frame->minimumSizeHint().width() <= frame->width(), qPrintable(frame->title()));
         QList<QList<QAction *>> scopes {window.w->menuBar()->actions()};
         for (const QMenu *menu : window.w->findChildren<QMenu *>())
             scopes.append(menu->actions());

@@ -6,6 +6,7 @@
 #include "Product.h"
 #include "Toolbar.h"
 #include "intl/CaptionTable.h"
+#include "intl/Captions.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 
@@ -18,12 +19,6 @@
 using namespace CoffrelTables;
 
 namespace {
-
-QString withoutFirstAmpersand(QString caption)
-{
-    const qsizetype at = caption.indexOf(u'&');
-    return at < 0 ? caption : caption.remove(at, 1);
-}
 
 void setTextColour(QWidget *widget, const QColor &colour)
 {
@@ -102,7 +97,7 @@ void Coffrel::offerImport(bool offered)
 QString Coffrel::toolbarTooltip(int index) const
 {
     const char *item = toolbarItems[index];
-    return item ? withoutFirstAmpersand(menuItem(QString::fromLatin1(item))->text())
+    return item ? withoutAccessKey(menuItem(QString::fromLatin1(item))->text())
                 : m_dictionary.line(CaptionTable::webButtonTooltip);
 }
 

@@ -618,8 +618,8 @@ scenario_language() {
     click_field 0
     menu "$first" alt+c l || return
     focus_window "$first" Language || return
-    # The list holds English, French, German, Spanish; G selects German, Tab reaches Ok.
-    xdo key g Tab space
+    # The list holds English, French, German, Spanish; G selects German, Enter chooses it.
+    xdo key g Return
     wait_for 50 not is_running "$first" || { fail "Ok did not end the program"; return; }
     wait "$first" || fail "the program ended with status $? after Ok"
     printf 'German\r\n' | cmp -s - "$folder/lang.dat" \
