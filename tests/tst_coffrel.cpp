@@ -176,6 +176,12 @@ private slots:
         QFile(page).open(QIODevice::WriteOnly);
         win.w->menuItem(QStringLiteral("mnuHelp"))->trigger();
         QCOMPARE(win.fake.shell.opened, QStringList({"https://vaultine.example/", page}));
+        // A desktop with no program for the page says so.
+        win.fake.shell.opens = false;
+        win.w->menuItem(QStringLiteral("mnuHelp"))->trigger();
+        QCOMPARE(described(win.fake.messages),
+            "Vaultine|There is no program to show the help page with.|information");
+        QCOMPARE(win.fake.messages.shown.last().detail, page);
     }
 };
 

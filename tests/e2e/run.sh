@@ -87,7 +87,7 @@ new_folder() {
 
 # start_program FOLDER: sets pid.
 start_program() {
-    (cd "$1" && XDG_RUNTIME_DIR=$runtime exec ./vaultine) >>"$log" 2>&1 &
+    (cd "$1" && PATH=${programPath:-$PATH} XDG_RUNTIME_DIR=$runtime exec ./vaultine) >>"$log" 2>&1 &
     pid=$!
 }
 
@@ -402,7 +402,7 @@ scenario_records_survive_restart() {
 #    typing replaces it, and the program ends from its menu (Alt+C opens Configure, Escape
 #    closes it, E&xit ends) just after a label copied a field, writing no database.
 scenario_alt_jumps() {
-    start_fresh || return
+    programPath=$work/nowhere start_fresh || return
     click_field 0
     # Alt+R is Reset's alone, even twice: no jump to Path, which would take the text typed
     # next. Alt+H opens Help.
@@ -413,6 +413,11 @@ scenario_alt_jumps() {
     type_text www.x.org
     label_copies 160 www.x.org
     menu_closes "$pid" alt+c Escape
+    # With no program to show the help page, Help > Contents says so.
+    cp -r "$(dirname "$program")/Help" "$folder/"
+    menu "$pid" alt+h c || return
+    message_box "$pid" "There is no program to show the help page with." || return
+    click_field 0
     end_with "$pid" menu "$pid" alt+c x || return
     [ -e "$db" ] && fail "a database file was written without any record"
     start_main || return
