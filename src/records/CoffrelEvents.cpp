@@ -20,11 +20,13 @@ using namespace CoffrelTables;
 
 namespace {
 
-void setTextColour(QWidget *widget, const QColor &colour)
+// Red for the copied field's label; the theme's own colour for the others.
+void markCopied(QWidget *label, bool copied)
 {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    widget->setPalette(palette);
+    QPalette palette;
+    if (copied)
+        palette.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    label->setPalette(palette);
 }
 
 } // namespace
@@ -62,7 +64,7 @@ void Coffrel::showCursor(int index, int start, int length)
 void Coffrel::showCopiedField(int index)
 {
     for (const int i : copyFields)
-        setTextColour(m_labels[i], i == index ? QColor(255, 0, 0) : QColor(0, 0, 0));
+        markCopied(m_labels[i], i == index);
 }
 
 void Coffrel::showPasswordMask(bool masked)
