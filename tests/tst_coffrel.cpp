@@ -170,10 +170,14 @@ private slots:
             QTest::mouseClick(win.find(QString::fromLatin1(label)), Qt::LeftButton);
         win.w->openSecuritySettings();
         for (QWidget *window : QApplication::topLevelWidgets()) { // the length box open
-            if (auto *level3 = window->findChild<QAbstractButton *>("Option3"))
+            if (auto *level3 = window->findChild<QAbstractButton *>("Option3")) {
+                window->findChild<QAbstractButton *>("Check1")->click(); // suggest
                 level3->click();
+            }
         }
-        win.w->menuItem(QStringLiteral("mnuAbout"))->trigger();
+        Splash about(
+            Dictionary::builtIn(), win.fake.shell, [] {}, Splash::Role::About);
+        about.show();
         const auto luminance = [](const QColor &c) { // the relative luminance, plus 0.05
             const auto linear = [](double v) { return std::pow((v + 0.055) / 1.055, 2.4); };
             return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF())
