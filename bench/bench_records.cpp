@@ -53,7 +53,7 @@ struct QuietPlatform : Clipboard,
     void clear() override { }
     void setText(const QString &, bool) override { }
     QString text() const override { return {}; }
-    void open(const QString &) override { }
+    bool open(const QString &) override { return true; }
     void setTopMost(QWidget *, bool) override { }
     QString LocateSpecialFolder() const override { return folder; }
     bool startProgram(const QString &) override { return true; }

@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -152,6 +153,57 @@ private slots:
         });
         QCOMPARE(QApplication::exec(), 0);
     }
+    // In a dark theme every text stands out from what is behind it, also a label no longer red.
+    void readableInADarkTheme()
+    {
+        const QPalette light = QApplication::palette();
+        QPalette dark;
+        for (const auto &[role, grey] :
+            {std::pair {QPalette::Window, 40}, {QPalette::Base, 25}, {QPalette::Button, 50},
+                {QPalette::WindowText, 220}, {QPalette::Text, 230}, {QPalette::ButtonText, 220}})
+            dark.setColor(role, QColor(grey, grey, grey));
+        QApplication::setPalette(dark);
+        Window win;
+        win.w->show();
+        win.clickRow(0);
+        for (const char *label : {"Label2", "Label1"})
+            QTest::mouseClick(win.find(QString::fromLatin1(label)), Qt::LeftButton);
+        win.w->openSecuritySettings();
+        for (QWidget *window : QApplication::topLevelWidgets()) { // the length box open
+            if (auto *level3 = window->findChild<QAbstractButton *>("Option3")) {
+                window->findChild<QAbstractButton *>("Check1")->click(); // suggest
+                level3->click();
+            }
+        }
+        Splash about(
+            Dictionary::builtIn(), win.fake.shell, [] {}, Splash::Role::About);
+        about.show();
+        const auto luminance = [](const QColor &c) { // the relative luminance, plus 0.05
+            const auto linear = [](double v) { return std::pow((v + 0.055) / 1.055, 2.4); };
+            return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF())
+                + 0.0722 * linear(c.blueF()) + 0.05;
+        };
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            for (const QWidget *control : window->findChildren<QWidget *>()) {
+                // A control with a style sheet has the colours of its own.
+                if (!control->isVisible() || control->objectName().startsWith("qt_")
+                    || !control->styleSheet().isEmpty()
+                    || !((qobject_cast<const QLabel *>(control) // a picture has no text
+                             && !static_cast<const QLabel *>(control)->text().isEmpty())
+                        || qobject_cast<const QAbstractButton *>(control)
+                        || qobject_cast<const QLineEdit *>(control)))
+                    continue;
+                const bool box = qobject_cast<const QLineEdit *>(control);
+                const double text = luminance(
+                    control->palette().color(box ? QPalette::Text : control->foregroundRole()));
+                const double behind = luminance(box ? control->palette().color(QPalette::Base)
+                                                    : window->palette().window().color());
+                QVERIFY2(qMax(text, behind) / qMin(text, behind) >= 3,
+                    qPrintable(control->objectName()));
+            }
+        }
+        QApplication::setPalette(light);
+    }
     void aboutAndHelp()
     {
         Window win;
@@ -164,6 +216,8 @@ private slots:
                 about = static_cast<Splash *>(window);
         }
         QVERIFY(about && !about->isTimerActive());
+        for (const QLabel *label : about->findChildren<QLabel *>()) // what it is on this system
+            QVERIFY(!label->text().contains(QStringLiteral("Windows")));
         QTest::mouseClick(about->findChild<QLabel *>(QStringLiteral("Label4")), Qt::LeftButton);
         QVERIFY(about->isVisible());
         QTest::mouseClick(about->findChild<QLabel *>(QStringLiteral("Label5")), Qt::LeftButton);
@@ -176,6 +230,12 @@ private slots:
         QFile(page).open(QIODevice::WriteOnly);
         win.w->menuItem(QStringLiteral("mnuHelp"))->trigger();
         QCOMPARE(win.fake.shell.opened, QStringList({"https://vaultine.example/", page}));
+        // A desktop with no program for the page says so.
+        win.fake.shell.opens = false;
+        win.w->menuItem(QStringLiteral("mnuHelp"))->trigger();
+        QCOMPARE(described(win.fake.messages),
+            "Vaultine|There is no program to show the help page with.|information");
+        QCOMPARE(win.fake.messages.shown.last().detail, page);
     }
 };
 

@@ -38,6 +38,7 @@ Dictionary numbered(int items, QHash<int, QString> changed = {})
         return Dictionary(QStringLiteral("Test"), QStringList(whole, QString(100000, u'W')));
     changed.insert(16, changed.value(16, QStringLiteral("&Foo")));
     changed.insert(18, changed.value(18, QStringLiteral("R&e&place")));
+    changed.insert(40, changed.value(40, QStringLiteral("Len: 0")));
     QStringList lines;
     for (int n = 0; n < items; ++n)
         lines.append(changed.value(n, QStringLiteral("L%1").arg(n)));
@@ -194,7 +195,7 @@ private slots:
                 const QString name
                     = QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name);
                 static const QRegularExpression translated(
-                    QStringLiteral("^(|(L\\d+|Foo|Re&place)( .*)?|Vaultine|Services|Languages|"
+                    QStringLiteral("^(|(L\\d+|Foo|Re&place|Len:)( .*)?|Vaultine|Services|Languages|"
                                    "Expiry date|1.0 Dec 2026|vaultine.example)$"));
                 QVERIFY2(items != whole || translated.match(name).hasMatch(),
                     qPrintable(control->objectName() + ": " + name));
@@ -207,6 +208,11 @@ private slots:
                     items == cut || !named || !name.isEmpty(), qPrintable(control->objectName()));
             }
         }
+        // A typed password leaves the length label in the language.
+        shown.value("Config")->findChild<QLineEdit *>("Text1")->setText("pw");
+        const QString length = shown.value("Config")->findChild<QLabel *>("Label2")->text();
+        QVERIFY2(length == (items == whole ? "Len: " : "Length: ") || items == cut || items == wide,
+            qPrintable(length));
         // The toolbar buttons are named after the commands they run, the undo items after the
         // fields' labels.
         const char *tips[] = {"Foo", "Re&place", "L17", "L19", "L14", "L23", "L15", "L24", "L70"};
@@ -348,23 +354,38 @@ private slots:
         QVERIFY(!files.isEmpty());
         for (const QString &file : files)
             QTest::newRow(qPrintable(file)) << folder.filePath(file);
+        QTest::newRow("English") << QString();
     }
     void shippedFilesAreComplete()
     {
         QFETCH(QString, path);
         QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QStringList items = LanguageFile::readItems(file.readAll());
+        const QStringList items = LanguageFile::readItems(
+            file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
         // The lines that some window reads hold text; lines 43-53 and 56-67 are read by none.
         QList<int> wrong;
-        for (int n = 0; n < 76; ++n) {
+        for (int n = 0; n < 77; ++n) {
             const bool read = n <= 42 || n == 54 || n == 55 || n >= 68;
             if (items.value(n).isEmpty() == read)
                 wrong.append(n);
         }
-        QCOMPARE(wrong, QList<int>());
+        if (!path.isEmpty()) {
+            QCOMPARE(wrong, QList<int>());
+            QCOMPARE(items.size(), 77); // no line split in two by a comma
+            QVERIFY(items[76] != items[37]); // the sealed level is told from the enciphered one
+        }
         // Alt and a letter reach one thing: in the window with its menu bar, and in each menu.
-        const StartedWindow window({}, Dictionary(QStringLiteral("Shipped"), items));
+        const StartedWindow window({},
+            path.isEmpty() ? Dictionary::builtIn() : Dictionary(QStringLiteral("Shipped"), items));
+        // The language dialog: a title without the menu's access key, its frame's caption whole.
+        writeFile(window.dir.filePath("lang.dat"), path.isEmpty() ? "English\r\n" : "Shipped\r\n");
+        window.w->menuItem(QStringLiteral("mnuLang"))->trigger();
+        const QDialog *dialog = nullptr;
+        for (QWidget *top : QApplication::topLevelWidgets())
+            dialog = top->objectName() == "LangSelect" ? static_cast<QDialog *>(top) : dialog;
+        QVERIFY(dialog && !dialog->windowTitle().contains(u'&'));
+        const auto *frame = dialog->findChild<QGroupBox *>("Frame1");
+        QVERIFY2(frame->minimumSizeHint().width() <= frame->width(), qPrintable(frame->title()));
         QList<QList<QAction *>> scopes {window.w->menuBar()->actions()};
         for (const QMenu *menu : window.w->findChildren<QMenu *>())
             scopes.append(menu->actions());

@@ -92,16 +92,16 @@ struct Browser : ProgramFolder
     }
     // A key pressed and released in a control (the fields by index, then the list); a press
     // kept from the control is told as "kept".
-    void key(int control, const QString &name, bool pressed = true)
+    void key(int control, const QString &name, bool pressed = true, bool released = true)
     {
         static const QHash<QString, int> named {{"Escape", Qt::Key_Escape}, {"Alt", Qt::Key_Alt},
             {"Ctrl", Qt::Key_Control}, {"Return", Qt::Key_Return}};
         const int key = named.value(name, Qt::Key_A + (name[0].unicode() - 'A'));
         if (pressed && browser->keyPressed(control, key))
             told.append(QStringLiteral("kept"));
-        browser->keyReleased(control, key);
-    }
-    // Typed into a field: "\n" and "\r" stand for line breaks.
+        if (released)
+            browser->keyReleased(control, key);
+    } // Typed into a field: "\n" and "\r" stand for line breaks.
     void type(int index, QString text)
     {
         shown[index] = text.replace("\\n", "\n").replace("\\r", "\r");
@@ -133,6 +133,7 @@ struct Browser : ProgramFolder
             {"down", [&] { r->List2_Click(r->selectedIndex() + 1); }},
             {"key", [&] { key(i, parts.value(2)); }},
             {"up", [&] { key(i, parts.value(2), false); }}, // pressed in a closed message box
+            {"press", [&] { key(i, parts.value(2), true, false); }},
             {"add", [&] { r->AddRecord(); }},
             {"replace", [&] { r->mnuReplace_Click(); }},
             {"remove", [&] { r->mnuRemove_Click(); }},
@@ -523,6 +524,11 @@ private slots:
         row("S without Alt", "key|4|S", "");
         row("Alt then another key", "key|3|Alt;key|3|X;key|3|O", "");
         row("Alt in the list", "key|5|Alt;key|5|S", "");
+        // Alt held with a letter is the menu bar's (it takes the letter's press): no jump then,
+        // and none armed after it.
+        row("Alt+R", "press|1|Alt;up|1|Alt;up|1|R;key|1|S", "");
+        row("Alt, then Alt+R", "key|1|Alt;press|1|Alt;up|1|Alt;up|1|R", "");
+        row("Alt held with S", "press|1|Alt;press|1|S;up|1|Alt;up|1|S", "");
         // No tooltip shows the password; over a field no toolbar button is up.
         row("tooltips", "left|0;tip|2;tip|3", "hover 9;tip '';hover 9;tip 'note'");
         // A copied password or username is marked secret and leaves the clipboard when its

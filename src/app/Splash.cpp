@@ -24,7 +24,7 @@ struct SplashLabel
 };
 
 constexpr SplashLabel splashLabels[] = {
-    {"Label1(0)", "Password storage program for Windows", {1020, 945, 3450, 240}, "Arial",
+    {"Label1(0)", "Password storage program for the desktop", {1020, 945, 3450, 240}, "Arial",
         Look::Plain},
     {"Label1(1)", "1.0 Dec 2026", {5295, 390, 1155, 225}, "Arial", Look::Grey},
     {"Label1(2)", "Vaultine", {5265, 135, 1215, 315}, "Arial", Look::Grey},
@@ -68,8 +68,10 @@ Splash::Splash(const Dictionary &dictionary, Shell &shell, std::function<void()>
     setObjectName(QStringLiteral("Splash"));
     setFixedSize(Twips::pixels(6720), Twips::pixels(5925));
     setAutoFillBackground(true);
+    // Black on white in every theme, as its pictures are drawn.
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::WindowText, Qt::black);
     setPalette(white);
 
     for (const SplashPicture &row : splashPictures) {

@@ -54,3 +54,9 @@ void applyCaptions(QWidget *window, const QList<CaptionTable::Caption> &captions
         return window->objectName() == name ? window : window->findChild<QObject *>(name);
     });
 }
+
+QString withoutAccessKey(QString caption)
+{
+    const qsizetype at = caption.indexOf(u'&');
+    return at < 0 ? caption : caption.remove(at, 1);
+}

@@ -2,6 +2,8 @@
 
 #include "CaptionTable.h"
 
+#include <QString>
+
 #include <functional>
 
 class QObject;
@@ -14,3 +16,6 @@ void applyCaptions(const QList<CaptionTable::Caption> &captions,
 
 // The same for a window whose controls are its children.
 void applyCaptions(QWidget *window, const QList<CaptionTable::Caption> &captions);
+
+// A menu caption as a title or tooltip shows it: without the "&" of its access key.
+QString withoutAccessKey(QString caption);

@@ -29,18 +29,30 @@ LangSelect::LangSelect(LanguageSelection selection, const Dictionary &dictionary
 
     auto *ok = new QPushButton(QStringLiteral("Ok"), this);
     ok->setObjectName(QStringLiteral("Command1"));
+    ok->setDefault(true); // Enter chooses
     ok->setAutoDefault(false);
     ok->setGeometry(Twips {630, 2790, 1095, 300}.toPixels());
     connect(ok, &QPushButton::clicked, this, [this] {
         const QList<QListWidgetItem *> chosen = m_list1->selectedItems();
         m_selection.Command1_Click(chosen.isEmpty() ? -1 : m_list1->row(chosen.first()));
     });
+    connect(m_list1, &QListWidget::itemActivated, ok, &QPushButton::click);
     auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
     cancel->setObjectName(QStringLiteral("Command2"));
     cancel->setAutoDefault(false);
     cancel->setGeometry(Twips {645, 3180, 1065, 315}.toPixels());
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    if (m_selection.translates())
+    if (m_selection.translates()) {
         applyCaptions(this, CaptionTable::translated(CaptionTable::languageDialog, dictionary));
+        // The title is the menu item's caption: its access key means nothing there.
+        setWindowTitle(withoutAccessKey(windowTitle()));
+    }
+    // A caption wider than the frame widens it and the list, the buttons kept in the middle.
+    const int wider = qMax(0, frame1->minimumSizeHint().width() - frame1->width());
+    frame1->resize(frame1->width() + wider, frame1->height());
+    m_list1->resize(m_list1->width() + wider, m_list1->height());
+    for (QPushButton *button : {ok, cancel})
+        button->move(button->x() + wider / 2, button->y());
+    setMinimumWidth(minimumWidth() + wider);
 }

@@ -3,7 +3,7 @@
 #include <QDesktopServices>
 #include <QUrl>
 
-void QtShell::open(const QString &target)
+bool QtShell::open(const QString &target)
 {
-    QDesktopServices::openUrl(QUrl::fromUserInput(target));
+    return QDesktopServices::openUrl(QUrl::fromUserInput(target));
 }

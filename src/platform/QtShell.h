@@ -5,5 +5,5 @@
 class QtShell : public Shell
 {
 public:
-    void open(const QString &target) override;
+    bool open(const QString &target) override;
 };

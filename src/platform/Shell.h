@@ -7,5 +7,6 @@ class Shell
 {
 public:
     virtual ~Shell() = default;
-    virtual void open(const QString &target) = 0;
+    // False when there is no program to open it with.
+    virtual bool open(const QString &target) = 0;
 };

@@ -108,7 +108,7 @@ private:
 
     FieldEdit *m_fields[RecordLine::fieldCount]; // Text1(0..4)
     ClickLabel *m_labels[RecordLine::fieldCount]; // the fields' labels
-    QCheckBox *m_check1; // "&Hide": masks the Password field
+    QCheckBox *m_check1; // "Hi&de": masks the Password field
     QCheckBox *m_check2; // "On Top"
     QListView *m_list2; // the service list
     Toolbar *m_toolbar;

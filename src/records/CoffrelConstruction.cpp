@@ -230,7 +230,7 @@ void Coffrel::buildFields(QWidget *client)
     m_fields[RecordLine::Password]->setStyleSheet(
         QStringLiteral("QLineEdit { lineedit-password-character: 42 }"));
 
-    m_check1 = new QCheckBox(QStringLiteral("&Hide"), client);
+    m_check1 = new QCheckBox(QStringLiteral("Hi&de"), client);
     m_check1->setObjectName(QStringLiteral("Check1"));
     m_check1->setToolTip(QStringLiteral("Hide/Show Password"));
     connect(m_check1, &QCheckBox::toggled, &m_browser, &RecordBrowser::Check1_Click);

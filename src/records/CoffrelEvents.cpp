@@ -6,6 +6,7 @@
 #include "Product.h"
 #include "Toolbar.h"
 #include "intl/CaptionTable.h"
+#include "intl/Captions.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 
@@ -19,17 +20,13 @@ using namespace CoffrelTables;
 
 namespace {
 
-QString withoutFirstAmpersand(QString caption)
+// Red for the copied field's label; the theme's own colour for the others.
+void markCopied(QWidget *label, bool copied)
 {
-    const qsizetype at = caption.indexOf(u'&');
-    return at < 0 ? caption : caption.remove(at, 1);
-}
-
-void setTextColour(QWidget *widget, const QColor &colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    widget->setPalette(palette);
+    QPalette palette;
+    if (copied)
+        palette.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    label->setPalette(palette);
 }
 
 } // namespace
@@ -67,7 +64,7 @@ void Coffrel::showCursor(int index, int start, int length)
 void Coffrel::showCopiedField(int index)
 {
     for (const int i : copyFields)
-        setTextColour(m_labels[i], i == index ? QColor(255, 0, 0) : QColor(0, 0, 0));
+        markCopied(m_labels[i], i == index);
 }
 
 void Coffrel::showPasswordMask(bool masked)
@@ -103,7 +100,7 @@ void Coffrel::offerImport(bool offered)
 QString Coffrel::toolbarTooltip(int index) const
 {
     const char *item = toolbarItems[index];
-    return item ? withoutFirstAmpersand(menuItem(QString::fromLatin1(item))->text())
+    return item ? withoutAccessKey(menuItem(QString::fromLatin1(item))->text())
                 : m_dictionary.line(CaptionTable::webButtonTooltip);
 }
 

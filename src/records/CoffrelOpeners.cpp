@@ -1,6 +1,8 @@
 #include "Coffrel.h"
 
+#include "Product.h"
 #include "intl/LangSelect.h"
+#include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 #include "security/Config.h"
@@ -8,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 // The windows the main window opens: About (through the program), Help, Language, Security.
@@ -22,8 +25,10 @@ void Coffrel::mnuAbout_Click()
 void Coffrel::mnuHelp_Click()
 {
     const QString page = m_folders.shippedFile(QStringLiteral("Help/help.html"));
-    if (QFileInfo::exists(page))
-        m_platform.shell.open(page);
+    if (QFileInfo::exists(page) && !m_platform.shell.open(page))
+        m_platform.messages.showMessage(productName,
+            QStringLiteral("There is no program to show the help page with."),
+            MessageBoxes::Icon::Information, QDir::toNativeSeparators(page));
 }
 
 void Coffrel::mnuLang_Click()

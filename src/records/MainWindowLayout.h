@@ -43,7 +43,7 @@ inline constexpr int outerWidth = 5615;
 
 // The fields' places once the labels took the widths of their translated captions: every
 // field starts 100 twips right of the labels' rightmost edge (rounded to a whole twip, a half
-// to the even one); Username and Password take the window's outer width less the "&Hide"
+// to the even one); Username and Password take the window's outer width less the "Hide"
 // box's left edge, plus its width and 400; Service that plus the box's width and 450;
 // Other Info and Path as wide as Service.
 inline std::array<Twips, 5> correctedFields(const std::array<double, 5> &labelRights)

@@ -15,6 +15,8 @@
 #include <QRegularExpression>
 #include <QScopedValueRollback>
 
+#include <utility>
+
 namespace {
 
 // The field that a letter released after Alt moves the focus to, or -1.
@@ -91,6 +93,10 @@ void RecordBrowser::showLock(WindowLock::State state)
 bool RecordBrowser::keyPressed(int control, int key)
 {
     m_keyPressedIn.insert(key, control);
+    // Alt pressed again ends the jump it armed: Alt held with a letter is the menu bar's.
+    if (key == Qt::Key_Alt)
+        m_altArmed = false;
+    m_altAlone = key == Qt::Key_Alt;
     return control != serviceList && m_altArmed && jumpTarget(key) >= 0;
 }
 
@@ -111,13 +117,14 @@ void RecordBrowser::Text1_KeyUp(int index, int key, bool pressedHere)
         return;
     }
     // Alt released alone arms one jump: the letter after it moves the focus, and the letters
-    // after that are text again.
-    if (const int target = jumpTarget(key); m_altArmed && target >= 0) {
+    // after that are text again. The letter of a menu's shortcut (Alt+R) reaches the field only
+    // when it is released: no jump then.
+    if (const int target = jumpTarget(key); m_altArmed && target >= 0 && pressedHere) {
         m_altArmed = false;
         emit focusRequested(target);
         return;
     }
-    m_altArmed = key == Qt::Key_Alt;
+    m_altArmed = key == Qt::Key_Alt && std::exchange(m_altAlone, false);
     if (!pressedHere)
         return;
     if (key == Qt::Key_Escape)

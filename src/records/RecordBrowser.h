@@ -130,6 +130,7 @@ private:
     int m_hoverIndex = 0;
     int m_copiedField = noField;
     bool m_altArmed = false;
+    bool m_altAlone = false; // Alt pressed and no other key since
     bool m_passwordMasked = false;
     CaptureMode m_capture;
     ClipboardExpiry m_clipboardExpiry;

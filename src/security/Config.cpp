@@ -240,9 +240,10 @@ void Config::render()
     setText(m_text3, state.length);
     const bool lengthEnabled = state.level == 3;
     m_text3->setEnabled(lengthEnabled);
-    QPalette palette = m_text3->palette();
-    palette.setColor(
-        QPalette::Base, lengthEnabled ? QColor(Qt::white) : palette.color(QPalette::Button));
+    // Greyed out when it takes nothing, in the theme's colours.
+    QPalette palette;
+    if (!lengthEnabled)
+        palette.setColor(QPalette::Base, palette.color(QPalette::Button));
     m_text3->setPalette(palette);
     m_check2->setChecked(state.doNotExpire);
     m_check2->setEnabled(state.doNotExpireEnabled);

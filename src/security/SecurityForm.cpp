@@ -5,6 +5,7 @@
 #include "PasswordSuggestion.h"
 #include "Secret.h"
 #include "SecurityChange.h"
+#include "intl/Dictionary.h"
 #include "intl/Message.h"
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
@@ -129,7 +130,9 @@ void SecurityForm::setPassword(const QString &text)
 {
     m_state.password = text;
     m_state.passwordKept = false;
-    m_state.lengthLabel = QStringLiteral("Length: ");
+    // The label's caption in the language in use, its count of 0 left out.
+    const QString caption = m_dictionary.text(40, QStringLiteral("Length: 0"));
+    m_state.lengthLabel = caption.endsWith(u'0') ? caption.chopped(1) : caption;
     if (!text.isEmpty()) {
         m_state.reachEnabled = {true, true, true, true};
         // A new password never takes the records out of the sealed file unasked.

@@ -57,8 +57,13 @@ public:
 class FakeShell : public Shell
 {
 public:
-    void open(const QString &target) override { opened.append(target); }
+    bool open(const QString &target) override
+    {
+        opened.append(target);
+        return opens;
+    }
     QStringList opened;
+    bool opens = true; // false: no program opens anything
 };
 
 class FakeTopMostSwitch : public TopMostSwitch
