@@ -33,6 +33,8 @@ constexpr Row mainWindowRows[] = {
     {23, "THelpmnu", C},
     {24, "mnuExit", C},
     {25, "Check1", T},
+    {77, "mnuLock", C},
+    {78, "mnuPreferences", C},
 };
 
 constexpr Row splashRows[] = {
@@ -90,9 +92,13 @@ const std::span<const Row> languageDialog = languageDialogRows;
 QList<Caption> translated(std::span<const Row> rows, const Dictionary &dictionary)
 {
     QList<Caption> captions;
-    for (const Row &row : rows)
+    for (const Row &row : rows) {
+        // A language file made before a line was added keeps that caption in English.
+        if (row.line >= firstAddedLine && dictionary.line(row.line).isEmpty())
+            continue;
         captions.append({QString::fromLatin1(row.control), row.property,
             dictionary.line(row.line) + QString::fromLatin1(row.suffix)});
+    }
     return captions;
 }
 

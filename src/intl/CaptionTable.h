@@ -39,6 +39,11 @@ constexpr int webButtonTooltip = 70;
 // The caption of the settings dialog's sealed reach option, "Option7"; English when the
 // language file has no such line.
 constexpr int sealedReachCaption = 76;
+// Lines from this one on came after the first language files: a file without them leaves
+// those captions in English.
+constexpr int firstAddedLine = 77;
+// The lines of a whole language file.
+constexpr int lineCount = 79;
 
 // The texts of the rows from the dictionary, in the rows' order.
 QList<Caption> translated(std::span<const Row> rows, const Dictionary &dictionary);
