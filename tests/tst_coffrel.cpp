@@ -115,6 +115,14 @@ private slots:
         // Add is disabled while the fields are empty, and its icon raises nothing.
         QTest::mouseMove(icon(0));
         QVERIFY(!button(0)->isVisible());
+        // The last picture ends clear of the window's edge.
+        const QImage exit = static_cast<QLabel *>(icon(7))->pixmap().toImage();
+        int right = 0;
+        for (int x = 0; x < exit.width(); ++x) {
+            for (int y = 0; y < exit.height(); ++y)
+                right = qAlpha(exit.pixel(x, y)) > 0 ? x : right;
+        }
+        QVERIFY(icon(7)->x() + right + 4 < win.find(QStringLiteral("client"))->width());
     }
     void listTakesTheRoomOfALargerWindow()
     {
