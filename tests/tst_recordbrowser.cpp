@@ -519,6 +519,81 @@ private slots:
         b.told += QStringList(b.fake.programEnd.calls, QStringLiteral("end"));
         QCOMPARE(b.told.join(u';'), told);
     }
+    // The list shows the records whose service, username, other info or path holds the search
+    // text, case and accents ignored, in the book's order, and keeps doing so while records
+    // come and go.
+    void searchFindsRecords_data()
+    {
+        QTest::addColumn<QStringList>("records");
+        QTest::addColumn<QString>("steps"); // text|T, add|LINE, remove|I, replace|I|LINE
+        QTest::addColumn<QString>("shown"); // the services listed, separated by ','
+        const QStringList accents {QStringLiteral(u"Caf\u00e9:!R\u00e9mi:!pw:!:!"),
+            QStringLiteral(u"Stra\u00dfe:!S\u00f8ren:!pw:!\u0141\u00f3d\u017a:!"),
+            QStringLiteral(u"Un cafe\u0301:!x:!pw:!:!")};
+        const auto row = [](const char *name, const QStringList &records, const char *steps,
+                             const char *shown) {
+            QTest::newRow(name) << records << QString::fromUtf8(steps) << QString::fromUtf8(shown);
+        };
+        row("no text: every record", threeRecords, "text|", "Alpha,Bank,Carrot");
+        row("service, case ignored", threeRecords, "text|bAN", "Bank");
+        row("username", threeRecords, "text|cu", "Carrot");
+        row("other info", threeRecords, "text|NOTE", "Alpha");
+        row("path", threeRecords, "text|http://", "Alpha,Carrot");
+        row("not the password", threeRecords, "text|pa1", "");
+        row("not across two fields", threeRecords, "text|alpha:!al", "");
+        row("a line break typed is a space", threeRecords, "text|c\ninfo", "Carrot");
+        row("narrowed, then widened", threeRecords, "text|a;text|al;text|alp;text|a",
+            "Alpha,Bank,Carrot");
+        const char *cafes = "Caf\xc3\xa9,Un cafe\xcc\x81"; // composed, then decomposed
+        row("accents in the records", accents, "text|CAFE", cafes);
+        row("accents in the text", accents, "text|cafÉ", cafes);
+        row("letters without a decomposition", accents, "text|strasse", "Straße");
+        row("stroke letters", accents, "text|LODZ;text|lodz;text|soren", "Straße");
+        row("ß in the text", accents, "text|straß", "Straße");
+        row("added, found", threeRecords, "text|an;add|Banana:!u:!p:!:!", "Banana,Bank");
+        row("added, not found", threeRecords, "text|an;add|Zed:!u:!p:!:!;text|",
+            "Alpha,Bank,Carrot,Zed");
+        row("added before the rows found", threeRecords, "text|c;add|Aa:!c:!p:!:!", "Aa,Carrot");
+        row("removed", threeRecords, "text|a;remove|0", "Bank,Carrot");
+        row("replaced, found", threeRecords, "text|an;replace|0|Zan:!u:!p:!:!", "Bank,Zan");
+        row("replaced, lost", threeRecords, "text|an;replace|1|Bar:!u:!p:!:!", "");
+        row("changed while no text", threeRecords,
+            "text|rr;text|;remove|0;add|Err:!u:!p:!:!;text|rr", "Carrot,Err");
+    }
+    void searchFindsRecords()
+    {
+        QFETCH(QStringList, records);
+        QFETCH(QString, steps);
+        QFETCH(QString, shown);
+
+        ServiceListModel model;
+        model.load(records);
+        for (const QString &step : steps.split(u';')) {
+            const QStringList parts = step.split(u'|');
+            RecordBook next = model.book();
+            if (parts[0] == "text") {
+                model.setSearchText(QString(parts[1]).replace("\\n", "\n"));
+            } else if (parts[0] == "add") {
+                model.insert(parts[1]);
+            } else {
+                next.removeAt(parts[1].toInt());
+                if (parts[0] == "replace")
+                    next.insert(parts[2]);
+                model.setBook(next);
+            }
+        }
+        QStringList services;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            services.append(model.index(row).data().toString());
+            const qsizetype record = model.recordAt(row);
+            QCOMPARE(model.book().services().at(record), services.last());
+            QCOMPARE(model.rowOf(record), row);
+        }
+        QCOMPARE(services.join(u','), shown);
+        // A record not listed has no row.
+        for (qsizetype record = 0; record < model.book().count(); ++record)
+            QCOMPARE(model.rowOf(record) >= 0, services.contains(model.book().services()[record]));
+    }
     void pathTargets_data()
     {
         QTest::addColumn<QString>("path");
