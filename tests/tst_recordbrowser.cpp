@@ -56,6 +56,10 @@ struct Browser : ProgramFolder
             [tell](int index) { tell(QStringLiteral("hover %1").arg(index)); });
         QObject::connect(r, &RecordBrowser::captureMarkChanged,
             [tell](bool marked) { tell(marked ? "marked" : "unmarked"); });
+        QObject::connect(r, &RecordBrowser::rowShown,
+            [tell](int row) { tell(QStringLiteral("row %1").arg(row)); });
+        QObject::connect(
+            r, &RecordBrowser::searchEmptied, [tell] { tell(QStringLiteral("search emptied")); });
     }
 
     QStringList stored() const { return ProgramFolder::stored(access.reach, access.databaseKey); }
@@ -83,7 +87,7 @@ struct Browser : ProgramFolder
 
     void click(qsizetype row, Qt::MouseButton button = Qt::LeftButton)
     {
-        if (button != Qt::RightButton && row != browser->selectedIndex())
+        if (button != Qt::RightButton && model->recordAt(row) != browser->selectedIndex())
             browser->List2_Click(row);
         browser->List2_MouseUp(button);
     }
@@ -92,7 +96,7 @@ struct Browser : ProgramFolder
     void key(int control, const QString &name, bool pressed = true)
     {
         static const QHash<QString, int> named {{"Escape", Qt::Key_Escape}, {"Alt", Qt::Key_Alt},
-            {"Ctrl", Qt::Key_Control}, {"Return", Qt::Key_Return}};
+            {"Ctrl", Qt::Key_Control}, {"Return", Qt::Key_Return}, {"Down", Qt::Key_Down}};
         const int key = named.value(name, Qt::Key_A + (name[0].unicode() - 'A'));
         if (pressed && browser->keyPressed(control, key))
             told.append(QStringLiteral("kept"));
@@ -127,7 +131,20 @@ struct Browser : ProgramFolder
             {"middle", [&] { click(i, Qt::MiddleButton); }},
             {"right", [&] { click(i, Qt::RightButton); }},
             {"deselect", [&] { click(-1); }}, // Ctrl+click on the selected row
-            {"down", [&] { r->List2_Click(r->selectedIndex() + 1); }},
+            {"down", // the list's selection moved by a key
+                [&] {
+                    r->keyPressed(RecordBrowser::serviceList, Qt::Key_Down);
+                    r->List2_Click(model->rowOf(r->selectedIndex()) + 1);
+                    r->keyReleased(RecordBrowser::serviceList, Qt::Key_Down);
+                }},
+            {"search", [&] { r->Search_Change(parts.value(1)); }},
+            {"list", // tells the services the list shows
+                [&] {
+                    QStringList services;
+                    for (int row = 0; row < model->rowCount(); ++row)
+                        services.append(model->index(row).data().toString());
+                    told.append("list " + services.join(u','));
+                }},
             {"key", [&] { key(i, parts.value(2)); }},
             {"up", [&] { key(i, parts.value(2), false); }}, // pressed in a closed message box
             {"add", [&] { r->AddRecord(); }},
@@ -226,7 +243,10 @@ private slots:
         row("username emptied", typeAll + ";type|1|", "0001", "New||np||", -1, 3);
         row("left release", "left|1", "1111", "Bank|bu|bp||", 1, 3);
         row("middle release", "middle|0", "1111", "Alpha|al|pa1|note|http://a", 0, 3);
-        row("keyboard selection empties", "left|0;" + typeAll + ";down", "0011", "||||", 1, 3);
+        // A row chosen with the keys shows its record as a click does, also in a search.
+        row("keyboard selection", "left|0;" + typeAll + ";down", "1111", "Bank|bu|bp||", 1, 3);
+        row("click in a search", "search|ARR;left|0", "1111", "Carrot|cu|cp|c info|http://c", 2, 3);
+        row("Down from the search box", "search|an;key|6|Down", "1111", "Bank|bu|bp||", 1, 3);
         row("right release after left", "left|1;right|1", "1101", "Bank|bu|bp||", -1, 3);
         row("right release at open", "right|1", "0001", "||||", -1, 3);
         row("right release keeps typed", typeAll + ";right|0", "1101", "New|nu|np||", -1, 3);
@@ -262,9 +282,9 @@ private slots:
         later("undo all after remove", "left|0;remove;oops|0", "Alpha|al|pa1|note|http://a", "",
             "off", 2, "1101");
         later("undo one field", "left|0;remove;oops|3", "||pa1||", "", "off", 2);
-        // The removed record comes back, not the empty fields a row chosen with the keys left.
-        later("undo after a keyed remove", "left|0;down;remove;oops|0", "Bank|bu|bp||", "", "off",
-            2, "1101");
+        // The removed record comes back, not the fields as edited.
+        later("undo after an edited remove", "left|0;down;type|1|x;remove;oops|0", "Bank|bu|bp||",
+            "", "off", 2, "1101");
         later("undo after add empties", "left|0;remove;fill|X|u|p;add;oops|0", "||||", "", "off");
         later("reset", "unmask;left|1;reset", "||||", "", "off");
         later("reset during capture", "copy|abc;capture;copy|abc;tick;reset", "||||", "", "off");
@@ -508,6 +528,25 @@ private slots:
             "clipboard 'al';clipboard 'al'");
         row("reach 1", "reach|1;left|0;label|2;expire;clip", "clipboard 'pa1' secret");
         row("reach 3, the program ends", "reach|3;left|0;label|2;end;clip", "clipboard ''");
+        // Enter on a row copies its password as the Password label does.
+        row("Enter in the list", "down;key|5|Return;clip", "clipboard 'pa1' secret");
+        row("Enter in the list, nothing selected", "key|5|Return;clip", "clipboard ''");
+        // The search keeps the record in the fields selected, shown in the list when found;
+        // Add, Replace and Remove act on it, and the search stays.
+        row("search", "left|1;search|AN;list;search|x;list;search|;list",
+            "row 0;list Bank;row -1;list ;row 1;list Alpha,Bank,Carrot");
+        row("replace in a search", "search|arr;left|0;type|0|Zed;replace;list;search|;list",
+            "row -1;list ;row -1;list Alpha,Bank,Zed");
+        row("remove in a search", "search|car;left|0;remove;list;search|;list",
+            "row -1;list ;row -1;list Alpha,Bank");
+        row("add in a search", "search|an;fill|Banana|u|p;add;list;fill|Zed|u|p;add;list",
+            "row -1;focus 0;list Banana,Bank;focus 0;list Banana,Bank");
+        row("Escape in the search box", "key|6|Escape", "search emptied");
+        row("Down from the search box, nothing found", "search|zz;key|6|Down", "row -1");
+        row("Down from the search box, selection found", "left|2;search|c;key|6|Down",
+            "row 0;focus 5");
+        row("Down from the search box, selection not found", "left|2;search|b;key|6|Down",
+            "row -1;row 0;focus 5");
     }
     void windowIsTold()
     {
