@@ -183,6 +183,8 @@ void Coffrel::buildWindow()
     buildSearch(client);
     buildList(client);
     setTabOrder();
+    // The window opens with the keys in Service, not on the first toolbar icon.
+    m_fields[RecordLine::Service]->setFocus();
     placeControls();
     for (QObject *watched : {static_cast<QObject *>(client), static_cast<QObject *>(m_check2),
              static_cast<QObject *>(m_list2), static_cast<QObject *>(m_list2->viewport()),
@@ -279,8 +281,8 @@ void Coffrel::setTabOrder()
 {
     QList<QWidget *> order(std::begin(m_fields), std::end(m_fields));
     order << m_check1 << m_search << m_list2 << m_check2;
-    for (int i = 0; i < Toolbar::count; ++i)
-        order << m_toolbar->button(i);
+    for (const int i : Toolbar::leftToRight)
+        order << m_toolbar->icon(i);
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
