@@ -564,7 +564,7 @@ private slots:
     void searchFindsRecords_data()
     {
         QTest::addColumn<QStringList>("records");
-        QTest::addColumn<QString>("steps"); // text|T, add|LINE, remove|I, replace|I|LINE
+        QTest::addColumn<QString>("steps"); // text|T, add|LINE, remove|I, replace|I|LINE, prepare
         QTest::addColumn<QString>("shown"); // the services listed, separated by ','
         const QStringList accents {QStringLiteral(u"Caf\u00e9:!R\u00e9mi:!pw:!:!"),
             QStringLiteral(u"Stra\u00dfe:!S\u00f8ren:!pw:!\u0141\u00f3d\u017a:!"),
@@ -596,6 +596,8 @@ private slots:
         row("removed", threeRecords, "text|a;remove|0", "Bank,Carrot");
         row("replaced, found", threeRecords, "text|an;replace|0|Zan:!u:!p:!:!", "Bank,Zan");
         row("replaced, lost", threeRecords, "text|an;replace|1|Bar:!u:!p:!:!", "");
+        row("changed after the search was readied", threeRecords,
+            "prepare;remove|0;add|Err:!u:!p:!:!;text|rr", "Carrot,Err");
         row("changed while no text", threeRecords,
             "text|rr;text|;remove|0;add|Err:!u:!p:!:!;text|rr", "Carrot,Err");
     }
@@ -614,6 +616,8 @@ private slots:
                 model.setSearchText(QString(parts[1]).replace("\\n", "\n"));
             } else if (parts[0] == "add") {
                 model.insert(parts[1]);
+            } else if (parts[0] == "prepare") {
+                model.prepareSearch();
             } else {
                 next.removeAt(parts[1].toInt());
                 if (parts[0] == "replace")

@@ -179,6 +179,8 @@ bool Coffrel::eventFilter(QObject *watched, QEvent *event)
         m_browser.Form_Click();
     } else if (type == QEvent::Resize && onClient) {
         placeControls();
+    } else if (type == QEvent::FocusIn && watched == m_search) {
+        m_browser.Search_GotFocus();
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -254,6 +254,11 @@ void RecordBrowser::Search_Change(const QString &text)
     showSelectedRow();
 }
 
+void RecordBrowser::Search_GotFocus()
+{
+    m_records.prepareSearch();
+}
+
 void RecordBrowser::clearSelection()
 {
     m_selectedIndex = -1;

@@ -64,6 +64,8 @@ public:
     void List2_MouseUp(Qt::MouseButton button);
     // The search box's text: the list shows the records it finds.
     void Search_Change(const QString &text);
+    // Entering the search box readies the search, so that the first key finds at once.
+    void Search_GotFocus();
     void Image1_MouseMove(int index);
     // The mouse over the service list, the "On Top" box or the window's background.
     void leaveToolbar();

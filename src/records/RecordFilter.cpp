@@ -37,38 +37,45 @@ QString foldUnicode(QStringView text)
     return plain;
 }
 
-// What a search looks through: every field but the password, one line break between them
-// (no field holds one, so no text found spans two fields).
-QString searchedText(const QString &line)
+void appendFolded(QString &out, QStringView text)
 {
-    QString text;
-    text.reserve(line.size());
+    // Most records are plain ASCII: their case is folded in one pass.
+    const qsizetype at = out.size();
+    out.resize(at + text.size());
+    QChar *folded = out.data() + at;
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            out.resize(at);
+            out += foldUnicode(text);
+            return;
+        }
+        *folded++ = c.unicode() >= 'A' && c.unicode() <= 'Z' ? QChar(c.unicode() + 32) : c;
+    }
+}
+
+// Appends what a search looks through: every field but the password, each followed by a line
+// break (no field holds one, so no text found spans two fields).
+void appendSearched(QString &out, const QString &line)
+{
     qsizetype from = 0;
     for (int field = 0; field < RecordLine::fieldCount; ++field) {
         qsizetype to = field == RecordLine::Path ? -1 : line.indexOf(RecordLine::separator, from);
         if (to < 0)
             to = line.size();
         if (field != RecordLine::Password) {
-            text += QStringView(line).sliced(from, to - from);
-            text += u'\n';
+            appendFolded(out, QStringView(line).sliced(from, to - from));
+            out += u'\n';
         }
         from = qMin(to + RecordLine::separator.size(), line.size());
     }
-    return RecordFilter::fold(text);
 }
 
 } // namespace
 
 QString RecordFilter::fold(QStringView text)
 {
-    // Most records are plain ASCII: their case is folded in one pass.
-    QString folded(text.size(), Qt::Uninitialized);
-    QChar *out = folded.data();
-    for (const QChar c : text) {
-        if (c.unicode() >= 0x80)
-            return foldUnicode(text);
-        *out++ = c.unicode() >= 'A' && c.unicode() <= 'Z' ? QChar(c.unicode() + 32) : c;
-    }
+    QString folded;
+    appendFolded(folded, text);
     return folded;
 }
 
@@ -77,29 +84,17 @@ void RecordFilter::setRecords(const QStringList &records)
     m_records = records;
     if (!isActive())
         return;
-    refold();
+    prepare();
     find();
-}
-
-void RecordFilter::insert(qsizetype index, const QString &line)
-{
-    m_records.insert(index, line);
-    if (!isActive())
-        return;
-    m_foldedLines.insert(index, line);
-    m_folded.insert(index, searchedText(line));
-    const auto at = std::lower_bound(m_rows.begin(), m_rows.end(), index);
-    for (auto row = at; row != m_rows.end(); ++row)
-        ++*row;
-    if (holdsNeedle(m_folded[index]))
-        m_rows.insert(at, index);
 }
 
 qsizetype RecordFilter::rowFor(qsizetype index, const QString &line) const
 {
     if (!isActive())
         return index;
-    if (!holdsNeedle(searchedText(line)))
+    QString searched;
+    appendSearched(searched, line);
+    if (!searched.contains(m_needle))
         return -1;
     return std::lower_bound(m_rows.begin(), m_rows.end(), index) - m_rows.begin();
 }
@@ -118,17 +113,18 @@ void RecordFilter::setText(const QString &text)
     // A longer text finds only among what the shorter one found.
     const bool narrower = wasActive && needle.contains(m_needle);
     m_needle = needle;
-    m_matcher.setPattern(needle);
     if (!isActive()) {
         m_rows.clear();
         return;
     }
     if (!wasActive)
-        refold();
-    if (narrower)
-        m_rows.removeIf([this](qsizetype record) { return !holdsNeedle(m_folded[record]); });
-    else
+        prepare();
+    if (narrower) {
+        m_rows.removeIf(
+            [this](qsizetype record) { return !foldedText(record).contains(m_needle); });
+    } else {
         find();
+    }
 }
 
 qsizetype RecordFilter::recordAt(qsizetype row) const
@@ -148,36 +144,48 @@ qsizetype RecordFilter::rowOf(qsizetype record) const
     return at != m_rows.end() && *at == record ? at - m_rows.begin() : -1;
 }
 
-bool RecordFilter::holdsNeedle(const QString &folded) const
+QStringView RecordFilter::foldedText(qsizetype record) const
 {
-    return m_matcher.indexIn(folded) >= 0;
+    return QStringView(m_folded).sliced(m_starts[record], m_starts[record + 1] - m_starts[record]);
 }
 
-void RecordFilter::refold()
+void RecordFilter::prepare()
 {
+    if (m_foldedLines == m_records)
+        return;
     // Records come and go one or two at a time: a line equal to the next kept one takes its
     // folded text, any other line is folded anew.
-    QStringList folded;
-    folded.reserve(m_records.size());
+    QString folded;
+    folded.reserve(m_folded.size());
+    QList<qsizetype> starts;
+    starts.reserve(m_records.size() + 1);
     qsizetype kept = 0;
     const qsizetype keptCount = m_foldedLines.size();
     for (const QString &line : std::as_const(m_records)) {
+        starts.append(folded.size());
         if (kept + 1 < keptCount && m_foldedLines[kept] != line && m_foldedLines[kept + 1] == line)
             ++kept; // that record went
         if (kept < keptCount && m_foldedLines[kept] == line)
-            folded.append(m_folded[kept++]);
+            folded += foldedText(kept++);
         else
-            folded.append(searchedText(line));
+            appendSearched(folded, line);
     }
+    starts.append(folded.size());
     m_foldedLines = m_records;
     m_folded = std::move(folded);
+    m_starts = std::move(starts);
 }
 
 void RecordFilter::find()
 {
+    // One pass through all the texts; after a find the search goes on at the next record.
     m_rows.clear();
-    for (qsizetype record = 0; record < m_folded.size(); ++record) {
-        if (holdsNeedle(m_folded[record]))
-            m_rows.append(record);
+    const QStringView all(m_folded);
+    qsizetype record = 0;
+    for (qsizetype at = all.indexOf(m_needle); at >= 0;
+         at = all.indexOf(m_needle, m_starts[record + 1])) {
+        while (m_starts[record + 1] <= at)
+            ++record;
+        m_rows.append(record);
     }
 }

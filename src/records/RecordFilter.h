@@ -3,12 +3,11 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <QStringMatcher>
 
 // The records a search finds: those whose service, username, other info or path holds the
 // search text, letter case and accents ignored. Rows are the found records in the book's
 // order; without a search text every record is a row. Each record's text is folded once and
-// kept while the record stays; nothing is folded until a search needs it.
+// kept while the record stays; nothing is folded until a search is prepared or needs it.
 class RecordFilter
 {
 public:
@@ -18,10 +17,10 @@ public:
 
     // The book's records, in its order.
     void setRecords(const QStringList &records);
-    // The book inserted the line at index.
-    void insert(qsizetype index, const QString &line);
-    // The row that insert(index, line) would give the line, or -1 when it would not be shown.
+    // The row that the line would take inserted at index, or -1 when it would not be shown.
     qsizetype rowFor(qsizetype index, const QString &line) const;
+    // Folds the texts of the records not folded yet, so that the first key finds at once.
+    void prepare();
     void setText(const QString &text);
     const QString &text() const { return m_text; }
 
@@ -33,17 +32,15 @@ public:
 
 private:
     bool isActive() const { return !m_needle.isEmpty(); }
-    bool holdsNeedle(const QString &folded) const;
-    // Brings the folded texts in step with the records, keeping those of unchanged lines.
-    void refold();
+    QStringView foldedText(qsizetype record) const;
     // Looks through every record.
     void find();
 
     QStringList m_records;
-    QStringList m_foldedLines; // the records whose folded texts m_folded holds
-    QStringList m_folded;
+    QStringList m_foldedLines; // the records whose texts m_folded holds
+    QString m_folded; // their folded texts, one after another
+    QList<qsizetype> m_starts; // where each text starts in m_folded, then its end
     QString m_text;
     QString m_needle; // the text folded
-    QStringMatcher m_matcher;
     QList<qsizetype> m_rows;
 };

@@ -23,7 +23,7 @@ qsizetype ServiceListModel::insert(const QString &line)
     if (row >= 0)
         beginInsertRows({}, int(row), int(row));
     m_book.insert(line);
-    m_filter.insert(index, line);
+    m_filter.setRecords(m_book.records());
     if (row >= 0)
         endInsertRows();
     return index;

@@ -20,6 +20,8 @@ public:
     void setBook(RecordBook book);
     qsizetype insert(const QString &line);
     void setSearchText(const QString &text);
+    // A search is coming: the records' texts are folded now.
+    void prepareSearch() { m_filter.prepare(); }
     // The record index a row shows, -1 for none; the row that shows a record, -1 when none.
     qsizetype recordAt(qsizetype row) const { return m_filter.recordAt(row); }
     qsizetype rowOf(qsizetype record) const { return m_filter.rowOf(record); }
