@@ -1,7 +1,7 @@
 // Times start-up, Add, Replace and Remove on large databases, at reach 0, 1 and 3 (sealed),
-// beside the floor (the least work that shows the same records) run on the same records; the
-// unlock of a sealed file; the codec and cipher throughput; the resident memory with the
-// records loaded.
+// beside the floor (the least work that shows the same records) run on the same records; a
+// key typed into the search box; the unlock of a sealed file; the codec and cipher
+// throughput; the resident memory with the records loaded.
 // Run: QT_QPA_PLATFORM=offscreen build/bench/bench_records [--floor FLOOR] [count ...]
 
 #include "app/Startup.h"
@@ -34,7 +34,9 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <algorithm>
 #include <ctime>
+#include <numeric>
 
 namespace {
 
@@ -133,6 +135,40 @@ qint64 residentKilobytes()
     return -1;
 }
 
+// Entering the search box (which folds every record's text), then each key typed into it and
+// each key erased, until the list shows the records found.
+void measureSearch(Coffrel &window, int count, double floorTime)
+{
+    auto *search = window.findChild<QLineEdit *>(QStringLiteral("Search"));
+    QElapsedTimer timer;
+    timer.start();
+    window.activateWindow();
+    search->setFocus();
+    QApplication::processEvents();
+    const qint64 entered = timer.nsecsElapsed();
+    const QString typed = QStringLiteral("user4711");
+    QList<qint64> times;
+    const auto key = [&](qsizetype length) {
+        timer.restart();
+        search->setText(typed.left(length));
+        QApplication::processEvents();
+        times.append(timer.nsecsElapsed());
+    };
+    for (qsizetype length = 1; length <= typed.size(); ++length)
+        key(length);
+    for (qsizetype length = typed.size() - 1; length >= 0; --length)
+        key(length);
+    const qint64 slowest = *std::max_element(times.begin(), times.end());
+    const qint64 mean = std::accumulate(times.begin(), times.end(), qint64(0)) / times.size();
+    QTextStream(stdout) << "search, one key, " << count
+                        << " records: " << QString::number(mean / 1e6, 'f', 1)
+                        << " ms on average, slowest " << QString::number(slowest / 1e6, 'f', 1)
+                        << " ms (\"" << typed << "\" typed, then erased); entering the search box "
+                        << QString::number(entered / 1e6, 'f', 1) << " ms\n";
+    if (floorTime > 0)
+        QTextStream(stdout) << "  the floor on the same records: " << floorTime << " ms\n";
+}
+
 void measureThroughput()
 {
     const QByteArray text(64 << 20, 'x');
@@ -186,6 +222,8 @@ void measure(int count, const QString &reach, const QString &floor)
     }
     QTextStream(stdout) << "  resident memory with the records loaded: "
                         << residentKilobytes() / 1024 << " MiB\n";
+    if (reach == QLatin1String("0"))
+        measureSearch(window, count, floorTime);
 
     fill(window, {"New service", "me", "secret", "", ""});
     timer.restart();
