@@ -747,10 +747,11 @@ scenario_cli_beside_window() {
     end_with "$first" xdo key Escape
 }
 
-# 10. The search box (Ctrl+F) narrows the list at every key, case and accents ignored, and
-#     Add keeps it, the focus back in Service; Down moves into the list. Down, Up, Home, End,
-#     Page Down and typing a name's first letter there show the record as a click does, Enter
-#     copies its password, and Escape in the search box empties it, ending nothing.
+# 10. The search box (Ctrl+F, its text selected) narrows the list at every key, case and
+#     accents ignored, and Add keeps it, the focus back in Service; Down moves into the list.
+#     Down, Up, Home, End, Page Down and typing a name's first letter there show the record as
+#     a click does, Enter copies its password, and Escape in the search box empties it, ending
+#     nothing.
 scenario_search_and_keys() {
     new_folder
     mkdir -m 700 "$folder/Data"
@@ -778,18 +779,19 @@ scenario_search_and_keys() {
     label_copies 84 bu
     xdo key Return
     wait_for 50 clipboard_is bp || fail "Enter in the list copied '$(clipboard)', expected 'bp'"
-    xdo key ctrl+f Escape
-    sleep 0.3
-    is_running "$first" || { fail "Escape in the search box ended the program"; return; }
-    # Every record again, in order: Alpha, Banana, Bank, Café, Dove, Zed.
-    for step in Down:bu End:zu c:cu Up:bu Home:al Next:zu; do
-        xdo key "${step%%:*}"
-        label_copies 84 "${step#*:}"
-    done
+    # Ctrl+F selects the search text: the new one replaces it.
     xdo key ctrl+f
     type_text CAFE
     xdo key Down
     label_copies 84 cu
+    xdo key ctrl+f Escape
+    sleep 0.3
+    is_running "$first" || { fail "Escape in the search box ended the program"; return; }
+    # Every record again, in order: Alpha, Banana, Bank, Café, Dove, Zed; Café still shown.
+    for step in Down:cu End:zu c:cu Up:bu Home:al Page_Down:zu; do
+        xdo key "${step%%:*}"
+        label_copies 84 "${step#*:}"
+    done
     end_with "$first" xdo key Escape
 }
 
