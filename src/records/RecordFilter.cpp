@@ -99,14 +99,12 @@ qsizetype RecordFilter::rowFor(qsizetype index, const QString &line) const
     return std::lower_bound(m_rows.begin(), m_rows.end(), index) - m_rows.begin();
 }
 
-void RecordFilter::setText(const QString &text)
+void RecordFilter::setText(QString text)
 {
-    m_text = text;
     // A field's line breaks became spaces: so do the search text's.
-    QString typed = text;
-    typed.replace(QLatin1StringView("\r\n"), QLatin1StringView(" "));
-    typed.replace(u'\r', u' ').replace(u'\n', u' ');
-    const QString needle = fold(typed);
+    text.replace(QLatin1StringView("\r\n"), QLatin1StringView(" "));
+    text.replace(u'\r', u' ').replace(u'\n', u' ');
+    const QString needle = fold(text);
     if (needle == m_needle)
         return;
     const bool wasActive = isActive();

@@ -21,8 +21,7 @@ public:
     qsizetype rowFor(qsizetype index, const QString &line) const;
     // Folds the texts of the records not folded yet, so that the first key finds at once.
     void prepare();
-    void setText(const QString &text);
-    const QString &text() const { return m_text; }
+    void setText(QString text);
 
     qsizetype rowCount() const { return isActive() ? m_rows.size() : m_records.size(); }
     // The record a row shows, -1 for none.
@@ -40,7 +39,6 @@ private:
     QStringList m_foldedLines; // the records whose texts m_folded holds
     QString m_folded; // their folded texts, one after another
     QList<qsizetype> m_starts; // where each text starts in m_folded, then its end
-    QString m_text;
     QString m_needle; // the text folded
     QList<qsizetype> m_rows;
 };
