@@ -1,7 +1,7 @@
 // Times start-up, Add, Replace and Remove on large databases, at reach 0, 1 and 3 (sealed),
-// beside the floor (the least work that shows the same records) run on the same records; the
-// unlock of a sealed file; the codec and cipher throughput; the resident memory with the
-// records loaded.
+// beside the floor (the least work that shows the same records) run on the same records; a
+// key typed into the search box; the unlock of a sealed file; the codec and cipher
+// throughput; the resident memory with the records loaded.
 // Run: QT_QPA_PLATFORM=offscreen build/bench/bench_records [--floor FLOOR] [count ...]
 
 #include "app/Startup.h"
@@ -16,6 +16,7 @@
 #include "platform/TemporaryFolder.h"
 #include "platform/TopMostSwitch.h"
 #include "records/Coffrel.h"
+#include "records/RecordFilter.h"
 #include "security/ConfigFile.h"
 #include "vault/CipherText.h"
 #include "vault/RecordCodec.h"
@@ -34,7 +35,10 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <algorithm>
 #include <ctime>
+#include <functional>
+#include <numeric>
 
 namespace {
 
@@ -134,6 +138,56 @@ qint64 residentKilobytes()
     return -1;
 }
 
+// The milliseconds of each key typed, then of each key erased, on average and the slowest.
+QString keyTimes(const std::function<void(const QString &)> &search)
+{
+    const QString typed = QStringLiteral("user4711");
+    QList<qint64> times;
+    QElapsedTimer timer;
+    const auto key = [&](qsizetype length) {
+        timer.start();
+        search(typed.left(length));
+        times.append(timer.nsecsElapsed());
+    };
+    for (qsizetype length = 1; length <= typed.size(); ++length)
+        key(length);
+    for (qsizetype length = typed.size() - 1; length >= 0; --length)
+        key(length);
+    const qint64 slowest = *std::max_element(times.begin(), times.end());
+    const qint64 mean = std::accumulate(times.begin(), times.end(), qint64(0)) / times.size();
+    return QString::number(mean / 1e6, 'f', 1) + QStringLiteral(" / ")
+        + QString::number(slowest / 1e6, 'f', 1) + QStringLiteral(" ms");
+}
+
+// A search: entering the search box (which folds every record's text), then each key typed
+// and erased, the filter alone and until the list shows the records found.
+void measureSearch(Coffrel &window, int count, double floorTime)
+{
+    RecordFilter filter;
+    filter.setRecords(window.records().records());
+    filter.prepare();
+    const QString filterTimes = keyTimes([&](const QString &text) { filter.setText(text); });
+
+    auto *search = window.findChild<QLineEdit *>(QStringLiteral("Search"));
+    QElapsedTimer timer;
+    timer.start();
+    window.activateWindow();
+    search->setFocus();
+    QApplication::processEvents();
+    const qint64 entered = timer.nsecsElapsed();
+    const QString listTimes = keyTimes([&](const QString &text) {
+        search->setText(text);
+        QApplication::processEvents();
+    });
+    QTextStream(stdout) << "search, one key (\"user4711\" typed, then erased), " << count
+                        << " records, average / slowest: the filter " << filterTimes
+                        << ", until the list shows the records found " << listTimes
+                        << "; entering the search box " << QString::number(entered / 1e6, 'f', 1)
+                        << " ms\n";
+    if (floorTime > 0)
+        QTextStream(stdout) << "  the floor on the same records: " << floorTime << " ms\n";
+}
+
 void measureThroughput()
 {
     const QByteArray text(64 << 20, 'x');
@@ -187,6 +241,8 @@ void measure(int count, const QString &reach, const QString &floor)
     }
     QTextStream(stdout) << "  resident memory with the records loaded: "
                         << residentKilobytes() / 1024 << " MiB\n";
+    if (reach == QLatin1String("0"))
+        measureSearch(window, count, floorTime);
 
     fill(window, {"New service", "me", "secret", "", ""});
     timer.restart();

@@ -4,6 +4,7 @@
 #include "vault/Database.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -123,6 +124,38 @@ private slots:
                 right = qAlpha(exit.pixel(x, y)) > 0 ? x : right;
         }
         QVERIFY(icon(7)->x() + right + 4 < win.find(QStringLiteral("client"))->width());
+    }
+    // Tab reaches the enabled toolbar icons from left to right, each a button named after its
+    // command that rises while it has the keys, and Space runs it.
+    void toolbarIsReachedWithTheKeys()
+    {
+        Window win;
+        QVERIFY(QTest::qWaitForWindowActive(win.w));
+        QCOMPARE(QApplication::focusWidget(), win.field(0));
+        win.field(0)->setText(QStringLiteral("typed"));
+        win.find(QStringLiteral("Check2"))->setFocus();
+        QStringList reached;
+        for (int i = 0; i < 7; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget *focus = QApplication::focusWidget();
+            const QAccessibleInterface *named = QAccessible::queryAccessibleInterface(focus);
+            reached << focus->objectName() + u' ' + named->text(QAccessible::Name);
+            const QString raised = focus->objectName().replace("Image1", "Command1");
+            QVERIFY(i == 6 || win.find(raised)->isVisible());
+            QCOMPARE(named->role(), i < 6 ? QAccessible::PushButton : QAccessible::EditableText);
+        }
+        QCOMPARE(reached,
+            QStringList({"Image1(3) Reset", "Image1(8) Vaultine on the web", "Image1(4) Security",
+                "Image1(5) Contents", "Image1(6) Capture", "Image1(7) Exit", "Text1(0) Service"}));
+        const char *disabled[] = {"Add", "Replace", "Remove"};
+        for (int i = 0; i < 3; ++i) {
+            const QAccessibleInterface *named = QAccessible::queryAccessibleInterface(
+                win.find(QStringLiteral("Image1(%1)").arg(i)));
+            QCOMPARE(named->text(QAccessible::Name), disabled[i]);
+            QCOMPARE(named->role(), QAccessible::PushButton);
+        }
+        QTest::keyClick(win.find(QStringLiteral("Image1(3)")), Qt::Key_Space);
+        QCOMPARE(win.field(0)->text(), QString());
     }
     void listTakesTheRoomOfALargerWindow()
     {

@@ -58,6 +58,10 @@ struct Browser : ProgramFolder
             [tell](bool marked) { tell(marked ? "marked" : "unmarked"); });
         QObject::connect(&r->windowLock(), &WindowLock::stateChanged,
             [tell](WindowLock::State state) { tell(stateNames[int(state)]); });
+        QObject::connect(r, &RecordBrowser::rowShown,
+            [tell](int row) { tell(QStringLiteral("row %1").arg(row)); });
+        QObject::connect(
+            r, &RecordBrowser::searchEmptied, [tell] { tell(QStringLiteral("search emptied")); });
     }
     static constexpr const char *stateNames[] = {"unguarded", "open", "locked"};
 
@@ -86,7 +90,7 @@ struct Browser : ProgramFolder
 
     void click(qsizetype row, Qt::MouseButton button = Qt::LeftButton)
     {
-        if (button != Qt::RightButton && row != browser->selectedIndex())
+        if (button != Qt::RightButton && model->recordAt(row) != browser->selectedIndex())
             browser->List2_Click(row);
         browser->List2_MouseUp(button);
     }
@@ -95,7 +99,7 @@ struct Browser : ProgramFolder
     void key(int control, const QString &name, bool pressed = true, bool released = true)
     {
         static const QHash<QString, int> named {{"Escape", Qt::Key_Escape}, {"Alt", Qt::Key_Alt},
-            {"Ctrl", Qt::Key_Control}, {"Return", Qt::Key_Return}};
+            {"Ctrl", Qt::Key_Control}, {"Return", Qt::Key_Return}, {"Down", Qt::Key_Down}};
         const int key = named.value(name, Qt::Key_A + (name[0].unicode() - 'A'));
         if (pressed && browser->keyPressed(control, key))
             told.append(QStringLiteral("kept"));
@@ -130,7 +134,20 @@ struct Browser : ProgramFolder
             {"middle", [&] { click(i, Qt::MiddleButton); }},
             {"right", [&] { click(i, Qt::RightButton); }},
             {"deselect", [&] { click(-1); }}, // Ctrl+click on the selected row
-            {"down", [&] { r->List2_Click(r->selectedIndex() + 1); }},
+            {"down", // the list's selection moved by a key
+                [&] {
+                    r->keyPressed(RecordBrowser::serviceList, Qt::Key_Down);
+                    r->List2_Click(model->rowOf(r->selectedIndex()) + 1);
+                    r->keyReleased(RecordBrowser::serviceList, Qt::Key_Down);
+                }},
+            {"search", [&] { r->Search_Change(parts.value(1)); }},
+            {"list", // tells the services the list shows
+                [&] {
+                    QStringList services;
+                    for (int row = 0; row < model->rowCount(); ++row)
+                        services.append(model->index(row).data().toString());
+                    told.append("list " + services.join(u','));
+                }},
             {"key", [&] { key(i, parts.value(2)); }},
             {"up", [&] { key(i, parts.value(2), false); }}, // pressed in a closed message box
             {"press", [&] { key(i, parts.value(2), true, false); }},
@@ -253,7 +270,10 @@ private slots:
         row("username emptied", typeAll + ";type|1|", "0001", "New||np||", -1, 3);
         row("left release", "left|1", "1111", "Bank|bu|bp||", 1, 3);
         row("middle release", "middle|0", "1111", "Alpha|al|pa1|note|http://a", 0, 3);
-        row("keyboard selection empties", "left|0;" + typeAll + ";down", "0011", "||||", 1, 3);
+        // A row chosen with the keys shows its record as a click does, also in a search.
+        row("keyboard selection", "left|0;" + typeAll + ";down", "1111", "Bank|bu|bp||", 1, 3);
+        row("click in a search", "search|ARR;left|0", "1111", "Carrot|cu|cp|c info|http://c", 2, 3);
+        row("Down from the search box", "search|an;key|6|Down", "1111", "Bank|bu|bp||", 1, 3);
         row("right release after left", "left|1;right|1", "1101", "Bank|bu|bp||", -1, 3);
         row("right release at open", "right|1", "0001", "||||", -1, 3);
         row("right release keeps typed", typeAll + ";right|0", "1101", "New|nu|np||", -1, 3);
@@ -289,9 +309,9 @@ private slots:
         later("undo all after remove", "left|0;remove;oops|0", "Alpha|al|pa1|note|http://a", "",
             "off", 2, "1101");
         later("undo one field", "left|0;remove;oops|3", "||pa1||", "", "off", 2);
-        // The removed record comes back, not the empty fields a row chosen with the keys left.
-        later("undo after a keyed remove", "left|0;down;remove;oops|0", "Bank|bu|bp||", "", "off",
-            2, "1101");
+        // The removed record comes back, not the fields as edited.
+        later("undo after an edited remove", "left|0;down;type|1|x;remove;oops|0", "Bank|bu|bp||",
+            "", "off", 2, "1101");
         later("undo after add empties", "left|0;remove;fill|X|u|p;add;oops|0", "||||", "", "off");
         later("reset", "unmask;left|1;reset", "||||", "", "off");
         later("reset during capture", "copy|abc;capture;copy|abc;tick;reset", "||||", "", "off");
@@ -544,6 +564,25 @@ private slots:
         row("Path", "left|0;label|4;wait|30;end;clip", "clipboard 'http://a'");
         row("the program ends", "left|0;label|2;end;clip", "clipboard ''");
         row("kept", "prefs|0|5;left|0;label|2;wait|3600;end;clip", "clipboard 'pa1' secret");
+        // Enter on a row copies its password as the Password label does.
+        row("Enter in the list", "down;key|5|Return;clip", "clipboard 'pa1' secret");
+        row("Enter in the list, nothing selected", "key|5|Return;clip", "clipboard ''");
+        // The search keeps the record in the fields selected, shown in the list when found;
+        // Add, Replace and Remove act on it, and the search stays.
+        row("search", "left|1;search|AN;list;search|x;list;search|;list",
+            "row 0;list Bank;row -1;list ;row 1;list Alpha,Bank,Carrot");
+        row("replace in a search", "search|arr;left|0;type|0|Zed;replace;list;search|;list",
+            "row -1;list ;row -1;list Alpha,Bank,Zed");
+        row("remove in a search", "search|car;left|0;remove;list;search|;list",
+            "row -1;list ;row -1;list Alpha,Bank");
+        row("add in a search", "search|an;fill|Banana|u|p;add;list;fill|Zed|u|p;add;list",
+            "row -1;focus 0;list Banana,Bank;focus 0;list Banana,Bank");
+        row("Escape in the search box", "key|6|Escape", "search emptied");
+        row("Down from the search box, nothing found", "search|zz;key|6|Down", "row -1");
+        row("Down from the search box, selection found", "left|2;search|c;key|6|Down",
+            "row 0;focus 5");
+        row("Down from the search box, selection not found", "left|2;search|b;key|6|Down",
+            "row -1;row 0;focus 5");
     }
     void windowIsTold()
     {
@@ -639,6 +678,85 @@ private slots:
         QCOMPARE(read.idleLockMinutes, minutes);
         QVERIFY(preferences.write(read));
         QCOMPARE(preferences.read(), read);
+    }
+    // The list shows the records whose service, username, other info or path holds the search
+    // text, case and accents ignored, in the book's order, and keeps doing so while records
+    // come and go.
+    void searchFindsRecords_data()
+    {
+        QTest::addColumn<QStringList>("records");
+        QTest::addColumn<QString>("steps"); // text|T, add|LINE, remove|I, replace|I|LINE, prepare
+        QTest::addColumn<QString>("shown"); // the services listed, separated by ','
+        const QStringList accents {QStringLiteral(u"Caf\u00e9:!R\u00e9mi:!pw:!:!"),
+            QStringLiteral(u"Stra\u00dfe:!S\u00f8ren:!pw:!\u0141\u00f3d\u017a:!"),
+            QStringLiteral(u"Un cafe\u0301:!x:!pw:!:!")};
+        const auto row = [](const char *name, const QStringList &records, const char *steps,
+                             const char *shown) {
+            QTest::newRow(name) << records << QString::fromUtf8(steps) << QString::fromUtf8(shown);
+        };
+        row("no text: every record", threeRecords, "text|", "Alpha,Bank,Carrot");
+        row("service, case ignored", threeRecords, "text|bAN", "Bank");
+        row("username", threeRecords, "text|cu", "Carrot");
+        row("other info", threeRecords, "text|NOTE", "Alpha");
+        row("path", threeRecords, "text|http://", "Alpha,Carrot");
+        row("not the password", threeRecords, "text|pa1", "");
+        row("not across two fields", threeRecords, "text|alpha:!al", "");
+        row("a line break typed is a space", threeRecords, "text|c\ninfo", "Carrot");
+        row("narrowed, then widened", threeRecords, "text|a;text|al;text|alp;text|a",
+            "Alpha,Bank,Carrot");
+        const char *cafes = "Caf\xc3\xa9,Un cafe\xcc\x81"; // composed, then decomposed
+        row("accents in the records", accents, "text|CAFE", cafes);
+        row("accents in the text", accents, "text|cafÉ", cafes);
+        row("letters without a decomposition", accents, "text|strasse", "Straße");
+        row("stroke letters", accents, "text|LODZ;text|lodz;text|soren", "Straße");
+        row("ß in the text", accents, "text|straß", "Straße");
+        row("added, found", threeRecords, "text|an;add|Banana:!u:!p:!:!", "Banana,Bank");
+        row("added, not found", threeRecords, "text|an;add|Zed:!u:!p:!:!;text|",
+            "Alpha,Bank,Carrot,Zed");
+        row("added before the rows found", threeRecords, "text|c;add|Aa:!c:!p:!:!", "Aa,Carrot");
+        row("removed", threeRecords, "text|a;remove|0", "Bank,Carrot");
+        row("replaced, found", threeRecords, "text|an;replace|0|Zan:!u:!p:!:!", "Bank,Zan");
+        row("replaced, lost", threeRecords, "text|an;replace|1|Bar:!u:!p:!:!", "");
+        row("changed after the search was readied", threeRecords,
+            "prepare;remove|0;add|Err:!u:!p:!:!;text|rr", "Carrot,Err");
+        row("changed while no text", threeRecords,
+            "text|rr;text|;remove|0;add|Err:!u:!p:!:!;text|rr", "Carrot,Err");
+    }
+    void searchFindsRecords()
+    {
+        QFETCH(QStringList, records);
+        QFETCH(QString, steps);
+        QFETCH(QString, shown);
+
+        ServiceListModel model;
+        model.load(records);
+        for (const QString &step : steps.split(u';')) {
+            const QStringList parts = step.split(u'|');
+            RecordBook next = model.book();
+            if (parts[0] == "text") {
+                model.setSearchText(QString(parts[1]).replace("\\n", "\n"));
+            } else if (parts[0] == "add") {
+                model.insert(parts[1]);
+            } else if (parts[0] == "prepare") {
+                model.prepareSearch();
+            } else {
+                next.removeAt(parts[1].toInt());
+                if (parts[0] == "replace")
+                    next.insert(parts[2]);
+                model.setBook(next);
+            }
+        }
+        QStringList services;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            services.append(model.index(row).data().toString());
+            const qsizetype record = model.recordAt(row);
+            QCOMPARE(model.book().services().at(record), services.last());
+            QCOMPARE(model.rowOf(record), row);
+        }
+        QCOMPARE(services.join(u','), shown);
+        // A record not listed has no row.
+        for (qsizetype record = 0; record < model.book().count(); ++record)
+            QCOMPARE(model.rowOf(record) >= 0, services.contains(model.book().services()[record]));
     }
     void pathTargets_data()
     {

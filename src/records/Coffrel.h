@@ -20,6 +20,7 @@ class Config;
 class FieldEdit;
 class QAction;
 class QCheckBox;
+class QLineEdit;
 class QListView;
 class Toolbar;
 struct Platform;
@@ -69,6 +70,7 @@ private:
     void buildWindow();
     void buildFields(QWidget *client);
     void buildList(QWidget *client);
+    void buildSearch(QWidget *client);
     void setTabOrder();
     void placeControls();
     void connectBrowser();
@@ -78,6 +80,7 @@ private:
     void showCopiedField(int index);
     void showPasswordMask(bool masked);
     void clearListSelection();
+    void showRow(int row);
     QString toolbarTooltip(int index) const;
     void Command1_Click(int index);
     // The language dialog, the window hidden until it closes.
@@ -111,6 +114,7 @@ private:
     QCheckBox *m_check1; // "Hi&de": masks the Password field
     QCheckBox *m_check2; // "On Top"
     QListView *m_list2; // the service list
+    QLineEdit *m_search; // above the list: the list shows the records it finds
     Toolbar *m_toolbar;
     QHash<QString, QAction *> m_menuItems;
     QHash<QString, QObject *> m_controls;

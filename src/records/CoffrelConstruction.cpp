@@ -15,6 +15,7 @@
 #include <QListView>
 #include <QMenuBar>
 #include <QProxyStyle>
+#include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 
@@ -188,11 +189,15 @@ void Coffrel::buildWindow()
     registerControl(frame1);
 
     buildFields(client);
+    buildSearch(client);
     buildList(client);
     setTabOrder();
+    // The window opens with the keys in Service, not on the first toolbar icon.
+    m_fields[RecordLine::Service]->setFocus();
     placeControls();
     for (QObject *watched : {static_cast<QObject *>(client), static_cast<QObject *>(m_check2),
-             static_cast<QObject *>(m_list2), static_cast<QObject *>(m_list2->viewport())})
+             static_cast<QObject *>(m_list2), static_cast<QObject *>(m_list2->viewport()),
+             static_cast<QObject *>(m_search)})
         watched->installEventFilter(this);
     for (FieldEdit *field : m_fields)
         field->installEventFilter(this);
@@ -266,12 +271,27 @@ void Coffrel::buildList(QWidget *client)
     registerControl(m_list2);
 }
 
+void Coffrel::buildSearch(QWidget *client)
+{
+    m_search = new QLineEdit(client);
+    m_search->setObjectName(QStringLiteral("Search"));
+    m_search->setAccessibleName(QStringLiteral("Search"));
+    m_search->setPlaceholderText(QStringLiteral("Search (Ctrl+F)"));
+    m_search->setFont(fieldFont());
+    connect(m_search, &QLineEdit::textChanged, &m_browser, &RecordBrowser::Search_Change);
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this, [this] {
+        m_search->setFocus(Qt::ShortcutFocusReason);
+        m_search->selectAll();
+    });
+    registerControl(m_search);
+}
+
 void Coffrel::setTabOrder()
 {
     QList<QWidget *> order(std::begin(m_fields), std::end(m_fields));
-    order << m_check1 << m_list2 << m_check2;
-    for (int i = 0; i < Toolbar::count; ++i)
-        order << m_toolbar->button(i);
+    order << m_check1 << m_search << m_list2 << m_check2;
+    for (const int i : Toolbar::leftToRight)
+        order << m_toolbar->icon(i);
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -299,10 +319,16 @@ void Coffrel::connectBrowser()
 {
     connect(&m_browser, &RecordBrowser::fieldTextChanged, this, &Coffrel::showField);
     connect(&m_browser, &RecordBrowser::fieldCursorChanged, this, &Coffrel::showCursor);
-    connect(&m_browser, &RecordBrowser::focusRequested, this,
-        [this](int index) { m_fields[index]->setFocus(); });
+    connect(&m_browser, &RecordBrowser::focusRequested, this, [this](int index) {
+        if (index == RecordBrowser::serviceList)
+            m_list2->setFocus();
+        else
+            m_fields[index]->setFocus();
+    });
     connect(&m_browser, &RecordBrowser::commandsChanged, this, &Coffrel::showCommands);
     connect(&m_browser, &RecordBrowser::selectionCleared, this, &Coffrel::clearListSelection);
+    connect(&m_browser, &RecordBrowser::rowShown, this, &Coffrel::showRow);
+    connect(&m_browser, &RecordBrowser::searchEmptied, m_search, &QLineEdit::clear);
     connect(&m_browser, &RecordBrowser::hoverIndexChanged, m_toolbar, &Toolbar::setHoverIndex);
     connect(&m_browser, &RecordBrowser::copiedFieldChanged, this, &Coffrel::showCopiedField);
     connect(&m_browser, &RecordBrowser::passwordMaskChanged, this, &Coffrel::showPasswordMask);

@@ -78,6 +78,17 @@ void Coffrel::clearListSelection()
     m_list2->selectionModel()->clearSelection();
 }
 
+void Coffrel::showRow(int row)
+{
+    const QModelIndex index = m_records.index(row);
+    if (!index.isValid()) {
+        clearListSelection();
+        return;
+    }
+    m_list2->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    m_list2->scrollTo(index);
+}
+
 void Coffrel::maskPassword()
 {
     m_check1->setChecked(true);
@@ -147,6 +158,7 @@ bool Coffrel::eventFilter(QObject *watched, QEvent *event)
         const auto *field = std::find(std::begin(m_fields), std::end(m_fields), watched);
         const int control = field != std::end(m_fields) ? int(field - std::begin(m_fields))
             : watched == m_list2                        ? RecordBrowser::serviceList
+            : watched == m_search                       ? RecordBrowser::searchBox
                                                         : -1;
         if (control >= 0)
             return forwardKey(control, static_cast<QKeyEvent *>(event));
@@ -165,6 +177,8 @@ bool Coffrel::eventFilter(QObject *watched, QEvent *event)
         m_browser.Form_Click();
     } else if (type == QEvent::Resize && onClient) {
         placeControls();
+    } else if (type == QEvent::FocusIn && watched == m_search) {
+        m_browser.Search_GotFocus();
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -9,7 +9,8 @@
 #include <cmath>
 
 // Where the main window's controls stand, by object name. The service list takes whatever
-// room the window is given beyond the layout's own size; every other control keeps its place.
+// room the window is given beyond the layout's own size, the search box above it the width;
+// every other control keeps its place.
 namespace MainWindowLayout {
 
 struct Place
@@ -34,7 +35,8 @@ inline constexpr Place places[] = {
     {"Label5", {60, 2280, 330, 195}},
     {"Check2", {4005, 1110, 1035, 285}},
     {"Check1", {4005, 1470, 840, 255}},
-    {"List2", {20, 2655, 5190, 2940}},
+    {"Search", {20, 2655, 5190, 345}},
+    {"List2", {20, 3030, 5190, 2565}},
 };
 
 // The window's outer width in twips, as the layout was drawn: with it the field widths below
@@ -65,10 +67,11 @@ inline std::array<Twips, 5> correctedFields(const std::array<double, 5> &labelRi
 inline QRect placeOf(const Place &place, QSize client)
 {
     QRect rect = place.twips.toPixels();
-    if (qstrcmp(place.name, "List2") == 0) {
-        const QSize extra = (client - clientSize).expandedTo({0, 0});
+    const QSize extra = (client - clientSize).expandedTo({0, 0});
+    if (qstrcmp(place.name, "List2") == 0)
         rect.setSize(rect.size() + extra);
-    }
+    else if (qstrcmp(place.name, "Search") == 0)
+        rect.setWidth(rect.width() + extra.width());
     return rect;
 }
 

@@ -97,7 +97,7 @@ bool RecordBrowser::keyPressed(int control, int key)
     if (key == Qt::Key_Alt)
         m_altArmed = false;
     m_altAlone = key == Qt::Key_Alt;
-    return control != serviceList && m_altArmed && jumpTarget(key) >= 0;
+    return control < serviceList && m_altArmed && jumpTarget(key) >= 0;
 }
 
 void RecordBrowser::keyReleased(int control, int key)
@@ -106,6 +106,8 @@ void RecordBrowser::keyReleased(int control, int key)
     m_keyPressedIn.remove(key);
     if (control == serviceList)
         List2_KeyUp(key, pressedHere);
+    else if (control == searchBox)
+        Search_KeyUp(key, pressedHere);
     else
         Text1_KeyUp(control, key, pressedHere);
 }
@@ -135,8 +137,27 @@ void RecordBrowser::Text1_KeyUp(int index, int key, bool pressedHere)
 
 void RecordBrowser::List2_KeyUp(int key, bool pressedHere)
 {
-    if (key == Qt::Key_Escape && pressedHere)
+    if (!pressedHere)
+        return;
+    if (key == Qt::Key_Escape)
         endProgram();
+    else if (isReturn(key) && m_selectedIndex >= 0)
+        copyField(RecordLine::Password);
+    else if (m_rowChosen) // a row chosen with the keys shows its record as a click does
+        List2_MouseUp(Qt::LeftButton);
+}
+
+void RecordBrowser::Search_KeyUp(int key, bool pressedHere)
+{
+    if (!pressedHere)
+        return;
+    if (key == Qt::Key_Escape) {
+        emit searchEmptied();
+    } else if (key == Qt::Key_Down && m_records.rowCount() > 0) {
+        if (m_records.rowOf(m_selectedIndex) < 0)
+            chooseRow(0);
+        emit focusRequested(serviceList);
+    }
 }
 
 void RecordBrowser::Text1_Change(int index, const QString &text)
@@ -223,13 +244,15 @@ void RecordBrowser::List2_Click(qsizetype row)
 {
     if (m_movingSelection)
         return;
-    m_selectedIndex = row;
+    m_selectedIndex = m_records.recordAt(row);
+    m_rowChosen = true;
     emptyFields();
     apply(CommandStates::Event::SelectionChanged);
 }
 
 void RecordBrowser::List2_MouseUp(Qt::MouseButton button)
 {
+    m_rowChosen = false;
     if (button == Qt::RightButton) {
         clearSelection();
         apply(CommandStates::Event::ListRightReleased);
@@ -240,6 +263,34 @@ void RecordBrowser::List2_MouseUp(Qt::MouseButton button)
         m_selectedIndex < 0 ? QString() : m_records.book().records().at(m_selectedIndex));
     for (int i = 0; i < fields.size(); ++i)
         setField(i, fields[i]);
+}
+
+void RecordBrowser::chooseRow(qsizetype row)
+{
+    List2_Click(row);
+    List2_MouseUp(Qt::LeftButton);
+    showSelectedRow();
+}
+
+void RecordBrowser::showSelectedRow()
+{
+    const QScopedValueRollback moving(m_movingSelection, true);
+    emit rowShown(int(m_records.rowOf(m_selectedIndex)));
+}
+
+void RecordBrowser::Search_Change(const QString &text)
+{
+    {
+        const QScopedValueRollback moving(m_movingSelection, true);
+        m_records.setSearchText(text);
+    }
+    // The record in the fields stays selected, shown in the list when the search finds it.
+    showSelectedRow();
+}
+
+void RecordBrowser::Search_GotFocus()
+{
+    m_records.prepareSearch();
 }
 
 void RecordBrowser::clearSelection()
@@ -327,6 +378,7 @@ void RecordBrowser::AddRecord()
     emptyFields();
     apply(CommandStates::Event::AddDone);
     clearSelection();
+    emit focusRequested(RecordLine::Service);
 }
 
 void RecordBrowser::mnuReplace_Click()
@@ -339,8 +391,7 @@ void RecordBrowser::mnuReplace_Click()
 
 void RecordBrowser::mnuRemove_Click()
 {
-    // Undo puts back the removed record, also when the fields show another text (a row chosen
-    // with the keys leaves them empty).
+    // Undo puts back the removed record, also when the fields were edited since.
     const QStringList removed = m_editor.isSelection(m_selectedIndex)
         ? RecordLine::recordFields(m_records.book().records().at(m_selectedIndex))
         : m_fields;

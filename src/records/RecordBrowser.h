@@ -26,8 +26,9 @@ class RecordBrowser : public QObject
     Q_OBJECT
 
 public:
-    // The controls that take keys: the five fields by index, then the service list.
+    // The controls that take keys: the five fields by index, the service list, the search box.
     static constexpr int serviceList = RecordLine::fieldCount;
+    static constexpr int searchBox = serviceList + 1;
     static constexpr int noHover = 9;
     static constexpr int noField = -1;
 
@@ -65,8 +66,13 @@ public:
     void Text1_Click(int index);
     // Returns the field's tooltip: its whole text, none for the password.
     QString Text1_MouseMove(int index);
+    // The row of the service list selected (-1: none), by a click or a key.
     void List2_Click(qsizetype row);
     void List2_MouseUp(Qt::MouseButton button);
+    // The search box's text: the list shows the records it finds.
+    void Search_Change(const QString &text);
+    // Entering the search box readies the search, so that the first key finds at once.
+    void Search_GotFocus();
     void Image1_MouseMove(int index);
     // The mouse over the service list, the "On Top" box or the window's background.
     void leaveToolbar();
@@ -97,6 +103,9 @@ signals:
     void focusRequested(int index);
     void commandsChanged();
     void selectionCleared();
+    // The list selects the row (none when -1): the record in the fields, shown there.
+    void rowShown(int row);
+    void searchEmptied();
     void hoverIndexChanged(int index);
     void copiedFieldChanged(int index);
     void passwordMaskChanged(bool masked);
@@ -105,6 +114,10 @@ signals:
 private:
     void Text1_KeyUp(int index, int key, bool pressedHere);
     void List2_KeyUp(int key, bool pressedHere);
+    void Search_KeyUp(int key, bool pressedHere);
+    // Chooses the row as a click does.
+    void chooseRow(qsizetype row);
+    void showSelectedRow();
     // Puts the text into the field, its line breaks made spaces; true when that changed it.
     bool store(int index, const QString &text);
     void setField(int index, const QString &text);
@@ -138,5 +151,7 @@ private:
     Preferences::Values m_preferences; // in force
     // Set while the program itself moves the list's selection: that is not the user selecting.
     bool m_movingSelection = false;
+    // A row was selected that the fields do not show yet (the button or key is still down).
+    bool m_rowChosen = false;
     QHash<int, int> m_keyPressedIn; // key -> control
 };

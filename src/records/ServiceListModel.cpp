@@ -4,6 +4,7 @@ void ServiceListModel::load(const QStringList &lines)
 {
     beginResetModel();
     m_book.load(lines);
+    m_filter.setRecords(m_book.records());
     endResetModel();
 }
 
@@ -11,26 +12,38 @@ void ServiceListModel::setBook(RecordBook book)
 {
     beginResetModel();
     m_book = std::move(book);
+    m_filter.setRecords(m_book.records());
     endResetModel();
 }
 
 qsizetype ServiceListModel::insert(const QString &line)
 {
     const qsizetype index = m_book.sortedIndex(line);
-    beginInsertRows({}, int(index), int(index));
+    const qsizetype row = m_filter.rowFor(index, line);
+    if (row >= 0)
+        beginInsertRows({}, int(row), int(row));
     m_book.insert(line);
-    endInsertRows();
+    m_filter.setRecords(m_book.records());
+    if (row >= 0)
+        endInsertRows();
     return index;
+}
+
+void ServiceListModel::setSearchText(const QString &text)
+{
+    beginResetModel();
+    m_filter.setText(text);
+    endResetModel();
 }
 
 int ServiceListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_book.count());
+    return parent.isValid() ? 0 : int(m_filter.rowCount());
 }
 
 QVariant ServiceListModel::data(const QModelIndex &index, int role) const
 {
     if (role != Qt::DisplayRole || !index.isValid())
         return {};
-    return m_book.services().at(index.row());
+    return m_book.services().at(recordAt(index.row()));
 }

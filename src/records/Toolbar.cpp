@@ -3,7 +3,6 @@
 #include "intl/Twips.h"
 
 #include <QMouseEvent>
-#include <QToolButton>
 
 namespace {
 
@@ -14,7 +13,7 @@ struct ToolbarSlot
     int buttonLeft;
 };
 
-// By index; from left to right the order is 0, 1, 2, 3, 8, 4, 5, 6, 7.
+// By index; from left to right the order is Toolbar::leftToRight.
 constexpr ToolbarSlot toolbarSlots[Toolbar::count] = {
     {"add", 75, 30},
     {"replace", 645, 600},
@@ -31,8 +30,21 @@ constexpr ToolbarSlot toolbarSlots[Toolbar::count] = {
 
 void ToolbarIcon::mouseMoveEvent(QMouseEvent *event)
 {
+    QToolButton::mouseMoveEvent(event);
     event->accept();
     emit hovered();
+}
+
+void ToolbarIcon::focusInEvent(QFocusEvent *event)
+{
+    QToolButton::focusInEvent(event);
+    emit hovered();
+}
+
+void ToolbarIcon::focusOutEvent(QFocusEvent *event)
+{
+    QToolButton::focusOutEvent(event);
+    emit focusLeft();
 }
 
 Toolbar::Toolbar(QWidget *window, std::function<QString(int)> tooltipOf)
@@ -47,12 +59,15 @@ Toolbar::Toolbar(QWidget *window, std::function<QString(int)> tooltipOf)
 
         auto *icon = new ToolbarIcon(window);
         icon->setObjectName(QStringLiteral("Image1(%1)").arg(i));
-        icon->setPixmap(picture);
-        icon->setAlignment(Qt::AlignCenter);
+        icon->setIcon(picture);
+        icon->setIconSize(picture.size());
+        icon->setAutoRaise(true);
         icon->setMouseTracking(true);
         icon->setAttribute(Qt::WA_NoMousePropagation);
         icon->setGeometry(Twips {toolbarSlots[i].iconLeft, 120, 480, 480}.toPixels());
         connect(icon, &ToolbarIcon::hovered, this, [this, i] { emit iconHovered(i); });
+        connect(icon, &ToolbarIcon::focusLeft, this, [this] { emit iconHovered(count); });
+        connect(icon, &ToolbarIcon::clicked, this, [this, i] { emit commandClicked(i); });
         m_icons[i] = icon;
 
         auto *button = new QToolButton(window);
@@ -63,6 +78,8 @@ Toolbar::Toolbar(QWidget *window, std::function<QString(int)> tooltipOf)
         button->setMouseTracking(true);
         button->setAttribute(Qt::WA_NoMousePropagation);
         button->installEventFilter(this);
+        // The keyboard reaches the command through its icon.
+        button->setFocusPolicy(Qt::NoFocus);
         button->hide();
         connect(button, &QToolButton::clicked, this, [this, i] { emit commandClicked(i); });
         m_buttons[i] = button;

@@ -1,26 +1,28 @@
 #pragma once
 
-#include <QLabel>
 #include <QObject>
 #include <QTimer>
+#include <QToolButton>
 
 #include <functional>
 
-class QToolButton;
-
 // A toolbar icon; it raises its button when the mouse moves over it, and only while enabled.
-class ToolbarIcon : public QLabel
+// The keyboard reaches it with Tab, which raises the button too, and runs it with Space.
+class ToolbarIcon : public QToolButton
 {
     Q_OBJECT
 
 public:
-    using QLabel::QLabel;
+    using QToolButton::QToolButton;
 
 signals:
     void hovered();
+    void focusLeft();
 
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 };
 
 // The nine toolbar icons Image1(0..8) and their raised buttons Command1(0..8). A button
@@ -32,6 +34,8 @@ class Toolbar : public QObject
 
 public:
     static constexpr int count = 9;
+    // The icons' order on the screen.
+    static constexpr int leftToRight[count] = {0, 1, 2, 3, 8, 4, 5, 6, 7};
 
     // tooltipOf(i) gives the raised button's tooltip as it currently stands.
     Toolbar(QWidget *window, std::function<QString(int)> tooltipOf);

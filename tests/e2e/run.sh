@@ -171,9 +171,9 @@ click_field() {
     click 200 "${ys[$1]}"
 }
 
-# The list row INDEX (from 0).
+# The list row INDEX (from 0), below the search box.
 click_row() {
-    click 40 $((185 + 16 * $1))
+    click 40 $((210 + 16 * $1))
 }
 
 type_text() {
@@ -833,6 +833,54 @@ scenario_lock() {
     kill "${bus##*$'\n'}"
 }
 
+# 11. The search box (Ctrl+F, its text selected) narrows the list at every key, case and
+#     accents ignored, and Add keeps it, the focus back in Service; Down moves into the list.
+#     Down, Up, Home, End, Page Down and typing a name's first letter there show the record as
+#     a click does, Enter copies its password, and Escape in the search box empties it, ending
+#     nothing.
+scenario_search_and_keys() {
+    new_folder
+    mkdir -m 700 "$folder/Data"
+    printf '%s\r\n' 'Alpha:!al:!pa1:!:!' 'Bank:!bu:!bp:!:!' 'Café:!cu:!cp:!:!' 'Zed:!zu:!zp:!:!' \
+        | tr "$plainSet" "$codedSet" >"$db"
+    start_main || return
+    local first=$pid step
+    click_field 0
+    xdo key ctrl+f
+    type_text an
+    add_record Banana nu np ''
+    # The focus is back in Service: the next record is typed there.
+    type_text Dove
+    xdo key Tab
+    type_text du
+    xdo key Tab
+    type_text dp
+    xdo key Tab Return
+    wait_for 50 has_lines 6 || { fail "the two adds left $(line_count) lines"; return; }
+    decoded_lines | grep -qx 'Dove:!du:!dp:!:!' || fail "the second add did not start in Service"
+    # The search still finds Banana and Bank: End reaches Bank.
+    xdo key ctrl+f Down
+    label_copies 84 nu
+    xdo key End
+    label_copies 84 bu
+    xdo key Return
+    wait_for 50 clipboard_is bp || fail "Enter in the list copied '$(clipboard)', expected 'bp'"
+    # Ctrl+F selects the search text: the new one replaces it.
+    xdo key ctrl+f
+    type_text CAFE
+    xdo key Down
+    label_copies 84 cu
+    xdo key ctrl+f Escape
+    sleep 0.3
+    is_running "$first" || { fail "Escape in the search box ended the program"; return; }
+    # Every record again, in order: Alpha, Banana, Bank, Café, Dove, Zed; Café still shown.
+    for step in Down:cu End:zu c:cu Up:bu Home:al Page_Down:zu; do
+        xdo key "${step%%:*}"
+        label_copies 84 "${step#*:}"
+    done
+    end_with "$first" xdo key Escape
+}
+
 run_scenario() {
     echo "e2e: $1"
     scenarioFailed=0
@@ -857,7 +905,7 @@ disown "$keeper"
 echo "e2e: display $DISPLAY, $(xdo getdisplaygeometry)"
 
 for scenario in ${E2E_ONLY:-records_survive_restart alt_jumps master_password sealed capture import_and_undo \
-    language text_and_left_button cli_copy cli_beside_window lock}; do
+    language text_and_left_button cli_copy cli_beside_window lock search_and_keys}; do
     run_scenario "scenario_$scenario"
 done
 
