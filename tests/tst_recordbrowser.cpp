@@ -87,16 +87,21 @@ struct Browser : ProgramFolder
             browser->List2_Click(row);
         browser->List2_MouseUp(button);
     }
-    // A key pressed and released in a control (the fields by index, then the list); a press
-    // kept from the control is told as "kept".
-    void key(int control, const QString &name, bool pressed = true)
+    // Keys pressed in turn and released the other way round in a control (the fields by
+    // index, then the list): "Ctrl+V"; a press kept from the control is told as "kept".
+    void key(int control, const QString &names, bool pressed = true)
     {
         static const QHash<QString, int> named {{"Escape", Qt::Key_Escape}, {"Alt", Qt::Key_Alt},
             {"Ctrl", Qt::Key_Control}, {"Return", Qt::Key_Return}};
-        const int key = named.value(name, Qt::Key_A + (name[0].unicode() - 'A'));
-        if (pressed && browser->keyPressed(control, key))
-            told.append(QStringLiteral("kept"));
-        browser->keyReleased(control, key);
+        QList<int> keys;
+        for (const QString &name : names.split(u'+'))
+            keys.prepend(named.value(name, Qt::Key_A + (name[0].unicode() - 'A')));
+        for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
+            if (pressed && browser->keyPressed(control, *key))
+                told.append(QStringLiteral("kept"));
+        }
+        for (const int key : keys)
+            browser->keyReleased(control, key);
     }
     // Typed into a field: "\n" and "\r" stand for line breaks.
     void type(int index, QString text)
@@ -253,7 +258,7 @@ private slots:
         row("edited record clicked again", "left|1;type|4|typed;left|1", "1111",
             "Bank|bu|bp||typed", 1, 3);
         // Undo, reset and capture: nothing selected, no record to add.
-        const auto later = [&](const char *name, const char *steps, const char *fields,
+        const auto later = [&](const char *name, const QByteArray &steps, const char *fields,
                                const char *clipboard, const char *state, int count = 3,
                                const char *enabled = "0001") {
             row(name, QString::fromLatin1(steps), enabled, fields, -1, count, clipboard, state);
@@ -282,6 +287,11 @@ private slots:
         later("switching off keeps the text", "capture;copy|svc;tick;capture;copy|other;tick",
             "svc||||", "other", "off");
         later("Ctrl marks only", "copy|x;key|1|Ctrl;tick", "||||", "x", "marked");
+        // Ctrl with another key edits the text: a click into a field afterwards takes nothing.
+        for (const char *chord : {"Ctrl+V", "Ctrl+C", "Ctrl+A", "Ctrl+X", "Ctrl+G"})
+            later(chord, "copy|x;type|3|y;key|1|" + QByteArray(chord) + ";focus|3;click|3", "|||y|",
+                "x", "off");
+        later("Ctrl alone after Ctrl+V", "copy|x;key|1|Ctrl+V;key|1|Ctrl", "||||", "x", "marked");
         later("marked only: the click takes the clipboard", "copy|x;key|1|Ctrl;click|1", "|x|||",
             "x", "marked");
         later(

@@ -64,6 +64,7 @@ RecordBrowser::RecordBrowser(ServiceListModel &records, Database &database, Plat
 bool RecordBrowser::keyPressed(int control, int key)
 {
     m_keyPressedIn.insert(key, control);
+    m_lastPressed = key;
     return control != serviceList && m_altArmed && jumpTarget(key) >= 0;
 }
 
@@ -71,16 +72,19 @@ void RecordBrowser::keyReleased(int control, int key)
 {
     const bool pressedHere = m_keyPressedIn.value(key, -1) == control;
     m_keyPressedIn.remove(key);
+    const bool alone = std::exchange(m_lastPressed, 0) == key;
     if (control == serviceList)
         List2_KeyUp(key, pressedHere);
     else
-        Text1_KeyUp(control, key, pressedHere);
+        Text1_KeyUp(control, key, pressedHere, alone);
 }
 
-void RecordBrowser::Text1_KeyUp(int index, int key, bool pressedHere)
+void RecordBrowser::Text1_KeyUp(int index, int key, bool pressedHere, bool alone)
 {
+    // Only a lone Ctrl marks capture: Ctrl+V, Ctrl+C, Ctrl+A and Ctrl+X edit the text.
     if (key == Qt::Key_Control) {
-        m_capture.handle(CaptureMode::Event::CtrlReleased);
+        if (alone)
+            m_capture.handle(CaptureMode::Event::CtrlReleased);
         return;
     }
     // Alt released alone arms one jump: the letter after it moves the focus, and the letters

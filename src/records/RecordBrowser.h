@@ -48,7 +48,8 @@ public:
 
     // A key pressed or released in a control; true from keyPressed() when the key must not
     // reach the control (a field jump letter). A key released in another control than the
-    // one it was pressed in (the Return that closed a message box) does not act.
+    // one it was pressed in (the Return that closed a message box) does not act. A key that
+    // a shortcut takes is told as pressed too.
     bool keyPressed(int control, int key);
     void keyReleased(int control, int key);
 
@@ -96,7 +97,8 @@ signals:
     void captureMarkChanged(bool marked);
 
 private:
-    void Text1_KeyUp(int index, int key, bool pressedHere);
+    // alone: no other key was pressed since this one.
+    void Text1_KeyUp(int index, int key, bool pressedHere, bool alone);
     void List2_KeyUp(int key, bool pressedHere);
     // Puts the text into the field, its line breaks made spaces; true when that changed it.
     bool store(int index, const QString &text);
@@ -128,4 +130,5 @@ private:
     // Set while the program itself moves the list's selection: that is not the user selecting.
     bool m_movingSelection = false;
     QHash<int, int> m_keyPressedIn; // key -> control
+    int m_lastPressed = 0; // the key pressed last, until a key is released
 };

@@ -747,6 +747,37 @@ scenario_cli_beside_window() {
     end_with "$first" xdo key Escape
 }
 
+# 10. Ctrl+V pastes into Username, and a click into another field afterwards keeps that field's
+#     text and the clipboard; a lone Ctrl still marks capture, so the click after it empties
+#     the clipboard.
+scenario_lone_ctrl() {
+    start_fresh || return
+    local first=$pid
+    click_field 0
+    type_text svc
+    click_field 2
+    type_text pw
+    click_field 3
+    type_text note
+    click_field 1
+    copy_elsewhere pasted
+    xdo key ctrl+v
+    wait_for 30 copy_was_read || fail "Ctrl+V did not ask for the clipboard"
+    click_field 3
+    sleep 0.3
+    is_running "$copier" && clipboard_is pasted \
+        || fail "a click after Ctrl+V took the clipboard away ('$(clipboard)')"
+    type_text '!'
+    add_with_return 'svc:!pasted:!pw:!note!:!' || return
+    copy_elsewhere other
+    click_field 1
+    xdo key ctrl
+    click_field 2
+    took_clipboard "a click after a lone Ctrl"
+    clipboard_is '' || fail "a click after a lone Ctrl left '$(clipboard)' on the clipboard"
+    end_in_field "$first"
+}
+
 run_scenario() {
     echo "e2e: $1"
     scenarioFailed=0
@@ -771,7 +802,7 @@ disown "$keeper"
 echo "e2e: display $DISPLAY, $(xdo getdisplaygeometry)"
 
 for scenario in ${E2E_ONLY:-records_survive_restart alt_jumps master_password sealed capture import_and_undo \
-    language text_and_left_button cli_copy cli_beside_window}; do
+    language text_and_left_button cli_copy cli_beside_window lone_ctrl}; do
     run_scenario "scenario_$scenario"
 done
 
