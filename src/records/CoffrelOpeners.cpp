@@ -1,5 +1,7 @@
 #include "Coffrel.h"
 
+#include "FieldEdit.h"
+#include "GeneratorDialog.h"
 #include "intl/LangSelect.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
@@ -10,7 +12,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-// The windows the main window opens: About (through the program), Help, Language, Security.
+// The windows the main window opens: About (through the program), Help, Language, Security,
+// the password generator.
 
 void Coffrel::mnuAbout_Click()
 {
@@ -43,4 +46,17 @@ void Coffrel::openSecuritySettings()
         m_config = std::make_unique<Config>(m_securityForm, m_dictionary);
     const VaultAccess &access = m_database.access();
     m_config->open(access.reach, access.databaseKey);
+}
+
+void Coffrel::openGenerator()
+{
+    if (!m_generator) {
+        m_generator = new GeneratorDialog(this);
+        connect(m_generator, &QDialog::accepted, this, [this] {
+            FieldEdit *password = m_fields[RecordLine::Password];
+            password->setText(m_generator->password());
+            password->setFocus();
+        });
+    }
+    m_generator->open();
 }

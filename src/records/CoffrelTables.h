@@ -37,6 +37,7 @@ inline constexpr MenuRow menuRows[] = {
     {MenuKind::Menu, "mnuConfig", "&Configure", nullptr, true},
     {MenuKind::Item, "mnuSecurity", "&Security", "mnuConfig", true},
     {MenuKind::Item, "mnuCapture", "&Capture", "mnuConfig", true},
+    {MenuKind::Item, "mnuGenerate", "&Generate password", "mnuConfig", true},
     {MenuKind::Separator, "sep", "", "mnuConfig", true},
     {MenuKind::Item, "mnuImport", "&Import", "mnuConfig", false},
     {MenuKind::Separator, "sep2", "", "mnuConfig", true},

@@ -778,6 +778,52 @@ scenario_lone_ctrl() {
     end_in_field "$first"
 }
 
+# 11. Ctrl+G in the Password field opens the generator, and Return there puts a password of 20
+#     letters, digits and signs into the field, which Add stores (the Ctrl of Ctrl+G marks no
+#     capture: a click afterwards keeps the clipboard); Configure > Generate password with Alt+P
+#     puts a passphrase of six words there; the button in the field opens it too, and Escape
+#     leaves the field as it was.
+six_words() {
+    clipboard | grep -qxE '[a-z]{3,8}(-[a-z]{3,8}){5}'
+}
+
+scenario_generator() {
+    start_fresh || return
+    local first=$pid
+    click_field 0
+    type_text svc
+    click_field 1
+    type_text user
+    click_field 2
+    xdo key ctrl+g
+    focus_window "$first" 'Generate password' || return
+    xdo key Return
+    copy_elsewhere kept
+    click_field 3
+    sleep 0.3
+    is_running "$copier" || fail "a click after Ctrl+G took the clipboard away"
+    type_text note
+    xdo key Return
+    wait_for 50 has_lines 1 || { fail "Return in Other Info added no record"; return; }
+    decoded_lines | grep -qxE 'svc:!user:![^:]{20}:!note:!' \
+        || fail "the record with a generated password reads '$(decoded_lines)'"
+    click_field 2
+    menu "$first" alt+c g || return
+    focus_window "$first" 'Generate password' || return
+    # An access key clicks its button a moment later.
+    xdo key alt+p sleep 0.3 key Return
+    wait_for 30 not window_titled "$first" 'Generate password'
+    click 20 109
+    wait_for 50 six_words || fail "Alt+P gave '$(clipboard)', not six words"
+    local passphrase
+    passphrase=$(clipboard)
+    click 241 106
+    focus_window "$first" 'Generate password' || return
+    xdo key Escape
+    label_copies 109 "$passphrase"
+    end_in_field "$first"
+}
+
 run_scenario() {
     echo "e2e: $1"
     scenarioFailed=0
@@ -802,7 +848,7 @@ disown "$keeper"
 echo "e2e: display $DISPLAY, $(xdo getdisplaygeometry)"
 
 for scenario in ${E2E_ONLY:-records_survive_restart alt_jumps master_password sealed capture import_and_undo \
-    language text_and_left_button cli_copy cli_beside_window lone_ctrl}; do
+    language text_and_left_button cli_copy cli_beside_window lone_ctrl generator}; do
     run_scenario "scenario_$scenario"
 done
 
