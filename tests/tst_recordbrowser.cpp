@@ -147,6 +147,7 @@ struct Browser : ProgramFolder
             {"click", [&] { r->Text1_Click(i); }},
             {"tip", [&] { told.append("tip '" + r->Text1_MouseMove(i) + "'"); }},
             {"label", [&] { r->copyField(i); }},
+            {"red", [&] { told.append("red " + QString::number(r->copiedField())); }},
             {"reach", [&] { access.reach = parts.value(1); }},
             {"expire", [&] { r->clipboardExpiry().expire(); }},
             {"end", [&] { browser.reset(); }},
@@ -518,6 +519,10 @@ private slots:
             "clipboard 'al';clipboard 'al'");
         row("reach 1", "reach|1;left|0;label|2;expire;clip", "clipboard 'pa1' secret");
         row("reach 3, the program ends", "reach|3;left|0;label|2;end;clip", "clipboard ''");
+        // The red label goes black when its field is emptied, not when another one is.
+        row("copied field emptied",
+            "left|0;label|2;type|1|;red;type|2|;red;left|1;label|1;reset;red",
+            "red 2;red -1;red -1");
     }
     void windowIsTold()
     {

@@ -127,6 +127,11 @@ bool RecordBrowser::store(int index, const QString &text)
         return false;
     m_fields[index] = joined;
     apply(CommandStates::Event::FieldChanged);
+    // A field emptied leaves nothing for its red label to mark.
+    if (index == m_copiedField && joined.isEmpty()) {
+        m_copiedField = noField;
+        emit copiedFieldChanged(noField);
+    }
     return true;
 }
 

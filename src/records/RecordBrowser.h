@@ -38,7 +38,8 @@ public:
     qsizetype selectedIndex() const { return m_selectedIndex; }
     const QStringList &savedFields() const { return m_savedFields; }
     int hoverIndex() const { return m_hoverIndex; }
-    // The field whose label copied it last, shown red; noField when none.
+    // The field whose label copied it last, shown red until the field is emptied; noField
+    // when none.
     int copiedField() const { return m_copiedField; }
     bool isPasswordMasked() const { return m_passwordMasked; }
     const CaptureMode &capture() const { return m_capture; }
