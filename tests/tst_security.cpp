@@ -473,8 +473,15 @@ private slots:
             "length keeps digits", "0|", "", "length|1a2-3", unset, coded, "0|", "0:1000/11//123/");
         kept("leading space, suggestion on", "0|", "", "suggest|1;type| ab",
             "xx-xx-xxxx01-15-20262", coded, "2|");
-        kept("filtered typing", "0|", "", "type|a b!c", "xx-xx-xxxxabc01-15-20262", coded, "2|abc",
-            "2:1111/11//");
+        // Characters the line cannot hold are refused and named; the box keeps what it held.
+        const QString unheld = QStringLiteral(
+            "Vaultine|A master password cannot hold these characters: %1. They were not put into "
+            "the box.|information");
+        kept("refused space", "0|", "", "type|a b!c", unset, coded, "0|", "0:1000/11//", {},
+            unheld.arg("space"));
+        kept("refused controls and half a pair", "0|", "",
+            "type|a!;type|a!\tb\r\nc" + QString(QChar(0xD800)) + "d", "xx-xx-xxxxa!01-15-20262",
+            coded, "2|a!", "2:1111/11//", {}, unheld.arg("tab, line end, U+D800"));
         kept("emptied", "0|", "", "type|abc;no expiry|0;type|", unset, coded, "0|", "0:1000/10//");
         kept("reach 1 untouched", "1|k", "", "", "xx-xx-xxxxk01-15-20261", enciphered, "1|k");
         kept("expiry date", "0|", "", "type|pw;no expiry|0;date|3-5-2026;leave date",
