@@ -442,7 +442,8 @@ converted() {
 
 # 3. A master password that guards the database enciphers it ("Program and DBase") or seals
 #    it ("Program and DBase, sealed"); the next start asks for the password before any main
-#    window shows, and a wrong one empties the prompt for another try. (That three wrong ones
+#    window shows, and a wrong one empties the prompt for another try and says "Wrong
+#    password". (That three wrong ones
 #    end the start is the start-up tests' part.) A password copied from sealed records leaves
 #    the clipboard after 30 s.
 # guarded_by_password TABS FILE: TABS from the password box reach the level chosen. The password
@@ -458,11 +459,11 @@ guarded_by_password() {
 
     menu "$first" alt+c s || return
     focus_window "$first" 'Security Settings - Vaultine' || return
-    # From the password box the tab order runs Sugest Password, Do Not Expire, the reach
+    # From the password box the tab order runs Show, Sugest Password, Do Not Expire, the reach
     # options "Program and DBase", "None", "Program Only", "Program and DBase, sealed", then
     # Accept.
     type_text "$master"
-    for ((n = 0; n < 7; n++)); do
+    for ((n = 0; n < 8; n++)); do
         xdo key Tab
         [ "$n" -eq $(($1 - 1)) ] && xdo key space
     done
@@ -483,10 +484,14 @@ guarded_by_password() {
     local second=$pid try
     focus_window "$second" 'Password Required' || return
     find_window "$second" main && fail "the main window showed before the password was typed"
-    # The entry is emptied after each wrong try, or the right one would not match.
+    # The entry is emptied after each wrong try, or the right one would not match; the second
+    # wrong try is said too.
     for try in nope1 Nope2 "$master"; do
         type_text "$try"
         xdo key Return
+        if [ "$try" = Nope2 ]; then
+            wait_for 100 wrong_password_said "$second" || fail "the prompt said no 'Wrong password'"
+        fi
     done
     wait_main_window "$second" || return
     usernames_listed user1 user2 user3
@@ -499,12 +504,23 @@ guarded_by_password() {
     end_in_field "$second"
 }
 
+# wrong_password_said PID: the prompt reads "Wrong password" below its entry (a triple click
+# there selects it into the primary selection).
+wrong_password_said() {
+    local height
+    window_titled "$1" 'Password Required' || return
+    read -r _ height <<<"$(window_size "$found")"
+    xdo mousemove --window "$found" 120 $((height - 14)) click --repeat 3 --delay 80 1
+    sleep 0.2
+    [ "$(clipboard primary)" = 'Wrong password' ]
+}
+
 scenario_master_password() {
-    guarded_by_password 3 CF2DB.edb
+    guarded_by_password 4 CF2DB.edb
 }
 
 scenario_sealed() {
-    guarded_by_password 6 CF2DB.sdb
+    guarded_by_password 7 CF2DB.sdb
 }
 
 # The program took the clipboard away from the last copy_elsewhere: its xclip ended.
@@ -848,7 +864,8 @@ disown "$keeper"
 echo "e2e: display $DISPLAY, $(xdo getdisplaygeometry)"
 
 for scenario in ${E2E_ONLY:-records_survive_restart alt_jumps master_password sealed capture import_and_undo \
-    language text_and_left_button cli_copy cli_beside_window lone_ctrl generator}; do
+    language text_and_left_button cli_copy cli_beside_window \
+    lone_ctrl generator}; do
     run_scenario "scenario_$scenario"
 done
 
