@@ -437,6 +437,7 @@ private slots:
         generated("generate level 2", {"--level", "2"}, "[1-9A-Z]{8}");
         generated("generate default", {}, "[1-9A-Za-z]{20}");
         generated("generate level 3, length", {"--length", "300"}, "[1-9A-Za-z]{300}");
+        generated("generate words", {"--words", "4"}, "[a-z]{3,8}(-[a-z]{3,8}){3}");
         usage("help", {"--help"}, 0, "Usage: vaultine-cli [--folder", "");
         usage("command help", {"--folder", "x", "show", "-h"}, 0,
             "Usage: vaultine-cli show [options] service", "");
@@ -451,6 +452,7 @@ private slots:
         usage("version", {"--version"}, 0, "vaultine-cli 1.", "");
         usage("help COMMAND", {"help", "import"}, 0, "Usage: vaultine-cli import", "");
         usage("wrong level", {"generate", "--level", "4"}, 2, "", "--level");
+        usage("too few words", {"generate", "--words", "3"}, 2, "", "--words takes 4 to 20.");
         usage("wrong timeout", {"copy", "Mail", "--timeout", "0"}, 2, "", "--timeout");
         usage("show to a full disk", {"show", "Mail"}, 1, "", "standard output", "/dev/full");
 

@@ -94,18 +94,25 @@ struct Browser : ProgramFolder
             browser->List2_Click(row);
         browser->List2_MouseUp(button);
     }
-    // A key pressed and released in a control (the fields by index, then the list); a press
-    // kept from the control is told as "kept".
-    void key(int control, const QString &name, bool pressed = true, bool released = true)
+    // Keys pressed in turn and released the other way round in a control (the fields by
+    // index, then the list): "Ctrl+V"; a press kept from the control is told as "kept".
+    void key(int control, const QString &names, bool pressed = true, bool released = true)
     {
         static const QHash<QString, int> named {{"Escape", Qt::Key_Escape}, {"Alt", Qt::Key_Alt},
             {"Ctrl", Qt::Key_Control}, {"Return", Qt::Key_Return}, {"Down", Qt::Key_Down}};
-        const int key = named.value(name, Qt::Key_A + (name[0].unicode() - 'A'));
-        if (pressed && browser->keyPressed(control, key))
-            told.append(QStringLiteral("kept"));
-        if (released)
-            browser->keyReleased(control, key);
-    } // Typed into a field: "\n" and "\r" stand for line breaks.
+        QList<int> keys;
+        for (const QString &name : names.split(u'+'))
+            keys.prepend(named.value(name, Qt::Key_A + (name[0].unicode() - 'A')));
+        for (auto key = keys.rbegin(); key != keys.rend(); ++key) {
+            if (pressed && browser->keyPressed(control, *key))
+                told.append(QStringLiteral("kept"));
+        }
+        for (const int key : keys) {
+            if (released)
+                browser->keyReleased(control, key);
+        }
+    }
+    // Typed into a field: "\n" and "\r" stand for line breaks.
     void type(int index, QString text)
     {
         shown[index] = text.replace("\\n", "\n").replace("\\r", "\r");
@@ -163,6 +170,7 @@ struct Browser : ProgramFolder
             {"click", [&] { r->Text1_Click(i); }},
             {"tip", [&] { told.append("tip '" + r->Text1_MouseMove(i) + "'"); }},
             {"label", [&] { r->copyField(i); }},
+            {"red", [&] { told.append("red " + QString::number(r->copiedField())); }},
             {"reach", [&] { access.reach = parts.value(1); }},
             {"wait", // seconds pass
                 [&] {
@@ -300,7 +308,7 @@ private slots:
         row("edited record clicked again", "left|1;type|4|typed;left|1", "1111",
             "Bank|bu|bp||typed", 1, 3);
         // Undo, reset and capture: nothing selected, no record to add.
-        const auto later = [&](const char *name, const char *steps, const char *fields,
+        const auto later = [&](const char *name, const QByteArray &steps, const char *fields,
                                const char *clipboard, const char *state, int count = 3,
                                const char *enabled = "0001") {
             row(name, QString::fromLatin1(steps), enabled, fields, -1, count, clipboard, state);
@@ -329,6 +337,11 @@ private slots:
         later("switching off keeps the text", "capture;copy|svc;tick;capture;copy|other;tick",
             "svc||||", "other", "off");
         later("Ctrl marks only", "copy|x;key|1|Ctrl;tick", "||||", "x", "marked");
+        // Ctrl with another key edits the text: a click into a field afterwards takes nothing.
+        for (const char *chord : {"Ctrl+V", "Ctrl+C", "Ctrl+A", "Ctrl+X", "Ctrl+G"})
+            later(chord, "copy|x;type|3|y;key|1|" + QByteArray(chord) + ";focus|3;click|3", "|||y|",
+                "x", "off");
+        later("Ctrl alone after Ctrl+V", "copy|x;key|1|Ctrl+V;key|1|Ctrl", "||||", "x", "marked");
         later("marked only: the click takes the clipboard", "copy|x;key|1|Ctrl;click|1", "|x|||",
             "x", "marked");
         later(
@@ -583,6 +596,10 @@ private slots:
             "row 0;focus 5");
         row("Down from the search box, selection not found", "left|2;search|b;key|6|Down",
             "row -1;row 0;focus 5");
+        // The red label goes black when its field is emptied, not when another one is.
+        row("copied field emptied",
+            "left|0;label|2;type|1|;red;type|2|;red;left|1;label|1;reset;red",
+            "red 2;red -1;red -1");
     }
     void windowIsTold()
     {

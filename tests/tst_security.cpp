@@ -5,6 +5,7 @@
 #include "security/ConfigFile.h"
 #include "security/ExpiryDate.h"
 #include "security/PasswordCheck.h"
+#include "security/PasswordGenerator.h"
 #include "security/PasswordSuggestion.h"
 #include "security/Secret.h"
 #include "security/SecurityChange.h"
@@ -472,8 +473,15 @@ private slots:
             "length keeps digits", "0|", "", "length|1a2-3", unset, coded, "0|", "0:1000/11//123/");
         kept("leading space, suggestion on", "0|", "", "suggest|1;type| ab",
             "xx-xx-xxxx01-15-20262", coded, "2|");
-        kept("filtered typing", "0|", "", "type|a b!c", "xx-xx-xxxxabc01-15-20262", coded, "2|abc",
-            "2:1111/11//");
+        // Characters the line cannot hold are refused and named; the box keeps what it held.
+        const QString unheld = QStringLiteral(
+            "Vaultine|A master password cannot hold these characters: %1. They were not put into "
+            "the box.|information");
+        kept("refused space", "0|", "", "type|a b!c", unset, coded, "0|", "0:1000/11//", {},
+            unheld.arg("space"));
+        kept("refused controls and half a pair", "0|", "",
+            "type|a!;type|a!\tb\r\nc" + QString(QChar(0xD800)) + "d", "xx-xx-xxxxa!01-15-20262",
+            coded, "2|a!", "2:1111/11//", {}, unheld.arg("tab, line end, U+D800"));
         kept("emptied", "0|", "", "type|abc;no expiry|0;type|", unset, coded, "0|", "0:1000/10//");
         kept("reach 1 untouched", "1|k", "", "", "xx-xx-xxxxk01-15-20261", enciphered, "1|k");
         kept("expiry date", "0|", "", "type|pw;no expiry|0;date|3-5-2026;leave date",
@@ -818,6 +826,60 @@ private slots:
                 qPrintable(password));
         }
         QCOMPARE(seen.size(), characters.size());
+    }
+    void generator_data()
+    {
+        using namespace PasswordGenerator;
+        QTest::addColumn<int>("length"); // 0: a passphrase
+        QTest::addColumn<int>("kinds");
+        QTest::addColumn<int>("words");
+        QTest::addColumn<int>("size"); // characters, or words
+        QTest::addColumn<double>("bits");
+        QTest::newRow("defaults") << 20 << (Letters | Digits | Signs) << 0 << 20 << 130.6;
+        QTest::newRow("letters, shortest") << 8 << int(Letters) << 0 << 8 << 45.6;
+        QTest::newRow("digits, below the shortest") << 3 << int(Digits) << 0 << 8 << 26.6;
+        QTest::newRow("digits and signs") << 12 << (Digits | Signs) << 0 << 12 << 64.2;
+        QTest::newRow("letters and digits, beyond the longest")
+            << 500 << (Letters | Digits) << 0 << 128 << 762.1;
+        QTest::newRow("no kind") << 20 << 0 << 0 << 0 << 0.0;
+        QTest::newRow("six words") << 0 << 0 << 6 << 6 << 77.5;
+        QTest::newRow("one word asked") << 0 << 0 << 1 << 4 << 51.7;
+    }
+    // Every drawn password has its length or words from the list, each chosen kind and nothing
+    // else, and every character of the chosen kinds comes up.
+    void generator()
+    {
+        QFETCH(int, length);
+        QFETCH(int, kinds);
+        QFETCH(int, words);
+        QFETCH(int, size);
+        QFETCH(double, bits);
+        using namespace PasswordGenerator;
+        const QStringList &list = wordList();
+        const QSet<QString> distinct(list.begin(), list.end());
+        QCOMPARE(list.size(), 7776);
+        QCOMPARE(distinct.size(), list.size());
+        const Shape shape {length == 0, length, kinds, words};
+        QCOMPARE(qRound(entropyBits(shape) * 10) / 10.0, bits);
+        QSet<QString> seen;
+        for (int i = 0; i < 3000; ++i) {
+            const QString password = generate(shape);
+            const QStringList parts = shape.passphrase
+                ? password.split(u'-')
+                : password.split(QString(), Qt::SkipEmptyParts);
+            QCOMPARE(parts.size(), size);
+            for (const Kind kind : {Letters, Digits, Signs})
+                QCOMPARE(std::any_of(parts.begin(), parts.end(),
+                             [&](const QString &c) { return characters(kind).contains(c); }),
+                    bool(kinds & kind));
+            for (const QString &part : parts) {
+                QVERIFY2(!shape.passphrase || distinct.contains(part), qPrintable(part));
+                seen.insert(part);
+            }
+        }
+        const int set
+            = (kinds & Letters ? 52 : 0) + (kinds & Digits ? 10 : 0) + (kinds & Signs ? 31 : 0);
+        QVERIFY(shape.passphrase || seen.size() == set);
     }
     void strength_data()
     {

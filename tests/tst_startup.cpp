@@ -6,10 +6,12 @@
 #include "records/Coffrel.h"
 #include "vault/LineFile.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -149,9 +151,12 @@ private slots:
         }
         QCOMPARE(dialog != nullptr, told.startsWith(QLatin1String("Vaultine Notification")));
         const bool sealed = reach == QLatin1String("3");
-        if (dialog)
-            QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("Text1"))->text(),
-                sealed ? QString() : key);
+        if (auto *box
+            = dialog ? dialog->findChild<QLineEdit *>(QStringLiteral("Text1")) : nullptr) {
+            QCOMPARE(box->text(), sealed ? QString() : key);
+            // Masked: a password text to screen readers.
+            QVERIFY(QAccessible::queryAccessibleInterface(box)->state().passwordEdit);
+        }
         if (sealed) // the key derived from it is kept instead
             QVERIFY(startup().database().access().databaseKey.isEmpty()
                 && startup().database().sealKey().has_value() == opens);
@@ -162,7 +167,8 @@ private slots:
         QTest::newRow("wrong, then right") << QStringList {"x", "k"};
         QTest::newRow("three wrong") << QStringList {"x", "y", "z"};
     }
-    // Once tried, an entry is overwritten where the box held it, and the box is empty.
+    // Once tried, an entry is overwritten where the box held it, and the box is empty; every
+    // wrong try but the third, which ends the program, is said below the box.
     void promptForgetsEveryEntry()
     {
         QFETCH(QStringList, entries);
@@ -170,13 +176,17 @@ private slots:
             Dictionary::builtIn());
         prompt.show();
         auto *box = prompt.findChild<QLineEdit *>(QStringLiteral("Text1"));
-        for (const QString &entry : entries) {
-            QTest::keyClicks(box, entry);
+        const auto *said = prompt.findChild<QLabel *>(QStringLiteral("wrongPassword"));
+        QVERIFY(said && said->text().isEmpty());
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            QTest::keyClicks(box, entries[i]);
             const QString held = box->text(); // the box's own characters
             QTest::mouseClick(
                 prompt.findChild<QPushButton *>(QStringLiteral("Command2")), Qt::LeftButton);
             QCOMPARE(box->text(), QString());
-            QCOMPARE(held, QString(entry.size(), QChar(0)));
+            QCOMPARE(held, QString(entries[i].size(), QChar(0)));
+            if (entries[i] != "k" && i < 2)
+                QCOMPARE(said->text(), QStringLiteral("Wrong password"));
         }
         QCOMPARE(m_program->fake.programEnd.calls, entries.last() == "k" ? 0 : 1);
     }

@@ -72,7 +72,7 @@ _vaultine_cli() {
     --csv) _vaultine_cli_files; return ;;
     --field) COMPREPLY=($(compgen -W "username password path" -- "$cur")); return ;;
     --level) COMPREPLY=($(compgen -W "1 2 3" -- "$cur")); return ;;
-    --timeout | --length | --service | --username | --info | --path) return ;;
+    --timeout | --length | --words | --service | --username | --info | --path) return ;;
     esac
     local options="--folder --password-stdin --help"
     case $command in
@@ -83,7 +83,7 @@ _vaultine_cli() {
     add) options+=" --stdin" ;;
     edit) options+=" --service --username --info --path" ;;
     remove) options+=" --force" ;;
-    generate) options+=" --level --length --copy" ;;
+    generate) options+=" --level --length --words --copy" ;;
     export) options+=" --csv --force" ;;
     import) options+=" --csv" ;;
     merge) _vaultine_cli_files -d; return ;;

@@ -52,6 +52,7 @@ complete -c vaultine-cli -n "__fish_seen_subcommand_from edit" -l path -x
 complete -c vaultine-cli -n "__fish_seen_subcommand_from remove" -l force -d 'Ask nothing'
 complete -c vaultine-cli -n "__fish_seen_subcommand_from generate" -l level -x -a '1 2 3'
 complete -c vaultine-cli -n "__fish_seen_subcommand_from generate" -l length -x
+complete -c vaultine-cli -n "__fish_seen_subcommand_from generate" -l words -x -d 'A passphrase of n words'
 complete -c vaultine-cli -n "__fish_seen_subcommand_from generate" -l copy -d 'Put it on the clipboard'
 complete -c vaultine-cli -n "__fish_seen_subcommand_from export" -l force -d 'Replace the file'
 complete -c vaultine-cli -n "__fish_seen_subcommand_from export import" -l csv -r -F

@@ -6,7 +6,7 @@
 #include "security/Secret.h"
 
 #include <QCloseEvent>
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,7 +19,7 @@ PassReq::PassReq(PasswordCheck::Test isPassword, Platform &platform, const Dicti
 {
     setObjectName(QStringLiteral("PassReq"));
     setWindowTitle(QStringLiteral("Password Required"));
-    auto *layout = new QHBoxLayout(this);
+    auto *layout = new QGridLayout(this);
     auto *label1 = new QLabel(QStringLiteral("Password"), this);
     label1->setObjectName(QStringLiteral("Label1"));
     m_text1 = new QLineEdit(this);
@@ -32,9 +32,16 @@ PassReq::PassReq(PasswordCheck::Test isPassword, Platform &platform, const Dicti
     command2->setObjectName(QStringLiteral("Command2"));
     command2->setAutoDefault(false);
     connect(command2, &QPushButton::clicked, this, &PassReq::Command2_Click);
-    layout->addWidget(label1);
-    layout->addWidget(m_text1);
-    layout->addWidget(command2);
+    // Said after each wrong try but the last, which ends the program.
+    m_wrong = new QLabel(this);
+    m_wrong->setObjectName(QStringLiteral("wrongPassword"));
+    m_wrong->setTextFormat(Qt::PlainText);
+    m_wrong->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_wrong->setFocusPolicy(Qt::NoFocus); // a click on it leaves the entry ready
+    layout->addWidget(label1, 0, 0);
+    layout->addWidget(m_text1, 0, 1);
+    layout->addWidget(command2, 0, 2);
+    layout->addWidget(m_wrong, 1, 1);
     m_text1->setFocus();
     if (!dictionary.isEnglish())
         applyCaptions(this, CaptionTable::translated(CaptionTable::passwordPrompt, dictionary));
@@ -53,6 +60,8 @@ void PassReq::Command2_Click()
         emit accepted();
         break;
     case PasswordCheck::Result::TryAgain:
+        m_wrong->setText(QStringLiteral("Wrong password"));
+        m_text1->setAccessibleDescription(m_wrong->text());
         break;
     case PasswordCheck::Result::Refused:
         hide();

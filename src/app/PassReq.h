@@ -5,12 +5,13 @@
 #include <QDialog>
 
 class Dictionary;
+class QLabel;
 class QLineEdit;
 struct Platform;
 
-// The master password prompt: "Ok" or Enter in the entry tries the password. It tells when
-// the password was right, or when the third wrong one ended the program. Every entry is wiped
-// and the entry emptied once tried.
+// The master password prompt: "Ok" or Enter in the entry tries the password. It says "Wrong
+// password" below the entry after a wrong one, and tells when the password was right, or when
+// the third wrong one ended the program. Every entry is wiped and the entry emptied once tried.
 class PassReq : public QDialog
 {
     Q_OBJECT
@@ -34,5 +35,6 @@ private:
 
     PasswordCheck m_check;
     QLineEdit *m_text1; // the entry, shown as "*"
+    QLabel *m_wrong; // "Wrong password" after a wrong try
     bool m_returnPressedHere = false;
 };

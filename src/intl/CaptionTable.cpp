@@ -35,6 +35,7 @@ constexpr Row mainWindowRows[] = {
     {25, "Check1", T},
     {77, "mnuLock", C},
     {78, "mnuPreferences", C},
+    {79, "mnuGenerate", C},
 };
 
 constexpr Row splashRows[] = {

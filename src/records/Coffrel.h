@@ -18,6 +18,7 @@
 class ClickLabel;
 class Config;
 class FieldEdit;
+class GeneratorDialog;
 class QAction;
 class QCheckBox;
 class QLineEdit;
@@ -93,6 +94,8 @@ private:
     void showLock(WindowLock::State state);
     void mnuPreferences_Click();
     void savePreferences(const Preferences::Values &values);
+    // "Generate password": the password shaped there goes into the Password field.
+    void openGenerator();
     bool forwardKey(int control, QKeyEvent *event);
 
     Platform &m_platform;
@@ -108,6 +111,7 @@ private:
     // A window of its own, made when first opened: its controls have names of the main
     // window's too.
     std::unique_ptr<Config> m_config;
+    GeneratorDialog *m_generator = nullptr; // made when first opened
 
     FieldEdit *m_fields[RecordLine::fieldCount]; // Text1(0..4)
     ClickLabel *m_labels[RecordLine::fieldCount]; // the fields' labels

@@ -161,6 +161,9 @@ void Coffrel::buildMenus()
     connect(lock, &QAction::triggered, &m_browser.windowLock(), &WindowLock::lock);
     connect(menuItem(QStringLiteral("mnuPreferences")), &QAction::triggered, this,
         &Coffrel::mnuPreferences_Click);
+    QAction *generate = menuItem(QStringLiteral("mnuGenerate"));
+    generate->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    connect(generate, &QAction::triggered, this, &Coffrel::openGenerator);
 }
 
 void Coffrel::buildWindow()
@@ -234,6 +237,16 @@ void Coffrel::buildFields(QWidget *client)
     // A masked password shows one "*" per character.
     m_fields[RecordLine::Password]->setStyleSheet(
         QStringLiteral("QLineEdit { lineedit-password-character: 42 }"));
+    // A button in the Password field's right end opens the generator, as the menu item does.
+    auto *generate = new QAction(
+        QIcon(QStringLiteral(":/icons/generate.png")), QStringLiteral("Generate password"), this);
+    m_fields[RecordLine::Password]->addAction(generate, QLineEdit::TrailingPosition);
+    connect(generate, &QAction::triggered, this, &Coffrel::openGenerator);
+    for (auto *button : m_fields[RecordLine::Password]->findChildren<QToolButton *>()) {
+        button->setObjectName(QStringLiteral("generatePassword"));
+        button->setAccessibleName(generate->text());
+        registerControl(button);
+    }
 
     m_check1 = new QCheckBox(QStringLiteral("Hi&de"), client);
     m_check1->setObjectName(QStringLiteral("Check1"));

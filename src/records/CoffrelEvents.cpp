@@ -138,6 +138,11 @@ bool Coffrel::forwardKey(int control, QKeyEvent *event)
 {
     if (event->isAutoRepeat())
         return false;
+    // A key that a shortcut takes (Ctrl+G) reaches the field only as this: it is pressed too.
+    if (event->type() == QEvent::ShortcutOverride) {
+        m_browser.keyPressed(control, event->key());
+        return false;
+    }
     if (event->type() == QEvent::KeyPress)
         return m_browser.keyPressed(control, event->key());
     m_browser.keyReleased(control, event->key());
@@ -154,7 +159,8 @@ void Coffrel::changeEvent(QEvent *event)
 bool Coffrel::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
-    if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+    if (type == QEvent::KeyPress || type == QEvent::KeyRelease
+        || type == QEvent::ShortcutOverride) {
         const auto *field = std::find(std::begin(m_fields), std::end(m_fields), watched);
         const int control = field != std::end(m_fields) ? int(field - std::begin(m_fields))
             : watched == m_list2                        ? RecordBrowser::serviceList

@@ -1,5 +1,7 @@
 #include "Coffrel.h"
 
+#include "FieldEdit.h"
+#include "GeneratorDialog.h"
 #include "Product.h"
 #include "intl/LangSelect.h"
 #include "platform/MessageBoxes.h"
@@ -13,7 +15,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-// The windows the main window opens: About (through the program), Help, Language, Security.
+// The windows the main window opens: About (through the program), Help, Language, Security,
+// the password generator.
 
 void Coffrel::mnuAbout_Click()
 {
@@ -52,4 +55,17 @@ void Coffrel::openSecuritySettings()
     }
     const VaultAccess &access = m_database.access();
     m_config->open(access.reach, access.databaseKey);
+}
+
+void Coffrel::openGenerator()
+{
+    if (!m_generator) {
+        m_generator = new GeneratorDialog(this);
+        connect(m_generator, &QDialog::accepted, this, [this] {
+            FieldEdit *password = m_fields[RecordLine::Password];
+            password->setText(m_generator->password());
+            password->setFocus();
+        });
+    }
+    m_generator->open();
 }

@@ -39,6 +39,7 @@ inline constexpr MenuRow menuRows[] = {
     {MenuKind::Item, "mnuCapture", "&Capture", "mnuConfig", true},
     {MenuKind::Item, "mnuLock", "L&ock", "mnuConfig", false},
     {MenuKind::Item, "mnuPreferences", "&Preferences...", "mnuConfig", true},
+    {MenuKind::Item, "mnuGenerate", "&Generate password", "mnuConfig", true},
     {MenuKind::Separator, "sep", "", "mnuConfig", true},
     {MenuKind::Item, "mnuImport", "&Import", "mnuConfig", false},
     {MenuKind::Separator, "sep2", "", "mnuConfig", true},

@@ -93,10 +93,10 @@ void RecordBrowser::showLock(WindowLock::State state)
 bool RecordBrowser::keyPressed(int control, int key)
 {
     m_keyPressedIn.insert(key, control);
+    m_lastPressed = key;
     // Alt pressed again ends the jump it armed: Alt held with a letter is the menu bar's.
     if (key == Qt::Key_Alt)
         m_altArmed = false;
-    m_altAlone = key == Qt::Key_Alt;
     return control < serviceList && m_altArmed && jumpTarget(key) >= 0;
 }
 
@@ -104,18 +104,21 @@ void RecordBrowser::keyReleased(int control, int key)
 {
     const bool pressedHere = m_keyPressedIn.value(key, -1) == control;
     m_keyPressedIn.remove(key);
+    const bool alone = std::exchange(m_lastPressed, 0) == key;
     if (control == serviceList)
         List2_KeyUp(key, pressedHere);
     else if (control == searchBox)
         Search_KeyUp(key, pressedHere);
     else
-        Text1_KeyUp(control, key, pressedHere);
+        Text1_KeyUp(control, key, pressedHere, alone);
 }
 
-void RecordBrowser::Text1_KeyUp(int index, int key, bool pressedHere)
+void RecordBrowser::Text1_KeyUp(int index, int key, bool pressedHere, bool alone)
 {
+    // Only a lone Ctrl marks capture: Ctrl+V, Ctrl+C, Ctrl+A and Ctrl+X edit the text.
     if (key == Qt::Key_Control) {
-        m_capture.handle(CaptureMode::Event::CtrlReleased);
+        if (alone)
+            m_capture.handle(CaptureMode::Event::CtrlReleased);
         return;
     }
     // Alt released alone arms one jump: the letter after it moves the focus, and the letters
@@ -126,7 +129,7 @@ void RecordBrowser::Text1_KeyUp(int index, int key, bool pressedHere)
         emit focusRequested(target);
         return;
     }
-    m_altArmed = key == Qt::Key_Alt && std::exchange(m_altAlone, false);
+    m_altArmed = key == Qt::Key_Alt && alone;
     if (!pressedHere)
         return;
     if (key == Qt::Key_Escape)
@@ -178,6 +181,11 @@ bool RecordBrowser::store(int index, const QString &text)
         return false;
     m_fields[index] = joined;
     apply(CommandStates::Event::FieldChanged);
+    // A field emptied leaves nothing for its red label to mark.
+    if (index == m_copiedField && joined.isEmpty()) {
+        m_copiedField = noField;
+        emit copiedFieldChanged(noField);
+    }
     return true;
 }
 

@@ -40,7 +40,8 @@ public:
     qsizetype selectedIndex() const { return m_selectedIndex; }
     const QStringList &savedFields() const { return m_savedFields; }
     int hoverIndex() const { return m_hoverIndex; }
-    // The field whose label copied it last, shown red; noField when none.
+    // The field whose label copied it last, shown red until the field is emptied; noField
+    // when none.
     int copiedField() const { return m_copiedField; }
     bool isPasswordMasked() const { return m_passwordMasked; }
     const CaptureMode &capture() const { return m_capture; }
@@ -56,7 +57,8 @@ public:
 
     // A key pressed or released in a control; true from keyPressed() when the key must not
     // reach the control (a field jump letter). A key released in another control than the
-    // one it was pressed in (the Return that closed a message box) does not act.
+    // one it was pressed in (the Return that closed a message box) does not act. A key that
+    // a shortcut takes is told as pressed too.
     bool keyPressed(int control, int key);
     void keyReleased(int control, int key);
 
@@ -112,7 +114,8 @@ signals:
     void captureMarkChanged(bool marked);
 
 private:
-    void Text1_KeyUp(int index, int key, bool pressedHere);
+    // alone: no other key was pressed since this one.
+    void Text1_KeyUp(int index, int key, bool pressedHere, bool alone);
     void List2_KeyUp(int key, bool pressedHere);
     void Search_KeyUp(int key, bool pressedHere);
     // Chooses the row as a click does.
@@ -143,7 +146,6 @@ private:
     int m_hoverIndex = 0;
     int m_copiedField = noField;
     bool m_altArmed = false;
-    bool m_altAlone = false; // Alt pressed and no other key since
     bool m_passwordMasked = false;
     CaptureMode m_capture;
     ClipboardExpiry m_clipboardExpiry;
@@ -154,4 +156,5 @@ private:
     // A row was selected that the fields do not show yet (the button or key is still down).
     bool m_rowChosen = false;
     QHash<int, int> m_keyPressedIn; // key -> control
+    int m_lastPressed = 0; // the key pressed last, until a key is released
 };

@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 
@@ -90,7 +91,18 @@ void Config::build()
     layout->addWidget(label1, 0, 0);
     m_text1 = named(new QLineEdit(this), "Text1");
     label1->setBuddy(m_text1); // the box's accessible name, in the language in use
-    layout->addWidget(m_text1, 0, 1, 1, 2);
+    m_text1->setEchoMode(QLineEdit::Password);
+    m_text1->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42 }"));
+    layout->addWidget(m_text1, 0, 1);
+    m_show = named(new QToolButton(this), "showPassword");
+    m_show->setText(QStringLiteral("Show"));
+    m_show->setToolTip(QStringLiteral("Show password"));
+    m_show->setAccessibleName(m_show->toolTip());
+    m_show->setCheckable(true);
+    connect(m_show, &QToolButton::toggled, m_text1, [this](bool shown) {
+        m_text1->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
+    });
+    layout->addWidget(m_show, 0, 2, Qt::AlignLeft);
     m_label2 = named(new QLabel(QStringLiteral("Length: 0"), this), "Label2");
     layout->addWidget(m_label2, 1, 1);
 
@@ -206,6 +218,7 @@ void Config::open(const QString &reach, const QString &key)
 void Config::hideEvent(QHideEvent *event)
 {
     if (!event->spontaneous()) { // not when minimised
+        m_show->setChecked(false);
         m_form.forgetPassword();
         render();
     }

@@ -10,6 +10,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QToolButton;
 
 // The security settings dialog: shown without blocking, it shows its SecurityForm and
 // forwards its events there.
@@ -37,7 +38,8 @@ private:
     void run(QLineEdit *box, std::optional<int> caret = std::nullopt);
 
     SecurityForm &m_form;
-    QLineEdit *m_text1; // the password box
+    QLineEdit *m_text1; // the password box, masked
+    QToolButton *m_show; // shows the password box's text while it is down
     QLabel *m_label2; // the length of a suggested password
     QCheckBox *m_check1; // "Sugest Password"
     QRadioButton *m_levels[3]; // Option1..3

@@ -35,6 +35,22 @@ bool ConfigFile::isDate(const QString &text)
     }) && (!text.contains(u'x') || text == noExpiry);
 }
 
+QList<char32_t> ConfigFile::unheld(const QString &password)
+{
+    QList<char32_t> found;
+    for (qsizetype i = 0; i < password.size(); ++i) {
+        const QChar c = password[i];
+        const bool pair
+            = c.isHighSurrogate() && i + 1 < password.size() && password[i + 1].isLowSurrogate();
+        if (pair)
+            ++i;
+        else if ((c == u' ' || c.category() == QChar::Other_Control || c.isSurrogate())
+            && !found.contains(c.unicode()))
+            found.append(c.unicode());
+    }
+    return found;
+}
+
 QString ConfigFile::composeLine(
     const QString &expiry, const QString &password, const QString &today, const QString &reach)
 {

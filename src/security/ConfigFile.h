@@ -31,6 +31,10 @@ public:
 
     // Ten ASCII characters, digits and "-", or the no-expiry mark: what reads back as written.
     static bool isDate(const QString &text);
+    // The characters of a password that the line cannot hold, each once: a space (the line
+    // holds none), a control character such as a line end or a tab (the password prompt could
+    // not take it back), half of a surrogate pair (it has no UTF-8 form).
+    static QList<char32_t> unheld(const QString &password);
     static QString composeLine(
         const QString &expiry, const QString &password, const QString &today, const QString &reach);
     static std::optional<Settings> parseLine(const QByteArray &plain);

@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr QLatin1StringView lettersAndDigits(
-    "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
 constexpr QLatin1StringView digits("0123456789");
 
 // Removes every character that is not allowed. The caret goes to the place after the last
@@ -34,6 +32,21 @@ std::optional<int> keepOnly(QString &text, QLatin1StringView allowed)
     if (caret)
         caret = qMin(*caret, int(text.size()));
     return caret;
+}
+
+// A character by a name that a message can show.
+QString nameOf(char32_t c)
+{
+    switch (c) {
+    case U' ':
+        return QStringLiteral("space");
+    case U'\t':
+        return QStringLiteral("tab");
+    case U'\r':
+    case U'\n':
+        return QStringLiteral("line end");
+    }
+    return QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
 }
 
 constexpr Message spaceInLine
@@ -95,10 +108,10 @@ void SecurityForm::open(const QString &reach, const QString &key)
     m_storedReach = stored;
     m_state.reach = stored;
     m_state.reachEnabled[0] = true;
-    // The key fills the box as it is: the filter keeps typing to letters and digits, it must
-    // not change a stored password that holds other characters. The box's copy is its own, so
-    // that forgetting it leaves the key in force. Without a key only "None" can be chosen,
-    // whatever level was stored, but at the sealed level, which keeps no password.
+    // The key fills the box as it is: what typing refuses must not change a stored password.
+    // The box's copy is its own, so that forgetting it leaves the key in force. Without a key
+    // only "None" can be chosen, whatever level was stored, but at the sealed level, which
+    // keeps no password.
     if (!key.isEmpty()) {
         setPassword(Secret::ownCopy(key));
     } else if (stored == sealedReach) {
@@ -113,11 +126,25 @@ void SecurityForm::open(const QString &reach, const QString &key)
 
 std::optional<int> SecurityForm::Text1_Change(const QString &typed)
 {
-    QString text = typed;
-    const std::optional<int> caret
-        = m_state.suggest ? std::nullopt : keepOnly(text, lettersAndDigits);
-    setPassword(text);
-    return caret;
+    QList<char32_t> refused = ConfigFile::unheld(typed);
+    // A suggestion's spaces part the password from its copy in brackets.
+    if (m_state.suggest)
+        refused.removeAll(U' ');
+    if (refused.isEmpty()) {
+        setPassword(typed);
+        return std::nullopt;
+    }
+    // The box keeps what it held, and says why.
+    QStringList names;
+    for (const char32_t c : refused)
+        names.append(nameOf(c));
+    names.removeDuplicates();
+    m_messages.showMessage(QStringLiteral("Vaultine"),
+        QStringLiteral("A master password cannot hold these characters: %1. They were not put "
+                       "into the box.")
+            .arg(names.join(QStringLiteral(", "))),
+        MessageBoxes::Icon::Information);
+    return int(m_state.password.size());
 }
 
 void SecurityForm::forgetPassword()

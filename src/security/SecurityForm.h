@@ -55,7 +55,9 @@ public:
     void forgetPassword();
     static constexpr int sealedReach = 3;
 
-    // The box texts as typed; a returned value is the caret after the filter removed characters.
+    // The box texts as typed; a returned value is the caret after the box's rule changed the
+    // text: characters that the configuration line cannot hold are refused, and told, in the
+    // password box; the length box keeps only digits.
     std::optional<int> Text1_Change(const QString &text);
     std::optional<int> Text3_Change(const QString &text);
     void Text2_Change(const QString &text) { m_state.expiry = text; }

@@ -452,7 +452,8 @@ converted() {
 
 # 3. A master password that guards the database enciphers it ("Program and DBase") or seals
 #    it ("Program and DBase, sealed"); the next start asks for the password before any main
-#    window shows, and a wrong one empties the prompt for another try. (That three wrong ones
+#    window shows, and a wrong one empties the prompt for another try and says "Wrong
+#    password". (That three wrong ones
 #    end the start is the start-up tests' part.) A password copied from sealed records leaves
 #    the clipboard after 30 s.
 master=Secr3tVq8Lm2Zx
@@ -461,12 +462,12 @@ master=Secr3tVq8Lm2Zx
 set_master_password() {
     menu "$1" alt+c s || return
     focus_window "$1" 'Security Settings - Vaultine' || return
-    # From the password box the tab order runs Sugest Password, Do Not Expire, the reach
+    # From the password box the tab order runs Show, Sugest Password, Do Not Expire, the reach
     # options "Program and DBase", "None", "Program Only", "Program and DBase, sealed", then
     # Accept.
     type_text "$master"
     local n
-    for ((n = 0; n < 7; n++)); do
+    for ((n = 0; n < 8; n++)); do
         xdo key Tab
         [ "$n" -eq $(($2 - 1)) ] && xdo key space
     done
@@ -501,10 +502,14 @@ guarded_by_password() {
     local second=$pid try
     focus_window "$second" 'Password Required' || return
     find_window "$second" main && fail "the main window showed before the password was typed"
-    # The entry is emptied after each wrong try, or the right one would not match.
+    # The entry is emptied after each wrong try, or the right one would not match; the second
+    # wrong try is said too.
     for try in nope1 Nope2 "$master"; do
         type_text "$try"
         xdo key Return
+        if [ "$try" = Nope2 ]; then
+            wait_for 100 wrong_password_said "$second" || fail "the prompt said no 'Wrong password'"
+        fi
     done
     wait_main_window "$second" || return
     usernames_listed user1 user2 user3
@@ -517,12 +522,23 @@ guarded_by_password() {
     end_in_field "$second"
 }
 
+# wrong_password_said PID: the prompt reads "Wrong password" below its entry (a triple click
+# there selects it into the primary selection).
+wrong_password_said() {
+    local height
+    window_titled "$1" 'Password Required' || return
+    read -r _ height <<<"$(window_size "$found")"
+    xdo mousemove --window "$found" 120 $((height - 14)) click --repeat 3 --delay 80 1
+    sleep 0.2
+    [ "$(clipboard primary)" = 'Wrong password' ]
+}
+
 scenario_master_password() {
-    guarded_by_password 3 CF2DB.edb
+    guarded_by_password 4 CF2DB.edb
 }
 
 scenario_sealed() {
-    guarded_by_password 6 CF2DB.sdb
+    guarded_by_password 7 CF2DB.sdb
 }
 
 # The program took the clipboard away from the last copy_elsewhere: its xclip ended.
@@ -794,7 +810,7 @@ locked_and_opened() {
     sleep 3
     clipboard_is other-text || fail "the time up took another program's copy: '$(clipboard)'"
 
-    set_master_password "$first" 3 CF2DB.edb || return
+    set_master_password "$first" 4 CF2DB.edb || return
     click_row 0
     label_copies 109 pw1
     xdo key ctrl+l
@@ -881,6 +897,83 @@ scenario_search_and_keys() {
     end_with "$first" xdo key Escape
 }
 
+# 12. Ctrl+V pastes into Username, and a click into another field afterwards keeps that field's
+#     text and the clipboard; a lone Ctrl still marks capture, so the click after it empties
+#     the clipboard.
+scenario_lone_ctrl() {
+    start_fresh || return
+    local first=$pid
+    click_field 0
+    type_text svc
+    click_field 2
+    type_text pw
+    click_field 3
+    type_text note
+    click_field 1
+    copy_elsewhere pasted
+    xdo key ctrl+v
+    wait_for 30 copy_was_read || fail "Ctrl+V did not ask for the clipboard"
+    click_field 3
+    sleep 0.3
+    is_running "$copier" && clipboard_is pasted \
+        || fail "a click after Ctrl+V took the clipboard away ('$(clipboard)')"
+    type_text '!'
+    add_with_return 'svc:!pasted:!pw:!note!:!' || return
+    copy_elsewhere other
+    click_field 1
+    xdo key ctrl
+    click_field 2
+    took_clipboard "a click after a lone Ctrl"
+    clipboard_is '' || fail "a click after a lone Ctrl left '$(clipboard)' on the clipboard"
+    end_in_field "$first"
+}
+
+# 13. Ctrl+G in the Password field opens the generator, and Return there puts a password of 20
+#     letters, digits and signs into the field, which Add stores (the Ctrl of Ctrl+G marks no
+#     capture: a click afterwards keeps the clipboard); Configure > Generate password with Alt+P
+#     puts a passphrase of six words there; the button in the field opens it too, and Escape
+#     leaves the field as it was.
+six_words() {
+    clipboard | grep -qxE '[a-z]{3,8}(-[a-z]{3,8}){5}'
+}
+
+scenario_generator() {
+    start_fresh || return
+    local first=$pid
+    click_field 0
+    type_text svc
+    click_field 1
+    type_text user
+    click_field 2
+    xdo key ctrl+g
+    focus_window "$first" 'Generate password' || return
+    xdo key Return
+    copy_elsewhere kept
+    click_field 3
+    sleep 0.3
+    is_running "$copier" || fail "a click after Ctrl+G took the clipboard away"
+    type_text note
+    xdo key Return
+    wait_for 50 has_lines 1 || { fail "Return in Other Info added no record"; return; }
+    decoded_lines | grep -qxE 'svc:!user:![^:]{20}:!note:!' \
+        || fail "the record with a generated password reads '$(decoded_lines)'"
+    click_field 2
+    menu "$first" alt+c g || return
+    focus_window "$first" 'Generate password' || return
+    # An access key clicks its button a moment later.
+    xdo key alt+p sleep 0.3 key Return
+    wait_for 30 not window_titled "$first" 'Generate password'
+    click 20 109
+    wait_for 50 six_words || fail "Alt+P gave '$(clipboard)', not six words"
+    local passphrase
+    passphrase=$(clipboard)
+    click 241 106
+    focus_window "$first" 'Generate password' || return
+    xdo key Escape
+    label_copies 109 "$passphrase"
+    end_in_field "$first"
+}
+
 run_scenario() {
     echo "e2e: $1"
     scenarioFailed=0
@@ -905,7 +998,8 @@ disown "$keeper"
 echo "e2e: display $DISPLAY, $(xdo getdisplaygeometry)"
 
 for scenario in ${E2E_ONLY:-records_survive_restart alt_jumps master_password sealed capture import_and_undo \
-    language text_and_left_button cli_copy cli_beside_window lock search_and_keys}; do
+    language text_and_left_button cli_copy cli_beside_window lock search_and_keys \
+    lone_ctrl generator}; do
     run_scenario "scenario_$scenario"
 done
 
