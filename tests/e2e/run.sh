@@ -15,7 +15,7 @@ program=${1:-}
 intl=$(dirname "$program")/intl
 [ -d "$intl" ] || cannot "no intl folder beside the program"
 [ -n "${DISPLAY:-}" ] || cannot "no X display; run under xvfb-run"
-for tool in xdotool xclip xprop timeout; do
+for tool in xdotool xclip xprop xwd xwdtopnm pnmtopng timeout; do
     command -v "$tool" >/dev/null || cannot "$tool is missing"
 done
 
@@ -989,6 +989,28 @@ run_scenario() {
     failed=$((failed + scenarioFailed))
 }
 
+# 14. The window as the README shows it: a search narrows the list, a record is shown. The
+#     picture goes to $E2E_PICTURE (scripts/picture sets it).
+scenario_picture() {
+    new_folder
+    mkdir -m 700 "$folder/Data"
+    printf '%s\r\n' 'Bank:!jane.doe:!Wq7-vR2!xK9p:!savings, card 4411:!https://bank.example' \
+        'Bakery club:!jane:!crumb-lake-7:!:!https://bakery.example' 'Mail:!jane@mail.example:!m4il:!:!' \
+        'Library:!jdoe:!lib-2026:!:!' 'Travel:!jane:!tr4v3l:!:!' \
+        | tr "$plainSet" "$codedSet" >"$db"
+    start_main || return
+    local first=$pid picture=${E2E_PICTURE:-$work/window.png}
+    click_field 0
+    xdo key ctrl+f
+    type_text ba
+    xdo key Down Down
+    sleep 0.5
+    xwd -id "$main" -silent | xwdtopnm 2>/dev/null | pnmtopng >"$picture" \
+        || fail "no picture of the window was made"
+    [ -s "$picture" ] || fail "the picture of the window is empty"
+    end_in_field "$first"
+}
+
 wait_for 100 xdo getdisplaygeometry >/dev/null 2>&1 || cannot "cannot reach the X display $DISPLAY"
 # An X server resets when its last client leaves, and refuses connections meanwhile; one
 # idle client held open for the whole run keeps it from resetting between programs.
@@ -999,7 +1021,7 @@ echo "e2e: display $DISPLAY, $(xdo getdisplaygeometry)"
 
 for scenario in ${E2E_ONLY:-records_survive_restart alt_jumps master_password sealed capture import_and_undo \
     language text_and_left_button cli_copy cli_beside_window lock search_and_keys \
-    lone_ctrl generator}; do
+    lone_ctrl generator picture}; do
     run_scenario "scenario_$scenario"
 done
 
