@@ -165,9 +165,12 @@ private slots:
         QCOMPARE(client->minimumSize(), QSize(349, 375));
         const QRect list = win.list()->geometry();
         const QRect field = win.field(4)->geometry();
+        QWidget *rule = win.find(QStringLiteral("Frame1")); // under the toolbar
+        const QRect ruleBefore = rule->geometry();
         win.w->resize(win.w->size() + QSize(100, 200));
         QTRY_COMPARE(win.list()->geometry(), list.adjusted(0, 0, 100, 200));
         QCOMPARE(win.field(4)->geometry(), field);
+        QCOMPARE(rule->geometry(), ruleBefore.adjusted(0, 0, 100, 0));
     }
     void deselectedRowDoesNotLookSelected()
     {

@@ -9,7 +9,8 @@
 #include <cmath>
 
 // Where the main window's controls stand, by object name. The service list takes whatever
-// room the window is given beyond the layout's own size, the search box above it the width;
+// room the window is given beyond the layout's own size, the search box above it and the rule
+// under the toolbar the width;
 // every other control keeps its place.
 namespace MainWindowLayout {
 
@@ -70,7 +71,7 @@ inline QRect placeOf(const Place &place, QSize client)
     const QSize extra = (client - clientSize).expandedTo({0, 0});
     if (qstrcmp(place.name, "List2") == 0)
         rect.setSize(rect.size() + extra);
-    else if (qstrcmp(place.name, "Search") == 0)
+    else if (qstrcmp(place.name, "Search") == 0 || qstrcmp(place.name, "Frame1") == 0)
         rect.setWidth(rect.width() + extra.width());
     return rect;
 }
