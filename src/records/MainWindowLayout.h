@@ -10,8 +10,7 @@
 
 // Where the main window's controls stand, by object name. The service list takes whatever
 // room the window is given beyond the layout's own size, the search box above it and the rule
-// under the toolbar the width;
-// every other control keeps its place.
+// under the toolbar the width; every other control keeps its place.
 namespace MainWindowLayout {
 
 struct Place
