@@ -23,9 +23,18 @@ qsizetype ServiceListModel::insert(const QString &line)
     return index;
 }
 
+void ServiceListModel::setConcealed(bool concealed)
+{
+    if (concealed == m_concealed)
+        return;
+    beginResetModel();
+    m_concealed = concealed;
+    endResetModel();
+}
+
 int ServiceListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_book.count());
+    return parent.isValid() || m_concealed ? 0 : int(m_book.count());
 }
 
 QVariant ServiceListModel::data(const QModelIndex &index, int role) const

@@ -17,10 +17,13 @@ public:
     void load(const QStringList &lines);
     void setBook(RecordBook book);
     qsizetype insert(const QString &line);
+    // Concealed, the model lists no row (the book stays as it is).
+    void setConcealed(bool concealed);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
 
 private:
     RecordBook m_book;
+    bool m_concealed = false;
 };
