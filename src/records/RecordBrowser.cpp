@@ -53,6 +53,7 @@ RecordBrowser::RecordBrowser(ServiceListModel &records, Database &database, Plat
     , m_programFolder(database.programFolder())
     , m_fields(RecordLine::fieldCount)
     , m_savedFields(RecordLine::fieldCount)
+    , m_unstoredFields(RecordLine::fieldCount)
     , m_capture(platform.clipboard)
     , m_clipboardExpiry(platform.clipboard, platform.clock)
     , m_lock(database, platform.clock)
@@ -77,6 +78,9 @@ void RecordBrowser::showLock(WindowLock::State state)
 {
     if (state == WindowLock::State::Open) {
         readAgainWhenChanged();
+        // What was typed and not yet stored comes back.
+        for (int i = 0; i < RecordLine::fieldCount; ++i)
+            setField(i, std::exchange(m_unstoredFields[i], QString()));
         return;
     }
     if (state != WindowLock::State::Locked)
@@ -84,8 +88,12 @@ void RecordBrowser::showLock(WindowLock::State state)
     m_capture.handle(CaptureMode::Event::Reset);
     m_clipboardExpiry.expire();
     showCopiedField(noField);
+    const QStringList shownRecord = m_editor.isSelection(m_selectedIndex)
+        ? RecordLine::recordFields(m_records.book().records().at(m_selectedIndex))
+        : QStringList(RecordLine::fieldCount);
+    if (m_fields != shownRecord)
+        m_unstoredFields = m_fields;
     emptyFields();
-    m_savedFields.fill(QString());
     clearSelection();
     apply(CommandStates::Event::ResetDone);
 }
