@@ -591,6 +591,8 @@ private slots:
         // what a Remove took; a record shown unchanged is not put back.
         row("typed, not stored", "1", "level;fill|New|nu|np;lock;unlock|key;shown",
             "open;locked;right;open;shows 'New|nu|np||'");
+        row("typed as the master password is set", "1", "fill|New|nu|np;level;shown",
+            "open;shows 'New|nu|np||'");
         row("a record shown", "1", "level;left|0;lock;unlock|key;shown",
             "open;locked;right;open;shows '||||'");
         row("removed, then undone", "1", "level;left|0;remove;count;lock;unlock|key;oops|0;shown",

@@ -53,7 +53,6 @@ RecordBrowser::RecordBrowser(ServiceListModel &records, Database &database, Plat
     , m_programFolder(database.programFolder())
     , m_fields(RecordLine::fieldCount)
     , m_savedFields(RecordLine::fieldCount)
-    , m_unstoredFields(RecordLine::fieldCount)
     , m_capture(platform.clipboard)
     , m_clipboardExpiry(platform.clipboard, platform.clock)
     , m_lock(database, platform.clock)
@@ -79,8 +78,10 @@ void RecordBrowser::showLock(WindowLock::State state)
     if (state == WindowLock::State::Open) {
         readAgainWhenChanged();
         // What was typed and not yet stored comes back.
-        for (int i = 0; i < RecordLine::fieldCount; ++i)
-            setField(i, std::exchange(m_unstoredFields[i], QString()));
+        if (const std::optional<QStringList> typed = std::exchange(m_unstoredFields, {})) {
+            for (int i = 0; i < RecordLine::fieldCount; ++i)
+                setField(i, typed->at(i));
+        }
         return;
     }
     if (state != WindowLock::State::Locked)

@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class Dictionary;
 class ServiceListModel;
@@ -126,7 +127,8 @@ private:
 
     QStringList m_fields;
     QStringList m_savedFields;
-    QStringList m_unstoredFields; // typed, not stored, kept out of the fields while locked
+    // Typed, not stored: kept out of the fields while locked.
+    std::optional<QStringList> m_unstoredFields;
     qsizetype m_selectedIndex = -1;
     int m_hoverIndex = 0;
     int m_copiedField = noField;
