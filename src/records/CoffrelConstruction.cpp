@@ -229,6 +229,7 @@ void Coffrel::buildFields(QWidget *client)
     // A masked password shows one "*" per character.
     m_fields[RecordLine::Password]->setStyleSheet(
         QStringLiteral("QLineEdit { lineedit-password-character: 42 }"));
+    m_fields[RecordLine::Password]->setSecret(true);
 
     m_check1 = new QCheckBox(QStringLiteral("Hi&de"), client);
     m_check1->setObjectName(QStringLiteral("Check1"));
