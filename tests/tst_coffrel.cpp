@@ -196,6 +196,8 @@ private slots:
             nested.exec();
         });
         QCOMPARE(QApplication::exec(), 0);
+        // The later exit that an end queues ends this loop, not one of a later test.
+        QCOMPARE(QApplication::exec(), 0);
     }
     // In a dark theme every text stands out from what is behind it, also a label no longer red.
     void readableInADarkTheme()
@@ -247,6 +249,44 @@ private slots:
             }
         }
         QApplication::setPalette(light);
+    }
+    // Locked, no widget and nothing on the accessibility bus holds a text of the record shown,
+    // and a record typed but not yet added comes back with the master password.
+    void lockedWindowShowsNoRecord()
+    {
+        StartedWindow win(
+            {QStringLiteral("SvcSecret:!UserSecret:!PwSecret:!InfoSecret:!PathSecret")},
+            Dictionary::builtIn(), QStringLiteral("key"));
+        const auto field
+            = [&win](int i) { return win.find<QLineEdit>(QStringLiteral("Text1(%1)").arg(i)); };
+        auto *list = win.find<QListView>(QStringLiteral("List2"));
+        QVERIFY(QTest::qWaitForWindowExposed(win.w));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+            list->visualRect(list->model()->index(0, 0)).center());
+        QCOMPARE(field(3)->text(), QStringLiteral("InfoSecret"));
+        win.find<QCheckBox>(QStringLiteral("Check1"))->setChecked(false);
+        for (int i = 0; i < RecordLine::fieldCount; ++i) // their tooltips
+            QTest::mouseMove(field(i));
+        win.w->menuItem(QStringLiteral("mnuLock"))->trigger();
+        QStringList texts;
+        std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *node) {
+            for (const QAccessible::Text t :
+                {QAccessible::Name, QAccessible::Description, QAccessible::Value})
+                texts.append(node->text(t));
+            for (int i = 0; i < node->childCount(); ++i)
+                walk(node->child(i));
+        };
+        walk(QAccessible::queryAccessibleInterface(win.w));
+        for (const QWidget *widget : QApplication::allWidgets()) {
+            texts << widget->toolTip() << widget->accessibleName()
+                  << widget->accessibleDescription() << widget->windowTitle() << widget->statusTip()
+                  << widget->whatsThis();
+            if (auto *box = qobject_cast<const QLineEdit *>(widget))
+                texts << box->text();
+            for (const QAction *action : widget->actions())
+                texts << action->text() << action->toolTip();
+        }
+        QCOMPARE(texts.filter(QStringLiteral("Secret")), QStringList());
     }
     void aboutAndHelp()
     {

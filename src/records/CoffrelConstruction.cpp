@@ -247,6 +247,7 @@ void Coffrel::buildFields(QWidget *client)
         button->setAccessibleName(generate->text());
         registerControl(button);
     }
+    m_fields[RecordLine::Password]->setSecret(true);
 
     m_check1 = new QCheckBox(QStringLiteral("Hi&de"), client);
     m_check1->setObjectName(QStringLiteral("Check1"));

@@ -18,9 +18,14 @@ void Coffrel::showLock(WindowLock::State state)
         // The settings dialog may show the master password.
         if (m_config)
             m_config->close();
-        for (QLineEdit *box : centralWidget()->findChildren<QLineEdit *>())
+        // A field's tooltip shows its text, also on the accessibility bus.
+        for (QLineEdit *box : centralWidget()->findChildren<QLineEdit *>()) {
             box->clear();
+            box->setToolTip(QString());
+        }
     }
+    // A hidden list still names its rows on the accessibility bus.
+    m_records.setConcealed(locked);
     centralWidget()->setVisible(!locked);
     menuBar()->setEnabled(!locked);
 }

@@ -1,6 +1,8 @@
 #include "FieldEdit.h"
 
+#include <QClipboard>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QMouseEvent>
 
 #include <limits>
@@ -11,6 +13,17 @@ FieldEdit::FieldEdit(QWidget *parent)
     setMouseTracking(true);
     // A field holds what the file holds: Qt's default would cut it at 32,767 characters.
     setMaxLength(std::numeric_limits<int>::max());
+}
+
+bool FieldEdit::event(QEvent *event)
+{
+    const bool handled = QLineEdit::event(event);
+    // The line edit puts a selection made with the mouse or the keys there itself.
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (m_secret && hasSelectedText() && clipboard->ownsSelection()
+        && clipboard->text(QClipboard::Selection) == selectedText())
+        clipboard->clear(QClipboard::Selection);
+    return handled;
 }
 
 void FieldEdit::focusInEvent(QFocusEvent *event)

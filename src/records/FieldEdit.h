@@ -14,6 +14,9 @@ class FieldEdit : public QLineEdit
 
 public:
     explicit FieldEdit(QWidget *parent = nullptr);
+    // A secret's selected text is kept out of the primary selection, which a middle click
+    // pastes anywhere and clipboard managers keep.
+    void setSecret(bool secret) { m_secret = secret; }
 
 signals:
     void entered(Qt::FocusReason reason);
@@ -21,6 +24,7 @@ signals:
     void mouseMoved();
 
 protected:
+    bool event(QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -33,4 +37,5 @@ private:
         int length;
     };
     std::optional<Selection> m_selectionToKeep;
+    bool m_secret = false;
 };

@@ -77,6 +77,11 @@ void RecordBrowser::showLock(WindowLock::State state)
 {
     if (state == WindowLock::State::Open) {
         readAgainWhenChanged();
+        // What was typed and not yet stored comes back.
+        if (const std::optional<QStringList> typed = std::exchange(m_unstoredFields, {})) {
+            for (int i = 0; i < RecordLine::fieldCount; ++i)
+                setField(i, typed->at(i));
+        }
         return;
     }
     if (state != WindowLock::State::Locked)
@@ -84,8 +89,12 @@ void RecordBrowser::showLock(WindowLock::State state)
     m_capture.handle(CaptureMode::Event::Reset);
     m_clipboardExpiry.expire();
     showCopiedField(noField);
+    const QStringList shownRecord = m_editor.isSelection(m_selectedIndex)
+        ? RecordLine::recordFields(m_records.book().records().at(m_selectedIndex))
+        : QStringList(RecordLine::fieldCount);
+    if (m_fields != shownRecord)
+        m_unstoredFields = m_fields;
     emptyFields();
-    m_savedFields.fill(QString());
     clearSelection();
     apply(CommandStates::Event::ResetDone);
 }

@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class Dictionary;
 class ServiceListModel;
@@ -47,9 +48,9 @@ public:
     const CaptureMode &capture() const { return m_capture; }
     // A copied password or username leaves the clipboard after a while.
     ClipboardExpiry &clipboardExpiry() { return m_clipboardExpiry; }
-    // Locked, the fields, the undo items and the selection are empty, and a copy left on the
-    // clipboard is gone; opened again, the records are read again if another program changed
-    // them meanwhile.
+    // Locked, the fields and the selection are empty, and a copy left on the clipboard is
+    // gone; opened again, the records are read again if another program changed them
+    // meanwhile, and the fields take back a text typed and not yet stored.
     WindowLock &windowLock() { return m_lock; }
     void applyPreferences(const Preferences::Values &values);
     const Preferences::Values &preferences() const { return m_preferences; }
@@ -142,6 +143,8 @@ private:
 
     QStringList m_fields;
     QStringList m_savedFields;
+    // Typed, not stored: kept out of the fields while locked.
+    std::optional<QStringList> m_unstoredFields;
     qsizetype m_selectedIndex = -1;
     int m_hoverIndex = 0;
     int m_copiedField = noField;

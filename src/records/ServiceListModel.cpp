@@ -36,9 +36,18 @@ void ServiceListModel::setSearchText(const QString &text)
     endResetModel();
 }
 
+void ServiceListModel::setConcealed(bool concealed)
+{
+    if (concealed == m_concealed)
+        return;
+    beginResetModel();
+    m_concealed = concealed;
+    endResetModel();
+}
+
 int ServiceListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_filter.rowCount());
+    return parent.isValid() || m_concealed ? 0 : int(m_filter.rowCount());
 }
 
 QVariant ServiceListModel::data(const QModelIndex &index, int role) const

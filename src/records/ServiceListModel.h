@@ -25,6 +25,8 @@ public:
     // The record index a row shows, -1 for none; the row that shows a record, -1 when none.
     qsizetype recordAt(qsizetype row) const { return m_filter.recordAt(row); }
     qsizetype rowOf(qsizetype record) const { return m_filter.rowOf(record); }
+    // Concealed, the model lists no row (the book stays as it is).
+    void setConcealed(bool concealed);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -32,4 +34,5 @@ public:
 private:
     RecordBook m_book;
     RecordFilter m_filter;
+    bool m_concealed = false;
 };

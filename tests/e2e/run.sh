@@ -782,7 +782,8 @@ scenario_cli_beside_window() {
 }
 
 # 10. Lock. At "None" Ctrl+L does nothing. A copied password leaves the clipboard after the
-#     seconds of the preferences file, and a text another program copied meanwhile stays. With
+#     seconds of the preferences file, and a text another program copied meanwhile stays; the
+#     password shown (Hide unticked) and selected never goes to the primary selection. With
 #     a master password Ctrl+L empties the clipboard of the copy and asks the password: a wrong
 #     one leaves the window locked, the right one shows the records again, with the one
 #     vaultine-cli added meanwhile. The screen saver turning on, told on the session bus, locks
@@ -828,6 +829,12 @@ locked_and_opened() {
     wait_for 50 not window_titled "$first" 'Password Required' \
         || { fail "the master password did not open the window"; return; }
     usernames_listed user1 z1
+    # The password shown and selected stays out of the primary selection.
+    click 275 106
+    click_field 2
+    xdo key ctrl+a
+    sleep 0.3
+    [ "$(clipboard primary)" = pw3 ] && fail "the selected password is in the primary selection"
 
     dbus-send --session --type=signal / org.freedesktop.ScreenSaver.ActiveChanged boolean:true
     focus_window "$first" 'Password Required' || return
