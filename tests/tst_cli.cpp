@@ -1,4 +1,5 @@
 #include "CsvTable.h"
+#include "fakes/ProgramFolder.h"
 #include "platform/PrivateTemporaryFolder.h"
 #include "security/ConfigFile.h"
 #include "vault/Database.h"
@@ -149,13 +150,7 @@ QStringList sorted(const QStringList &lines)
 // The records as the window reads them, in its order.
 QStringList stored(const QString &folder, const QString &reach, const QString &password = master)
 {
-    VaultAccess access {reach, password};
-    Database database(folder, access);
-    const Database::Source source = access.sealed()
-        ? (database.openSealed(password), Database::Source::Sealed)
-        : (access.enciphered() ? Database::Source::Enciphered : Database::Source::Coded);
-    const Database::Records records = database.LoadRecords(source);
-    return records.readWhole ? sorted(records.lines) : QStringList {QStringLiteral("<unreadable>")};
+    return sorted(storedIn(folder, reach, password));
 }
 
 // Service names that a shell would run, split or expand when given unquoted.

@@ -45,20 +45,31 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("password"); // sealed again under it, with a new key
-        QTest::newRow("coded records") << EncodeRecord(records) << master;
-        QTest::newRow("no records") << QByteArray() << master;
-        QTest::newRow("password changed") << EncodeRecord(records) << QStringLiteral("n3w");
-        QTest::newRow("password emptied") << QByteArray("x") << QString();
-        QTest::newRow("a block but a byte") << QByteArray(4095, 'r') << master;
-        QTest::newRow("a whole block") << QByteArray(4096, 'r') << master;
+        QTest::addColumn<QString>("sealedUnder");
+        QTest::addColumn<QString>("typed"); // the form it is opened in
+        const auto row = [](const char *name, const QByteArray &content, const QString &password,
+                             const QString &sealedUnder = master, const QString &typed = master) {
+            QTest::newRow(name) << content << password << sealedUnder << typed;
+        };
+        row("coded records", EncodeRecord(records), master);
+        row("no records", QByteArray(), master);
+        row("password changed", EncodeRecord(records), QStringLiteral("n3w"));
+        row("password emptied", "x", QString());
+        row("a block but a byte", QByteArray(4095, 'r'), master);
+        row("a whole block", QByteArray(4096, 'r'), master);
+        // The password opens in any Unicode form it is typed in.
+        row("composed, typed decomposed", "c", decomposed, composed, decomposed);
+        row("decomposed, typed composed", "c", composed, decomposed, composed);
     }
     void sealedContentOpensAgain()
     {
         QFETCH(QByteArray, content);
         QFETCH(QString, password);
-        const SealedFile::Key key = *SealedFile::Key::create(master, cheap);
+        QFETCH(QString, sealedUnder);
+        QFETCH(QString, typed);
+        const SealedFile::Key key = *SealedFile::Key::create(sealedUnder, cheap);
         QVERIFY(m_file->seal(key, content));
-        SealedFile::Opened opened = m_file->open(master);
+        SealedFile::Opened opened = m_file->open(typed);
         QCOMPARE(opened.status, Status::Opened);
         QCOMPARE(opened.content, content);
         QCOMPARE(QFile::permissions(path()),
@@ -69,7 +80,7 @@ private slots:
         QCOMPARE(first.size(), 113 + (content.size() / 4096 + 1) * 4096 + 16);
 
         // The kept key seals again under a fresh nonce; a new password under a new salt.
-        if (password != master) {
+        if (password != typed) {
             opened.key = SealedFile::Key::create(password, cheap);
             QVERIFY(opened.key->salt() != key.salt());
         }
@@ -78,16 +89,17 @@ private slots:
         QVERIFY(second.size() == first.size() && second.mid(41, 24) != first.mid(41, 24));
         QCOMPARE(m_file->open(password).content, content);
         QCOMPARE(m_file->open(password + u'x').status, Status::Refused);
-        QCOMPARE(m_file->open(master).status == Status::Opened, password == master);
+        QCOMPARE(m_file->open(typed).status == Status::Opened, password == typed);
 
         // Nothing of the records, plain or coded, nor the password is in the file.
         for (const QByteArray &known : {QByteArray("Mailbox"), QByteArray("s3cr3t-Pw"),
-                 EncodeRecord("Mailbox"), EncodeRecord("s3cr3t-Pw"), master.toUtf8()})
+                 EncodeRecord("Mailbox"), EncodeRecord("s3cr3t-Pw"), sealedUnder.toUtf8()})
             QVERIFY2(!(first + second).contains(known), known.constData());
     }
 
     // With the right password a changed or cut file is damaged, told from a wrong password (the
-    // first version cannot tell them); a seal failing on a full disk keeps the file as it was.
+    // first version cannot tell them); a seal failing on a full disk keeps the file as it was. A
+    // file sealed by the first version, before passwords were normalised, opens as typed then.
     void changedFileIsDamaged_data()
     {
         QTest::addColumn<bool>("old"); // the first version's file, else one sealed now
@@ -144,103 +156,71 @@ private slots:
             QVERIFY(!m_file->seal(key, QByteArray(1000, 'r')));
         }
 
-        const SealedFile::Opened opened
-            = m_file->open((old ? decomposed : master) + (wrong ? QStringLiteral("x") : QString()));
+        const QString typed
+            = (old ? decomposed : master) + (wrong ? QStringLiteral("x") : QString());
+        const SealedFile::Opened opened = m_file->open(typed);
         QCOMPARE(opened.status, status);
         QCOMPARE(opened.content, status == Status::Opened ? "c" : "");
         QCOMPARE(bool(opened.key), status == Status::Opened);
         if (size >= -1)
             QCOMPARE(LineFile::readContent(path()).bytes, bytes);
         QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files).size(), size < -1 ? 0 : 1);
+        // Sealed again with the key it opened with (the first version's too), it still opens.
+        QVERIFY(!opened.key || m_file->seal(*opened.key, "d"));
+        QCOMPARE(m_file->open(typed).content, opened.key ? "d" : "");
     }
 
     // A file asking for a cost out of bounds is damaged and never derived: below the least
-    // recommended cost it would be weak, above the most it would take minutes or all memory.
-    void costIsBounded_data()
+    // recommended cost it would be weak, above the most it would take minutes or all memory. One
+    // sealed below the standard, in passes or in memory, is told so that it can be sealed again.
+    void costIsBoundedAndTold_data()
     {
-        QTest::addColumn<uint>("passes");
-        QTest::addColumn<uint>("kibibytes");
+        QTest::addColumn<Cost>("cost");
         QTest::addColumn<bool>("bounded");
-        QTest::newRow("least") << 2u << 19u * 1024 << true;
-        QTest::newRow("most") << 10u << 1024u * 1024 << true;
-        QTest::newRow("one pass") << 1u << 19u * 1024 << false;
-        QTest::newRow("a KiB below the least") << 2u << 19u * 1024 - 1 << false;
-        QTest::newRow("eleven passes") << 11u << 19u * 1024 << false;
-        QTest::newRow("a KiB above the most") << 10u << 1024u * 1024 + 1 << false;
-        QTest::newRow("the tests' cost") << cheap.passes << cheap.kibibytes << false;
+        QTest::addColumn<Cost>("standard"); // when it is opened; none: not derived
+        QTest::addColumn<bool>("below");
+        const auto row = [](const char *name, Cost cost, bool bounded, Cost standard = {},
+                             bool below = false) {
+            QTest::newRow(name) << cost << bounded << standard << below;
+        };
+        row("least, the standard", {2, 19456}, true, {2, 19456});
+        row("most", {10, 1024 * 1024}, true);
+        row("one pass", {1, 19456}, false);
+        row("a KiB below the least", {2, 19455}, false);
+        row("eleven passes", {11, 19456}, false);
+        row("a KiB above the most", {10, 1024 * 1024 + 1}, false);
+        row("the tests' cost", cheap, false);
+        row("above the standard", {3, 20480}, true, {2, 19456});
+        row("less memory", {2, 19456}, true, {2, 20480}, true);
+        row("fewer passes", {2, 20480}, true, {3, 19456}, true);
     }
-    void costIsBounded()
+    void costIsBoundedAndTold()
     {
-        QFETCH(uint, passes);
-        QFETCH(uint, kibibytes);
+        QFETCH(Cost, cost);
         QFETCH(bool, bounded);
+        QFETCH(Cost, standard);
+        QFETCH(bool, below);
         Cost::setStandardForTests(m_shipped);
         QByteArray bytes = firstVersion;
-        qToLittleEndian<quint32>(passes, bytes.data() + 17);
-        qToLittleEndian<quint32>(kibibytes, bytes.data() + 21);
+        qToLittleEndian<quint32>(cost.passes, bytes.data() + 17);
+        qToLittleEndian<quint32>(cost.kibibytes, bytes.data() + 21);
         const std::optional<SealedFile::Header> header = SealedFile::readHeader(bytes);
         QCOMPARE(bool(header), bounded);
-        if (bounded) {
-            QCOMPARE(header->cost, (Cost {passes, kibibytes}));
+        if (!bounded) {
+            QVERIFY(!SealedFile::Key::create(master, cost));
+            QVERIFY(LineFile::writeContent(path(), bytes));
+            QCOMPARE(m_file->open(decomposed).status, Status::Damaged);
             return;
         }
-        QVERIFY(!SealedFile::Key::create(master, {passes, kibibytes}));
-        QVERIFY(LineFile::writeContent(path(), bytes));
-        QCOMPARE(m_file->open(decomposed).status, Status::Damaged);
-    }
-
-    // A file sealed at a cost below the standard, in passes or in memory, is told so that it
-    // can be sealed again at the standard.
-    void costBelowStandardIsTold_data()
-    {
-        QTest::addColumn<uint>("passes"); // the file's cost
-        QTest::addColumn<uint>("kibibytes");
-        QTest::addColumn<uint>("standardPasses"); // the standard when it is opened
-        QTest::addColumn<uint>("standardKibibytes");
-        QTest::addColumn<bool>("below");
-        QTest::newRow("the standard") << 2u << 19456u << 2u << 19456u << false;
-        QTest::newRow("above it") << 3u << 20480u << 2u << 19456u << false;
-        QTest::newRow("less memory") << 2u << 19456u << 2u << 20480u << true;
-        QTest::newRow("fewer passes") << 2u << 20480u << 3u << 19456u << true;
-    }
-    void costBelowStandardIsTold()
-    {
-        QFETCH(uint, passes);
-        QFETCH(uint, kibibytes);
-        QFETCH(uint, standardPasses);
-        QFETCH(uint, standardKibibytes);
-        QFETCH(bool, below);
-        QVERIFY(m_file->seal(*SealedFile::Key::create(master, {passes, kibibytes}), "c"));
-        Cost::setStandardForTests({standardPasses, standardKibibytes});
+        QCOMPARE(header->cost, cost);
+        if (standard == Cost {})
+            return;
+        QVERIFY(m_file->seal(*SealedFile::Key::create(master, cost), "c"));
+        Cost::setStandardForTests(standard);
         const SealedFile::Opened opened = m_file->open(master);
         QCOMPARE(opened.status, Status::Opened);
         QCOMPARE(opened.belowStandardCost, below);
         QVERIFY(!m_file->open(master + u'x').belowStandardCost);
-    }
-
-    // The password opens in any Unicode form it is typed in; a file sealed under a password not
-    // in NFC before passwords were normalised opens with the password typed as then.
-    void passwordOpensInAnyForm_data()
-    {
-        QTest::addColumn<QString>("sealedUnder"); // none: the first version's file
-        QTest::addColumn<QString>("typed");
-        QTest::newRow("composed, typed decomposed") << composed << decomposed;
-        QTest::newRow("decomposed, typed composed") << decomposed << composed;
-        QTest::newRow("first version, typed as then") << QString() << decomposed;
-    }
-    void passwordOpensInAnyForm()
-    {
-        QFETCH(QString, sealedUnder);
-        QFETCH(QString, typed);
-        QVERIFY(sealedUnder.isEmpty()
-                ? LineFile::writeContent(path(), firstVersion)
-                : m_file->seal(*SealedFile::Key::create(sealedUnder, cheap), "c"));
-        SealedFile::Opened opened = m_file->open(typed);
-        QCOMPARE(opened.status, Status::Opened);
-        QCOMPARE(opened.content, "c");
-        // Sealed again with the key it opened with, it still opens.
-        QVERIFY(m_file->seal(*opened.key, "d"));
-        QCOMPARE(m_file->open(typed).content, "d");
     }
 
 private:

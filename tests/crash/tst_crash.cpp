@@ -177,9 +177,8 @@ void TestCrash::kills()
             const Found found = start(folders[w], {before.key, after.key});
             QVERIFY2(found.whole && (found.state == before || found.state == after),
                 qPrintable(QStringLiteral("%1, writing state %2: found %3%4\nbefore: %5\nafter: %6")
-                               .arg(where)
-                               .arg(next)
-                               .arg(found.whole ? QString() : QStringLiteral("(not read whole) "),
+                               .arg(where, QString::number(next),
+                                   found.whole ? QString() : QStringLiteral("(not read whole) "),
                                    described(found.state), described(before), described(after))));
             QVERIFY2(expectedFiles(found), qPrintable(where + u' ' + found.files.join(u' ')));
             const Found again = start(folders[w], {found.state.key});

@@ -14,7 +14,6 @@ struct FakeDialogue : VaultOpening::Dialogue
     bool answers = true;
     QStringList typed;
     QStringList told; // "title|text"
-    QStringList details; // what failed, told with each
     QString accepted; // the typed password that passed
 
     bool askPassword(const PasswordCheck::Test &isPassword) override
@@ -27,9 +26,8 @@ struct FakeDialogue : VaultOpening::Dialogue
         return right != tries.end();
     }
     void passwordAccepted(const QString &) override { }
-    void tell(const Message &message, const QString &detail) override
+    void tell(const Message &message, const QString &) override
     {
         told.append(QString::fromLatin1(message.title) + u'|' + QString::fromLatin1(message.text));
-        details.append(detail);
     }
 };

@@ -7,6 +7,18 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+// The records of the program folder at the reach level, read as a fresh start reads them.
+inline QStringList storedIn(const QString &folder, const QString &reach, const QString &key)
+{
+    VaultAccess access {reach, key};
+    Database database(folder, access);
+    const Database::Source source = access.sealed()
+        ? (database.openSealed(key), Database::Source::Sealed)
+        : (access.enciphered() ? Database::Source::Enciphered : Database::Source::Coded);
+    const Database::Records read = database.LoadRecords(source);
+    return read.readWhole ? read.lines : QStringList {QStringLiteral("<unreadable>")};
+}
+
 // A program folder of its own, with the private temporary folder "tmp" that the fakes name,
 // for the core tests: records stored as a program at a reach level writes them, and read back
 // as a fresh start reads them.
@@ -31,13 +43,7 @@ struct ProgramFolder
     }
     QStringList stored(const QString &reach = QStringLiteral("0"), const QString &key = {}) const
     {
-        VaultAccess access {reach, key};
-        Database database(dir.path(), access);
-        const Database::Source source = access.sealed()
-            ? (database.openSealed(key), Database::Source::Sealed)
-            : (access.enciphered() ? Database::Source::Enciphered : Database::Source::Coded);
-        const Database::Records read = database.LoadRecords(source);
-        return read.readWhole ? read.lines : QStringList {QStringLiteral("<unreadable>")};
+        return storedIn(dir.path(), reach, key);
     }
     // Nothing is left in the temporary folder.
     bool noClearCopy() const { return QDir(dir.filePath(QStringLiteral("tmp"))).isEmpty(); }
