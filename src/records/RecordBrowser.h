@@ -127,6 +127,8 @@ private:
     void emptyFields();
     void apply(CommandStates::Event event);
     void clearSelection();
+    // Selects the record again at its place in the list, or nothing when it is gone.
+    void followSelection(const QString &line);
     void showCopiedField(int index);
     void showLock(WindowLock::State state);
     bool fieldsComplete() const;
