@@ -61,6 +61,8 @@ public:
     // a shortcut takes is told as pressed too.
     bool keyPressed(int control, int key);
     void keyReleased(int control, int key);
+    // A mouse button pressed or the wheel turned: a key held meanwhile is not alone.
+    void pointerUsed() { m_lastPressed = 0; }
 
     void Text1_Change(int index, const QString &text);
     void Text1_GotFocus(int index, Qt::FocusReason reason);
