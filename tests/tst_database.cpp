@@ -28,6 +28,7 @@ const QStringList awkwardRecords = {
     QString::fromUtf8("Caf\xc3\xa9 \xe2\x82\xac:!\xc3\xbc:!\xc3\x9f:!\"quoted\", comma:!"),
     QStringLiteral("no separator at all"),
     QStringLiteral("x:!y:!z:!with :! inside:!"),
+    QStringLiteral("Signs:!ends with colon::!!starts and ends!:!:!"),
 };
 
 QByteArray fileBytes(const QString &path)
@@ -92,6 +93,9 @@ private slots:
         row("reach 1, appended after lone CRs", "1", keyWithLineBreaks, false, 1);
         row("reach 1, ascii key", "1", "master key", true);
         row("reach 1, ascii key, appended", "1", "master key", false);
+        row("reach 1, key of signs", "1", "!\"#$%&'()*+,-./;<=>?@[\\]^_`{|}~", true);
+        row("reach 1, key beyond the basic plane", "1",
+            QString::fromUtf8("\xf0\x9f\x98\x80\xe2\x80\x8b\xef\xbf\xbf"), false);
     }
     void recordsSurviveWriteAndLoad()
     {

@@ -458,6 +458,7 @@ private slots:
                                                "again.|information");
         const QString dragon = QStringLiteral("Dragon:!du:!dp:!:!");
         const QString edited = QStringLiteral("Bank:!edited:!bp:!:!");
+        const QString aardvark = QStringLiteral("Aardvark:!au:!ap:!:!");
         for (const QString reach : {"0", "1"}) {
             const auto row = [&](const char *name, const QString &steps, const QString &message,
                                  const QStringList &records) {
@@ -475,6 +476,11 @@ private slots:
                 {alpha, bank, carrot, dragon});
             row("add", "other|" + dragon + ";fill|Egg|eu|ep;add", {},
                 {alpha, bank, carrot, dragon, "Egg:!eu:!ep:!:!"});
+            // The add finds the record filed already, after listing the records again: Remove
+            // still takes the record in the fields.
+            row("add refused, then remove", "left|1;other|" + aardvark + ";add;remove",
+                "Vaultine|There is an identical record already filed|information",
+                {aardvark, alpha, carrot});
             row("add, then replace",
                 "other|" + dragon + ";fill|Egg|eu|ep;add;left|1;type|1|edited;replace", {},
                 {alpha, edited, carrot, dragon, "Egg:!eu:!ep:!:!"});

@@ -347,6 +347,11 @@ private slots:
         row("dashes and x", "write", line({}, "x-xx-x-", "1"), "1|x-xx-x-|xx-xx-xxxx");
         row("commas, quotes", "write", line({}, "a,\"b\",'c'", "2"), "2|a,\"b\",'c'|xx-xx-xxxx");
         row("non-ASCII", "write", line({}, "Päss€", "1"), "1|Päss€|xx-xx-xxxx");
+        row("signs", "write", line({}, "!\"#$%&'()*+,-./:;<=>?@[\\]^_`{}~", "1"),
+            "1|!\"#$%&'()*+,-./:;<=>?@[\\]^_`{}~|xx-xx-xxxx");
+        row("mark first, beyond the plane", "write",
+            line({}, QChar(0xFEFF) + QString::fromUtf8("\U0001F600\u200b\u2028\uffff\u00a0"), "1"),
+            "1|\ufeff\U0001F600\u200b\u2028\uffff\u00a0|xx-xx-xxxx");
         row("unset mark, reach 2", "write", line({}, "UNSETMARK", "2"), "2|UNSETMARK|xx-xx-xxxx");
         row("empty password, reach 1", "write", line({}, "", "1"), "1||xx-xx-xxxx");
         row("password at reach 0", "write", line({}, "pw", "0"), "0|~|xx-xx-xxxx");
@@ -859,6 +864,9 @@ private slots:
         const QSet<QString> distinct(list.begin(), list.end());
         QCOMPARE(list.size(), 7776);
         QCOMPARE(distinct.size(), list.size());
+        // No slur, obscenity or sexual crime is drawn into a passphrase.
+        for (const char *word : {"nigga", "gypsy", "fuck", "pussy", "rape", "molest", "lynch"})
+            QVERIFY2(!distinct.contains(QLatin1String(word)), word);
         const Shape shape {length == 0, length, kinds, words};
         QCOMPARE(qRound(entropyBits(shape) * 10) / 10.0, bits);
         QSet<QString> seen;

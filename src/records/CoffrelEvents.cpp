@@ -169,6 +169,9 @@ bool Coffrel::eventFilter(QObject *watched, QEvent *event)
         if (control >= 0)
             return forwardKey(control, static_cast<QKeyEvent *>(event));
     }
+    // Ctrl held with a click or the wheel is not a lone Ctrl.
+    if (type == QEvent::MouseButtonPress || type == QEvent::Wheel)
+        m_browser.pointerUsed();
     const bool onList = watched == m_list2->viewport();
     const bool onClient = watched == centralWidget();
     if (type == QEvent::MouseMove && (onList || onClient || watched == m_check2)) {

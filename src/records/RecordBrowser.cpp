@@ -361,6 +361,9 @@ void RecordBrowser::Form_Click()
 
 bool RecordBrowser::run(const std::function<RecordEditor::Result()> &command)
 {
+    const QString selected = m_editor.isSelection(m_selectedIndex)
+        ? m_records.book().records().at(m_selectedIndex)
+        : QString();
     // While rows come and go the view moves its selection; that is not the user selecting.
     const RecordEditor::Result result = [&] {
         const QScopedValueRollback moving(m_movingSelection, true);
@@ -370,7 +373,20 @@ bool RecordBrowser::run(const std::function<RecordEditor::Result()> &command)
         showMessage(m_platform.messages, m_dictionary, *message, m_editor.failure(result));
     if (result == RecordEditor::Result::ChangedElsewhere)
         clearSelection();
+    else if (!selected.isEmpty()) // the records listed again keep the record in the fields chosen
+        followSelection(selected);
     return result == RecordEditor::Result::Done;
+}
+
+void RecordBrowser::followSelection(const QString &line)
+{
+    const qsizetype index = m_records.book().indexOf(line);
+    if (index < 0) {
+        clearSelection();
+    } else if (index != m_selectedIndex) {
+        m_selectedIndex = index;
+        showSelectedRow();
+    }
 }
 
 void RecordBrowser::readAgainWhenChanged()

@@ -62,6 +62,8 @@ public:
     // a shortcut takes is told as pressed too.
     bool keyPressed(int control, int key);
     void keyReleased(int control, int key);
+    // A mouse button pressed or the wheel turned: a key held meanwhile is not alone.
+    void pointerUsed() { m_lastPressed = 0; }
 
     void Text1_Change(int index, const QString &text);
     void Text1_GotFocus(int index, Qt::FocusReason reason);
@@ -128,6 +130,8 @@ private:
     void emptyFields();
     void apply(CommandStates::Event event);
     void clearSelection();
+    // Selects the record again at its place in the list, or nothing when it is gone.
+    void followSelection(const QString &line);
     void showCopiedField(int index);
     void showLock(WindowLock::State state);
     bool fieldsComplete() const;

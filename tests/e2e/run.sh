@@ -905,8 +905,8 @@ scenario_search_and_keys() {
 }
 
 # 12. Ctrl+V pastes into Username, and a click into another field afterwards keeps that field's
-#     text and the clipboard; a lone Ctrl still marks capture, so the click after it empties
-#     the clipboard.
+#     text and the clipboard, as after Ctrl held with a click or the wheel; a lone Ctrl still
+#     marks capture, so the click after it empties the clipboard.
 scenario_lone_ctrl() {
     start_fresh || return
     local first=$pid
@@ -926,6 +926,17 @@ scenario_lone_ctrl() {
         || fail "a click after Ctrl+V took the clipboard away ('$(clipboard)')"
     type_text '!'
     add_with_return 'svc:!pasted:!pw:!note!:!' || return
+    # Ctrl held while clicking into a field or turning the wheel over the list is no lone Ctrl.
+    copy_elsewhere held
+    click_field 1
+    xdo keydown ctrl
+    click_field 2
+    xdo mousemove --window "$main" 40 $((menuBar + 220)) click 5
+    xdo keyup ctrl
+    click_field 3
+    sleep 0.3
+    is_running "$copier" && clipboard_is held \
+        || fail "a click after Ctrl with the mouse took the clipboard ('$(clipboard)')"
     copy_elsewhere other
     click_field 1
     xdo key ctrl
