@@ -157,6 +157,22 @@ private slots:
         QTest::keyClick(win.find(QStringLiteral("Image1(3)")), Qt::Key_Space);
         QCOMPARE(win.field(0)->text(), QString());
     }
+    // In the security settings Enter in a box presses no button; on a button it presses it.
+    void enterInTheSecuritySettings()
+    {
+        Window win;
+        win.w->openSecuritySettings();
+        QWidget *config = nullptr;
+        for (QWidget *window : QApplication::topLevelWidgets())
+            config = window->objectName() == QLatin1String("Config") ? window : config;
+        QVERIFY(config && config->isVisible());
+        QTest::keyClick(config->findChild<QLineEdit *>(QStringLiteral("Text1")), Qt::Key_Return);
+        QVERIFY(config->isVisible());
+        auto *accept = config->findChild<QWidget *>(QStringLiteral("Command2"));
+        accept->setFocus();
+        QTest::keyClick(accept, Qt::Key_Return);
+        QVERIFY(!config->isVisible());
+    }
     void listTakesTheRoomOfALargerWindow()
     {
         Window win;

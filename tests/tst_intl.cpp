@@ -1,6 +1,7 @@
 #include "app/PassReq.h"
 #include "fakes/StartedWindow.h"
 #include "intl/CaptionTable.h"
+#include "intl/LangSelect.h"
 #include "intl/LanguageFile.h"
 #include "intl/LanguageSelection.h"
 #include "platform/LiteralText.h"
@@ -11,6 +12,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -350,6 +352,25 @@ private slots:
         QCOMPARE(LanguageChoice(dir.path()).read().value_or(QString()), stored);
         QCOMPARE(starter.started, taken ? QStringList {programPath} : QStringList());
         QCOMPARE(end.calls, restarted ? 1 : 0);
+    }
+    // Enter on the list chooses once: one program started, no second one told that the
+    // first runs.
+    void enterChoosesOnce()
+    {
+        QTemporaryDir dir;
+        QDir(dir.path()).mkdir(QStringLiteral("intl"));
+        writeFile(dir.filePath("intl/German.dat"), "x\r\n");
+        FakeProcessStarter starter;
+        FakeProgramEnd end;
+        LangSelect dialog(LanguageSelection(LanguageChoice(dir.path()), starter, end, programPath),
+            Dictionary::builtIn());
+        dialog.show();
+        auto *list = dialog.findChild<QListWidget *>(QStringLiteral("List1"));
+        list->setFocus();
+        list->setCurrentRow(1);
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(starter.started, QStringList {programPath});
+        QCOMPARE(end.calls, 1);
     }
     void shippedFilesAreComplete_data()
     {

@@ -36,7 +36,8 @@ LangSelect::LangSelect(LanguageSelection selection, const Dictionary &dictionary
         const QList<QListWidgetItem *> chosen = m_list1->selectedItems();
         m_selection.Command1_Click(chosen.isEmpty() ? -1 : m_list1->row(chosen.first()));
     });
-    connect(m_list1, &QListWidget::itemActivated, ok, &QPushButton::click);
+    // Enter reaches the default button too: only a double-click chooses from the list itself.
+    connect(m_list1, &QListWidget::itemDoubleClicked, ok, &QPushButton::click);
     auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
     cancel->setObjectName(QStringLiteral("Command2"));
     cancel->setAutoDefault(false);

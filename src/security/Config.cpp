@@ -8,6 +8,7 @@
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -262,6 +263,15 @@ void Config::render()
     m_check2->setEnabled(state.doNotExpireEnabled);
     setText(m_text2, state.expiry);
     m_text2->setEnabled(state.expiryEnabled);
+}
+
+void Config::keyPressEvent(QKeyEvent *event)
+{
+    auto *button = qobject_cast<QPushButton *>(focusWidget());
+    if (button && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter))
+        button->click();
+    else
+        QDialog::keyPressEvent(event);
 }
 
 bool Config::eventFilter(QObject *watched, QEvent *event)

@@ -26,6 +26,8 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Enter on a button presses it.
+    void keyPressEvent(QKeyEvent *event) override;
     // Closed, by Accept or otherwise: the password typed is forgotten.
     void hideEvent(QHideEvent *event) override;
 
