@@ -96,6 +96,12 @@ QString GeneratorDialog::password() const
     return m_preview->text();
 }
 
+void GeneratorDialog::done(int result)
+{
+    QDialog::done(result);
+    m_preview->clear();
+}
+
 void GeneratorDialog::draw()
 {
     Shape shape {m_passphrase->isChecked(), m_length->value(), 0, m_words->value()};

@@ -21,8 +21,10 @@ public:
 
     // Shows the dialog with a new password of the shape chosen last.
     void open() override;
-    // The password shown, once the dialog was accepted.
+    // The password shown, while the dialog is answered.
     QString password() const;
+    // Closed, the dialog keeps no password.
+    void done(int result) override;
 
 private:
     // Takes the shape from the controls and draws a password of it.
