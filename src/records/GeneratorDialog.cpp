@@ -17,11 +17,17 @@ namespace {
 constexpr std::pair<Kind, const char *> kindRows[]
     = {{Letters, "Le&tters"}, {Digits, "&Digits"}, {Signs, "&Signs"}};
 
-QSpinBox *spinBox(int lowest, int highest, int value, QWidget *parent)
+// A number box and its label on one row of the layout.
+QSpinBox *spinBox(
+    QGridLayout *layout, int row, const QString &caption, int lowest, int highest, int value)
 {
-    auto *box = new QSpinBox(parent);
+    auto *box = new QSpinBox;
     box->setRange(lowest, highest);
     box->setValue(value);
+    auto *label = new QLabel(caption);
+    label->setBuddy(box);
+    layout->addWidget(label, row, 0);
+    layout->addWidget(box, row, 1);
     return box;
 }
 
@@ -38,11 +44,7 @@ GeneratorDialog::GeneratorDialog(QWidget *parent)
     m_characters = new QRadioButton(QStringLiteral("C&haracters"), this);
     m_characters->setChecked(true);
     layout->addWidget(m_characters, 0, 0, 1, 2);
-    m_length = spinBox(shortest, longest, shape.length, this);
-    auto *lengthLabel = new QLabel(QStringLiteral("&Length:"), this);
-    lengthLabel->setBuddy(m_length);
-    layout->addWidget(lengthLabel, 1, 0);
-    layout->addWidget(m_length, 1, 1);
+    m_length = spinBox(layout, 1, QStringLiteral("&Length:"), shortest, longest, shape.length);
     auto *kinds = new QHBoxLayout;
     for (int i = 0; i < 3; ++i) {
         m_kinds[i] = new QCheckBox(QString::fromLatin1(kindRows[i].second), this);
@@ -54,11 +56,7 @@ GeneratorDialog::GeneratorDialog(QWidget *parent)
 
     m_passphrase = new QRadioButton(QStringLiteral("&Passphrase"), this);
     layout->addWidget(m_passphrase, 3, 0, 1, 2);
-    m_words = spinBox(fewestWords, mostWords, shape.words, this);
-    auto *wordsLabel = new QLabel(QStringLiteral("&Words:"), this);
-    wordsLabel->setBuddy(m_words);
-    layout->addWidget(wordsLabel, 4, 0);
-    layout->addWidget(m_words, 4, 1);
+    m_words = spinBox(layout, 4, QStringLiteral("&Words:"), fewestWords, mostWords, shape.words);
 
     m_preview = new QLineEdit(this);
     m_preview->setObjectName(QStringLiteral("preview"));
