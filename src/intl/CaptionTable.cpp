@@ -9,6 +9,8 @@ namespace {
 constexpr Property C = Property::Caption;
 constexpr Property T = Property::Tooltip;
 constexpr Property W = Property::Title;
+constexpr Property N = Property::Name;
+constexpr Property P = Property::Placeholder;
 
 constexpr Row mainWindowRows[] = {
     {5, "Label4", C},
@@ -36,6 +38,8 @@ constexpr Row mainWindowRows[] = {
     {77, "mnuLock", C},
     {78, "mnuPreferences", C},
     {79, "mnuGenerate", C},
+    {80, "Search", N},
+    {80, "Search", P, " (Ctrl+F)"},
 };
 
 constexpr Row splashRows[] = {

@@ -11,7 +11,8 @@ class Dictionary;
 // than English. A window applies its rows in order when it loads.
 namespace CaptionTable {
 
-enum class Property { Caption, Tooltip, Title };
+// Name: the accessible name; Placeholder: the grey text of an empty box.
+enum class Property { Caption, Tooltip, Title, Name, Placeholder };
 
 struct Row
 {
@@ -43,7 +44,7 @@ constexpr int sealedReachCaption = 76;
 // those captions in English.
 constexpr int firstAddedLine = 77;
 // The lines of a whole language file.
-constexpr int lineCount = 80;
+constexpr int lineCount = 81;
 
 // The texts of the rows from the dictionary, in the rows' order.
 QList<Caption> translated(std::span<const Row> rows, const Dictionary &dictionary);

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
 
 namespace {
@@ -33,6 +34,11 @@ void applyCaptions(const QList<CaptionTable::Caption> &captions,
         auto *action = qobject_cast<QAction *>(control);
         if (caption.property == Property::Title && widget)
             widget->setWindowTitle(caption.text);
+        else if (caption.property == Property::Name && widget)
+            widget->setAccessibleName(caption.text);
+        else if (auto *box = qobject_cast<QLineEdit *>(control);
+                 caption.property == Property::Placeholder && box)
+            box->setPlaceholderText(caption.text);
         else if (caption.property == Property::Tooltip && widget)
             widget->setToolTip(caption.text);
         else if (caption.property == Property::Tooltip && action)

@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QMenuBar>
+#include <QToolButton>
 
 // The main window in the language in use: captions, the places they need, the undo items.
 
@@ -16,6 +17,11 @@ void Coffrel::RelabelMainWindow()
     applyCaptions(CaptionTable::translated(CaptionTable::mainWindow, m_dictionary),
         [this](const QString &name) { return control(name); });
     m_toolbar->updateNames();
+    // The Password field's generator button is named after its menu item.
+    auto *generate = static_cast<QToolButton *>(control(QStringLiteral("generatePassword")));
+    generate->defaultAction()->setText(
+        withoutAccessKey(menuItem(QStringLiteral("mnuGenerate"))->text()));
+    generate->setAccessibleName(generate->defaultAction()->text());
     // Each label takes the width of its caption; the fields stand right of the widest.
     std::array<double, RecordLine::fieldCount> labelRights;
     for (int i = 0; i < RecordLine::fieldCount; ++i) {
