@@ -25,11 +25,11 @@ namespace {
 const QStringList threeRecords {QStringLiteral("Alpha:!al:!pa1:!note:!http://a"),
     QStringLiteral("Bank:!bu:!bp:!:!"), QStringLiteral("Carrot:!cu:!cp:!c info:!http://c")};
 
-// The main window started on a program folder that holds three records.
+// The main window started on a program folder that holds the records (three when not told).
 struct Window : StartedWindow
 {
-    Window()
-        : StartedWindow(threeRecords)
+    explicit Window(const QStringList &records = threeRecords, const QString &master = {})
+        : StartedWindow(records, Dictionary::builtIn(), master)
     {
         w->activateWindow();
     }
@@ -162,10 +162,8 @@ private slots:
     {
         Window win;
         win.w->openSecuritySettings();
-        QWidget *config = nullptr;
-        for (QWidget *window : QApplication::topLevelWidgets())
-            config = window->objectName() == QLatin1String("Config") ? window : config;
-        QVERIFY(config && config->isVisible());
+        QWidget *config = Window::window(QStringLiteral("Config"));
+        QVERIFY(config);
         QTest::keyClick(config->findChild<QLineEdit *>(QStringLiteral("Text1")), Qt::Key_Return);
         QVERIFY(config->isVisible());
         auto *accept = config->findChild<QWidget *>(QStringLiteral("Command2"));
@@ -231,12 +229,9 @@ private slots:
         for (const char *label : {"Label2", "Label1"})
             QTest::mouseClick(win.find(QString::fromLatin1(label)), Qt::LeftButton);
         win.w->openSecuritySettings();
-        for (QWidget *window : QApplication::topLevelWidgets()) { // the length box open
-            if (auto *level3 = window->findChild<QAbstractButton *>("Option3")) {
-                window->findChild<QAbstractButton *>("Check1")->click(); // suggest
-                level3->click();
-            }
-        }
+        QWidget *config = Window::window(QStringLiteral("Config")); // the length box open
+        config->findChild<QAbstractButton *>("Check1")->click(); // suggest
+        config->findChild<QAbstractButton *>("Option3")->click();
         Splash about(
             Dictionary::builtIn(), win.fake.shell, [] {}, Splash::Role::About);
         about.show();
@@ -270,22 +265,17 @@ private slots:
     // and a record typed but not yet added comes back with the master password.
     void lockedWindowShowsNoRecord()
     {
-        StartedWindow win(
-            {QStringLiteral("SvcSecret:!UserSecret:!PwSecret:!InfoSecret:!PathSecret")},
-            Dictionary::builtIn(), QStringLiteral("key"));
-        const auto field
-            = [&win](int i) { return win.find<QLineEdit>(QStringLiteral("Text1(%1)").arg(i)); };
-        auto *list = win.find<QListView>(QStringLiteral("List2"));
+        Window win({QStringLiteral("SvcSecret:!UserSecret:!PwSecret:!InfoSecret:!PathSecret")},
+            QStringLiteral("key"));
         QVERIFY(QTest::qWaitForWindowExposed(win.w));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-            list->visualRect(list->model()->index(0, 0)).center());
-        QCOMPARE(field(3)->text(), QStringLiteral("InfoSecret"));
+        win.clickRow(0);
+        QCOMPARE(win.field(3)->text(), QStringLiteral("InfoSecret"));
         win.find<QCheckBox>(QStringLiteral("Check1"))->setChecked(false);
         for (int i = 0; i < RecordLine::fieldCount; ++i) // their tooltips
-            QTest::mouseMove(field(i));
+            QTest::mouseMove(win.field(i));
         win.w->menuItem(QStringLiteral("mnuGenerate"))->trigger(); // a password taken from it
         win.w->findChild<QDialog *>(QStringLiteral("GeneratorDialog"))->accept();
-        const QString generated = field(2)->text();
+        const QString generated = win.field(2)->text();
         win.w->menuItem(QStringLiteral("mnuLock"))->trigger();
         QStringList texts;
         std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *node) {
@@ -313,11 +303,7 @@ private slots:
         QTest::mouseClick(win.find(QStringLiteral("Check2")), Qt::LeftButton);
         win.w->menuItem(QStringLiteral("mnuAbout"))->trigger();
         QCOMPARE(win.fake.topMost.calls, QList<bool>({true, false}));
-        Splash *about = nullptr;
-        for (QWidget *window : QApplication::topLevelWidgets()) {
-            if (window->isVisible() && qobject_cast<Splash *>(window))
-                about = static_cast<Splash *>(window);
-        }
+        Splash *about = Window::window<Splash>(QStringLiteral("Splash"));
         QVERIFY(about && !about->isTimerActive());
         for (const QLabel *label : about->findChildren<QLabel *>()) // what it is on this system
             QVERIFY(!label->text().contains(QStringLiteral("Windows")));

@@ -295,7 +295,8 @@ private slots:
         }
     }
     // The languages listed from the files, the one chosen selected; Ok on a row stores it and
-    // starts the program again, unless the start fails.
+    // starts the program again, unless the start fails. Enter on the list chooses once: one
+    // program started, no second one told that the first runs.
     void languagesAreListedAndChosen_data()
     {
         QTest::addColumn<QStringList>("files");
@@ -305,11 +306,12 @@ private slots:
         QTest::addColumn<bool>("translates");
         QTest::addColumn<int>("ok"); // the row Ok takes
         QTest::addColumn<bool>("startFails");
+        QTest::addColumn<bool>("enter"); // pressed on the row in the dialog instead of Ok
         const auto row = [](const char *name, const QStringList &files, const QString &chosen,
                              const QStringList &names, int selected, bool translates, int ok = -1,
-                             bool startFails = false) {
+                             bool startFails = false, bool enter = false) {
             QTest::newRow(name) << files << chosen << names << selected << translates << ok
-                                << startFails;
+                                << startFails << enter;
         };
         const QStringList two {"German.dat", "French.dat"};
         const QStringList three {"English", "French", "German"};
@@ -324,6 +326,8 @@ private slots:
         row("nothing selected", two, {}, three, -1, false, -1);
         row("past the list", two, {}, three, -1, false, 3);
         row("start fails", two, {}, three, -1, false, 1, true);
+        row("Enter on the list", {"German.dat"}, {}, {"English", "German"}, -1, false, 1, false,
+            true);
     }
     void languagesAreListedAndChosen()
     {
@@ -334,6 +338,7 @@ private slots:
         QFETCH(bool, translates);
         QFETCH(int, ok);
         QFETCH(bool, startFails);
+        QFETCH(bool, enter);
         QTemporaryDir dir;
         QDir(dir.path()).mkdir(QStringLiteral("intl"));
         for (const QString &file : files)
@@ -350,29 +355,19 @@ private slots:
         const bool taken = ok >= 0 && ok < names.size();
         const QString stored = taken ? names[ok] : chosen;
         const bool restarted = taken && !startFails;
-        QCOMPARE(selection.Command1_Click(ok), restarted);
+        if (enter) {
+            LangSelect dialog(selection, Dictionary::builtIn());
+            dialog.show();
+            auto *list = dialog.findChild<QListWidget *>(QStringLiteral("List1"));
+            list->setFocus();
+            list->setCurrentRow(ok);
+            QTest::keyClick(list, Qt::Key_Return);
+        } else {
+            QCOMPARE(selection.Command1_Click(ok), restarted);
+        }
         QCOMPARE(LanguageChoice(dir.path()).read().value_or(QString()), stored);
         QCOMPARE(starter.started, taken ? QStringList {programPath} : QStringList());
         QCOMPARE(end.calls, restarted ? 1 : 0);
-    }
-    // Enter on the list chooses once: one program started, no second one told that the
-    // first runs.
-    void enterChoosesOnce()
-    {
-        QTemporaryDir dir;
-        QDir(dir.path()).mkdir(QStringLiteral("intl"));
-        writeFile(dir.filePath("intl/German.dat"), "x\r\n");
-        FakeProcessStarter starter;
-        FakeProgramEnd end;
-        LangSelect dialog(LanguageSelection(LanguageChoice(dir.path()), starter, end, programPath),
-            Dictionary::builtIn());
-        dialog.show();
-        auto *list = dialog.findChild<QListWidget *>(QStringLiteral("List1"));
-        list->setFocus();
-        list->setCurrentRow(1);
-        QTest::keyClick(list, Qt::Key_Return);
-        QCOMPARE(starter.started, QStringList {programPath});
-        QCOMPARE(end.calls, 1);
     }
     void shippedFilesAreComplete_data()
     {
@@ -408,9 +403,7 @@ private slots:
         // The language dialog: a title without the menu's access key, its frame's caption whole.
         writeFile(window.dir.filePath("lang.dat"), path.isEmpty() ? "English\r\n" : "Shipped\r\n");
         window.w->menuItem(QStringLiteral("mnuLang"))->trigger();
-        const QDialog *dialog = nullptr;
-        for (QWidget *top : QApplication::topLevelWidgets())
-            dialog = top->objectName() == "LangSelect" ? static_cast<QDialog *>(top) : dialog;
+        const QWidget *dialog = StartedWindow::window(QStringLiteral("LangSelect"));
         QVERIFY(dialog && !dialog->windowTitle().contains(u'&'));
         const auto *frame = dialog->findChild<QGroupBox *>("Frame1");
         QVERIFY2(frame->minimumSizeHint().width() <= frame->width(), qPrintable(frame->title()));

@@ -6,6 +6,8 @@
 #include "records/Coffrel.h"
 #include "security/ConfigFile.h"
 
+#include <QApplication>
+
 #include <memory>
 
 // The main window as start-up loads it, in the dictionary's language, on a program folder
@@ -30,6 +32,15 @@ struct StartedWindow : ProgramFolder
     template <typename T = QWidget> T *find(const QString &name) const
     {
         return w->findChild<T *>(name);
+    }
+    // A visible top-level window of the program (a dialog the main window opened).
+    template <typename T = QWidget> static T *window(const QString &name)
+    {
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            if (top->isVisible() && top->objectName() == name)
+                return qobject_cast<T *>(top);
+        }
+        return nullptr;
     }
 
     Dictionary dictionary;
