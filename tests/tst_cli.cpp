@@ -5,6 +5,7 @@
 #include "vault/Database.h"
 #include "vault/ProgramLock.h"
 #include "vault/RecordBook.h"
+#include "vault/RecordLine.h"
 #include "vault/VaultAccess.h"
 
 #include <QDeadlineTimer>
@@ -884,6 +885,82 @@ private slots:
             "are:\n  bank\n");
         QCOMPARE(stored(ours, here), sorted(kept + added));
         QCOMPARE(runCli({"--folder", ours, "merge", ours + "/x"}).status, 1);
+    }
+    // A line that a merge left as a conflict marker, in the records read at each level or in a
+    // folder or file given to merge or import, refuses them, naming the file and the line; the
+    // same text inside a field is a record like any other.
+    void conflictMarkersAreRefused_data()
+    {
+        QTest::addColumn<QString>("reach");
+        QTest::addColumn<QString>("command"); // list, merge or import
+        QTest::addColumn<QByteArray>("line"); // written as it is after the first line
+        QTest::addColumn<QString>("record"); // stored as a record: listed, imported, merged
+        for (const char *marker : {"<<<<<<< HEAD", "=======", ">>>>>>> theirs", "||||||| base"}) {
+            const QByteArray line(marker);
+            for (const QString reach : {"0", "1"}) {
+                for (const QString command : {"list", "merge"}) {
+                    QTest::addRow("%s %s: %s", qPrintable(reach), qPrintable(command), marker)
+                        << reach << command << line << QString();
+                    QTest::addRow(
+                        "%s %s: in a field, %s", qPrintable(reach), qPrintable(command), marker)
+                        << reach << command << QByteArray()
+                        << "x " + QString::fromUtf8(line) + ":!u:!p:!:!";
+                }
+            }
+            const QString zero("0"), import("import"), text = QString::fromUtf8(line);
+            QTest::addRow("import: %s", marker) << zero << import << line << QString();
+            QTest::addRow("import: in a field, %s", marker)
+                << zero << import << QByteArray() << "x " + text + ":!:!p:!:!";
+        }
+        QTest::newRow("0 list: a service that starts with a marker")
+            << QString("0") << QString("list") << QByteArray() << QString("<<<<<<< x:!u:!p:!:!");
+    }
+    void conflictMarkersAreRefused()
+    {
+        QFETCH(QString, reach);
+        QFETCH(QString, command);
+        QFETCH(QByteArray, line);
+        QFETCH(QString, record);
+        const QString folder = m_root.filePath(QTest::currentDataTag()).replace(' ', '-');
+        const QString other = folder + "-other";
+        const QString file = (command == "merge" ? other : folder)
+            + (command == "import" ? QStringLiteral(".csv")
+                    : reach == "0" ? "/Data/CF2DB.pdb"
+                                   : "/Data/CF2DB.edb");
+        const QStringList records = record.isEmpty() ? seeds : seeds + QStringList {record};
+        makeFolder(folder, reach, command == "list" ? records : seeds);
+        makeFolder(other, reach, records);
+        if (command == "import") {
+            QFile csv(file);
+            QVERIFY(csv.open(QIODevice::WriteOnly));
+            csv.write("Title,Username,Password\n" + RecordLine::toBytes(record.section(":!", 0, 0))
+                + ",," + (line.isEmpty() ? "p" : "p\n" + line) + "\n");
+        } else if (!line.isEmpty()) {
+            QFile data(file);
+            QVERIFY(data.open(QIODevice::ReadWrite));
+            QByteArray content = data.readAll();
+            content.insert(content.indexOf('\n') + 1, line + "\r\n");
+            QVERIFY(data.seek(0) && data.write(content) == content.size());
+        }
+        const QByteArray before
+            = contentOf(folder + (reach == "0" ? "/Data/CF2DB.pdb" : "/Data/CF2DB.edb"));
+        QStringList arguments {"--folder", folder, "--password-stdin", command};
+        if (command != "list")
+            arguments += command == "merge" ? QStringList {other} : QStringList {"--csv", file};
+        const Run run = runCli(arguments, masterLine + masterLine);
+        if (!line.isEmpty()) {
+            QCOMPARE(run.status, 1);
+            const QString told
+                = file + ": line " + (command == "import" ? "3" : "2") + " is a conflict marker";
+            QVERIFY2(run.err.contains(told), qPrintable(run.err));
+            QCOMPARE(
+                contentOf(folder + (reach == "0" ? "/Data/CF2DB.pdb" : "/Data/CF2DB.edb")), before);
+            return;
+        }
+        QCOMPARE(run.status, 0);
+        QCOMPARE(runCli({"--folder", folder, "--password-stdin", "list"}, masterLine)
+                     .out.count(record.section(":!", 0, 0)),
+            1);
     }
     void passwordIsAskedOnTheTerminal_data()
     {
