@@ -349,7 +349,8 @@ private slots:
                     << shell << QString::fromUtf8(typed) << word;
             };
             row("command", "vaultine-cli --folder {F} ed", "edit");
-            row("option", "vaultine-cli copy --w", "--wait");
+            row("option", "vaultine-cli copy --wa", "--wait");
+            row("new option", "vaultine-cli show Mail --wh", "--which");
             row("field", "vaultine-cli copy Mail --field pas", "password");
             row("name, not ASCII", "vaultine-cli --folder {F} show Ca", cafe);
             row("name, command substitution", "vaultine-cli --folder {P} show x", markName);
