@@ -5,10 +5,12 @@
 #include "vault/Database.h"
 #include "vault/ProgramLock.h"
 #include "vault/RecordBook.h"
+#include "vault/RecordLine.h"
 #include "vault/VaultAccess.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -347,7 +349,8 @@ private slots:
                     << shell << QString::fromUtf8(typed) << word;
             };
             row("command", "vaultine-cli --folder {F} ed", "edit");
-            row("option", "vaultine-cli copy --w", "--wait");
+            row("option", "vaultine-cli copy --wa", "--wait");
+            row("new option", "vaultine-cli show Mail --wh", "--which");
             row("field", "vaultine-cli copy Mail --field pas", "password");
             row("name, not ASCII", "vaultine-cli --folder {F} show Ca", cafe);
             row("name, command substitution", "vaultine-cli --folder {P} show x", markName);
@@ -433,6 +436,10 @@ private slots:
         generated("generate default", {}, "[1-9A-Za-z]{20}");
         generated("generate level 3, length", {"--length", "300"}, "[1-9A-Za-z]{300}");
         generated("generate words", {"--words", "4"}, "[a-z]{3,8}(-[a-z]{3,8}){3}");
+        generated("generate symbols", {"--symbols", "--length", "128"},
+            "(?=.*[^0-9A-Za-z\\n])[!-9;-~]{128}");
+        generated(
+            "generate level 3 named, length", {"--level", "3", "--length", "7"}, "[1-9A-Za-z]{7}");
         usage("help", {"--help"}, 0, "Usage: vaultine-cli [--folder", "");
         usage("command help", {"--folder", "x", "show", "-h"}, 0,
             "Usage: vaultine-cli show [options] service", "");
@@ -449,6 +456,15 @@ private slots:
         usage("wrong level", {"generate", "--level", "4"}, 2, "", "--level");
         usage("too few words", {"generate", "--words", "3"}, 2, "", "--words takes 4 to 20.");
         usage("wrong timeout", {"copy", "Mail", "--timeout", "0"}, 2, "", "--timeout");
+        usage("length at level 1", {"generate", "--level", "1", "--length", "9"}, 2, "",
+            "--length goes with level 3 only");
+        usage("symbols at level 2", {"generate", "--level", "2", "--symbols"}, 2, "",
+            "--symbols goes with level 3 only");
+        usage("length with words", {"generate", "--words", "5", "--length", "9"}, 2, "",
+            "--length goes with level 3 only");
+        usage("symbols, too short", {"generate", "--symbols", "--length", "7"}, 2, "",
+            "--length takes 8 to 128 with --symbols.");
+        usage("unknown show field", {"show", "Mail", "--field", "pin"}, 2, "", "--field takes");
         usage("show to a full disk", {"show", "Mail"}, 1, "", "standard output", "/dev/full");
 
         // A CSV file from another program on standard input: the records added, what is told.
@@ -884,6 +900,150 @@ private slots:
             "are:\n  bank\n");
         QCOMPARE(stored(ours, here), sorted(kept + added));
         QCOMPARE(runCli({"--folder", ours, "merge", ours + "/x"}).status, 1);
+    }
+    // A line that a merge left as a conflict marker, in the records read at each level or in a
+    // folder or file given to merge or import, refuses them, naming the file and the line; the
+    // same text inside a field is a record like any other.
+    void conflictMarkersAreRefused_data()
+    {
+        QTest::addColumn<QString>("reach");
+        QTest::addColumn<QString>("command"); // list, merge or import
+        QTest::addColumn<QByteArray>("line"); // written as it is after the first line
+        QTest::addColumn<QString>("record"); // stored as a record: listed, imported, merged
+        for (const char *marker : {"<<<<<<< HEAD", "=======", ">>>>>>> theirs", "||||||| base"}) {
+            const QByteArray line(marker);
+            for (const QString reach : {"0", "1"}) {
+                for (const QString command : {"list", "merge"}) {
+                    QTest::addRow("%s %s: %s", qPrintable(reach), qPrintable(command), marker)
+                        << reach << command << line << QString();
+                    QTest::addRow(
+                        "%s %s: in a field, %s", qPrintable(reach), qPrintable(command), marker)
+                        << reach << command << QByteArray()
+                        << "x " + QString::fromUtf8(line) + ":!u:!p:!:!";
+                }
+            }
+            const QString zero("0"), import("import"), text = QString::fromUtf8(line);
+            QTest::addRow("import: %s", marker) << zero << import << line << QString();
+            QTest::addRow("import: in a field, %s", marker)
+                << zero << import << QByteArray() << "x " + text + ":!:!p:!:!";
+        }
+        QTest::newRow("0 list: a service that starts with a marker")
+            << QString("0") << QString("list") << QByteArray() << QString("<<<<<<< x:!u:!p:!:!");
+    }
+    void conflictMarkersAreRefused()
+    {
+        QFETCH(QString, reach);
+        QFETCH(QString, command);
+        QFETCH(QByteArray, line);
+        QFETCH(QString, record);
+        const QString folder = m_root.filePath(QTest::currentDataTag()).replace(' ', '-');
+        const QString other = folder + "-other";
+        const QString file = (command == "merge" ? other : folder)
+            + (command == "import" ? QStringLiteral(".csv")
+                    : reach == "0" ? "/Data/CF2DB.pdb"
+                                   : "/Data/CF2DB.edb");
+        const QStringList records = record.isEmpty() ? seeds : seeds + QStringList {record};
+        makeFolder(folder, reach, command == "list" ? records : seeds);
+        makeFolder(other, reach, records);
+        if (command == "import") {
+            QFile csv(file);
+            QVERIFY(csv.open(QIODevice::WriteOnly));
+            csv.write("Title,Username,Password\n" + RecordLine::toBytes(record.section(":!", 0, 0))
+                + ",," + (line.isEmpty() ? "p" : "p\n" + line) + "\n");
+        } else if (!line.isEmpty()) {
+            QFile data(file);
+            QVERIFY(data.open(QIODevice::ReadWrite));
+            QByteArray content = data.readAll();
+            content.insert(content.indexOf('\n') + 1, line + "\r\n");
+            QVERIFY(data.seek(0) && data.write(content) == content.size());
+        }
+        const QByteArray before
+            = contentOf(folder + (reach == "0" ? "/Data/CF2DB.pdb" : "/Data/CF2DB.edb"));
+        QStringList arguments {"--folder", folder, "--password-stdin", command};
+        if (command != "list")
+            arguments += command == "merge" ? QStringList {other} : QStringList {"--csv", file};
+        const Run run = runCli(arguments, masterLine + masterLine);
+        if (!line.isEmpty()) {
+            QCOMPARE(run.status, 1);
+            const QString told
+                = file + ": line " + (command == "import" ? "3" : "2") + " is a conflict marker";
+            QVERIFY2(run.err.contains(told), qPrintable(run.err));
+            QCOMPARE(
+                contentOf(folder + (reach == "0" ? "/Data/CF2DB.pdb" : "/Data/CF2DB.edb")), before);
+            return;
+        }
+        QCOMPARE(run.status, 0);
+        QCOMPARE(runCli({"--folder", folder, "--password-stdin", "list"}, masterLine)
+                     .out.count(record.section(":!", 0, 0)),
+            1);
+    }
+    // Two records of one service are chosen by their username; output for scripts.
+    void scriptsChooseRecordsAndFields_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out"); // exactly; JSON compared as parsed
+        QTest::addColumn<QString>("err");
+        QTest::addColumn<QStringList>("changes"); // +line added, -line removed
+        const auto row
+            = [](const char *name, const QStringList &arguments, int status, const QString &out,
+                  const QString &err = {}, const QStringList &changes = {}) {
+                  QTest::newRow(name) << arguments << status << out << err << changes;
+              };
+        const QString several = "2 records have the service name \"bank\", of the usernames "
+                                "\"ann\", \"jo\": --which USERNAME chooses one.";
+        row("show a field, several", {"show", "bank", "--field", "password"}, 1, "", several);
+        row("show a field, chosen", {"show", "bank", "--which", "ann", "--field", "password"}, 0,
+            "y\n");
+        row("show, none of that username", {"show", "bank", "--which", "al"}, 1, "",
+            "with the username \"al\"");
+        row("show info, empty username", {"show", "Solo", "--field", "info"}, 0, "i\n");
+        row("show --json", {"show", "bank", "--json", "--which", "jo"}, 0,
+            R"([{"service": "bank", "username": "jo", "info": "", "path": ""}])");
+        row("show --json, revealed", {"show", "Solo", "--json", "--reveal"}, 0,
+            R"([{"service": "Solo", "username": "", "password": "", "info": "i", "path": ""}])");
+        row("list --json", {"list", "--json"}, 0,
+            QString::fromUtf8("[\"bank\", \"bank\", \"Caf\xc3\xa9\", \"Solo\"]"));
+        row("edit, several", {"edit", "bank", "--info", "z"}, 1, "", several);
+        row("edit, chosen", {"edit", "bank", "--which", "ann", "--info", "z"}, 0,
+            "Changed the record of bank.\n", "", {"-bank:!ann:!y:!:!", "+bank:!ann:!y:!z:!"});
+        row("edit, empty username and password", {"edit", "Solo", "--which", "", "--path", "p"}, 0,
+            "Changed the record of Solo.\n", "", {"-Solo:!:!:!i:!", "+Solo:!:!:!i:!p"});
+        row("remove, several", {"remove", "bank", "--force"}, 1, "", several);
+        row("remove, chosen", {"remove", "bank", "--which", "jo", "--force"}, 0,
+            "Removed the record of bank.\n", "", {"-bank:!jo:!x:!:!"});
+        row("export into a pipe", {"export", "--csv", "/dev/stdout"}, 0,
+            "Title,Username,Password,URL,Notes\r\nbank,ann,y,,\r\nbank,jo,x,,\r\n"
+                + QString::fromUtf8("Caf\xc3\xa9,zo\xc3\xa9,p\xc3\xa4ss,,\xc3\xbc\r\n")
+                + "Solo,,,,i\r\n");
+    }
+    void scriptsChooseRecordsAndFields()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QFETCH(QStringList, changes);
+        const QString folder = m_root.filePath(QTest::currentDataTag()).replace(' ', '-');
+        QStringList records {"bank:!jo:!x:!:!", "bank:!ann:!y:!:!", seeds[2], "Solo:!:!:!i:!"};
+        makeFolder(folder, "0", records);
+        const Run run = runCli(QStringList {"--folder", folder} + arguments);
+        QCOMPARE(run.status, status);
+        // JSON as UTF-8, not escaped.
+        if (out.startsWith('['))
+            QVERIFY(!run.out.contains("\\u")
+                && QJsonDocument::fromJson(run.out.toUtf8())
+                    == QJsonDocument::fromJson(out.toUtf8()));
+        else
+            QCOMPARE(run.out, out);
+        QVERIFY2(run.err.contains(err), qPrintable(run.err));
+        for (const QString &change : changes) {
+            if (change.startsWith('+'))
+                records.append(change.mid(1));
+            else
+                records.removeOne(change.mid(1));
+        }
+        QCOMPARE(stored(folder, "0"), sorted(records));
     }
     void passwordIsAskedOnTheTerminal_data()
     {

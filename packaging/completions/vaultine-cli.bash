@@ -70,20 +70,27 @@ _vaultine_cli() {
     case $prev in
     --folder) _vaultine_cli_files -d; return ;;
     --csv) _vaultine_cli_files; return ;;
-    --field) COMPREPLY=($(compgen -W "username password path" -- "$cur")); return ;;
+    --field)
+        if [[ $command == show ]]; then
+            COMPREPLY=($(compgen -W "password username info path" -- "$cur"))
+        else
+            COMPREPLY=($(compgen -W "username password path" -- "$cur"))
+        fi
+        return ;;
     --level) COMPREPLY=($(compgen -W "1 2 3" -- "$cur")); return ;;
-    --timeout | --length | --words | --service | --username | --info | --path) return ;;
+    --timeout | --length | --words | --service | --username | --info | --path | --which) return ;;
     esac
     local options="--folder --password-stdin --help"
     case $command in
     "") COMPREPLY=($(compgen -W "$commands --version $options" -- "$cur")); return ;;
     help) COMPREPLY=($(compgen -W "$commands" -- "$cur")); return ;;
-    show) options+=" --reveal" ;;
-    copy) options+=" --field --timeout --wait" ;;
+    list) options+=" --json" ;;
+    show) options+=" --which --reveal --field --json" ;;
+    copy) options+=" --field --which --timeout --wait" ;;
     add) options+=" --stdin" ;;
-    edit) options+=" --service --username --info --path" ;;
-    remove) options+=" --force" ;;
-    generate) options+=" --level --length --words --copy" ;;
+    edit) options+=" --which --service --username --info --path" ;;
+    remove) options+=" --which --force" ;;
+    generate) options+=" --level --length --symbols --words --copy" ;;
     export) options+=" --csv --force" ;;
     import) options+=" --csv" ;;
     merge) _vaultine_cli_files -d; return ;;

@@ -41,6 +41,9 @@ end
 complete -c vaultine-cli -n "__fish_seen_subcommand_from help" -a "$commands"
 complete -c vaultine-cli -n "__fish_seen_subcommand_from show copy edit remove" -a '(__vaultine_cli_services)'
 complete -c vaultine-cli -n "__fish_seen_subcommand_from show" -l reveal -d 'Print the password'
+complete -c vaultine-cli -n "__fish_seen_subcommand_from show" -l field -x -a 'password username info path'
+complete -c vaultine-cli -n "__fish_seen_subcommand_from show list" -l json -d 'Print JSON'
+complete -c vaultine-cli -n "__fish_seen_subcommand_from show copy edit remove" -l which -x -d 'The record of this username'
 complete -c vaultine-cli -n "__fish_seen_subcommand_from copy" -l field -x -a 'username password path'
 complete -c vaultine-cli -n "__fish_seen_subcommand_from copy" -l timeout -x -d 'Seconds'
 complete -c vaultine-cli -n "__fish_seen_subcommand_from copy" -l wait -d 'Wait until emptied'
@@ -52,6 +55,7 @@ complete -c vaultine-cli -n "__fish_seen_subcommand_from edit" -l path -x
 complete -c vaultine-cli -n "__fish_seen_subcommand_from remove" -l force -d 'Ask nothing'
 complete -c vaultine-cli -n "__fish_seen_subcommand_from generate" -l level -x -a '1 2 3'
 complete -c vaultine-cli -n "__fish_seen_subcommand_from generate" -l length -x
+complete -c vaultine-cli -n "__fish_seen_subcommand_from generate" -l symbols -d 'Signs too'
 complete -c vaultine-cli -n "__fish_seen_subcommand_from generate" -l words -x -d 'A passphrase of n words'
 complete -c vaultine-cli -n "__fish_seen_subcommand_from generate" -l copy -d 'Put it on the clipboard'
 complete -c vaultine-cli -n "__fish_seen_subcommand_from export" -l force -d 'Replace the file'

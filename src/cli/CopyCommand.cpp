@@ -54,7 +54,7 @@ CopyCommand::CopyCommand()
                    "holds that text, whichever program (a clipboard manager) holds it by then, "
                    "and again when a clipboard manager puts it back; it tells when the text "
                    "keeps coming back.",
-        .options = {field, timeout, wait},
+        .options = {field, VaultSession::which, timeout, wait},
         .arguments = {{"service", "The service name, exactly as listed."}},
         .needsDisplay = true})
 { }
@@ -76,13 +76,10 @@ int CopyCommand::execute(const Invocation &invocation)
     if (!vault.open(VaultSession::Mode::Read))
         return Refused;
     const QString service = invocation.arguments.first();
-    const QList<QStringList> records = vault.recordsOf(service);
-    if (records.isEmpty())
+    const std::optional<qsizetype> index = vault.chosenRecord(invocation);
+    if (!index)
         return Refused;
-    if (records.size() > 1)
-        console.warn(QStringLiteral("%1 records have this service name; the first one is copied.")
-                         .arg(records.size()));
-    const QString text = records.first()[chosen];
+    const QString text = RecordLine::recordFields(vault.book().records().at(*index))[chosen];
     if (text.isEmpty()) {
         console.warn(QStringLiteral("The %1 of %2 is empty.").arg(name, service));
         return Refused;

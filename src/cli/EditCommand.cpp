@@ -29,7 +29,7 @@ const FieldOption fieldOptions[] = {
 
 QList<QCommandLineOption> options()
 {
-    QList<QCommandLineOption> all;
+    QList<QCommandLineOption> all {VaultSession::which};
     for (const FieldOption &given : fieldOptions)
         all.append(given.option);
     return all;
@@ -54,11 +54,12 @@ int EditCommand::execute(const Invocation &invocation)
     VaultSession vault(invocation);
     if (!vault.open(VaultSession::Mode::Write))
         return Refused;
-    const std::optional<qsizetype> index = vault.onlyRecordOf(invocation.arguments.first());
+    const std::optional<qsizetype> index = vault.chosenRecord(invocation);
     if (!index)
         return Refused;
     Console &console = invocation.console;
-    std::optional<QStringList> fields = RecordLine::recordFields(vault.book().records().at(*index));
+    const QStringList old = RecordLine::recordFields(vault.book().records().at(*index));
+    std::optional<QStringList> fields = old;
     bool scripted = invocation.passwordFromStdin;
     for (const FieldOption &given : fieldOptions) {
         if (invocation.parser.isSet(given.option)) {
@@ -75,7 +76,7 @@ int EditCommand::execute(const Invocation &invocation)
         fields = RecordEntry(console).askChanges(*fields);
     if (!fields)
         return Refused;
-    if (const QString why = RecordEntry::refusal(*fields); !why.isEmpty()) {
+    if (const QString why = RecordEntry::refusal(*fields, old); !why.isEmpty()) {
         console.warn(why);
         return Refused;
     }

@@ -7,13 +7,31 @@
 #include "VaultSession.h"
 #include "vault/LineFile.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace {
 
 const QCommandLineOption csv(QStringLiteral("csv"),
     QStringLiteral("The CSV file to write (- for standard output)."), QStringLiteral("file"));
 const QCommandLineOption force(QStringLiteral("force"), QStringLiteral("Replaces that file."));
+
+// A pipe, a FIFO, a terminal or another device (/dev/stdout, >(cat)): written into as it is.
+bool isStream(const QString &path)
+{
+    struct stat status;
+    return stat(QFile::encodeName(path).constData(), &status) == 0 && !S_ISREG(status.st_mode)
+        && !S_ISDIR(status.st_mode);
+}
+
+bool writeStream(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Append)
+        && file.write(content) == content.size() && file.flush();
+}
 
 } // namespace
 
@@ -22,7 +40,8 @@ ExportCommand::ExportCommand()
         .description = "Writes every record, passwords in clear, into a CSV file.",
         .details = "The file (UTF-8, lines ended by CR LF, mode 0600) has the columns Title, "
                    "Username, Password, URL and Notes; import reads it back. It is written "
-                   "whole or not at all, never over an existing file without --force.",
+                   "whole or not at all, never over an existing file without --force; a pipe "
+                   "or a FIFO (/dev/stdout, >(cat)) is written into as it is.",
         .options = {csv, force},
         .requiredOptions = csv.names()})
 { }
@@ -32,8 +51,10 @@ int ExportCommand::execute(const Invocation &invocation)
     Console &console = invocation.console;
     const QString path = invocation.parser.value(csv);
     const bool toOutput = path == QLatin1String("-");
+    const bool toStream = !toOutput && isStream(path);
     const QFileInfo target(path);
-    if (!toOutput && (target.exists() || target.isSymLink()) && !invocation.parser.isSet(force)) {
+    if (!toOutput && !toStream && (target.exists() || target.isSymLink())
+        && !invocation.parser.isSet(force)) {
         console.warn(QStringLiteral("%1 exists; --force replaces it.").arg(path));
         return Refused;
     }
@@ -46,6 +67,12 @@ int ExportCommand::execute(const Invocation &invocation)
     if (toOutput) {
         console.write(LineFile::joined(rows));
         return console.outputFailed() ? Refused : Success;
+    }
+    if (toStream) {
+        if (writeStream(path, LineFile::joined(rows)))
+            return Success;
+        console.warn(QStringLiteral("Can not write %1.").arg(path));
+        return Refused;
     }
     // Written whole or not at all, readable by its owner only.
     if (!LineFile::writeLines(path, rows)) {

@@ -14,8 +14,12 @@ const QCommandLineOption level(QStringLiteral("level"),
                    "--length characters of 1-9, A-Z and a-z."),
     QStringLiteral("level"), QStringLiteral("3"));
 const QCommandLineOption length(QStringLiteral("length"),
-    QStringLiteral("The length at level 3, 1 to 32767 (default 20)."), QStringLiteral("n"),
-    QStringLiteral("20"));
+    QStringLiteral("The length at level 3, 1 to 32767 (default 20), with --symbols 8 to 128; "
+                   "levels 1 and 2 fix theirs."),
+    QStringLiteral("n"), QStringLiteral("20"));
+const QCommandLineOption symbols(QStringLiteral("symbols"),
+    QStringLiteral("At level 3, signs too (the printable ASCII ones but \":\"), at least one "
+                   "letter, digit and sign."));
 const QCommandLineOption words(QStringLiteral("words"),
     QStringLiteral("A passphrase of n words (%1 to %2) from the shipped word list, joined with "
                    "\"-\", instead.")
@@ -39,20 +43,38 @@ int wordsOf(const QCommandLineParser &parser)
     return numberOf(parser, words, PasswordGenerator::mostWords, PasswordGenerator::fewestWords);
 }
 
+int lengthOf(const QCommandLineParser &parser)
+{
+    return parser.isSet(symbols)
+        ? numberOf(parser, length, PasswordGenerator::longest, PasswordGenerator::shortest)
+        : numberOf(parser, length, PasswordSuggestion::longest);
+}
+
 } // namespace
 
 GenerateCommand::GenerateCommand()
     : Command({.name = "generate",
         .description = "Prints a random password drawn from the system's secure random source.",
-        .options = {level, length, words, copy}})
+        .options = {level, length, symbols, words, copy}})
 { }
 
 QString GenerateCommand::usageError(const QCommandLineParser &parser) const
 {
-    if (numberOf(parser, level, 3) == 0)
+    const int chosenLevel = numberOf(parser, level, 3);
+    if (chosenLevel == 0)
         return QStringLiteral("--level takes 1, 2 or 3.");
-    if (numberOf(parser, length, PasswordSuggestion::longest) == 0)
-        return QStringLiteral("--length takes 1 to %1.").arg(PasswordSuggestion::longest);
+    for (const QCommandLineOption *option : {&length, &symbols}) {
+        if (parser.isSet(*option) && (chosenLevel != 3 || parser.isSet(words)))
+            return QStringLiteral("--%1 goes with level 3 only, not with --words: level 1 "
+                                  "makes six characters, level 2 eight.")
+                .arg(option->names().first());
+    }
+    if (lengthOf(parser) == 0)
+        return parser.isSet(symbols)
+            ? QStringLiteral("--length takes %1 to %2 with --symbols.")
+                  .arg(PasswordGenerator::shortest)
+                  .arg(PasswordGenerator::longest)
+            : QStringLiteral("--length takes 1 to %1.").arg(PasswordSuggestion::longest);
     if (parser.isSet(words) && wordsOf(parser) == 0)
         return QStringLiteral("--words takes %1 to %2.")
             .arg(PasswordGenerator::fewestWords)
@@ -65,8 +87,9 @@ int GenerateCommand::execute(const Invocation &invocation)
     const QCommandLineParser &parser = invocation.parser;
     const QString password = parser.isSet(words)
         ? PasswordGenerator::generate({.passphrase = true, .words = wordsOf(parser)})
-        : PasswordSuggestion::suggest(
-            numberOf(parser, level, 3), numberOf(parser, length, PasswordSuggestion::longest));
+        : parser.isSet(symbols)
+        ? PasswordGenerator::generate({.length = lengthOf(parser)})
+        : PasswordSuggestion::suggest(numberOf(parser, level, 3), lengthOf(parser));
     if (!parser.isSet(copy)) {
         invocation.console.print(password);
         return Success;

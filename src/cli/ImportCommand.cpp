@@ -6,6 +6,7 @@
 #include "Invocation.h"
 #include "VaultSession.h"
 #include "intl/Message.h"
+#include "vault/ConflictMarkers.h"
 
 #include <QFile>
 
@@ -58,6 +59,10 @@ int ImportCommand::execute(const Invocation &invocation)
     const std::optional<QByteArray> content = contentOf(path, console);
     if (!content) {
         console.warn(QStringLiteral("Can not read %1.").arg(path));
+        return Refused;
+    }
+    if (const qsizetype line = ConflictMarkers::firstLine(*content, ","); line > 0) {
+        console.warn(ConflictMarkers::refusal(path, line));
         return Refused;
     }
     const CsvImport import(CsvTable::parse(*content));

@@ -83,10 +83,13 @@ std::optional<QStringList> RecordEntry::askChanges(const QStringList &old) const
     return fields;
 }
 
-QString RecordEntry::refusal(const QStringList &fields)
+QString RecordEntry::refusal(const QStringList &fields, const QStringList &before)
 {
-    if (fields[RecordLine::Service].isEmpty() || fields[RecordLine::Username].isEmpty()
-        || fields[RecordLine::Password].isEmpty())
+    const auto emptied = [&](RecordLine::Field field) {
+        return fields[field].isEmpty() && !before.value(field, QStringLiteral("x")).isEmpty();
+    };
+    if (emptied(RecordLine::Service) || emptied(RecordLine::Username)
+        || emptied(RecordLine::Password))
         return QStringLiteral("A record needs a Service, a Username and a Password.");
     if (std::any_of(fields.begin(), fields.end(),
             [](const QString &field) { return field.contains(u'\r') || field.contains(u'\n'); }))

@@ -20,9 +20,9 @@ public:
     // answer keeps the old value, the password is asked without echo.
     std::optional<QStringList> askChanges(const QStringList &old) const;
 
-    // Why the window would not store these fields (Service, Username or Password empty, a
-    // line break); empty when it would.
-    static QString refusal(const QStringList &fields);
+    // Why the window would not store these fields (Service empty, Username or Password
+    // emptied where the record before held one, a line break); empty when it would.
+    static QString refusal(const QStringList &fields, const QStringList &before = {});
 
 private:
     std::nullopt_t ended() const;

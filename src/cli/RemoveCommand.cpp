@@ -13,7 +13,7 @@ const QCommandLineOption force(QStringLiteral("force"), QStringLiteral("Asks not
 RemoveCommand::RemoveCommand()
     : Command({.name = "remove",
         .description = "Removes the record of a service, after asking.",
-        .options = {force},
+        .options = {VaultSession::which, force},
         .arguments = {{"service", "The service name, exactly as listed."}}})
 { }
 
@@ -23,7 +23,7 @@ int RemoveCommand::execute(const Invocation &invocation)
     if (!vault.open(VaultSession::Mode::Write))
         return Refused;
     const QString service = invocation.arguments.first();
-    const std::optional<qsizetype> index = vault.onlyRecordOf(service);
+    const std::optional<qsizetype> index = vault.chosenRecord(invocation);
     if (!index)
         return Refused;
     Console &console = invocation.console;

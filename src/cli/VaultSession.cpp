@@ -82,34 +82,54 @@ void VaultSession::passwordAccepted(const QString &expiry)
     }
 }
 
-QList<qsizetype> VaultSession::indicesOf(const QString &service) const
+const QCommandLineOption VaultSession::which(QStringLiteral("which"),
+    QStringLiteral("Of several records of the service, the one of this username."),
+    QStringLiteral("username"));
+
+QList<qsizetype> VaultSession::indicesOf(const Invocation &invocation) const
 {
+    const QString service = invocation.arguments.first();
+    const bool chosen = invocation.parser.isSet(which);
+    const QString username = invocation.parser.value(which);
     QList<qsizetype> found;
     for (qsizetype i = 0; i < book().count(); ++i) {
-        if (book().services().at(i) == service)
+        if (book().services().at(i) == service
+            && (!chosen
+                || RecordLine::recordFields(book().records().at(i)).at(RecordLine::Username)
+                    == username))
             found.append(i);
     }
     if (found.isEmpty())
-        m_console.warn(QStringLiteral("There is no record of the service \"%1\".").arg(service));
+        m_console.warn((chosen ? QStringLiteral("There is no record of the service \"%1\" with the "
+                                                "username \"%2\".")
+                               : QStringLiteral("There is no record of the service \"%1\"."))
+                           .arg(service, username));
     return found;
 }
 
-QList<QStringList> VaultSession::recordsOf(const QString &service) const
+QList<QStringList> VaultSession::recordsOf(const Invocation &invocation) const
 {
     QList<QStringList> found;
-    for (const qsizetype index : indicesOf(service))
+    for (const qsizetype index : indicesOf(invocation))
         found.append(RecordLine::recordFields(book().records().at(index)));
     return found;
 }
 
-std::optional<qsizetype> VaultSession::onlyRecordOf(const QString &service) const
+std::optional<qsizetype> VaultSession::chosenRecord(const Invocation &invocation) const
 {
-    const QList<qsizetype> found = indicesOf(service);
+    const QList<qsizetype> found = indicesOf(invocation);
     if (found.size() > 1) {
-        m_console.warn(QStringLiteral("%1 records have the service name \"%2\"; the window "
-                                      "tells them apart.")
-                           .arg(found.size())
-                           .arg(service));
+        QStringList usernames;
+        for (const qsizetype index : found) {
+            usernames.append(u'"'
+                + RecordLine::recordFields(book().records().at(index)).at(RecordLine::Username)
+                + u'"');
+        }
+        m_console.warn(
+            QStringLiteral("%1 records have the service name \"%2\", of the "
+                           "usernames %3: --which USERNAME chooses one.")
+                .arg(found.size())
+                .arg(invocation.arguments.first(), usernames.join(QStringLiteral(", "))));
     }
     return found.size() == 1 ? std::optional(found.first()) : std::nullopt;
 }

@@ -8,6 +8,8 @@
 #include "vault/Database.h"
 #include "vault/VaultAccess.h"
 
+#include <QCommandLineOption>
+
 struct Invocation;
 
 // The records of a program folder as the window opens them: the settings read, the master
@@ -25,16 +27,21 @@ public:
 
     const RecordBook &book() const { return m_records.book(); }
     RecordEditor &editor() { return m_editor; }
-    // The fields of every record of exactly this service name, five each; tells when none.
-    QList<QStringList> recordsOf(const QString &service) const;
-    // Where the one record of exactly this service name stands; tells when none or several.
-    std::optional<qsizetype> onlyRecordOf(const QString &service) const;
+    // --which USERNAME: of the records of a service, the one of that username.
+    static const QCommandLineOption which;
+
+    // The fields of every record of exactly the service name the command was given, five
+    // each, only the one of --which's username when it is given; tells when none.
+    QList<QStringList> recordsOf(const Invocation &invocation) const;
+    // Where the one record of exactly that service name stands, of --which's username when it
+    // is given; tells when none, or several, naming their usernames.
+    std::optional<qsizetype> chosenRecord(const Invocation &invocation) const;
     // Tells a refused change, with the text after it and, for a failed write, the file and the
     // system's reason; true when it was done.
     bool done(RecordEditor::Result result, const QString &after = {}) const;
 
 private:
-    QList<qsizetype> indicesOf(const QString &service) const;
+    QList<qsizetype> indicesOf(const Invocation &invocation) const;
     MasterPasswordGate::Entries passwordEntries();
     bool askPassword(const PasswordCheck::Test &isPassword) override;
     void passwordAccepted(const QString &expiry) override;

@@ -1,6 +1,7 @@
 #include "Database.h"
 
 #include "CipherText.h"
+#include "ConflictMarkers.h"
 #include "LineEscape.h"
 #include "LineFile.h"
 #include "RecordCodec.h"
@@ -96,7 +97,11 @@ LineFile::ReadResult Database::readCodedLines(Source source, const QByteArray &k
     LineFile::ReadResult file {content.status,
         LineFile::linesOf(content.bytes,
             enciphered ? LineFile::ByteOrderMark::Keep : LineFile::ByteOrderMark::Drop)};
-    if (!enciphered || file.status != LineFile::ReadStatus::Read)
+    if (file.status == LineFile::ReadStatus::Read)
+        file.failure = markerFailure(m_folder, source, content.bytes);
+    if (!file.failure.isEmpty())
+        return {LineFile::ReadStatus::Failed, {}, file.failure};
+    if (!enciphered)
         return file;
     for (QByteArray &line : file.lines) {
         const std::optional<QByteArray> raw = unescapeLine(line);
@@ -168,12 +173,21 @@ bool Database::sealAgain(SealedFile::Key key)
     return true;
 }
 
+QString Database::markerFailure(const DataFolder &folder, Source source, QByteArrayView content)
+{
+    const qsizetype line = ConflictMarkers::firstLine(content, EncodeRecord(":!"));
+    return line == 0 ? QString()
+                     : ConflictMarkers::refusal(folder.path() + u'/' + fileName(source), line);
+}
+
 Database::Records Database::readRecords(const DataFolder &folder)
 {
     const std::optional<DataFolder::Stamp> stamp = folder.stamp(fileName(Source::Coded));
     DataFolder::Content file = folder.read(fileName(Source::Coded));
     if (file.status == DataFolder::Status::Failed)
         return {{}, false, std::nullopt, stamp, folder.failure()};
+    if (QString failure = markerFailure(folder, Source::Coded, file.bytes); !failure.isEmpty())
+        return {{}, false, std::nullopt, stamp, failure};
     // The codec leaves line breaks alone: the whole file is decoded at once.
     return {RecordLine::linesFromBytes(DecodeRecord(std::move(file.bytes))), true, std::nullopt,
         stamp, {}};
@@ -195,7 +209,8 @@ Database::Records Database::readEnciphered()
     const LineFile::ReadResult file
         = readCodedLines(Source::Enciphered, RecordLine::toBytes(m_access.databaseKey));
     if (file.status == LineFile::ReadStatus::Failed)
-        return {{}, false, std::nullopt, stamp, m_folder.failure()};
+        return {{}, false, std::nullopt, stamp,
+            file.failure.isEmpty() ? m_folder.failure() : file.failure};
     return {RecordLine::linesFromBytes(
                 DecodeRecord(LineFile::joined(file.lines)), LineFile::ByteOrderMark::Keep),
         true, std::nullopt, stamp, {}};

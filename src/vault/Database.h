@@ -139,6 +139,9 @@ public:
 private:
     QString pathOf(Source source) const { return dataFolder() + u'/' + fileName(source); }
     static Records readRecords(const DataFolder &folder);
+    // Why the content of a file may not be read as records (a merge left conflict markers in
+    // it); empty when it may.
+    static QString markerFailure(const DataFolder &folder, Source source, QByteArrayView content);
     Source sourceInForce() const;
     // The file as this program last read or wrote it.
     void noteSeen(Source source, std::optional<DataFolder::Stamp> stamp) const;

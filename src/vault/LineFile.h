@@ -25,6 +25,7 @@ struct ReadResult
 {
     ReadStatus status;
     QList<QByteArray> lines;
+    QString failure {}; // when the content was refused: why
 };
 
 using Content = DataFolder::Content;
