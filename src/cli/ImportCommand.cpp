@@ -44,7 +44,7 @@ ImportCommand::ImportCommand()
             "cells separated by commas, semicolons or tabs, as its first line has most. That "
             "line names the columns, in any order, letter case and spaces ignored:\n%1\nA file "
             "without a header line needs --columns; a file whose rows are a service name "
-            "and label/value pairs (Title,Username,jo,Password,pw,...) is read by its labels. "
+            "and label/value pairs (Mail,Username,jo,Password,pw,...) is read by its labels. "
             "Other columns and labels are named once and ignored. A record without a "
             "service name is named after its address's host. Line breaks in a field "
             "become spaces. A row holding \":!\" or more cells than the first line, or a "
