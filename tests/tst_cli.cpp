@@ -522,6 +522,11 @@ private slots:
         refused("no data row", "Title,Password\n\n,\n", "no record");
         refused("quote in a field", "Title\n\"x\ny\",b\"c\n", "Line 3 holds a quote");
         refused("text after a quote", "Title,Username\n\"a\"b,c\n", "Line 2 holds a quote");
+        row("csv: a file argument, columns named", "0",
+            {"import", "-", "--columns", "name,password"}, "S,p\n", 0,
+            exactly("Added: 1, duplicates: 0, skipped: 0.\n"), "", {"+S:!:!p:!:!"});
+        usage("import, two files", {"import", "a", "--csv", "b"}, 2, "", "Name one file");
+        usage("import, no file", {"import"}, 2, "", "Name one file");
 
         const QString shown
             = "Username: me@example.org\nPassword: %1\nOther Info: note, with comma\n"

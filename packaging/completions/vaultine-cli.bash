@@ -70,6 +70,7 @@ _vaultine_cli() {
     case $prev in
     --folder) _vaultine_cli_files -d; return ;;
     --csv) _vaultine_cli_files; return ;;
+    --columns) COMPREPLY=($(compgen -W "name,url,username,password,notes" -- "$cur")); return ;;
     --field)
         if [[ $command == show ]]; then
             COMPREPLY=($(compgen -W "password username info path" -- "$cur"))
@@ -92,11 +93,13 @@ _vaultine_cli() {
     remove) options+=" --which --force" ;;
     generate) options+=" --level --length --symbols --words --copy" ;;
     export) options+=" --csv --force" ;;
-    import) options+=" --csv" ;;
+    import) options+=" --csv --columns" ;;
     merge) _vaultine_cli_files -d; return ;;
     esac
     if [[ $cur == -* && ! $ended ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
+    elif [[ $command == import ]]; then
+        _vaultine_cli_files
     elif [[ $command =~ ^(show|copy|edit|remove)$ ]]; then
         # Matched here, not by compgen -W, which would expand $(...) in a stored name. A name
         # that begins with - is offered after -- only: before it, it would read as an option.

@@ -60,4 +60,6 @@ complete -c vaultine-cli -n "__fish_seen_subcommand_from generate" -l words -x -
 complete -c vaultine-cli -n "__fish_seen_subcommand_from generate" -l copy -d 'Put it on the clipboard'
 complete -c vaultine-cli -n "__fish_seen_subcommand_from export" -l force -d 'Replace the file'
 complete -c vaultine-cli -n "__fish_seen_subcommand_from export import" -l csv -r -F
+complete -c vaultine-cli -n "__fish_seen_subcommand_from import" -F
+complete -c vaultine-cli -n "__fish_seen_subcommand_from import" -l columns -x -a 'name,url,username,password,notes' -d 'Columns of a file without a header line'
 complete -c vaultine-cli -n "__fish_seen_subcommand_from merge" -a '(__fish_complete_directories)'

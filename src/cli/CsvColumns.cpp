@@ -15,30 +15,54 @@ struct Column
 };
 
 const Column columns[] = {
-    {RecordLine::Service, "service", {"Title", "name", "account", "service"}},
+    {RecordLine::Service, "service", {"Title", "name", "account", "site", "service"}},
     {RecordLine::Username, "username",
-        {"Username", "user", "login", "login_username", "login name"}},
-    {RecordLine::Password, "password", {"Password", "login_password"}},
-    {RecordLine::Path, "path", {"URL", "uri", "login_uri", "website", "web site"}},
+        {"Username", "login", "login_username", "user", "login name", "email"}},
+    {RecordLine::Password, "password", {"Password", "login_password", "pass"}},
+    {RecordLine::Path, "path", {"URL", "uri", "login_uri", "website"}},
     {RecordLine::OtherInfo, "other info",
         {"Notes", "note", "extra", "comments", "comment", "other info"}},
 };
+
+// A name as compared: lower case, without spaces.
+QString folded(const QString &name)
+{
+    return name.toLower().remove(u' ');
+}
 
 } // namespace
 
 CsvColumns::CsvColumns(const QStringList &header)
 {
     m_columns.fill(-1);
+    QStringList names;
+    for (const QString &name : header)
+        names.append(folded(name));
+    // Where a header has two names of one field, the one listed first gives it.
     for (const Column &column : columns) {
-        for (qsizetype i = 0; i < header.size() && !has(column.field); ++i) {
-            if (column.names.contains(header[i].trimmed(), Qt::CaseInsensitive))
-                m_columns[column.field] = i;
+        for (const QString &name : column.names) {
+            if (!has(column.field))
+                m_columns[column.field] = names.indexOf(folded(name));
         }
     }
     for (qsizetype i = 0; i < header.size(); ++i) {
-        if (std::find(m_columns.begin(), m_columns.end(), i) == m_columns.end())
-            m_ignored.append(header[i].trimmed());
+        const QString name = header[i].trimmed().isEmpty() ? QStringLiteral("column %1").arg(i + 1)
+                                                           : header[i].trimmed();
+        if (std::find(m_columns.begin(), m_columns.end(), i) == m_columns.end()
+            && !m_ignored.contains(name))
+            m_ignored.append(name);
     }
+}
+
+std::optional<RecordLine::Field> CsvColumns::fieldOf(const QString &name)
+{
+    for (const Column &column : columns) {
+        for (const QString &accepted : column.names) {
+            if (folded(accepted) == folded(name))
+                return column.field;
+        }
+    }
+    return std::nullopt;
 }
 
 QString CsvColumns::acceptedNames()

@@ -3,7 +3,10 @@
 #include "vault/LineFile.h"
 #include "vault/RecordLine.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <utility>
 
@@ -25,8 +28,9 @@ QString quoted(const QString &field)
 class Reader
 {
 public:
-    explicit Reader(QString text)
+    Reader(QString text, QChar separator)
         : m_text(std::move(text))
+        , m_separator(separator)
     { }
 
     CsvTable::Table read()
@@ -52,7 +56,7 @@ private:
 
     void skipSpaces()
     {
-        while (peek() == u' ' || peek() == u'\t')
+        while ((peek() == u' ' || peek() == u'\t') && peek() != m_separator)
             ++m_at;
     }
 
@@ -67,10 +71,10 @@ private:
         return true;
     }
 
-    // After a cell: a comma, a line end or the end of the text.
+    // After a cell: a separator, a line end or the end of the text.
     bool cellEnd(bool &rowEnds)
     {
-        if (peek() == u',') {
+        if (peek() == m_separator) {
             ++m_at;
             return true;
         }
@@ -85,7 +89,8 @@ private:
         if (peek() != quote) {
             m_at = start;
             QString cell;
-            while (m_at < m_text.size() && peek() != u',' && peek() != u'\r' && peek() != u'\n') {
+            while (m_at < m_text.size() && peek() != m_separator && peek() != u'\r'
+                && peek() != u'\n') {
                 if (peek() == quote)
                     return fail();
                 cell += m_text[m_at++];
@@ -125,10 +130,42 @@ private:
     }
 
     QString m_text;
+    QChar m_separator;
     qsizetype m_at = 0;
     qsizetype m_line = 1;
     qsizetype m_badLine = 0;
 };
+
+// The file's text: UTF-16 after its mark; else line by line, as the store reads, where one line
+// in Windows-1252 garbles no UTF-8 line.
+QString textOf(const QByteArray &content)
+{
+    const auto encoding = QStringConverter::encodingForData(content);
+    if (encoding == QStringConverter::Utf16LE || encoding == QStringConverter::Utf16BE)
+        return QStringDecoder(*encoding)(content.sliced(2));
+    QStringList lines;
+    for (const QByteArray &line : LineFile::withoutByteOrderMark(content).toByteArray().split('\n'))
+        lines.append(RecordLine::fromBytes(line));
+    return lines.join(u'\n');
+}
+
+// The comma, semicolon or tab that the first line holds most of outside quotes; a comma on a
+// draw.
+QChar separatorOf(const QString &text)
+{
+    const QString separators = QStringLiteral(",;\t");
+    std::array<qsizetype, 3> counts {};
+    bool quoted = false;
+    for (const QChar c : text) {
+        if (c == quote)
+            quoted = !quoted;
+        else if (!quoted && (c == u'\n' || c == u'\r'))
+            break;
+        else if (!quoted && separators.contains(c))
+            ++counts[separators.indexOf(c)];
+    }
+    return separators[std::max_element(counts.begin(), counts.end()) - counts.begin()];
+}
 
 } // namespace
 
@@ -143,9 +180,7 @@ QString CsvTable::formatRow(const QStringList &fields)
 
 CsvTable::Table CsvTable::parse(const QByteArray &content)
 {
-    // Line by line, as the store reads: one line in Windows-1252 garbles no UTF-8 line.
-    QStringList lines;
-    for (const QByteArray &line : LineFile::withoutByteOrderMark(content).toByteArray().split('\n'))
-        lines.append(RecordLine::fromBytes(line));
-    return Reader(lines.join(u'\n')).read();
+    QString text = textOf(content);
+    const QChar separator = separatorOf(text);
+    return Reader(std::move(text), separator).read();
 }

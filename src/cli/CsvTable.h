@@ -5,7 +5,8 @@
 #include <QStringList>
 
 // Comma-separated values as RFC 4180 has them: a field holding a comma, a quote or a line
-// break is quoted and its quotes doubled; a quoted field may span lines.
+// break is quoted and its quotes doubled; a quoted field may span lines. Files read may
+// separate their cells by semicolons or tabs instead.
 class CsvTable
 {
 public:
@@ -24,8 +25,9 @@ public:
     };
 
     static QString formatRow(const QStringList &fields);
-    // The rows of a file: UTF-8 (Windows-1252 when it is not), a byte-order mark dropped,
-    // rows ended by CR LF, LF or CR alone; spaces around a quoted field dropped. A row has
-    // the cells it holds, no more.
+    // The rows of a file: UTF-16 after its byte-order mark, else UTF-8 (Windows-1252 when it
+    // is not), a byte-order mark dropped; rows ended by CR LF, LF or CR alone; cells
+    // separated by the comma, semicolon or tab that the first line holds most of; spaces
+    // around a quoted field dropped. A row has the cells it holds, no more.
     static Table parse(const QByteArray &content);
 };

@@ -7,5 +7,6 @@ class ImportCommand : public Command
 {
 public:
     ImportCommand();
+    QString usageError(const QCommandLineParser &parser) const override;
     int execute(const Invocation &invocation) override;
 };
