@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QEventLoop>
 #include <QMimeData>
+#include <QRandomGenerator>
 #include <QTimer>
 
 #include <algorithm>
@@ -120,46 +121,67 @@ void countDown(int fd, int seconds)
     std::fputs("\n", stderr);
 }
 
-// Whether the clipboard holds this hold's text: its own copy, or the text held unmarked by
-// another program (a clipboard manager that took it over, or put it back). The same text
-// marked secret by another program is a new copy, with a hold of its own.
-bool heldHere(const QtClipboard &clipboard, const QString &text)
+// The copy this process holds: its text and its stamp, and whether a newer copy of the same
+// text took its place.
+struct Copy
 {
-    if (!clipboard.holds(text))
+    explicit Copy(const QString &copied)
+        : text(copied)
+    { }
+
+    QtClipboard clipboard;
+    QString text;
+    QByteArray stamp = QByteArray::number(QRandomGenerator::system()->generate64(), 16);
+    bool superseded = false;
+};
+
+// Whether the clipboard holds this copy: its own, or the text held unmarked by another
+// program (a clipboard manager that took it over, or put it back). The same text with another
+// stamp, or marked secret by another program, is a newer copy with a hold of its own: this
+// copy steps aside for good, also when a clipboard manager takes that one over.
+bool heldHere(Copy &copy)
+{
+    if (copy.superseded || !copy.clipboard.holds(copy.text))
         return false;
     const QClipboard *desktop = QGuiApplication::clipboard();
     if (desktop->ownsClipboard())
         return true;
     const QMimeData *data = desktop->mimeData();
-    return !data || data->data(QString::fromLatin1(QtClipboard::secretHint)) != "secret";
+    if (!data)
+        return true;
+    const QByteArray stamp = data->data(QString::fromLatin1(QtClipboard::copyStamp));
+    copy.superseded = stamp.isEmpty()
+        ? data->data(QString::fromLatin1(QtClipboard::secretHint)) == "secret"
+        : stamp != copy.stamp;
+    return !copy.superseded;
 }
 
 // Whether the text is back within a while (a clipboard manager that keeps a history offers
 // it again once it is gone).
-bool comesBack(const QtClipboard &clipboard, const QString &text)
+bool comesBack(Copy &copy)
 {
     QEventLoop loop;
     QTimer::singleShot(lookAgain, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, &loop, [&] {
-        if (heldHere(clipboard, text))
+        if (heldHere(copy))
             loop.quit();
     });
     loop.exec();
-    return heldHere(clipboard, text);
+    return heldHere(copy);
 }
 
-// Empties the clipboard if it holds this hold's text, and again each time it comes back, a
-// bounded number of times. Whether the text is gone.
-bool takeBack(QtClipboard &clipboard, const QString &text)
+// Empties the clipboard if it holds this copy, and again each time it comes back, a bounded
+// number of times. Whether the text is gone or left to a newer copy.
+bool takeBack(Copy &copy)
 {
     for (int cleared = 0; cleared < clears; ++cleared) {
-        if (!heldHere(clipboard, text))
+        if (!heldHere(copy))
             return true;
         // Taken back first: a program that owns the clipboard is asked to let it go only by
         // a new owner.
-        clipboard.setText(QString(), true);
-        clipboard.clear();
-        if (!comesBack(clipboard, text))
+        copy.clipboard.setText(QString(), true);
+        copy.clipboard.clear();
+        if (!comesBack(copy))
             return true;
     }
     return false;
@@ -224,14 +246,20 @@ int serve(int &argc, char **argv)
             "and none could be reached.\n");
         return 1;
     }
-    QtClipboard clipboard;
-    clipboard.setText(text, true);
+    Copy copy(text);
+    copy.clipboard.setStampedText(text, copy.stamp);
     // Told once the clipboard holds it, as a paste right after this program ends finds it.
     QTimer::singleShot(0, [] { writeAll(STDOUT_FILENO, "\n"); });
     QTimer::singleShot(std::chrono::seconds(seconds), Qt::PreciseTimer, application.get(),
         &QCoreApplication::quit);
+    // A newer copy is seen when it comes, before a clipboard manager may take it over.
+    QObject::connect(
+        QGuiApplication::clipboard(), &QClipboard::dataChanged, application.get(), [&] {
+            if (!heldHere(copy) && copy.superseded)
+                QCoreApplication::quit();
+        });
     application->exec();
-    if (takeBack(clipboard, text))
+    if (takeBack(copy))
         return 0;
     Console().warn(QStringLiteral("vaultine-cli: the copied text is still on the clipboard: a "
                                   "clipboard manager put it back each of the %1 times it was "

@@ -5,11 +5,12 @@
 
 class Console;
 
-// A text on the desktop's clipboard, marked secret for clipboard managers, held by a process
-// of its own so that the terminal is free at once. At the deadline the clipboard is emptied if
-// it still holds that text as this copy or unmarked (a clipboard manager that took it over),
-// and again, a few times, when a clipboard manager puts it back; a later copy of the same
-// text, marked, is left to its own hold.
+// A text on the desktop's clipboard, marked secret for clipboard managers and stamped as this
+// copy, held by a process of its own so that the terminal is free at once. At the deadline the
+// clipboard is emptied if it still holds that text as this copy or unmarked (a clipboard
+// manager that took it over), and again, a few times, when a clipboard manager puts it back.
+// A later copy of the same text (another stamp, or marked secret by another program) starts
+// the time anew: this hold steps aside for good without emptying anything.
 namespace ClipboardHold {
 
 // The hidden command line of the holding process: this program, marker, seconds.

@@ -22,11 +22,23 @@ void QtClipboard::clear()
 
 void QtClipboard::setText(const QString &text, bool secret)
 {
+    setData(text, secret, {});
+}
+
+void QtClipboard::setStampedText(const QString &text, const QByteArray &stamp)
+{
+    setData(text, true, stamp);
+}
+
+void QtClipboard::setData(const QString &text, bool secret, const QByteArray &stamp)
+{
     m_text.reset();
     auto *data = new QMimeData;
     data->setText(text);
     if (secret)
         data->setData(QString::fromLatin1(secretHint), QByteArrayLiteral("secret"));
+    if (!stamp.isEmpty())
+        data->setData(QString::fromLatin1(copyStamp), stamp);
     QGuiApplication::clipboard()->setMimeData(data);
 }
 

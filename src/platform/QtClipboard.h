@@ -13,6 +13,9 @@ class QtClipboard : public Clipboard
 public:
     // The MIME type that tells clipboard managers to keep no history of a text ("secret").
     static constexpr char secretHint[] = "x-kde-passwordManagerHint";
+    // The MIME type of a copy's own stamp: a holder of an earlier copy of the same text tells
+    // a newer copy by it.
+    static constexpr char copyStamp[] = "application/x-vaultine-copy";
 
     QtClipboard();
     ~QtClipboard() override;
@@ -20,8 +23,12 @@ public:
     void clear() override;
     void setText(const QString &text, bool secret = false) override;
     QString text() const override;
+    // A secret that carries the stamp.
+    void setStampedText(const QString &text, const QByteArray &stamp);
 
 private:
+    void setData(const QString &text, bool secret, const QByteArray &stamp);
+
     QMetaObject::Connection m_changed;
     mutable std::optional<QString> m_text;
 };

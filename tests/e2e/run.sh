@@ -704,7 +704,8 @@ put_back() {
 #    deadline the clipboard is emptied when it still holds the text, also after another
 #    program took the same text over or put it back once it was emptied (a clipboard manager
 #    that keeps a history), and another text copied meanwhile stays. With --wait the command
-#    returns at the deadline, or fails, saying so, when the text comes back each time.
+#    returns at the deadline, or fails, saying so, when the text comes back each time. A
+#    second copy of the same text starts the time anew.
 scenario_cli_copy() {
     folder=$(mktemp -d "$work/cli.XXXXXX")
     local meanwhile pw=$'\xef\xbb\xbfcli-pw-1' # a leading U+FEFF is the password's too
@@ -738,6 +739,16 @@ scenario_cli_copy() {
     clipboard_is "$pw" || fail "an earlier hold emptied a new copy of the same text"
     wait "$newer" || fail "the new copy's hold failed"
     clipboard_is '' || fail "the new copy stayed on the clipboard"
+    # A second copy a second later starts the time anew: the first hold leaves it, also once
+    # another program (a clipboard manager) holds the same text unmarked; the second empties it.
+    timeout 3 "$cli" --folder "$folder" copy Mail --timeout 2 >/dev/null 2>&1 || fail "copy failed"
+    sleep 1
+    timeout 3 "$cli" --folder "$folder" copy Mail --timeout 3 >/dev/null 2>&1 || fail "copy failed"
+    sleep 0.3
+    copy_elsewhere "$pw"
+    sleep 1.5
+    clipboard_is "$pw" || fail "the first copy's deadline left '$(clipboard)' of a newer copy"
+    wait_for 30 clipboard_is '' || fail "the second copy's deadline left '$(clipboard)'"
 
     local errors=$work/copy-errors waiting
     timeout 20 "$cli" --folder "$folder" copy Mail --timeout 1 --wait >/dev/null 2>"$errors" &
