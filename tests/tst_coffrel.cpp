@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -64,6 +65,29 @@ private slots:
         QTest::keyClicks(win.field(2), QStringLiteral("p"));
         QTest::keyClick(win.field(3), Qt::Key_Return);
         QCOMPARE(win.stored().last(), longText + QStringLiteral(":!u:!p:!:!"));
+    }
+    // Another program's write (vaultine-cli) is listed without the window being activated
+    // again, the typed fields kept; not while a dialog of the window is open.
+    void listsWhatAnotherProgramWrote()
+    {
+        Window win;
+        QVERIFY(QTest::qWaitForWindowActive(win.w));
+        win.field(3)->setText(QStringLiteral("typed"));
+        VaultAccess access {QStringLiteral("0"), {}};
+        Database other(win.dir.path(), access);
+        const auto append = [&other](const char *service) {
+            return other.AppendRecord(QString::fromLatin1(service) + QStringLiteral(":!u:!p:!:!"));
+        };
+        {
+            QDialog dialog(win.w);
+            dialog.open();
+            QVERIFY(append("Dialog"));
+            QTest::qWait(1000);
+            QCOMPARE(win.w->records().count(), 3);
+        }
+        QVERIFY(append("Elsewhere"));
+        QTRY_COMPARE_WITH_TIMEOUT(win.w->records().count(), 5, 2000);
+        QCOMPARE(win.field(3)->text(), QStringLiteral("typed"));
     }
     void labelsAndBoxesAreWired()
     {

@@ -4,6 +4,7 @@
 #include "ServiceListModel.h"
 #include "intl/Dictionary.h"
 #include "intl/Twips.h"
+#include "platform/FileChangeWatch.h"
 #include "platform/ProgramFolders.h"
 #include "security/ConfigFile.h"
 #include "security/SecurityChange.h"
@@ -97,6 +98,9 @@ private:
     // "Generate password": the password shaped there goes into the Password field.
     void openGenerator();
     bool forwardKey(int control, QKeyEvent *event);
+    // Another program wrote the records' file: the list shows its records at once, unless the
+    // window is hidden, locked or under a dialog (it reads them when it comes back then).
+    void recordsWrittenElsewhere();
 
     Platform &m_platform;
     Database &m_database;
@@ -108,6 +112,7 @@ private:
     Preferences m_preferences;
     SecurityChange m_securityChange;
     SecurityForm m_securityForm;
+    FileChangeWatch m_databaseWatch;
     // A window of its own, made when first opened: its controls have names of the main
     // window's too.
     std::unique_ptr<Config> m_config;

@@ -76,6 +76,10 @@ Coffrel::Coffrel(Platform &platform, Database &database, const ProgramFolders &f
     , m_preferences(database.dataFolder())
     , m_securityChange(database, database.access(), m_configFile)
     , m_securityForm(m_securityChange, platform.clock, platform.messages, dictionary)
+    , m_databaseWatch(database.dataFolder(),
+          {Database::fileName(Database::Source::Coded),
+              Database::fileName(Database::Source::Enciphered),
+              Database::fileName(Database::Source::Sealed)})
 {
     for (const MainWindowLayout::Place &place : MainWindowLayout::places)
         m_places.insert(QString::fromLatin1(place.name), place.twips);
@@ -87,6 +91,7 @@ Coffrel::Coffrel(Platform &platform, Database &database, const ProgramFolders &f
     showCommands();
     m_browser.applyPreferences(m_preferences.read());
     QCoreApplication::instance()->installEventFilter(&m_browser.windowLock());
+    connect(&m_databaseWatch, &FileChangeWatch::changed, this, &Coffrel::recordsWrittenElsewhere);
 }
 
 Coffrel::~Coffrel() = default;

@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QListView>
@@ -153,6 +154,12 @@ void Coffrel::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        m_browser.readAgainWhenChanged();
+}
+
+void Coffrel::recordsWrittenElsewhere()
+{
+    if (isVisible() && !QApplication::activeModalWidget() && !m_browser.windowLock().isLocked())
         m_browser.readAgainWhenChanged();
 }
 

@@ -761,24 +761,27 @@ scenario_cli_copy() {
         || fail "copy --wait did not tell that the text came back: $(cat "$errors")"
 }
 
-# 9. The command line adds while the window is open, at once. The window's Remove of the record
-# it shows finds the file changed: it lists the records again, says so and removes nothing, so
-# the record the command line added is kept; the Remove after that removes the chosen record.
+# 9. The command line adds and edits while the window is open, at once, and the window, not
+#    activated again, lists the records within 2 s. Its Remove after that removes the chosen
+#    record and keeps the one the command line added.
 scenario_cli_beside_window() {
     local first
     coded_folder 'Bank:!b1:!pw2:!:!'
     start_main || return
     first=$pid
-    click_row 0 # the window is active and shows Bank's record
+    click_row 0 # the window is active and stays so
     printf 'Zed\nz1\npw3\n\n\n' | timeout 3 "$cli" --folder "$folder" add --stdin >/dev/null \
         || { fail "vaultine-cli add waited for the window or failed"; return; }
-    xdo key alt+v
-    close_box "$first" Return "telling of the change" || return
-    has_lines 2 || fail "Remove after the command line's add left $(line_count) lines"
+    sleep 2
+    usernames_listed b1 z1
+    timeout 3 "$cli" --folder "$folder" edit Zed --username z2 >/dev/null \
+        || { fail "vaultine-cli edit waited for the window or failed"; return; }
+    sleep 2
+    usernames_listed b1 z2
     click_row 0
     xdo key alt+v
     wait_for 50 has_lines 1 || { fail "Remove left $(line_count) lines"; return; }
-    [ "$(decoded_lines)" = 'Zed:!z1:!pw3:!:!' ] || fail "the records read '$(decoded_lines)'"
+    [ "$(decoded_lines)" = 'Zed:!z2:!pw3:!:!' ] || fail "the records read '$(decoded_lines)'"
     click_row 0
     end_with "$first" xdo key Escape
 }
