@@ -53,7 +53,8 @@ CopyCommand::CopyCommand()
                    "clipboard managers, and at the deadline empties the clipboard if it still "
                    "holds that text, whichever program (a clipboard manager) holds it by then, "
                    "and again when a clipboard manager puts it back; it tells when the text "
-                   "keeps coming back.",
+                   "keeps coming back. A later copy of the same text starts the time anew: "
+                   "the earlier process then empties nothing.",
         .options = {field, VaultSession::which, timeout, wait},
         .arguments = {{"service", "The service name, exactly as listed."}},
         .needsDisplay = true})
