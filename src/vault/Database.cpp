@@ -7,6 +7,7 @@
 #include "RecordCodec.h"
 #include "RecordLine.h"
 #include "VaultAccess.h"
+#include "platform/SystemClock.h"
 
 #include <QDateTime>
 
@@ -16,7 +17,10 @@ Database::Database(const QString &programFolder, VaultAccess &access)
     : m_programFolder(programFolder)
     , m_folder(dataFolder())
     , m_access(access)
-{ }
+{
+    static const SystemClock systemClock;
+    m_clock = &systemClock;
+}
 
 QString Database::fileName(Source source)
 {
@@ -314,9 +318,13 @@ bool Database::AppendRecord(const QString &line)
                                  "this one read it; nothing was written.");
             return false;
         }
-        const bool done = source == Source::Enciphered ? AppendEncipheredRecord(coded)
-            : source == Source::Sealed                 ? AppendSealedRecord(coded)
-                                       : appendLine(source, coded, LineFile::ByteOrderMark::Drop);
+        const bool done = changeRemovals([&](RemovalList &removals, qint64 today) {
+            removals.addAgain(line, today);
+        })
+            && (source == Source::Enciphered ? AppendEncipheredRecord(coded)
+                    : source == Source::Sealed
+                    ? AppendSealedRecord(coded)
+                    : appendLine(source, coded, LineFile::ByteOrderMark::Drop));
         if (done && !changed)
             noteWritten(source);
         return done;
@@ -344,7 +352,7 @@ bool Database::AppendEncipheredRecord(const QByteArray &coded)
         && appendLine(Source::Enciphered, escapeLine(*enciphered), LineFile::ByteOrderMark::Keep);
 }
 
-bool Database::RewriteDatabase(const QStringList &records)
+bool Database::RewriteDatabase(const QStringList &records, const RemovalChange &change)
 {
     if (!rewriteAllowed() || !keptFileSpared())
         return false;
@@ -356,8 +364,40 @@ bool Database::RewriteDatabase(const QStringList &records)
                                  "nothing was written.");
             return false;
         }
-        return noted(source, rewrite(records));
+        return (!change || changeRemovals(change)) && noted(source, rewrite(records));
     });
+}
+
+std::optional<RemovalList> Database::removals()
+{
+    const DataFolder::Content file = m_folder.read(RemovalList::fileName, qint64(16) << 20);
+    if (file.status == DataFolder::Status::Failed)
+        return std::nullopt;
+    const QByteArray secret = m_access.sealed()
+        ? (m_sealKey ? m_sealKey->secretFor("Vaultine removals") : QByteArray())
+        : (m_access.enciphered() ? databaseKey() : QByteArray());
+    if ((m_access.sealed() && !m_sealKey) || (m_access.enciphered() && secret.isEmpty())) {
+        m_failure = m_folder.path() + u'/' + RemovalList::fileName
+            + QStringLiteral(": the key of the records is not known.");
+        return std::nullopt;
+    }
+    std::optional<RemovalList> list = RemovalList::fromContent(file.bytes, secret);
+    if (!list)
+        m_failure = m_folder.path() + u'/' + RemovalList::fileName
+            + QStringLiteral(": it is not a list of removals (move it away to start a new one).");
+    return list;
+}
+
+bool Database::changeRemovals(const RemovalChange &change)
+{
+    std::optional<RemovalList> list = removals();
+    if (!list)
+        return false;
+    const qint64 today = RemovalList::today(*m_clock);
+    const QByteArray before = list->content(today);
+    change(*list, today);
+    const QByteArray after = list->content(today);
+    return after == before || m_folder.write(RemovalList::fileName, after);
 }
 
 bool Database::rewrite(const QStringList &records)
