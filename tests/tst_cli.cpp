@@ -716,10 +716,13 @@ private slots:
         if (added)
             expected = sorted(seeds + QStringList {"S:!u:!p:!:!"});
         QCOMPARE(stored(folder, reach), expected);
-        // What a cut-short write leaves is removed by the next start; nothing else is left.
+        // What a cut-short write leaves is removed by the next start; nothing else is left but
+        // a list of removals whose folder was not synced, which names a removal that did not
+        // happen (a merge reads it so).
         QStringList left = QDir(data).entryList(QDir::Files);
         left.removeIf([](const QString &name) {
-            return name.endsWith(".vaultine-new") || name == ProgramLock::fileName;
+            return name.endsWith(".vaultine-new") || name == ProgramLock::fileName
+                || name == RemovalList::fileName;
         });
         QCOMPARE(left, QStringList(files).filter(QRegularExpression("^(?!vaultine.lock)")));
     }
@@ -872,38 +875,73 @@ private slots:
                 + master + "; sleep 3)");
         QVERIFY(QDir(into).entryList({"core*"}).isEmpty());
     }
-    void mergeAddsWhatThisFolderLacks_data()
+    // Two copies changed apart, at any two levels, come together both ways: a removal and an
+    // edit here, an add and an edit there, one record edited on both sides kept in both
+    // versions and named; --dry-run names the same and writes nothing; again, nothing changes.
+    void mergeKeepsRemovalsAndEdits_data()
     {
         QTest::addColumn<QString>("here");
         QTest::addColumn<QString>("there");
         QTest::addColumn<QString>("dir");
-        const auto row
-            = [](const char *name, const char *here, const char *there, const char *dir = "") {
-                  QTest::newRow(name) << QString(here) << QString(there) << QString(dir);
-              };
-        row("0 from 2", "0", "2");
-        row("1 from 0, its Data", "1", "0", "/Data");
-        row("2 from 1", "2", "1");
+        QTest::newRow("0 from 2") << "0"
+                                  << "2"
+                                  << "";
+        QTest::newRow("1 from 0, its Data") << "1"
+                                            << "0"
+                                            << "/Data";
+        QTest::newRow("3 from 1") << "3"
+                                  << "1"
+                                  << "";
+        QTest::newRow("0 from 0, a copy") << "0"
+                                          << "0"
+                                          << "";
     }
-    void mergeAddsWhatThisFolderLacks()
+    void mergeKeepsRemovalsAndEdits()
     {
         QFETCH(QString, here);
         QFETCH(QString, there);
         QFETCH(QString, dir);
         const QString ours = m_root.filePath("ours " + here + there);
         const QString theirs = m_root.filePath("theirs " + here + there);
-        // A service with more records here than there is not told.
-        const QStringList kept = seeds + QStringList {"Mail:!second:!p:!:!"};
-        makeFolder(ours, here, kept);
-        const QStringList added {"New:!n:!p1:!:!", "New:!n2:!p2:!:!"};
-        makeFolder(theirs, there, QStringList {seeds[0], "bank:!jo:!changed:!:!"} + added);
-        const Run run = runCli(
-            {"--folder", ours, "--password-stdin", "merge", theirs + dir}, masterLine + masterLine);
+        makeFolder(ours, here, seeds);
+        if (here == there)
+            QVERIFY(QProcess::execute("cp", {"-a", ours, theirs}) == 0);
+        else
+            makeFolder(theirs, there, seeds);
+        const auto change = [&](const QString &folder, const QStringList &arguments,
+                                const QByteArray &input = {}) {
+            QCOMPARE(runCli(QStringList {"--folder", folder, "--password-stdin"} + arguments,
+                         masterLine + input)
+                         .status,
+                0);
+        };
+        change(ours, {"remove", "Mail", "--force"});
+        change(ours, {"edit", "bank", "--info", "ours"});
+        change(theirs, {"add", "--stdin"}, "New\nn\np1\n\n\n");
+        change(theirs, {"edit", "bank", "--info", "theirs"});
+        change(theirs, {"edit", QString::fromUtf8("Caf\xc3\xa9"), "--info", "new"});
+        const QStringList merged = sorted({"bank:!jo:!x\"y:!ours:!", "bank:!jo:!x\"y:!theirs:!",
+            QString::fromUtf8("Caf\xc3\xa9:!zo\xc3\xa9:!p\xc3\xa4ss:!new:!"), "New:!n:!p1:!:!"});
+        const QString told = QString::fromUtf8(
+            "  + bank (jo)\n  + Caf\xc3\xa9 (zo\xc3\xa9)\n  + New (n)\n"
+            "  - Caf\xc3\xa9 (zo\xc3\xa9)\nChanged on both sides, both versions kept:\n"
+            "  bank (jo): 2 versions\n");
+        const QStringList before = stored(ours, here);
+        const QByteArray twice = masterLine + masterLine;
+        const Run trial = runCli(
+            {"--folder", ours, "--password-stdin", "merge", "--dry-run", theirs + dir}, twice);
+        QCOMPARE(trial.out, "Would add: 3, remove: 1; nothing was written.\n" + told);
+        QCOMPARE(stored(ours, here), before);
+        const Run run
+            = runCli({"--folder", ours, "--password-stdin", "merge", theirs + dir}, twice);
         QCOMPARE(run.status, 0);
-        QCOMPARE(run.out,
-            "Added: 2.\nThese services differ on both sides and were left as they "
-            "are:\n  bank\n");
-        QCOMPARE(stored(ours, here), sorted(kept + added));
+        QCOMPARE(run.out, "Added: 3, removed: 1.\n" + told);
+        QCOMPARE(stored(ours, here), merged);
+        QCOMPARE(runCli({"--folder", theirs, "--password-stdin", "merge", ours}, twice).status, 0);
+        QCOMPARE(stored(theirs, there), merged);
+        QCOMPARE(runCli({"--folder", ours, "--password-stdin", "merge", theirs + dir}, twice).out,
+            "Added: 0, removed: 0.\n");
+        QVERIFY(!contentOf(ours + "/Data/CF2DB.removed").contains("Mail"));
         QCOMPARE(runCli({"--folder", ours, "merge", ours + "/x"}).status, 1);
     }
     // A line that a merge left as a conflict marker, in the records read at each level or in a

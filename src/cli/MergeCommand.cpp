@@ -4,11 +4,10 @@
 #include "Invocation.h"
 #include "VaultSession.h"
 #include "vault/RecordLine.h"
+#include "vault/RecordMerge.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QMap>
-#include <QSet>
 
 namespace {
 
@@ -23,26 +22,32 @@ QString programFolderOf(const QString &dir)
     return {};
 }
 
-QMap<QString, QSet<QString>> byService(const QStringList &lines)
+// "service (username)": a record named without its password.
+QString nameOf(const QString &line)
 {
-    QMap<QString, QSet<QString>> services;
-    for (const QString &line : lines)
-        services[RecordLine::serviceName(line)].insert(line);
-    return services;
+    const QStringList fields = RecordLine::recordFields(line);
+    return QStringLiteral("%1 (%2)").arg(
+        fields.at(RecordLine::Service), fields.at(RecordLine::Username));
 }
+
+const QCommandLineOption dryRun(QStringLiteral("dry-run"),
+    QStringLiteral("Names what the merge would change; writes nothing."));
 
 } // namespace
 
 MergeCommand::MergeCommand()
     : Command({.name = "merge",
-        .description = "Adds the records of another copy of the program folder that this one "
-                       "lacks.",
+        .description = "Brings another copy of the program folder together with this one.",
         .details = "DIR is another program folder or its Data folder (a synced copy, a backup), "
                    "at any protection level; its master password is asked after this "
-                   "folder's (with --password-stdin, the second line). The records of a "
-                   "service that only DIR has are added in one write; services both "
-                   "sides hold, where DIR has records this one lacks, are listed and left as "
-                   "they are. No record is removed.",
+                   "folder's (with --password-stdin, the second line). This folder gets the "
+                   "records of both copies except those either copy removed: the list of "
+                   "removals in Data/CF2DB.removed remembers each Remove and the old version of "
+                   "each edit for 180 days, so the adds and edits of both sides come in and the "
+                   "old versions go. A record of one service and username that each side "
+                   "changed apart is kept in both versions, and named. Merging the other way "
+                   "gives the same records; merging again changes nothing. DIR is not written.",
+        .options = {dryRun},
         .arguments = {{"dir", "The other program folder, or its Data folder."}}})
 { }
 
@@ -68,26 +73,28 @@ int MergeCommand::execute(const Invocation &invocation)
     VaultSession there(other);
     if (!there.open(VaultSession::Mode::Read))
         return Refused;
-
-    const QMap<QString, QSet<QString>> ours = byService(here.book().records());
-    QStringList added;
-    QStringList differing;
-    const QMap<QString, QSet<QString>> theirs = byService(there.book().records());
-    for (auto service = theirs.begin(); service != theirs.end(); ++service) {
-        const auto our = ours.find(service.key());
-        if (our == ours.end())
-            added += service.value().values();
-        else if (!our->contains(service.value()))
-            differing.append(service.key());
-    }
-    if (!added.isEmpty() && !here.done(here.editor().importRecords(added)))
+    const std::optional<RemovalList> ours = here.removals();
+    const std::optional<RemovalList> theirs = ours ? there.removals() : std::nullopt;
+    if (!theirs)
         return Refused;
-    console.print(QStringLiteral("Added: %1.").arg(added.size()));
-    if (!differing.isEmpty()) {
-        console.print(QStringLiteral("These services differ on both sides and were left as "
-                                     "they are:"));
-        for (const QString &service : differing)
-            console.print(QStringLiteral("  ") + service);
-    }
+
+    const RecordMerge merge({here.book().records(), *ours}, {there.book().records(), *theirs});
+    const bool trial = invocation.parser.isSet(dryRun);
+    if (!trial && !here.done(here.editor().takeMerge(merge)))
+        return Refused;
+    console.print((trial ? QStringLiteral("Would add: %1, remove: %2; nothing was written.")
+                         : QStringLiteral("Added: %1, removed: %2."))
+                      .arg(merge.added().size())
+                      .arg(merge.removed().size()));
+    for (const QString &line : merge.added())
+        console.print(QStringLiteral("  + ") + nameOf(line));
+    for (const QString &line : merge.removed())
+        console.print(QStringLiteral("  - ") + nameOf(line));
+    const QList<QStringList> both = merge.changedOnBothSides();
+    if (!both.isEmpty())
+        console.print(QStringLiteral("Changed on both sides, both versions kept:"));
+    for (const QStringList &lines : both)
+        console.print(
+            QStringLiteral("  %1: %2 versions").arg(nameOf(lines.first())).arg(lines.size()));
     return Success;
 }

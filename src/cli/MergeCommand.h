@@ -2,7 +2,8 @@
 
 #include "Command.h"
 
-// Adds the records another copy of the program folder holds and this one lacks.
+// Brings another copy of the program folder into this one: the records of both, without those
+// either removed.
 class MergeCommand : public Command
 {
 public:

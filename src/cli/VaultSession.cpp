@@ -134,6 +134,14 @@ std::optional<qsizetype> VaultSession::chosenRecord(const Invocation &invocation
     return found.size() == 1 ? std::optional(found.first()) : std::nullopt;
 }
 
+std::optional<RemovalList> VaultSession::removals()
+{
+    std::optional<RemovalList> list = m_database.removals();
+    if (!list)
+        m_console.warn(m_database.failure());
+    return list;
+}
+
 bool VaultSession::done(RecordEditor::Result result, const QString &after) const
 {
     if (result == RecordEditor::Result::Done)

@@ -27,6 +27,8 @@ public:
 
     const RecordBook &book() const { return m_records.book(); }
     RecordEditor &editor() { return m_editor; }
+    // The folder's list of removals; none, told, when it cannot be read.
+    std::optional<RemovalList> removals();
     // --which USERNAME: of the records of a service, the one of that username.
     static const QCommandLineOption which;
 
