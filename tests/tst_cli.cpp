@@ -944,6 +944,48 @@ private slots:
         QVERIFY(!contentOf(ours + "/Data/CF2DB.removed").contains("Mail"));
         QCOMPARE(runCli({"--folder", ours, "merge", ours + "/x"}).status, 1);
     }
+    // A conflict copy that a sync tool left beside the records, at each level: named by every
+    // command, merged by merge FILE (what it holds that this folder removed stays removed), then
+    // set aside and named no more.
+    void conflictCopiesAreMerged_data()
+    {
+        QTest::addColumn<QString>("reach");
+        QTest::addColumn<QString>("copy");
+        QTest::newRow("0") << "0"
+                           << "CF2DB.sync-conflict-20240115-120000-ABCDEFG.pdb";
+        QTest::newRow("1") << "1"
+                           << "CF2DB (laptop's conflicted copy 2024-01-15).edb";
+        QTest::newRow("3") << "3"
+                           << "CF2DB_conflict-20240115-120000.sdb";
+    }
+    void conflictCopiesAreMerged()
+    {
+        QFETCH(QString, reach);
+        QFETCH(QString, copy);
+        const QString folder = m_root.filePath("copies " + reach);
+        makeFolder(folder, reach, seeds + QStringList {"Old:!o:!p:!:!"});
+        const QString data = folder + "/Data/";
+        const QString file = data + "CF2DB." + copy.section('.', -1);
+        const auto run = [&](const QStringList &arguments, const QByteArray &input = {}) {
+            return runCli(QStringList {"--folder", folder, "--password-stdin"} + arguments,
+                masterLine + input);
+        };
+        // The other machine added "Theirs"; this one removed "Old" and added "New".
+        QVERIFY(QFile::copy(file, file + ".mine"));
+        QCOMPARE(run({"add", "--stdin"}, "Theirs\nt\np\n\n\n").status, 0);
+        QVERIFY(QFile::rename(file, data + copy) && QFile::rename(file + ".mine", file));
+        QCOMPARE(run({"remove", "Old", "--force"}).status, 0);
+        const Run added = run({"add", "--stdin"}, "New\nn\np\n\n\n");
+        QCOMPARE(added.status, 0);
+        QVERIFY2(added.err.contains(data + copy + " is a conflict copy"), qPrintable(added.err));
+        const Run merged = run({"merge", data + copy}, masterLine); // the copy's password
+        QVERIFY2(merged.status == 0, qPrintable(merged.err));
+        QCOMPARE(merged.out, "Added: 1, removed: 0.\n  + Theirs (t)\n");
+        QCOMPARE(stored(folder, reach),
+            sorted(seeds + QStringList {"New:!n:!p:!:!", "Theirs:!t:!p:!:!"}));
+        QCOMPARE(QDir(data).entryList({"*.merged-*"}).size(), 1);
+        QVERIFY(!run({"list"}).err.contains("conflict copy"));
+    }
     // A line that a merge left as a conflict marker, in the records read at each level or in a
     // folder or file given to merge or import, refuses them, naming the file and the line; the
     // same text inside a field is a record like any other.

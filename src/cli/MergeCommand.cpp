@@ -46,15 +46,24 @@ MergeCommand::MergeCommand()
                    "each edit for 180 days, so the adds and edits of both sides come in and the "
                    "old versions go. A record of one service and username that each side "
                    "changed apart is kept in both versions, and named. Merging the other way "
-                   "gives the same records; merging again changes nothing. DIR is not written.",
+                   "gives the same records; merging again changes nothing. DIR is not written. "
+                   "FILE is a conflict copy that a sync tool left in this folder's Data (named "
+                   "by every command): its records, or the removals of a copy of the list, are "
+                   "merged, and the file is set aside under its name followed by .merged- and "
+                   "the date and time.",
         .options = {dryRun},
-        .arguments = {{"dir", "The other program folder, or its Data folder."}}})
+        .arguments = {{"dir|file",
+            "The other program folder, its Data folder, or a conflict copy in this folder's "
+            "Data."}}})
 { }
 
 int MergeCommand::execute(const Invocation &invocation)
 {
     Console &console = invocation.console;
     const QString dir = invocation.arguments.first();
+    const QFileInfo given(dir);
+    if (given.isFile())
+        return mergeCopy(invocation, given);
     Invocation other = invocation;
     other.programFolder = programFolderOf(dir);
     if (other.programFolder.isEmpty()) {
@@ -77,11 +86,63 @@ int MergeCommand::execute(const Invocation &invocation)
     const std::optional<RemovalList> theirs = ours ? there.removals() : std::nullopt;
     if (!theirs)
         return Refused;
-
     const RecordMerge merge({here.book().records(), *ours}, {there.book().records(), *theirs});
+    return write(invocation, here, merge) ? Success : Refused;
+}
+
+int MergeCommand::mergeCopy(const Invocation &invocation, const QFileInfo &file)
+{
+    Console &console = invocation.console;
+    VaultSession here(invocation);
+    Database &database = here.database();
+    if (QDir(file.absolutePath()) != QDir(database.dataFolder())) {
+        console.warn(QStringLiteral("%1 is not in %2: a file merged is a conflict copy in this "
+                                    "folder's Data.")
+                         .arg(file.filePath(), database.dataFolder()));
+        return Refused;
+    }
+    if (!here.open(VaultSession::Mode::Write))
+        return Refused;
+    const std::optional<RemovalList> ours = here.removals();
+    if (!ours)
+        return Refused;
+    // A copy of the records keeps no removals; a copy of the list holds no records.
+    RecordMerge::Copy theirs {{}, *ours};
+    theirs.removals.clear();
+    const bool listCopy = file.suffix() == QLatin1String("removed");
+    const auto password = [&] {
+        return invocation.passwordFromStdin
+            ? console.readSecretLine()
+            : console.askSecret(QStringLiteral("Master password of the copy: "));
+    };
+    const std::optional<QStringList> records = listCopy
+        ? std::optional(QStringList())
+        : database.recordsOfCopy(file.fileName(), password);
+    const std::optional<RemovalList> removals
+        = listCopy ? here.removals(file.fileName()) : theirs.removals;
+    if (!records || !removals) {
+        if (!records)
+            console.warn(database.failure());
+        return Refused;
+    }
+    const RecordMerge merge({here.book().records(), *ours}, {*records, *removals});
+    if (!write(invocation, here, merge))
+        return Refused;
+    if (invocation.parser.isSet(dryRun))
+        return Success;
+    if (database.setAsideMerged(file.fileName()))
+        return Success;
+    console.warn(
+        QStringLiteral("The copy was merged but could not be set aside: ") + database.failure());
+    return Refused;
+}
+
+bool MergeCommand::write(const Invocation &invocation, VaultSession &here, const RecordMerge &merge)
+{
+    Console &console = invocation.console;
     const bool trial = invocation.parser.isSet(dryRun);
     if (!trial && !here.done(here.editor().takeMerge(merge)))
-        return Refused;
+        return false;
     console.print((trial ? QStringLiteral("Would add: %1, remove: %2; nothing was written.")
                          : QStringLiteral("Added: %1, removed: %2."))
                       .arg(merge.added().size())
@@ -96,5 +157,5 @@ int MergeCommand::execute(const Invocation &invocation)
     for (const QStringList &lines : both)
         console.print(
             QStringLiteral("  %1: %2 versions").arg(nameOf(lines.first())).arg(lines.size()));
-    return Success;
+    return true;
 }

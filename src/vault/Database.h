@@ -89,8 +89,18 @@ public:
     using RemovalChange = std::function<void(RemovalList &removals, qint64 today)>;
     bool AppendRecord(const QString &line);
     bool RewriteDatabase(const QStringList &records, const RemovalChange &change = {});
-    // The list of removals, keyed for the level in force; none when it could not be read.
-    std::optional<RemovalList> removals();
+    // The list of removals (or a conflict copy of it), keyed for the level in force; none when
+    // it could not be read.
+    std::optional<RemovalList> removals(const QString &name = RemovalList::fileName);
+    // The conflict copies that sync tools left of the files in Data, by name; none set aside.
+    QStringList conflictCopies() const;
+    // The records of a conflict copy of a database file, read as that file is with this
+    // folder's key, a sealed one under another key with the password given; none when it
+    // cannot be (failure()).
+    std::optional<QStringList> recordsOfCopy(
+        const QString &name, const std::function<std::optional<QString>()> &password);
+    // A merged copy renamed with ".merged-", the date and time after its name.
+    bool setAsideMerged(const QString &name) const;
     // Runs the write under the folder's write lock (once: calls within it take it no more),
     // waiting up to the usual time for another program's write; false when it is not taken.
     bool whileLocked(const std::function<bool()> &write);
@@ -102,7 +112,9 @@ public:
     void forgetSeen(Source source) { noteSeen(source, std::nullopt); }
     // The coded lines of a database file, those of the enciphered one deciphered with the key,
     // those of the sealed one opened with the kept key; Failed when they do not open.
-    LineFile::ReadResult readCodedLines(Source source, const QByteArray &key) const;
+    // A copy's name reads that file of Data as the source's file.
+    LineFile::ReadResult readCodedLines(
+        Source source, const QByteArray &key, const QString &copy = {}) const;
     // Replaces a database file with the coded lines, enciphered with the key for the
     // enciphered file.
     bool writeCodedLines(
@@ -152,7 +164,8 @@ private:
     static Records readRecords(const DataFolder &folder);
     // Why the content of a file may not be read as records (a merge left conflict markers in
     // it); empty when it may.
-    static QString markerFailure(const DataFolder &folder, Source source, QByteArrayView content);
+    static QString markerFailure(
+        const DataFolder &folder, const QString &name, QByteArrayView content);
     Source sourceInForce() const;
     // The file as this program last read or wrote it.
     void noteSeen(Source source, std::optional<DataFolder::Stamp> stamp) const;

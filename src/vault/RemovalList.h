@@ -37,7 +37,8 @@ public:
     static qint64 today(const Clock &clock);
 
     bool sameKey(const RemovalList &other) const { return m_check == other.m_check; }
-    bool isEmpty() const { return m_entries.isEmpty(); }
+    // The same key, no entries: the removals of a copy that keeps none.
+    void clear() { m_entries.clear(); }
     int generation(const QString &line) const;
     bool isRemoved(const QString &line) const { return generation(line) % 2 == 1; }
 
