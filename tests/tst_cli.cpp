@@ -986,6 +986,54 @@ private slots:
         QCOMPARE(QDir(data).entryList({"*.merged-*"}).size(), 1);
         QVERIFY(!run({"list"}).err.contains("conflict copy"));
     }
+    // git merge with the driver set up as the README shows: a removal on one branch, an add
+    // and an edit on the other; a record edited on both branches is kept in both versions and
+    // the merge stops for a look, never with marker lines in the file.
+    void gitMergeDriverMergesRecords_data()
+    {
+        QTest::addColumn<QString>("reach");
+        QTest::addColumn<bool>("bothEdit");
+        QTest::newRow("0 clean") << "0" << false;
+        QTest::newRow("0 both sides edit") << "0" << true;
+        QTest::newRow("3 both sides edit") << "3" << true;
+    }
+    void gitMergeDriverMergesRecords()
+    {
+        QFETCH(QString, reach);
+        QFETCH(bool, bothEdit);
+        const QString repo = m_root.filePath(QTest::currentDataTag()).replace(' ', '-');
+        makeFolder(repo, reach, seeds);
+        const auto shell = [&](const QString &script) {
+            QCOMPARE(QProcess::execute("bash", {"-c", "cd '" + repo + "' && " + script}), 0);
+        };
+        const auto change = [&](const QStringList &arguments, const QByteArray &input = {}) {
+            QCOMPARE(runCli(QStringList {"--folder", repo, "--password-stdin"} + arguments,
+                         masterLine + input)
+                         .status,
+                0);
+        };
+        shell("git init -q -b main && git config user.name t && git config user.email t@t && "
+              "printf 'Data/CF2DB.pdb merge=vaultine\\nData/CF2DB.sdb merge=vaultine\\n' "
+              ">.gitattributes && printf 'Data/vaultine.lock\\nData/CF2DB.removed\\n' "
+              ">.gitignore && git config merge.vaultine.driver \"'" CLI_PATH
+              "' --password-stdin merge-driver %O %A %B\" && git add -A && git commit -qm start "
+              "&& git checkout -q -b other");
+        change({"remove", "Mail", "--force"});
+        change({"edit", "bank", "--info", "theirs"});
+        shell("git commit -qam theirs && git checkout -q main");
+        change({"add", "--stdin"}, "New\nn\np1\n\n\n");
+        if (bothEdit)
+            change({"edit", "bank", "--info", "ours"});
+        shell("git commit -qam ours");
+        const Run merged
+            = runCli({}, masterLine, {}, {}, "cd '" + repo + "' && git merge -q other; exit $?");
+        QCOMPARE(merged.status, bothEdit ? 1 : 0);
+        QCOMPARE(
+            merged.err.contains("Changed on both sides, 2 versions kept: bank (jo)"), bothEdit);
+        const QStringList ours = bothEdit ? QStringList {"bank:!jo:!x\"y:!ours:!"} : QStringList();
+        QCOMPARE(stored(repo, reach),
+            sorted(ours + QStringList {"bank:!jo:!x\"y:!theirs:!", seeds[2], "New:!n:!p1:!:!"}));
+    }
     // A line that a merge left as a conflict marker, in the records read at each level or in a
     // folder or file given to merge or import, refuses them, naming the file and the line; the
     // same text inside a field is a record like any other.

@@ -52,6 +52,16 @@ RecordMerge::RecordMerge(const Copy &ours, const Copy &theirs)
     }
 }
 
+RecordMerge RecordMerge::fromBase(
+    const QStringList &base, const QStringList &ours, const QStringList &theirs)
+{
+    const RemovalList none {QByteArray()};
+    Copy our {ours, none}, their {theirs, none};
+    our.removals.rewrite(base, ours, 0);
+    their.removals.rewrite(base, theirs, 0);
+    return RecordMerge(our, their);
+}
+
 QList<QStringList> RecordMerge::changedOnBothSides() const
 {
     const auto serviceAndUser = [](const QString &line) {

@@ -22,6 +22,9 @@ public:
     // The result's removals are under our key: theirs are taken whole when they share it, else
     // only for the lines either side holds.
     RecordMerge(const Copy &ours, const Copy &theirs);
+    // A three-way merge: each side removed what it lacks of the base.
+    static RecordMerge fromBase(
+        const QStringList &base, const QStringList &ours, const QStringList &theirs);
 
     const QStringList &records() const { return m_records; }
     const RemovalList &removals() const { return m_removals; }
