@@ -985,6 +985,14 @@ private slots:
             sorted(seeds + QStringList {"New:!n:!p:!:!", "Theirs:!t:!p:!:!"}));
         QCOMPARE(QDir(data).entryList({"*.merged-*"}).size(), 1);
         QVERIFY(!run({"list"}).err.contains("conflict copy"));
+        // The other machine's copy of the list of removals: its removal of "New" is merged.
+        const QString list = data + "CF2DB.removed", listCopy = data + "CF2DB_conflict-2.removed";
+        QVERIFY(QFile::copy(file, file + ".mine") && QFile::copy(list, list + ".mine"));
+        QCOMPARE(run({"remove", "New", "--force"}).status, 0);
+        QVERIFY(QFile::rename(list, listCopy) && QFile::rename(list + ".mine", list));
+        QVERIFY(QFile::remove(file) && QFile::rename(file + ".mine", file));
+        QCOMPARE(run({"merge", listCopy}).out, "Added: 0, removed: 1.\n  - New (n)\n");
+        QCOMPARE(stored(folder, reach), sorted(seeds + QStringList {"Theirs:!t:!p:!:!"}));
     }
     // git merge with the driver set up as the README shows: a removal on one branch, an add
     // and an edit on the other; a record edited on both branches is kept in both versions and

@@ -125,6 +125,14 @@ int MergeCommand::mergeCopy(const Invocation &invocation, const QFileInfo &file)
             console.warn(database.failure());
         return Refused;
     }
+    // The entries of a list under another key (another salt, level or password) say nothing
+    // here: the copy is kept for a merge of the folder it came with.
+    if (!removals->sameKey(*ours)) {
+        console.warn(file.filePath()
+            + QStringLiteral(": its removals are under another key than this folder's; merge the "
+                             "folder it came from instead."));
+        return Refused;
+    }
     const RecordMerge merge({here.book().records(), *ours}, {*records, *removals});
     if (!write(invocation, here, merge))
         return Refused;
