@@ -716,10 +716,13 @@ private slots:
         if (added)
             expected = sorted(seeds + QStringList {"S:!u:!p:!:!"});
         QCOMPARE(stored(folder, reach), expected);
-        // What a cut-short write leaves is removed by the next start; nothing else is left.
+        // What a cut-short write leaves is removed by the next start; nothing else is left but
+        // a list of removals whose folder was not synced, which names a removal that did not
+        // happen (a merge reads it so).
         QStringList left = QDir(data).entryList(QDir::Files);
         left.removeIf([](const QString &name) {
-            return name.endsWith(".vaultine-new") || name == ProgramLock::fileName;
+            return name.endsWith(".vaultine-new") || name == ProgramLock::fileName
+                || name == RemovalList::fileName;
         });
         QCOMPARE(left, QStringList(files).filter(QRegularExpression("^(?!vaultine.lock)")));
     }
@@ -872,39 +875,172 @@ private slots:
                 + master + "; sleep 3)");
         QVERIFY(QDir(into).entryList({"core*"}).isEmpty());
     }
-    void mergeAddsWhatThisFolderLacks_data()
+    // Two copies changed apart, at any two levels, come together both ways: a removal and an
+    // edit here, an add and an edit there, one record edited on both sides kept in both
+    // versions and named; --dry-run names the same and writes nothing; again, nothing changes.
+    void mergeKeepsRemovalsAndEdits_data()
     {
         QTest::addColumn<QString>("here");
         QTest::addColumn<QString>("there");
         QTest::addColumn<QString>("dir");
-        const auto row
-            = [](const char *name, const char *here, const char *there, const char *dir = "") {
-                  QTest::newRow(name) << QString(here) << QString(there) << QString(dir);
-              };
-        row("0 from 2", "0", "2");
-        row("1 from 0, its Data", "1", "0", "/Data");
-        row("2 from 1", "2", "1");
+        QTest::newRow("0 from 2") << "0"
+                                  << "2"
+                                  << "";
+        QTest::newRow("1 from 0, its Data") << "1"
+                                            << "0"
+                                            << "/Data";
+        QTest::newRow("3 from 1") << "3"
+                                  << "1"
+                                  << "";
+        QTest::newRow("0 from 0, a copy") << "0"
+                                          << "0"
+                                          << "";
     }
-    void mergeAddsWhatThisFolderLacks()
+    void mergeKeepsRemovalsAndEdits()
     {
         QFETCH(QString, here);
         QFETCH(QString, there);
         QFETCH(QString, dir);
         const QString ours = m_root.filePath("ours " + here + there);
         const QString theirs = m_root.filePath("theirs " + here + there);
-        // A service with more records here than there is not told.
-        const QStringList kept = seeds + QStringList {"Mail:!second:!p:!:!"};
-        makeFolder(ours, here, kept);
-        const QStringList added {"New:!n:!p1:!:!", "New:!n2:!p2:!:!"};
-        makeFolder(theirs, there, QStringList {seeds[0], "bank:!jo:!changed:!:!"} + added);
-        const Run run = runCli(
-            {"--folder", ours, "--password-stdin", "merge", theirs + dir}, masterLine + masterLine);
+        makeFolder(ours, here, seeds);
+        if (here == there)
+            QVERIFY(QProcess::execute("cp", {"-a", ours, theirs}) == 0);
+        else
+            makeFolder(theirs, there, seeds);
+        const auto change = [&](const QString &folder, const QStringList &arguments,
+                                const QByteArray &input = {}) {
+            QCOMPARE(runCli(QStringList {"--folder", folder, "--password-stdin"} + arguments,
+                         masterLine + input)
+                         .status,
+                0);
+        };
+        change(ours, {"remove", "Mail", "--force"});
+        change(ours, {"edit", "bank", "--info", "ours"});
+        change(theirs, {"add", "--stdin"}, "New\nn\np1\n\n\n");
+        change(theirs, {"edit", "bank", "--info", "theirs"});
+        change(theirs, {"edit", QString::fromUtf8("Caf\xc3\xa9"), "--info", "new"});
+        const QStringList merged = sorted({"bank:!jo:!x\"y:!ours:!", "bank:!jo:!x\"y:!theirs:!",
+            QString::fromUtf8("Caf\xc3\xa9:!zo\xc3\xa9:!p\xc3\xa4ss:!new:!"), "New:!n:!p1:!:!"});
+        const QString told = QString::fromUtf8(
+            "  + bank (jo)\n  + Caf\xc3\xa9 (zo\xc3\xa9)\n  + New (n)\n"
+            "  - Caf\xc3\xa9 (zo\xc3\xa9)\nChanged on both sides, both versions kept:\n"
+            "  bank (jo): 2 versions\n");
+        const QStringList before = stored(ours, here);
+        const QByteArray twice = masterLine + masterLine;
+        const Run trial = runCli(
+            {"--folder", ours, "--password-stdin", "merge", "--dry-run", theirs + dir}, twice);
+        QCOMPARE(trial.out, "Would add: 3, remove: 1; nothing was written.\n" + told);
+        QCOMPARE(stored(ours, here), before);
+        const Run run
+            = runCli({"--folder", ours, "--password-stdin", "merge", theirs + dir}, twice);
         QCOMPARE(run.status, 0);
-        QCOMPARE(run.out,
-            "Added: 2.\nThese services differ on both sides and were left as they "
-            "are:\n  bank\n");
-        QCOMPARE(stored(ours, here), sorted(kept + added));
+        QCOMPARE(run.out, "Added: 3, removed: 1.\n" + told);
+        QCOMPARE(stored(ours, here), merged);
+        QCOMPARE(runCli({"--folder", theirs, "--password-stdin", "merge", ours}, twice).status, 0);
+        QCOMPARE(stored(theirs, there), merged);
+        QCOMPARE(runCli({"--folder", ours, "--password-stdin", "merge", theirs + dir}, twice).out,
+            "Added: 0, removed: 0.\n");
+        QVERIFY(!contentOf(ours + "/Data/CF2DB.removed").contains("Mail"));
         QCOMPARE(runCli({"--folder", ours, "merge", ours + "/x"}).status, 1);
+    }
+    // A conflict copy that a sync tool left beside the records, at each level: named by every
+    // command, merged by merge FILE (what it holds that this folder removed stays removed), then
+    // set aside and named no more.
+    void conflictCopiesAreMerged_data()
+    {
+        QTest::addColumn<QString>("reach");
+        QTest::addColumn<QString>("copy");
+        QTest::newRow("0") << "0"
+                           << "CF2DB.sync-conflict-20240115-120000-ABCDEFG.pdb";
+        QTest::newRow("1") << "1"
+                           << "CF2DB (laptop's conflicted copy 2024-01-15).edb";
+        QTest::newRow("3") << "3"
+                           << "CF2DB_conflict-20240115-120000.sdb";
+    }
+    void conflictCopiesAreMerged()
+    {
+        QFETCH(QString, reach);
+        QFETCH(QString, copy);
+        const QString folder = m_root.filePath("copies " + reach);
+        makeFolder(folder, reach, seeds + QStringList {"Old:!o:!p:!:!"});
+        const QString data = folder + "/Data/";
+        const QString file = data + "CF2DB." + copy.section('.', -1);
+        const auto run = [&](const QStringList &arguments, const QByteArray &input = {}) {
+            return runCli(QStringList {"--folder", folder, "--password-stdin"} + arguments,
+                masterLine + input);
+        };
+        // The other machine added "Theirs"; this one removed "Old" and added "New".
+        QVERIFY(QFile::copy(file, file + ".mine"));
+        QCOMPARE(run({"add", "--stdin"}, "Theirs\nt\np\n\n\n").status, 0);
+        QVERIFY(QFile::rename(file, data + copy) && QFile::rename(file + ".mine", file));
+        QCOMPARE(run({"remove", "Old", "--force"}).status, 0);
+        const Run added = run({"add", "--stdin"}, "New\nn\np\n\n\n");
+        QCOMPARE(added.status, 0);
+        QVERIFY2(added.err.contains(data + copy + " is a conflict copy"), qPrintable(added.err));
+        const Run merged = run({"merge", data + copy}, masterLine); // the copy's password
+        QVERIFY2(merged.status == 0, qPrintable(merged.err));
+        QCOMPARE(merged.out, "Added: 1, removed: 0.\n  + Theirs (t)\n");
+        QCOMPARE(stored(folder, reach),
+            sorted(seeds + QStringList {"New:!n:!p:!:!", "Theirs:!t:!p:!:!"}));
+        QCOMPARE(QDir(data).entryList({"*.merged-*"}).size(), 1);
+        QVERIFY(!run({"list"}).err.contains("conflict copy"));
+        // The other machine's copy of the list of removals: its removal of "New" is merged.
+        const QString list = data + "CF2DB.removed", listCopy = data + "CF2DB_conflict-2.removed";
+        QVERIFY(QFile::copy(file, file + ".mine") && QFile::copy(list, list + ".mine"));
+        QCOMPARE(run({"remove", "New", "--force"}).status, 0);
+        QVERIFY(QFile::rename(list, listCopy) && QFile::rename(list + ".mine", list));
+        QVERIFY(QFile::remove(file) && QFile::rename(file + ".mine", file));
+        QCOMPARE(run({"merge", listCopy}).out, "Added: 0, removed: 1.\n  - New (n)\n");
+        QCOMPARE(stored(folder, reach), sorted(seeds + QStringList {"Theirs:!t:!p:!:!"}));
+    }
+    // git merge with the driver set up as the README shows: a removal on one branch, an add
+    // and an edit on the other; a record edited on both branches is kept in both versions and
+    // the merge stops for a look, never with marker lines in the file.
+    void gitMergeDriverMergesRecords_data()
+    {
+        QTest::addColumn<QString>("reach");
+        QTest::addColumn<bool>("bothEdit");
+        QTest::newRow("0 clean") << "0" << false;
+        QTest::newRow("0 both sides edit") << "0" << true;
+        QTest::newRow("3 both sides edit") << "3" << true;
+    }
+    void gitMergeDriverMergesRecords()
+    {
+        QFETCH(QString, reach);
+        QFETCH(bool, bothEdit);
+        const QString repo = m_root.filePath(QTest::currentDataTag()).replace(' ', '-');
+        makeFolder(repo, reach, seeds);
+        const auto shell = [&](const QString &script) {
+            QCOMPARE(QProcess::execute("bash", {"-c", "cd '" + repo + "' && " + script}), 0);
+        };
+        const auto change = [&](const QStringList &arguments, const QByteArray &input = {}) {
+            QCOMPARE(runCli(QStringList {"--folder", repo, "--password-stdin"} + arguments,
+                         masterLine + input)
+                         .status,
+                0);
+        };
+        shell("git init -q -b main && git config user.name t && git config user.email t@t && "
+              "printf 'Data/CF2DB.pdb merge=vaultine\\nData/CF2DB.sdb merge=vaultine\\n' "
+              ">.gitattributes && printf 'Data/vaultine.lock\\nData/CF2DB.removed\\n' "
+              ">.gitignore && git config merge.vaultine.driver \"'" CLI_PATH
+              "' --password-stdin merge-driver %O %A %B\" && git add -A && git commit -qm start "
+              "&& git checkout -q -b other");
+        change({"remove", "Mail", "--force"});
+        change({"edit", "bank", "--info", "theirs"});
+        shell("git commit -qam theirs && git checkout -q main");
+        change({"add", "--stdin"}, "New\nn\np1\n\n\n");
+        if (bothEdit)
+            change({"edit", "bank", "--info", "ours"});
+        shell("git commit -qam ours");
+        const Run merged
+            = runCli({}, masterLine, {}, {}, "cd '" + repo + "' && git merge -q other; exit $?");
+        QCOMPARE(merged.status, bothEdit ? 1 : 0);
+        QCOMPARE(
+            merged.err.contains("Changed on both sides, 2 versions kept: bank (jo)"), bothEdit);
+        const QStringList ours = bothEdit ? QStringList {"bank:!jo:!x\"y:!ours:!"} : QStringList();
+        QCOMPARE(stored(repo, reach),
+            sorted(ours + QStringList {"bank:!jo:!x\"y:!theirs:!", seeds[2], "New:!n:!p1:!:!"}));
     }
     // A line that a merge left as a conflict marker, in the records read at each level or in a
     // folder or file given to merge or import, refuses them, naming the file and the line; the

@@ -57,7 +57,7 @@ _vaultine_cli() {
     _vaultine_cli_words "$2"
     local cword=$((${#words[@]} - 1))
     local cur=${words[cword]} prev=${words[cword - 1]}
-    local commands="list show copy add edit remove generate export import merge help"
+    local commands="list show copy add edit remove generate export import merge merge-driver help"
     local command= folder=() ended= i
     for ((i = 1; i < cword && !ended; i++)); do
         case ${words[i]} in
@@ -94,11 +94,11 @@ _vaultine_cli() {
     generate) options+=" --level --length --symbols --words --copy" ;;
     export) options+=" --csv --force" ;;
     import) options+=" --csv --columns" ;;
-    merge) _vaultine_cli_files -d; return ;;
+    merge) options+=" --dry-run" ;;
     esac
     if [[ $cur == -* && ! $ended ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
-    elif [[ $command == import ]]; then
+    elif [[ $command =~ ^(import|merge|merge-driver)$ ]]; then
         _vaultine_cli_files
     elif [[ $command =~ ^(show|copy|edit|remove)$ ]]; then
         # Matched here, not by compgen -W, which would expand $(...) in a stored name. A name

@@ -30,6 +30,7 @@ Startup::Startup(const ProgramFolders &folders, Platform &platform, const Dictio
     LiteralText::install();
     // A write at reach 1 that finds no key reads it from the configuration, without asking.
     m_database.setKeyLoader([this] { m_config.loadInto(m_access); });
+    m_database.setClock(platform.clock);
 }
 
 Startup::~Startup() = default;

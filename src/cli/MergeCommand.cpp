@@ -4,11 +4,10 @@
 #include "Invocation.h"
 #include "VaultSession.h"
 #include "vault/RecordLine.h"
+#include "vault/RecordMerge.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QMap>
-#include <QSet>
 
 namespace {
 
@@ -23,33 +22,48 @@ QString programFolderOf(const QString &dir)
     return {};
 }
 
-QMap<QString, QSet<QString>> byService(const QStringList &lines)
+// "service (username)": a record named without its password.
+QString nameOf(const QString &line)
 {
-    QMap<QString, QSet<QString>> services;
-    for (const QString &line : lines)
-        services[RecordLine::serviceName(line)].insert(line);
-    return services;
+    const QStringList fields = RecordLine::recordFields(line);
+    return QStringLiteral("%1 (%2)").arg(
+        fields.at(RecordLine::Service), fields.at(RecordLine::Username));
 }
+
+const QCommandLineOption dryRun(QStringLiteral("dry-run"),
+    QStringLiteral("Names what the merge would change; writes nothing."));
 
 } // namespace
 
 MergeCommand::MergeCommand()
     : Command({.name = "merge",
-        .description = "Adds the records of another copy of the program folder that this one "
-                       "lacks.",
+        .description = "Brings another copy of the program folder together with this one.",
         .details = "DIR is another program folder or its Data folder (a synced copy, a backup), "
                    "at any protection level; its master password is asked after this "
-                   "folder's (with --password-stdin, the second line). The records of a "
-                   "service that only DIR has are added in one write; services both "
-                   "sides hold, where DIR has records this one lacks, are listed and left as "
-                   "they are. No record is removed.",
-        .arguments = {{"dir", "The other program folder, or its Data folder."}}})
+                   "folder's (with --password-stdin, the second line). This folder gets the "
+                   "records of both copies except those either copy removed: the list of "
+                   "removals in Data/CF2DB.removed remembers each Remove and the old version of "
+                   "each edit for 180 days, so the adds and edits of both sides come in and the "
+                   "old versions go. A record of one service and username that each side "
+                   "changed apart is kept in both versions, and named. Merging the other way "
+                   "gives the same records; merging again changes nothing. DIR is not written. "
+                   "FILE is a conflict copy that a sync tool left in this folder's Data (named "
+                   "by every command): its records, or the removals of a copy of the list, are "
+                   "merged, and the file is set aside under its name followed by .merged- and "
+                   "the date and time.",
+        .options = {dryRun},
+        .arguments = {{"dir|file",
+            "The other program folder, its Data folder, or a conflict copy in this folder's "
+            "Data."}}})
 { }
 
 int MergeCommand::execute(const Invocation &invocation)
 {
     Console &console = invocation.console;
     const QString dir = invocation.arguments.first();
+    const QFileInfo given(dir);
+    if (given.isFile())
+        return mergeCopy(invocation, given);
     Invocation other = invocation;
     other.programFolder = programFolderOf(dir);
     if (other.programFolder.isEmpty()) {
@@ -68,26 +82,88 @@ int MergeCommand::execute(const Invocation &invocation)
     VaultSession there(other);
     if (!there.open(VaultSession::Mode::Read))
         return Refused;
-
-    const QMap<QString, QSet<QString>> ours = byService(here.book().records());
-    QStringList added;
-    QStringList differing;
-    const QMap<QString, QSet<QString>> theirs = byService(there.book().records());
-    for (auto service = theirs.begin(); service != theirs.end(); ++service) {
-        const auto our = ours.find(service.key());
-        if (our == ours.end())
-            added += service.value().values();
-        else if (!our->contains(service.value()))
-            differing.append(service.key());
-    }
-    if (!added.isEmpty() && !here.done(here.editor().importRecords(added)))
+    const std::optional<RemovalList> ours = here.removals();
+    const std::optional<RemovalList> theirs = ours ? there.removals() : std::nullopt;
+    if (!theirs)
         return Refused;
-    console.print(QStringLiteral("Added: %1.").arg(added.size()));
-    if (!differing.isEmpty()) {
-        console.print(QStringLiteral("These services differ on both sides and were left as "
-                                     "they are:"));
-        for (const QString &service : differing)
-            console.print(QStringLiteral("  ") + service);
+    const RecordMerge merge({here.book().records(), *ours}, {there.book().records(), *theirs});
+    return write(invocation, here, merge) ? Success : Refused;
+}
+
+int MergeCommand::mergeCopy(const Invocation &invocation, const QFileInfo &file)
+{
+    Console &console = invocation.console;
+    VaultSession here(invocation);
+    Database &database = here.database();
+    if (QDir(file.absolutePath()) != QDir(database.dataFolder())) {
+        console.warn(QStringLiteral("%1 is not in %2: a file merged is a conflict copy in this "
+                                    "folder's Data.")
+                         .arg(file.filePath(), database.dataFolder()));
+        return Refused;
     }
-    return Success;
+    if (!here.open(VaultSession::Mode::Write))
+        return Refused;
+    const std::optional<RemovalList> ours = here.removals();
+    if (!ours)
+        return Refused;
+    // A copy of the records keeps no removals; a copy of the list holds no records.
+    RecordMerge::Copy theirs {{}, *ours};
+    theirs.removals.clear();
+    const bool listCopy = file.suffix() == QLatin1String("removed");
+    const auto password = [&] {
+        return invocation.passwordFromStdin
+            ? console.readSecretLine()
+            : console.askSecret(QStringLiteral("Master password of the copy: "));
+    };
+    const std::optional<QStringList> records = listCopy
+        ? std::optional(QStringList())
+        : database.recordsOfCopy(file.fileName(), password);
+    const std::optional<RemovalList> removals
+        = listCopy ? here.removals(file.fileName()) : theirs.removals;
+    if (!records || !removals) {
+        if (!records)
+            console.warn(database.failure());
+        return Refused;
+    }
+    // The entries of a list under another key (another salt, level or password) say nothing
+    // here: the copy is kept for a merge of the folder it came with.
+    if (!removals->sameKey(*ours)) {
+        console.warn(file.filePath()
+            + QStringLiteral(": its removals are under another key than this folder's; merge the "
+                             "folder it came from instead."));
+        return Refused;
+    }
+    const RecordMerge merge({here.book().records(), *ours}, {*records, *removals});
+    if (!write(invocation, here, merge))
+        return Refused;
+    if (invocation.parser.isSet(dryRun))
+        return Success;
+    if (database.setAsideMerged(file.fileName()))
+        return Success;
+    console.warn(
+        QStringLiteral("The copy was merged but could not be set aside: ") + database.failure());
+    return Refused;
+}
+
+bool MergeCommand::write(const Invocation &invocation, VaultSession &here, const RecordMerge &merge)
+{
+    Console &console = invocation.console;
+    const bool trial = invocation.parser.isSet(dryRun);
+    if (!trial && !here.done(here.editor().takeMerge(merge)))
+        return false;
+    console.print((trial ? QStringLiteral("Would add: %1, remove: %2; nothing was written.")
+                         : QStringLiteral("Added: %1, removed: %2."))
+                      .arg(merge.added().size())
+                      .arg(merge.removed().size()));
+    for (const QString &line : merge.added())
+        console.print(QStringLiteral("  + ") + nameOf(line));
+    for (const QString &line : merge.removed())
+        console.print(QStringLiteral("  - ") + nameOf(line));
+    const QList<QStringList> both = merge.changedOnBothSides();
+    if (!both.isEmpty())
+        console.print(QStringLiteral("Changed on both sides, both versions kept:"));
+    for (const QStringList &lines : both)
+        console.print(
+            QStringLiteral("  %1: %2 versions").arg(nameOf(lines.first())).arg(lines.size()));
+    return true;
 }

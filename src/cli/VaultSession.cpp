@@ -28,6 +28,11 @@ bool VaultSession::open(Mode mode)
         m_console.warn(QStringLiteral("There is no folder %1.").arg(m_database.programFolder()));
         return false;
     }
+    for (const QString &copy : m_database.conflictCopies()) {
+        m_console.warn(QStringLiteral("%1/%2 is a conflict copy that a sync tool left: "
+                                      "vaultine-cli merge FILE merges it and sets it aside.")
+                           .arg(m_database.dataFolder(), copy));
+    }
     if (mode == Mode::Write)
         m_database.prepareForWriting(PrivateTemporaryFolder().LocateSpecialFolder());
     m_entries = passwordEntries();
@@ -132,6 +137,14 @@ std::optional<qsizetype> VaultSession::chosenRecord(const Invocation &invocation
                 .arg(invocation.arguments.first(), usernames.join(QStringLiteral(", "))));
     }
     return found.size() == 1 ? std::optional(found.first()) : std::nullopt;
+}
+
+std::optional<RemovalList> VaultSession::removals(const QString &name)
+{
+    std::optional<RemovalList> list = m_database.removals(name);
+    if (!list)
+        m_console.warn(m_database.failure());
+    return list;
 }
 
 bool VaultSession::done(RecordEditor::Result result, const QString &after) const

@@ -27,6 +27,10 @@ public:
 
     const RecordBook &book() const { return m_records.book(); }
     RecordEditor &editor() { return m_editor; }
+    Database &database() { return m_database; }
+    // The folder's list of removals (or a conflict copy of it); none, told, when it cannot be
+    // read.
+    std::optional<RemovalList> removals(const QString &name = RemovalList::fileName);
     // --which USERNAME: of the records of a service, the one of that username.
     static const QCommandLineOption which;
 

@@ -9,6 +9,7 @@
 #include "ImportCommand.h"
 #include "ListCommand.h"
 #include "MergeCommand.h"
+#include "MergeDriverCommand.h"
 #include "RemoveCommand.h"
 #include "ShowCommand.h"
 #include "platform/CoreDumps.h"
@@ -31,6 +32,7 @@ int main(int argc, char *argv[])
     commands.push_back(std::make_unique<ExportCommand>());
     commands.push_back(std::make_unique<ImportCommand>());
     commands.push_back(std::make_unique<MergeCommand>());
+    commands.push_back(std::make_unique<MergeDriverCommand>());
     Console console;
     return CommandDispatcher(std::move(commands), console).run(argc, argv);
 }

@@ -117,9 +117,25 @@ RecordEditor::Result RecordEditor::importRecords(const QStringList &lines)
     return rewrite(std::move(next));
 }
 
+RecordEditor::Result RecordEditor::takeMerge(const RecordMerge &merge)
+{
+    RecordBook next;
+    next.load(merge.records());
+    return rewrite(
+        std::move(next), [&](RemovalList &removals, qint64) { removals = merge.removals(); });
+}
+
 RecordEditor::Result RecordEditor::rewrite(RecordBook next)
 {
-    if (!m_database.RewriteDatabase(next.records()))
+    const QStringList &before = m_records.book().records();
+    const QStringList after = next.records();
+    return rewrite(std::move(next),
+        [&](RemovalList &removals, qint64 today) { removals.rewrite(before, after, today); });
+}
+
+RecordEditor::Result RecordEditor::rewrite(RecordBook next, const Database::RemovalChange &change)
+{
+    if (!m_database.RewriteDatabase(next.records(), change))
         return Result::WriteFailed;
     m_records.setBook(std::move(next));
     return Result::Done;

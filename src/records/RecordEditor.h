@@ -1,10 +1,11 @@
 #pragma once
 
+#include "vault/Database.h"
 #include "vault/RecordBook.h"
+#include "vault/RecordMerge.h"
 
 #include <QStringList>
 
-class Database;
 class ServiceListModel;
 struct Message;
 
@@ -36,6 +37,8 @@ public:
     Result removeRecord(qsizetype selectedIndex);
     // Adds the records at their sorted places, duplicates too, and rewrites the file.
     Result importRecords(const QStringList &lines);
+    // The records and removals of a merge, written in place of this folder's.
+    Result takeMerge(const RecordMerge &merge);
     // True when the index names a record.
     bool isSelection(qsizetype index) const;
 
@@ -44,7 +47,9 @@ public:
 
 private:
     // Writes the whole file from the changed list, then hands that list to the view.
+    // What left the list is removed, what came back added again.
     Result rewrite(RecordBook next);
+    Result rewrite(RecordBook next, const Database::RemovalChange &change);
 
     ServiceListModel &m_records;
     Database &m_database;

@@ -7,8 +7,10 @@
 #include "RecordCodec.h"
 #include "RecordLine.h"
 #include "VaultAccess.h"
+#include "platform/SystemClock.h"
 
 #include <QDateTime>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -16,7 +18,10 @@ Database::Database(const QString &programFolder, VaultAccess &access)
     : m_programFolder(programFolder)
     , m_folder(dataFolder())
     , m_access(access)
-{ }
+{
+    static const SystemClock systemClock;
+    m_clock = &systemClock;
+}
 
 QString Database::fileName(Source source)
 {
@@ -81,10 +86,12 @@ QByteArray Database::databaseKey()
     return RecordLine::toBytes(m_access.databaseKey);
 }
 
-LineFile::ReadResult Database::readCodedLines(Source source, const QByteArray &key) const
+LineFile::ReadResult Database::readCodedLines(
+    Source source, const QByteArray &key, const QString &copy) const
 {
+    const QString name = copy.isEmpty() ? fileName(source) : copy;
     if (source == Source::Sealed) {
-        const DataFolder::Content file = m_folder.read(fileName(Source::Sealed));
+        const DataFolder::Content file = m_folder.read(name);
         QByteArray content;
         if (file.status != DataFolder::Status::Read || !m_sealKey
             || SealedFile::openBytes(file.bytes, *m_sealKey, content) != SealedFile::Status::Opened)
@@ -93,12 +100,12 @@ LineFile::ReadResult Database::readCodedLines(Source source, const QByteArray &k
             LineFile::ReadStatus::Read, LineFile::linesOf(content, LineFile::ByteOrderMark::Keep)};
     }
     const bool enciphered = source == Source::Enciphered;
-    const DataFolder::Content content = m_folder.read(fileName(source));
+    const DataFolder::Content content = m_folder.read(name);
     LineFile::ReadResult file {content.status,
         LineFile::linesOf(content.bytes,
             enciphered ? LineFile::ByteOrderMark::Keep : LineFile::ByteOrderMark::Drop)};
     if (file.status == LineFile::ReadStatus::Read)
-        file.failure = markerFailure(m_folder, source, content.bytes);
+        file.failure = markerFailure(m_folder, name, content.bytes);
     if (!file.failure.isEmpty())
         return {LineFile::ReadStatus::Failed, {}, file.failure};
     if (!enciphered)
@@ -173,11 +180,11 @@ bool Database::sealAgain(SealedFile::Key key)
     return true;
 }
 
-QString Database::markerFailure(const DataFolder &folder, Source source, QByteArrayView content)
+QString Database::markerFailure(
+    const DataFolder &folder, const QString &name, QByteArrayView content)
 {
     const qsizetype line = ConflictMarkers::firstLine(content, EncodeRecord(":!"));
-    return line == 0 ? QString()
-                     : ConflictMarkers::refusal(folder.path() + u'/' + fileName(source), line);
+    return line == 0 ? QString() : ConflictMarkers::refusal(folder.path() + u'/' + name, line);
 }
 
 Database::Records Database::readRecords(const DataFolder &folder)
@@ -186,7 +193,8 @@ Database::Records Database::readRecords(const DataFolder &folder)
     DataFolder::Content file = folder.read(fileName(Source::Coded));
     if (file.status == DataFolder::Status::Failed)
         return {{}, false, std::nullopt, stamp, folder.failure()};
-    if (QString failure = markerFailure(folder, Source::Coded, file.bytes); !failure.isEmpty())
+    if (QString failure = markerFailure(folder, fileName(Source::Coded), file.bytes);
+        !failure.isEmpty())
         return {{}, false, std::nullopt, stamp, failure};
     // The codec leaves line breaks alone: the whole file is decoded at once.
     return {RecordLine::linesFromBytes(DecodeRecord(std::move(file.bytes))), true, std::nullopt,
@@ -314,9 +322,13 @@ bool Database::AppendRecord(const QString &line)
                                  "this one read it; nothing was written.");
             return false;
         }
-        const bool done = source == Source::Enciphered ? AppendEncipheredRecord(coded)
-            : source == Source::Sealed                 ? AppendSealedRecord(coded)
-                                       : appendLine(source, coded, LineFile::ByteOrderMark::Drop);
+        const bool done = changeRemovals([&](RemovalList &removals, qint64 today) {
+            removals.addAgain(line, today);
+        })
+            && (source == Source::Enciphered ? AppendEncipheredRecord(coded)
+                    : source == Source::Sealed
+                    ? AppendSealedRecord(coded)
+                    : appendLine(source, coded, LineFile::ByteOrderMark::Drop));
         if (done && !changed)
             noteWritten(source);
         return done;
@@ -344,7 +356,7 @@ bool Database::AppendEncipheredRecord(const QByteArray &coded)
         && appendLine(Source::Enciphered, escapeLine(*enciphered), LineFile::ByteOrderMark::Keep);
 }
 
-bool Database::RewriteDatabase(const QStringList &records)
+bool Database::RewriteDatabase(const QStringList &records, const RemovalChange &change)
 {
     if (!rewriteAllowed() || !keptFileSpared())
         return false;
@@ -356,8 +368,40 @@ bool Database::RewriteDatabase(const QStringList &records)
                                  "nothing was written.");
             return false;
         }
-        return noted(source, rewrite(records));
+        return (!change || changeRemovals(change)) && noted(source, rewrite(records));
     });
+}
+
+std::optional<RemovalList> Database::removals(const QString &name)
+{
+    const DataFolder::Content file = m_folder.read(name, qint64(16) << 20);
+    if (file.status == DataFolder::Status::Failed)
+        return std::nullopt;
+    const QByteArray secret = m_access.sealed()
+        ? (m_sealKey ? m_sealKey->secretFor("Vaultine removals") : QByteArray())
+        : (m_access.enciphered() ? databaseKey() : QByteArray());
+    if ((m_access.sealed() && !m_sealKey) || (m_access.enciphered() && secret.isEmpty())) {
+        m_failure = m_folder.path() + u'/' + name
+            + QStringLiteral(": the key of the records is not known.");
+        return std::nullopt;
+    }
+    std::optional<RemovalList> list = RemovalList::fromContent(file.bytes, secret);
+    if (!list)
+        m_failure = m_folder.path() + u'/' + name
+            + QStringLiteral(": it is not a list of removals (move it away to start a new one).");
+    return list;
+}
+
+bool Database::changeRemovals(const RemovalChange &change)
+{
+    std::optional<RemovalList> list = removals();
+    if (!list)
+        return false;
+    const qint64 today = RemovalList::today(*m_clock);
+    const QByteArray before = list->content(today);
+    change(*list, today);
+    const QByteArray after = list->content(today);
+    return after == before || m_folder.write(RemovalList::fileName, after);
 }
 
 bool Database::rewrite(const QStringList &records)
@@ -405,4 +449,62 @@ bool Database::configurationExists() const
         || std::any_of(names.begin(), names.end(), [](const QString &name) {
                return name.compare(configurationName, Qt::CaseInsensitive) == 0;
            });
+}
+
+QStringList Database::conflictCopies() const
+{
+    static const QRegularExpression copy(
+        QStringLiteral("^CF2DB(\\.sync-conflict-.*| \\(.*conflicted copy.*|_conflict-.*)$"));
+    QStringList found;
+    for (const QString &name : m_folder.names()) {
+        if (copy.match(name).hasMatch() && !name.contains(QLatin1String(".merged-")))
+            found.append(name);
+    }
+    found.sort();
+    return found;
+}
+
+std::optional<QStringList> Database::recordsOfCopy(
+    const QString &name, const std::function<std::optional<QString>()> &password)
+{
+    const QString kind = name.section(u'.', -1);
+    const Source source = kind == QLatin1String("edb") ? Source::Enciphered
+        : kind == QLatin1String("sdb")                 ? Source::Sealed
+                                                       : Source::Coded;
+    if (kind != QLatin1String("pdb") && source == Source::Coded) {
+        m_failure = m_folder.path() + u'/' + name
+            + QStringLiteral(": it is not a copy of a file of records or removals.");
+        return std::nullopt;
+    }
+    LineFile::ReadResult file
+        = readCodedLines(source, source == Source::Enciphered ? databaseKey() : QByteArray(), name);
+    // A sealed copy under another key (sealed again elsewhere, or before a change of password)
+    // opens with its password.
+    const DataFolder::Content sealed
+        = source == Source::Sealed && file.status != LineFile::ReadStatus::Read
+        ? m_folder.read(name)
+        : DataFolder::Content {DataFolder::Status::Failed, {}};
+    const std::optional<SealedFile::Header> header = SealedFile::readHeader(sealed.bytes);
+    const std::optional<QString> entry
+        = header && m_sealKey && header->salt != m_sealKey->salt() ? password() : std::nullopt;
+    if (entry) {
+        SealedFile::Opened opened = SealedFile::openBytes(sealed.bytes, *entry);
+        if (opened.status == SealedFile::Status::Opened)
+            file = {LineFile::ReadStatus::Read,
+                LineFile::linesOf(opened.content, LineFile::ByteOrderMark::Keep)};
+    }
+    if (file.status == LineFile::ReadStatus::Read)
+        return RecordLine::linesFromBytes(
+            DecodeRecord(LineFile::joined(file.lines)), LineFile::ByteOrderMark::Keep);
+    m_failure = !file.failure.isEmpty() ? file.failure
+        : !m_folder.failure().isEmpty() ? m_folder.failure()
+                                        : m_folder.path() + u'/' + name
+            + QStringLiteral(": it does not open with the key of this folder's records.");
+    return std::nullopt;
+}
+
+bool Database::setAsideMerged(const QString &name) const
+{
+    return m_folder.rename(name,
+        name + QDateTime::currentDateTime().toString(QStringLiteral(".'merged'-yyyyMMdd-HHmmss")));
 }

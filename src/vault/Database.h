@@ -4,6 +4,7 @@
 #include "LineFile.h"
 #include "ProgramLock.h"
 #include "RecordBook.h"
+#include "RemovalList.h"
 #include "SealedFile.h"
 
 #include <QString>
@@ -14,6 +15,7 @@
 #include <map>
 #include <optional>
 
+class Clock;
 struct VaultAccess;
 
 // The record files of a program folder: "Data/CF2DB.pdb" holds coded lines (reach 0 and 2),
@@ -41,6 +43,8 @@ public:
     // Reads the reach level and the database key from the configuration without asking;
     // used when a write at reach 1 finds no key.
     void setKeyLoader(std::function<void()> loader) { m_keyLoader = std::move(loader); }
+    // The clock that dates removals.
+    void setClock(const Clock &clock) { m_clock = &clock; }
 
     // The file of the records of a source, in "Data".
     static QString fileName(Source source);
@@ -78,8 +82,25 @@ public:
     void preloadRecords();
     // Each write holds the folder's write lock; one finding the file changed by another program
     // since this one read or wrote it rewrites nothing (an append still appends).
+    // An append of a line the list of removals names writes that list first, the line added
+    // again. A rewrite with a change of removals writes the list first, then the records: a
+    // kill between the two leaves the old records and a list that marks removed some of them,
+    // which a merge reads as removals that did not happen.
+    using RemovalChange = std::function<void(RemovalList &removals, qint64 today)>;
     bool AppendRecord(const QString &line);
-    bool RewriteDatabase(const QStringList &records);
+    bool RewriteDatabase(const QStringList &records, const RemovalChange &change = {});
+    // The list of removals (or a conflict copy of it), keyed for the level in force; none when
+    // it could not be read.
+    std::optional<RemovalList> removals(const QString &name = RemovalList::fileName);
+    // The conflict copies that sync tools left of the files in Data, by name; none set aside.
+    QStringList conflictCopies() const;
+    // The records of a conflict copy of a database file, read as that file is with this
+    // folder's key, a sealed one under another key with the password given; none when it
+    // cannot be (failure()).
+    std::optional<QStringList> recordsOfCopy(
+        const QString &name, const std::function<std::optional<QString>()> &password);
+    // A merged copy renamed with ".merged-", the date and time after its name.
+    bool setAsideMerged(const QString &name) const;
     // Runs the write under the folder's write lock (once: calls within it take it no more),
     // waiting up to the usual time for another program's write; false when it is not taken.
     bool whileLocked(const std::function<bool()> &write);
@@ -91,7 +112,9 @@ public:
     void forgetSeen(Source source) { noteSeen(source, std::nullopt); }
     // The coded lines of a database file, those of the enciphered one deciphered with the key,
     // those of the sealed one opened with the kept key; Failed when they do not open.
-    LineFile::ReadResult readCodedLines(Source source, const QByteArray &key) const;
+    // A copy's name reads that file of Data as the source's file.
+    LineFile::ReadResult readCodedLines(
+        Source source, const QByteArray &key, const QString &copy = {}) const;
     // Replaces a database file with the coded lines, enciphered with the key for the
     // enciphered file.
     bool writeCodedLines(
@@ -141,7 +164,8 @@ private:
     static Records readRecords(const DataFolder &folder);
     // Why the content of a file may not be read as records (a merge left conflict markers in
     // it); empty when it may.
-    static QString markerFailure(const DataFolder &folder, Source source, QByteArrayView content);
+    static QString markerFailure(
+        const DataFolder &folder, const QString &name, QByteArrayView content);
     Source sourceInForce() const;
     // The file as this program last read or wrote it.
     void noteSeen(Source source, std::optional<DataFolder::Stamp> stamp) const;
@@ -157,13 +181,15 @@ private:
     static QStringList dataFiles()
     {
         return {fileName(Source::Coded), fileName(Source::Enciphered), fileName(Source::Sealed),
-            configurationName};
+            configurationName, RemovalList::fileName};
     }
     QByteArray databaseKey();
     bool appendLine(Source source, const QByteArray &line, LineFile::ByteOrderMark mark) const;
     bool AppendEncipheredRecord(const QByteArray &coded);
     // False when a write would make a coded file beside a kept enciphered or sealed one.
     bool keptFileSpared() const;
+    // The list changed and written, when the change changes it.
+    bool changeRemovals(const RemovalChange &change);
     bool AppendSealedRecord(const QByteArray &coded);
     bool sealContent(const QByteArray &content) const;
     // The whole file of the level in force written from the records.
@@ -173,6 +199,7 @@ private:
     DataFolder m_folder;
     VaultAccess &m_access;
     std::function<void()> m_keyLoader;
+    const Clock *m_clock;
     mutable std::map<Source, std::optional<DataFolder::Stamp>> m_seen;
     int m_lockDepth = 0;
     QString m_failure; // a write refused before it reached the folder

@@ -156,6 +156,14 @@ SealedFile::Key &SealedFile::Key::operator=(Key &&other) noexcept
     return *this;
 }
 
+QByteArray SealedFile::Key::secretFor(QByteArrayView context) const
+{
+    QByteArray secret(crypto_generichash_BYTES, Qt::Uninitialized);
+    crypto_generichash(unsignedData(secret), size_t(secret.size()), unsignedData(context),
+        size_t(context.size()), m_bytes, keySize);
+    return secret;
+}
+
 SealedFile::Key::~Key()
 {
     sodium_free(m_bytes); // wipes the key before it frees the memory

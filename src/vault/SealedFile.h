@@ -71,6 +71,8 @@ public:
 
         const Salt &salt() const { return m_salt; }
         Cost cost() const { return m_cost; }
+        // A secret of its own for another use, named by the context: the key is not given out.
+        QByteArray secretFor(QByteArrayView context) const;
 
     private:
         friend class SealedFile;

@@ -1,0 +1,125 @@
+#include "MergeDriverCommand.h"
+
+#include "Console.h"
+#include "Invocation.h"
+#include "vault/ConflictMarkers.h"
+#include "vault/DataFolder.h"
+#include "vault/RecordBook.h"
+#include "vault/RecordCodec.h"
+#include "vault/RecordLine.h"
+#include "vault/RecordMerge.h"
+#include "vault/SealedFile.h"
+
+#include <QFileInfo>
+
+#include <array>
+#include <functional>
+
+namespace {
+
+// One of the three files: read through its folder, opened with the password when sealed.
+struct Side
+{
+    explicit Side(const QString &file)
+        : path(file)
+        , folder(path.absolutePath())
+    { }
+
+    QFileInfo path;
+    DataFolder folder;
+    QStringList records;
+    std::optional<SealedFile::Key> key; // a sealed file's
+
+    // False, told, when the file cannot be read as records.
+    bool read(const Console &console, const std::function<std::optional<QString>()> &password)
+    {
+        const DataFolder::Content file = folder.read(path.fileName());
+        if (file.status != DataFolder::Status::Read) {
+            console.warn(file.status == DataFolder::Status::Missing
+                    ? path.filePath() + QStringLiteral(": there is no such file.")
+                    : folder.failure());
+            return false;
+        }
+        if (SealedFile::readHeader(file.bytes)) {
+            const std::optional<QString> entry = password();
+            SealedFile::Opened opened
+                = entry ? SealedFile::openBytes(file.bytes, *entry) : SealedFile::Opened {};
+            if (opened.status != SealedFile::Status::Opened) {
+                console.warn(path.filePath()
+                    + QStringLiteral(": it does not open with the master password given."));
+                return false;
+            }
+            key = std::move(opened.key);
+            records = RecordLine::linesFromBytes(
+                DecodeRecord(opened.content), LineFile::ByteOrderMark::Keep);
+            return true;
+        }
+        if (const qsizetype line = ConflictMarkers::firstLine(file.bytes, EncodeRecord(":!"))) {
+            console.warn(ConflictMarkers::refusal(path.filePath(), line));
+            return false;
+        }
+        records = RecordLine::linesFromBytes(DecodeRecord(file.bytes));
+        return true;
+    }
+};
+
+} // namespace
+
+MergeDriverCommand::MergeDriverCommand()
+    : Command({.name = "merge-driver",
+        .description = "Merges three versions of a database file for git.",
+        .details = "git's merge driver for Data/CF2DB.pdb (and Data/CF2DB.sdb): BASE, OURS and "
+                   "THEIRS are git's %O, %A and %B. The records of both sides are written "
+                   "into OURS without those either side removed from BASE; a record of one "
+                   "service and username that both sides changed is kept in both versions, "
+                   "never as conflict marker lines. Status 0 when the merge is clean, 1 when a "
+                   "record was changed on both sides (named on standard error) or the files "
+                   "could not be merged. A sealed file asks for the master password on the "
+                   "terminal (with --password-stdin, the first line) and is sealed again with "
+                   "OURS's key. Set up in the repository: the line \"Data/CF2DB.pdb "
+                   "merge=vaultine\" in .gitattributes, and git config merge.vaultine.driver "
+                   "\"vaultine-cli merge-driver %O %A %B\".",
+        .arguments = {{"base", "The common version (%O)."}, {"ours", "Our version (%A)."},
+            {"theirs", "Their version (%B)."}}})
+{ }
+
+int MergeDriverCommand::execute(const Invocation &invocation)
+{
+    const Console &console = invocation.console;
+    std::array<Side, 3> sides {Side(invocation.arguments.at(0)), Side(invocation.arguments.at(1)),
+        Side(invocation.arguments.at(2))};
+    Side &ours = sides[1];
+    std::optional<std::optional<QString>> password; // asked once, for a sealed file
+    const auto masterPassword = [&] {
+        if (!password)
+            password = invocation.passwordFromStdin
+                ? console.readSecretLine()
+                : console.askSecret(QStringLiteral("Master password: "));
+        return *password;
+    };
+    for (Side &side : sides) {
+        if (!side.read(console, masterPassword))
+            return Refused;
+    }
+    const RecordMerge merge
+        = RecordMerge::fromBase(sides[0].records, ours.records, sides[2].records);
+    RecordBook book;
+    book.load(merge.records());
+    const QByteArray coded = EncodeRecord(RecordLine::linesToBytes(
+        book.records(), ours.key ? LineFile::ByteOrderMark::Keep : LineFile::ByteOrderMark::Drop));
+    const bool written = ours.key
+        ? SealedFile(ours.folder, ours.path.fileName()).seal(*ours.key, coded)
+        : ours.folder.write(ours.path.fileName(), coded);
+    if (!written) {
+        console.warn(ours.folder.failure());
+        return Refused;
+    }
+    const QList<QStringList> both = merge.changedOnBothSides();
+    for (const QStringList &lines : both) {
+        const QStringList fields = RecordLine::recordFields(lines.first());
+        console.warn(QStringLiteral("Changed on both sides, %1 versions kept: %2 (%3)")
+                         .arg(lines.size())
+                         .arg(fields.at(RecordLine::Service), fields.at(RecordLine::Username)));
+    }
+    return both.isEmpty() ? Success : Refused;
+}
