@@ -66,39 +66,6 @@ RecordBrowser::RecordBrowser(ServiceListModel &records, Database &database, Plat
     applyPreferences({});
 }
 
-void RecordBrowser::applyPreferences(const Preferences::Values &values)
-{
-    m_preferences = values;
-    m_clipboardExpiry.setSeconds(values.clipboardSeconds);
-    m_lock.setIdleMinutes(values.idleLockMinutes);
-}
-
-void RecordBrowser::showLock(WindowLock::State state)
-{
-    if (state == WindowLock::State::Open) {
-        readAgainWhenChanged();
-        // What was typed and not yet stored comes back.
-        if (const std::optional<QStringList> typed = std::exchange(m_unstoredFields, {})) {
-            for (int i = 0; i < RecordLine::fieldCount; ++i)
-                setField(i, typed->at(i));
-        }
-        return;
-    }
-    if (state != WindowLock::State::Locked)
-        return;
-    m_capture.handle(CaptureMode::Event::Reset);
-    m_clipboardExpiry.expire();
-    showCopiedField(noField);
-    const QStringList shownRecord = m_editor.isSelection(m_selectedIndex)
-        ? RecordLine::recordFields(m_records.book().records().at(m_selectedIndex))
-        : QStringList(RecordLine::fieldCount);
-    if (m_fields != shownRecord)
-        m_unstoredFields = m_fields;
-    emptyFields();
-    clearSelection();
-    apply(CommandStates::Event::ResetDone);
-}
-
 bool RecordBrowser::keyPressed(int control, int key)
 {
     m_keyPressedIn.insert(key, control);
@@ -157,19 +124,6 @@ void RecordBrowser::List2_KeyUp(int key, bool pressedHere)
         copyField(RecordLine::Password);
     else if (m_rowChosen) // a row chosen with the keys shows its record as a click does
         List2_MouseUp(Qt::LeftButton);
-}
-
-void RecordBrowser::Search_KeyUp(int key, bool pressedHere)
-{
-    if (!pressedHere)
-        return;
-    if (key == Qt::Key_Escape) {
-        emit searchEmptied();
-    } else if (key == Qt::Key_Down && m_records.rowCount() > 0) {
-        if (m_records.rowOf(m_selectedIndex) < 0)
-            chooseRow(0);
-        emit focusRequested(serviceList);
-    }
 }
 
 void RecordBrowser::Text1_Change(int index, const QString &text)
@@ -255,66 +209,6 @@ QString RecordBrowser::Text1_MouseMove(int index)
 {
     leaveToolbar();
     return index == RecordLine::Password ? QString() : m_fields[index];
-}
-
-void RecordBrowser::List2_Click(qsizetype row)
-{
-    if (m_movingSelection)
-        return;
-    m_selectedIndex = m_records.recordAt(row);
-    m_rowChosen = true;
-    emptyFields();
-    apply(CommandStates::Event::SelectionChanged);
-}
-
-void RecordBrowser::List2_MouseUp(Qt::MouseButton button)
-{
-    m_rowChosen = false;
-    if (button == Qt::RightButton) {
-        clearSelection();
-        apply(CommandStates::Event::ListRightReleased);
-        return;
-    }
-    apply(CommandStates::Event::ListReleased);
-    const QStringList fields = RecordLine::splitFields(
-        m_selectedIndex < 0 ? QString() : m_records.book().records().at(m_selectedIndex));
-    for (int i = 0; i < fields.size(); ++i)
-        setField(i, fields[i]);
-}
-
-void RecordBrowser::chooseRow(qsizetype row)
-{
-    List2_Click(row);
-    List2_MouseUp(Qt::LeftButton);
-    showSelectedRow();
-}
-
-void RecordBrowser::showSelectedRow()
-{
-    const QScopedValueRollback moving(m_movingSelection, true);
-    emit rowShown(int(m_records.rowOf(m_selectedIndex)));
-}
-
-void RecordBrowser::Search_Change(const QString &text)
-{
-    {
-        const QScopedValueRollback moving(m_movingSelection, true);
-        m_records.setSearchText(text);
-    }
-    // The record in the fields stays selected, shown in the list when the search finds it.
-    showSelectedRow();
-}
-
-void RecordBrowser::Search_GotFocus()
-{
-    m_records.prepareSearch();
-}
-
-void RecordBrowser::clearSelection()
-{
-    m_selectedIndex = -1;
-    const QScopedValueRollback moving(m_movingSelection, true);
-    emit selectionCleared();
 }
 
 void RecordBrowser::Image1_MouseMove(int index)

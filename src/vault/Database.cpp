@@ -10,7 +10,6 @@
 #include "platform/SystemClock.h"
 
 #include <QDateTime>
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -139,45 +138,6 @@ bool Database::writeCodedLines(
     return noted(Source::Enciphered,
         m_folder.write(fileName(Source::Enciphered),
             LineFile::fileContent(lines, LineFile::ByteOrderMark::Keep)));
-}
-
-bool Database::sealCodedLines(const QList<QByteArray> &coded, const SealedFile::Key &key) const
-{
-    return !m_sealedKept
-        && noted(Source::Sealed,
-            SealedFile(m_folder, fileName(Source::Sealed)).seal(key, LineFile::joined(coded)));
-}
-
-bool Database::sealContent(const QByteArray &content) const
-{
-    return m_sealKey && SealedFile(m_folder, fileName(Source::Sealed)).seal(*m_sealKey, content);
-}
-
-SealedFile::Status Database::openSealed(const QString &password)
-{
-    noteWritten(Source::Sealed);
-    SealedFile::Opened opened = SealedFile(m_folder, fileName(Source::Sealed)).open(password);
-    // A key that did not open the file writes nothing.
-    const bool isOpen = opened.status == SealedFile::Status::Opened;
-    m_sealedContent = isOpen ? std::move(opened.content) : QByteArray();
-    m_sealKey = isOpen ? std::move(opened.key) : std::nullopt;
-    m_sealedBelowStandardCost = isOpen && opened.belowStandardCost;
-    return opened.status;
-}
-
-SealedFile::Status Database::trySealed(const QString &password) const
-{
-    return SealedFile(m_folder, fileName(Source::Sealed)).open(password).status;
-}
-
-bool Database::sealAgain(SealedFile::Key key)
-{
-    const LineFile::ReadResult file = readCodedLines(Source::Sealed, {});
-    if (file.status != LineFile::ReadStatus::Read || !sealCodedLines(file.lines, key))
-        return false;
-    m_sealKey = std::move(key);
-    m_sealedBelowStandardCost = false;
-    return true;
 }
 
 QString Database::markerFailure(
@@ -372,38 +332,6 @@ bool Database::RewriteDatabase(const QStringList &records, const RemovalChange &
     });
 }
 
-std::optional<RemovalList> Database::removals(const QString &name)
-{
-    const DataFolder::Content file = m_folder.read(name, qint64(16) << 20);
-    if (file.status == DataFolder::Status::Failed)
-        return std::nullopt;
-    const QByteArray secret = m_access.sealed()
-        ? (m_sealKey ? m_sealKey->secretFor("Vaultine removals") : QByteArray())
-        : (m_access.enciphered() ? databaseKey() : QByteArray());
-    if ((m_access.sealed() && !m_sealKey) || (m_access.enciphered() && secret.isEmpty())) {
-        m_failure = m_folder.path() + u'/' + name
-            + QStringLiteral(": the key of the records is not known.");
-        return std::nullopt;
-    }
-    std::optional<RemovalList> list = RemovalList::fromContent(file.bytes, secret);
-    if (!list)
-        m_failure = m_folder.path() + u'/' + name
-            + QStringLiteral(": it is not a list of removals (move it away to start a new one).");
-    return list;
-}
-
-bool Database::changeRemovals(const RemovalChange &change)
-{
-    std::optional<RemovalList> list = removals();
-    if (!list)
-        return false;
-    const qint64 today = RemovalList::today(*m_clock);
-    const QByteArray before = list->content(today);
-    change(*list, today);
-    const QByteArray after = list->content(today);
-    return after == before || m_folder.write(RemovalList::fileName, after);
-}
-
 bool Database::rewrite(const QStringList &records)
 {
     // The codec leaves line breaks alone: coded at once.
@@ -449,62 +377,4 @@ bool Database::configurationExists() const
         || std::any_of(names.begin(), names.end(), [](const QString &name) {
                return name.compare(configurationName, Qt::CaseInsensitive) == 0;
            });
-}
-
-QStringList Database::conflictCopies() const
-{
-    static const QRegularExpression copy(
-        QStringLiteral("^CF2DB(\\.sync-conflict-.*| \\(.*conflicted copy.*|_conflict-.*)$"));
-    QStringList found;
-    for (const QString &name : m_folder.names()) {
-        if (copy.match(name).hasMatch() && !name.contains(QLatin1String(".merged-")))
-            found.append(name);
-    }
-    found.sort();
-    return found;
-}
-
-std::optional<QStringList> Database::recordsOfCopy(
-    const QString &name, const std::function<std::optional<QString>()> &password)
-{
-    const QString kind = name.section(u'.', -1);
-    const Source source = kind == QLatin1String("edb") ? Source::Enciphered
-        : kind == QLatin1String("sdb")                 ? Source::Sealed
-                                                       : Source::Coded;
-    if (kind != QLatin1String("pdb") && source == Source::Coded) {
-        m_failure = m_folder.path() + u'/' + name
-            + QStringLiteral(": it is not a copy of a file of records or removals.");
-        return std::nullopt;
-    }
-    LineFile::ReadResult file
-        = readCodedLines(source, source == Source::Enciphered ? databaseKey() : QByteArray(), name);
-    // A sealed copy under another key (sealed again elsewhere, or before a change of password)
-    // opens with its password.
-    const DataFolder::Content sealed
-        = source == Source::Sealed && file.status != LineFile::ReadStatus::Read
-        ? m_folder.read(name)
-        : DataFolder::Content {DataFolder::Status::Failed, {}};
-    const std::optional<SealedFile::Header> header = SealedFile::readHeader(sealed.bytes);
-    const std::optional<QString> entry
-        = header && m_sealKey && header->salt != m_sealKey->salt() ? password() : std::nullopt;
-    if (entry) {
-        SealedFile::Opened opened = SealedFile::openBytes(sealed.bytes, *entry);
-        if (opened.status == SealedFile::Status::Opened)
-            file = {LineFile::ReadStatus::Read,
-                LineFile::linesOf(opened.content, LineFile::ByteOrderMark::Keep)};
-    }
-    if (file.status == LineFile::ReadStatus::Read)
-        return RecordLine::linesFromBytes(
-            DecodeRecord(LineFile::joined(file.lines)), LineFile::ByteOrderMark::Keep);
-    m_failure = !file.failure.isEmpty() ? file.failure
-        : !m_folder.failure().isEmpty() ? m_folder.failure()
-                                        : m_folder.path() + u'/' + name
-            + QStringLiteral(": it does not open with the key of this folder's records.");
-    return std::nullopt;
-}
-
-bool Database::setAsideMerged(const QString &name) const
-{
-    return m_folder.rename(name,
-        name + QDateTime::currentDateTime().toString(QStringLiteral(".'merged'-yyyyMMdd-HHmmss")));
 }

@@ -1,0 +1,102 @@
+#include "Database.h"
+
+#include "LineFile.h"
+#include "RecordCodec.h"
+#include "RecordLine.h"
+#include "VaultAccess.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+
+// What the folder knows of its copies on other machines: the list of removals that travels
+// with it, and the conflict copies a sync tool left beside its files.
+
+std::optional<RemovalList> Database::removals(const QString &name)
+{
+    const DataFolder::Content file = m_folder.read(name, qint64(16) << 20);
+    if (file.status == DataFolder::Status::Failed)
+        return std::nullopt;
+    const QByteArray secret = m_access.sealed()
+        ? (m_sealKey ? m_sealKey->secretFor("Vaultine removals") : QByteArray())
+        : (m_access.enciphered() ? databaseKey() : QByteArray());
+    if ((m_access.sealed() && !m_sealKey) || (m_access.enciphered() && secret.isEmpty())) {
+        m_failure = m_folder.path() + u'/' + name
+            + QStringLiteral(": the key of the records is not known.");
+        return std::nullopt;
+    }
+    std::optional<RemovalList> list = RemovalList::fromContent(file.bytes, secret);
+    if (!list)
+        m_failure = m_folder.path() + u'/' + name
+            + QStringLiteral(": it is not a list of removals (move it away to start a new one).");
+    return list;
+}
+
+bool Database::changeRemovals(const RemovalChange &change)
+{
+    std::optional<RemovalList> list = removals();
+    if (!list)
+        return false;
+    const qint64 today = RemovalList::today(*m_clock);
+    const QByteArray before = list->content(today);
+    change(*list, today);
+    const QByteArray after = list->content(today);
+    return after == before || m_folder.write(RemovalList::fileName, after);
+}
+
+QStringList Database::conflictCopies() const
+{
+    static const QRegularExpression copy(
+        QStringLiteral("^CF2DB(\\.sync-conflict-.*| \\(.*conflicted copy.*|_conflict-.*)$"));
+    QStringList found;
+    for (const QString &name : m_folder.names()) {
+        if (copy.match(name).hasMatch() && !name.contains(QLatin1String(".merged-")))
+            found.append(name);
+    }
+    found.sort();
+    return found;
+}
+
+std::optional<QStringList> Database::recordsOfCopy(
+    const QString &name, const std::function<std::optional<QString>()> &password)
+{
+    const QString kind = name.section(u'.', -1);
+    const Source source = kind == QLatin1String("edb") ? Source::Enciphered
+        : kind == QLatin1String("sdb")                 ? Source::Sealed
+                                                       : Source::Coded;
+    if (kind != QLatin1String("pdb") && source == Source::Coded) {
+        m_failure = m_folder.path() + u'/' + name
+            + QStringLiteral(": it is not a copy of a file of records or removals.");
+        return std::nullopt;
+    }
+    LineFile::ReadResult file
+        = readCodedLines(source, source == Source::Enciphered ? databaseKey() : QByteArray(), name);
+    // A sealed copy under another key (sealed again elsewhere, or before a change of password)
+    // opens with its password.
+    const DataFolder::Content sealed
+        = source == Source::Sealed && file.status != LineFile::ReadStatus::Read
+        ? m_folder.read(name)
+        : DataFolder::Content {DataFolder::Status::Failed, {}};
+    const std::optional<SealedFile::Header> header = SealedFile::readHeader(sealed.bytes);
+    const std::optional<QString> entry
+        = header && m_sealKey && header->salt != m_sealKey->salt() ? password() : std::nullopt;
+    if (entry) {
+        SealedFile::Opened opened = SealedFile::openBytes(sealed.bytes, *entry);
+        if (opened.status == SealedFile::Status::Opened)
+            file = {LineFile::ReadStatus::Read,
+                LineFile::linesOf(opened.content, LineFile::ByteOrderMark::Keep)};
+    }
+    if (file.status == LineFile::ReadStatus::Read)
+        return RecordLine::linesFromBytes(
+            DecodeRecord(LineFile::joined(file.lines)), LineFile::ByteOrderMark::Keep);
+    m_failure = !file.failure.isEmpty() ? file.failure
+        : !m_folder.failure().isEmpty() ? m_folder.failure()
+                                        : m_folder.path() + u'/' + name
+            + QStringLiteral(": it does not open with the key of this folder's records.");
+    return std::nullopt;
+}
+
+bool Database::setAsideMerged(const QString &name) const
+{
+    return m_folder.rename(name,
+        name + QDateTime::currentDateTime().toString(QStringLiteral(".'merged'-yyyyMMdd-HHmmss")));
+}
