@@ -24,33 +24,43 @@ class MergeTest : public QObject
 
 private slots:
     // The list as written and read back: steps are "r LINE DAY" removed, "a LINE DAY" added
-    // again, "u LINE" a removal undone; the list is written on the day given and read with the
-    // secret given (it was made with "pw").
+    // again, "u LINE" a removal undone; the list is made with "pw", written on the day given
+    // (also under the secret added, a change of password under way) and read with the secret
+    // given. A list read with another secret is passed on whole: written again, it still opens
+    // with "pw".
     void removalListKeepsRemovals_data()
     {
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<int>("writtenOn");
+        QTest::addColumn<QByteArray>("added");
         QTest::addColumn<QByteArray>("secret");
         QTest::addColumn<QStringList>("removed");
-        const QByteArray pw("pw");
-        QTest::newRow("kept") << QStringList {"r a 3", "r b 3"} << 183 << pw
+        const QByteArray pw("pw"), none;
+        QTest::newRow("kept") << QStringList {"r a 3", "r b 3"} << 183 << none << pw
                               << QStringList {"a", "b"};
         QTest::newRow("dropped after 180 days")
-            << QStringList {"r a 2", "r b 3"} << 183 << pw << QStringList {"b"};
-        QTest::newRow("added again") << QStringList {"r a 0", "a a 1"} << 1 << pw << QStringList {};
+            << QStringList {"r a 2", "r b 3"} << 183 << none << pw << QStringList {"b"};
+        QTest::newRow("added again")
+            << QStringList {"r a 0", "a a 1"} << 1 << none << pw << QStringList {};
         QTest::newRow("removed again")
-            << QStringList {"r a 0", "a a 1", "r a 2"} << 2 << pw << QStringList {"a"};
+            << QStringList {"r a 0", "a a 1", "r a 2"} << 2 << none << pw << QStringList {"a"};
         QTest::newRow("a removal that did not happen")
-            << QStringList {"r a 0", "u a"} << 0 << pw << QStringList {};
+            << QStringList {"r a 0", "u a"} << 0 << none << pw << QStringList {};
         QTest::newRow("another secret tests nothing")
-            << QStringList {"r a 0"} << 0 << QByteArray("other") << QStringList {};
+            << QStringList {"r a 0"} << 0 << none << QByteArray("other") << QStringList {};
         QTest::newRow("no secret tests nothing")
-            << QStringList {"r a 0"} << 0 << QByteArray() << QStringList {};
+            << QStringList {"r a 0"} << 0 << none << none << QStringList {};
+        QTest::newRow("a change under way, the old secret")
+            << QStringList {"r a 0"} << 0 << QByteArray("new") << pw << QStringList {"a"};
+        QTest::newRow("a change under way, the new secret")
+            << QStringList {"r a 0"} << 0 << QByteArray("new") << QByteArray("new")
+            << QStringList {"a"};
     }
     void removalListKeepsRemovals()
     {
         QFETCH(QStringList, steps);
         QFETCH(int, writtenOn);
+        QFETCH(QByteArray, added);
         QFETCH(QByteArray, secret);
         QFETCH(QStringList, removed);
         RemovalList list("pw");
@@ -64,23 +74,64 @@ private slots:
             else
                 list.undo(line);
         }
+        if (!added.isNull())
+            list.addSecret(added);
         const QByteArray content = list.content(writtenOn);
         QVERIFY(!content.contains("secret"));
         const std::optional<RemovalList> read = RemovalList::fromContent(content, secret);
         QVERIFY(read);
-        QCOMPARE(read->sameKey(list), secret == "pw");
         QStringList found;
         for (const QString name : {"a", "b"}) {
             if (read->isRemoved("secret " + name + ":!u:!p:!:!"))
                 found.append(name);
         }
         QCOMPARE(found, removed);
+        const QString a = "secret a:!u:!p:!:!";
+        const std::optional<RemovalList> passedOn
+            = RemovalList::fromContent(read->content(writtenOn), found.isEmpty() ? "pw" : secret);
+        QCOMPARE(passedOn->isRemoved(a), RemovalList::fromContent(content, "pw")->isRemoved(a));
         QVERIFY(!RemovalList::fromContent(content + "<<<<<<< HEAD\n", "pw"));
     }
+    // A list of the first version, under its salt.
+    void firstListIsRead()
+    {
+        const QByteArray first = "Vaultine removals 1 000102030405060708090a0b0c0d0e0f "
+                                 "a356775231be9e22\n7613120c80c7411c654fb12f6571c8e8 1 0\n";
+        QVERIFY(RemovalList::fromContent(first, "pw")->isRemoved("secret a:!u:!p:!:!"));
+        QVERIFY(RemovalList::fromContent(first, "other")->isEmpty());
+    }
 
-    // Random histories of adds, edits, removals and merges on copies of one start, merged at the
-    // end in every order: the same records everywhere, every record added and never removed,
-    // none removed. Lines are unique, so "added after its last removal" is "never removed".
+    // Three-way merges: the records of one service that both sides changed are named.
+    void changesOnBothSidesNamed_data()
+    {
+        QTest::addColumn<QStringList>("ours");
+        QTest::addColumn<QStringList>("theirs");
+        QTest::addColumn<int>("named");
+        QTest::newRow("password on both") << QStringList {"s:!u:!p1:!:!", "t:!v:!q:!:!"}
+                                          << QStringList {"s:!u:!p2:!:!", "t:!v:!q:!:!"} << 2;
+        QTest::newRow("username here, password there")
+            << QStringList {"s:!w:!p:!:!", "t:!v:!q:!:!"}
+            << QStringList {"s:!u:!p2:!:!", "t:!v:!q:!:!"} << 2;
+        QTest::newRow("other records") << QStringList {"s:!u:!p1:!:!", "t:!v:!q:!:!"}
+                                       << QStringList {"s:!u:!p:!:!", "t:!v:!q2:!:!"} << 0;
+        QTest::newRow("removed there")
+            << QStringList {"s:!u:!p1:!:!", "t:!v:!q:!:!"} << QStringList {"t:!v:!q:!:!"} << 0;
+    }
+    void changesOnBothSidesNamed()
+    {
+        QFETCH(QStringList, ours);
+        QFETCH(QStringList, theirs);
+        QFETCH(int, named);
+        const RecordMerge merge
+            = RecordMerge::fromBase({"s:!u:!p:!:!", "t:!v:!q:!:!"}, ours, theirs);
+        const QList<QStringList> both = merge.changedOnBothSides();
+        QCOMPARE(both.isEmpty() ? 0 : both.first().size(), named);
+    }
+
+    // Random histories of adds, edits, removals and merges on copies of one start, each copy's
+    // list begun on its own (the copies were made before any removal), merged at the end in
+    // every order: the same records everywhere, every record added and never removed, none
+    // removed. Lines are unique, so "added after its last removal" is "never removed".
     void mergesAgree_data()
     {
         QTest::addColumn<int>("copies");
@@ -95,15 +146,13 @@ private slots:
         QFETCH(bool, otherKey);
         for (quint32 seed = 1; seed <= 150; ++seed) {
             QRandomGenerator random(seed);
-            const RemovalList start("pw");
             QList<RecordMerge::Copy> copy;
             std::set<QString> expected;
             for (int i = 0; i < 4; ++i)
                 expected.insert(QString("s%1:!u:!p%1:!:!").arg(i));
             for (int c = 0; c < copies; ++c) {
                 copy.append({QStringList(expected.begin(), expected.end()),
-                    *RemovalList::fromContent(
-                        start.content(0), otherKey && c == 1 ? "another" : "pw")});
+                    RemovalList(otherKey && c == 1 ? "another" : "pw")});
             }
             int made = 0;
             for (int step = 0; step < 40; ++step) {

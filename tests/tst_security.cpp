@@ -114,6 +114,7 @@ struct Program : ProgramFolder
     {
         QStringList names = QDir(data({})).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         names.removeOne(ProgramLock::fileName); // holds nothing
+        names.removeOne(RemovalList::fileName); // checked on its own
         return names.join(u' ');
     }
     // The files but those set aside.
@@ -243,6 +244,12 @@ void acceptSettings()
     if (setup.startsWith("stray")) // a database file that the configuration does not name
         QVERIFY(program.store(threeRecords, setup == "stray" ? "1" : "3", QStringLiteral("k")));
     program.start();
+    // A removal made before the change is remembered after it, or after its failure.
+    const QString gone = QStringLiteral("Gone:!g:!p:!:!");
+    const auto removalKept = [&] { return program.database->removals()->isRemoved(gone); };
+    QVERIFY(!program.database->rewriteAllowed()
+        || program.database->RewriteDatabase(
+            records, [&](RemovalList &removals, qint64 day) { removals.remove(gone, day); }));
     if (setup.startsWith("current|")) // the answer when asked for the master password in force
         program.answer = setup.section(u'|', 1).isEmpty() ? std::nullopt
                                                           : std::optional(setup.section(u'|', 1));
@@ -290,10 +297,12 @@ void acceptSettings()
         program.start();
         QCOMPARE(program.records, records + (stored ? QStringList {added} : QStringList()));
         QVERIFY(!program.database->conversionUnfinished());
+        QVERIFY(removalKept());
         return;
     }
 
     QCOMPARE(described(program.messages), message);
+    QVERIFY(!program.database->rewriteAllowed() || removalKept());
     if (line.isEmpty()) {
         QCOMPARE(program.snapshot(), before);
         QCOMPARE(program.inForce(), inForce);
@@ -728,7 +737,7 @@ private slots:
         QTest::newRow("read only") << false;
     }
     // A sealed file of a lower cost than the standard is sealed again at the standard cost when
-    // files may be written; it opens with the same password either way.
+    // files may be written; it opens with the same password either way, its removals kept.
     void sealedCostRaised()
     {
         QFETCH(bool, mayWrite);
@@ -736,7 +745,10 @@ private slots:
         VaultAccess sealing {QStringLiteral("3"), QStringLiteral("pw")};
         Database writer(program.dir.path(), sealing);
         writer.setSealKey(SealedFile::Key::create(QStringLiteral("pw"), {2, 8}));
-        QVERIFY(writer.RewriteDatabase(threeRecords) && program.configure("3", "pw"));
+        const QString gone = QStringLiteral("Gone:!g:!p:!:!");
+        QVERIFY(writer.RewriteDatabase(threeRecords, [&](RemovalList &removals, qint64 day) {
+            removals.remove(gone, day);
+        }) && program.configure("3", "pw"));
         const auto restore = qScopeGuard([] { SealedFile::Cost::setStandardForTests({1, 8}); });
         SealedFile::Cost::setStandardForTests({3, 8});
         Database database(program.dir.path(), program.access);
@@ -751,6 +763,7 @@ private slots:
         QVERIFY(header);
         QCOMPARE(header->cost.passes, mayWrite ? 3u : 2u);
         QCOMPARE(program.stored("3", "pw"), threeRecords);
+        QVERIFY(database.removals()->isRemoved(gone));
     }
     void expiryDates_data()
     {

@@ -107,8 +107,6 @@ int MergeCommand::mergeCopy(const Invocation &invocation, const QFileInfo &file)
     if (!ours)
         return Refused;
     // A copy of the records keeps no removals; a copy of the list holds no records.
-    RecordMerge::Copy theirs {{}, *ours};
-    theirs.removals.clear();
     const bool listCopy = file.suffix() == QLatin1String("removed");
     const auto password = [&] {
         return invocation.passwordFromStdin
@@ -119,18 +117,10 @@ int MergeCommand::mergeCopy(const Invocation &invocation, const QFileInfo &file)
         ? std::optional(QStringList())
         : database.recordsOfCopy(file.fileName(), password);
     const std::optional<RemovalList> removals
-        = listCopy ? here.removals(file.fileName()) : theirs.removals;
+        = listCopy ? here.removals(file.fileName()) : RemovalList(QByteArray());
     if (!records || !removals) {
         if (!records)
             console.warn(database.failure());
-        return Refused;
-    }
-    // The entries of a list under another key (another salt, level or password) say nothing
-    // here: the copy is kept for a merge of the folder it came with.
-    if (!removals->sameKey(*ours)) {
-        console.warn(file.filePath()
-            + QStringLiteral(": its removals are under another key than this folder's; merge the "
-                             "folder it came from instead."));
         return Refused;
     }
     const RecordMerge merge({here.book().records(), *ours}, {*records, *removals});

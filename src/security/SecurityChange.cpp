@@ -36,17 +36,26 @@ SecurityChange::SecurityChange(Database &database, VaultAccess &access, const Co
 SecurityChange::Result SecurityChange::store(
     const QString &line, const QString &reach, const QString &password)
 {
+    // Sealing again under the same password takes a new salt too.
+    std::optional<SealedFile::Key> newSealKey;
+    if (sourceOf(reach) == Source::Sealed && !(newSealKey = SealedFile::Key::create(password)))
+        return Result::DatabaseFailed;
+    const QByteArray removalSecret = newSealKey ? Database::removalSecretOf(*newSealKey)
+        : sourceOf(reach) == Source::Enciphered ? RecordLine::toBytes(password)
+                                                : QByteArray();
     // No other program writes between the read of the records and the removal of their file.
     Result result = Result::DatabaseFailed;
     m_database.whileLocked([&] {
-        result = storeLocked(line, reach, password);
-        return true;
+        return m_database.carryRemovals(removalSecret, [&] {
+            result = storeLocked(line, reach, password, std::move(newSealKey));
+            return result == Result::Stored || result == Result::StoredCodedCopyLeft;
+        });
     });
     return result;
 }
 
-SecurityChange::Result SecurityChange::storeLocked(
-    const QString &line, const QString &reach, const QString &password)
+SecurityChange::Result SecurityChange::storeLocked(const QString &line, const QString &reach,
+    const QString &password, std::optional<SealedFile::Key> newSealKey)
 {
     const Source from = sourceOf(m_access.reach), to = sourceOf(reach);
     // The records move from the file, which may hold some that another program wrote.
@@ -61,10 +70,6 @@ SecurityChange::Result SecurityChange::storeLocked(
         return Result::EncipheredKept;
     if (to == Source::Sealed && m_database.sealedKept())
         return Result::SealedKept;
-    // Sealing again under the same password takes a new salt too.
-    std::optional<SealedFile::Key> newSealKey;
-    if (to == Source::Sealed && !(newSealKey = SealedFile::Key::create(password)))
-        return Result::DatabaseFailed;
     // Within reach 1 or 3 the configuration is written before the new file. At reach 3 it
     // holds no password, so the sealed file under the old one still opens until it is
     // replaced whole. At reach 1 the enciphered file goes first, the coded copy holding the

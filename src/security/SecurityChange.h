@@ -52,8 +52,9 @@ public:
     void setFailingSteps(const QSet<Step> &steps) { m_failing = steps; }
 
 private:
-    // The change, made under the folder's write lock.
-    Result storeLocked(const QString &line, const QString &reach, const QString &password);
+    // The change, made under the folder's write lock; the sealed level's new key given.
+    Result storeLocked(const QString &line, const QString &reach, const QString &password,
+        std::optional<SealedFile::Key> newSealKey);
     // The step that removes the file of a source.
     static Step removal(Database::Source source);
     bool remove(Step step, Database::Source source) const;

@@ -92,6 +92,15 @@ public:
     // The list of removals (or a conflict copy of it), keyed for the level in force; none when
     // it could not be read.
     std::optional<RemovalList> removals(const QString &name = RemovalList::fileName);
+    // The secret the list of removals is kept under at the sealed level, for the seal key.
+    static QByteArray removalSecretOf(const SealedFile::Key &key)
+    {
+        return key.secretFor("Vaultine removals");
+    }
+    // Runs a change of level or password (under the write lock) whose new secret of the list
+    // of removals is given: the list opens under the old and the new secret until the change
+    // is done. False, nothing changed, when the list could not be written, or the change's.
+    bool carryRemovals(const QByteArray &newSecret, const std::function<bool()> &change);
     // The conflict copies that sync tools left of the files in Data, by name; none set aside.
     QStringList conflictCopies() const;
     // The records of a conflict copy of a database file, read as that file is with this
@@ -188,8 +197,11 @@ private:
     bool AppendEncipheredRecord(const QByteArray &coded);
     // False when a write would make a coded file beside a kept enciphered or sealed one.
     bool keptFileSpared() const;
-    // The list changed and written, when the change changes it.
+    // The list changed and written, when that changes the file.
     bool changeRemovals(const RemovalChange &change);
+    // The secret of the list of removals at the level in force; none when it is not known.
+    std::optional<QByteArray> removalSecret();
+    std::optional<RemovalList> removalsOf(const DataFolder::Content &file, const QString &name);
     bool AppendSealedRecord(const QByteArray &coded);
     bool sealContent(const QByteArray &content) const;
     // The whole file of the level in force written from the records.

@@ -11,20 +11,35 @@
 // What the folder knows of its copies on other machines: the list of removals that travels
 // with it, and the conflict copies a sync tool left beside its files.
 
+std::optional<QByteArray> Database::removalSecret()
+{
+    if (m_access.sealed() && !m_sealKey)
+        return std::nullopt;
+    const QByteArray secret = m_access.sealed() ? removalSecretOf(*m_sealKey)
+        : m_access.enciphered()                 ? databaseKey()
+                                                : QByteArray();
+    if (m_access.enciphered() && secret.isEmpty())
+        return std::nullopt;
+    return secret;
+}
+
 std::optional<RemovalList> Database::removals(const QString &name)
 {
-    const DataFolder::Content file = m_folder.read(name, qint64(16) << 20);
+    return removalsOf(m_folder.read(name, qint64(16) << 20), name);
+}
+
+std::optional<RemovalList> Database::removalsOf(
+    const DataFolder::Content &file, const QString &name)
+{
     if (file.status == DataFolder::Status::Failed)
         return std::nullopt;
-    const QByteArray secret = m_access.sealed()
-        ? (m_sealKey ? m_sealKey->secretFor("Vaultine removals") : QByteArray())
-        : (m_access.enciphered() ? databaseKey() : QByteArray());
-    if ((m_access.sealed() && !m_sealKey) || (m_access.enciphered() && secret.isEmpty())) {
+    const std::optional<QByteArray> secret = removalSecret();
+    if (!secret) {
         m_failure = m_folder.path() + u'/' + name
             + QStringLiteral(": the key of the records is not known.");
         return std::nullopt;
     }
-    std::optional<RemovalList> list = RemovalList::fromContent(file.bytes, secret);
+    std::optional<RemovalList> list = RemovalList::fromContent(file.bytes, *secret);
     if (!list)
         m_failure = m_folder.path() + u'/' + name
             + QStringLiteral(": it is not a list of removals (move it away to start a new one).");
@@ -33,14 +48,35 @@ std::optional<RemovalList> Database::removals(const QString &name)
 
 bool Database::changeRemovals(const RemovalChange &change)
 {
-    std::optional<RemovalList> list = removals();
+    const DataFolder::Content file = m_folder.read(RemovalList::fileName, qint64(16) << 20);
+    std::optional<RemovalList> list = removalsOf(file, RemovalList::fileName);
     if (!list)
         return false;
     const qint64 today = RemovalList::today(*m_clock);
-    const QByteArray before = list->content(today);
-    change(*list, today);
+    if (change)
+        change(*list, today);
     const QByteArray after = list->content(today);
-    return after == before || m_folder.write(RemovalList::fileName, after);
+    // No file is made for a list that holds nothing.
+    return after == file.bytes || (file.bytes.isEmpty() && list->isEmpty())
+        || m_folder.write(RemovalList::fileName, after);
+}
+
+bool Database::carryRemovals(const QByteArray &newSecret, const std::function<bool()> &change)
+{
+    const DataFolder::Content before = m_folder.read(RemovalList::fileName, qint64(16) << 20);
+    if (before.status == DataFolder::Status::Missing)
+        return change();
+    if (!changeRemovals([&](RemovalList &removals, qint64) { removals.addSecret(newSecret); }))
+        return false;
+    if (!change()) {
+        // As it was, if it can be, when the change left everything as it was.
+        if (!m_conversionUnfinished)
+            m_folder.write(RemovalList::fileName, before.bytes);
+        return false;
+    }
+    // Written under the new secret alone; until then it opens under both.
+    changeRemovals({});
+    return true;
 }
 
 QStringList Database::conflictCopies() const

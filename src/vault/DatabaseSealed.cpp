@@ -35,10 +35,14 @@ SealedFile::Status Database::trySealed(const QString &password) const
 
 bool Database::sealAgain(SealedFile::Key key)
 {
-    const LineFile::ReadResult file = readCodedLines(Source::Sealed, {});
-    if (file.status != LineFile::ReadStatus::Read || !sealCodedLines(file.lines, key))
-        return false;
-    m_sealKey = std::move(key);
-    m_sealedBelowStandardCost = false;
-    return true;
+    return whileLocked([&] {
+        return carryRemovals(removalSecretOf(key), [&] {
+            const LineFile::ReadResult file = readCodedLines(Source::Sealed, {});
+            if (file.status != LineFile::ReadStatus::Read || !sealCodedLines(file.lines, key))
+                return false;
+            m_sealKey = std::move(key);
+            m_sealedBelowStandardCost = false;
+            return true;
+        });
+    });
 }

@@ -20,20 +20,11 @@ RemovalList asWritten(const RecordMerge::Copy &copy)
 RecordMerge::RecordMerge(const Copy &ours, const Copy &theirs)
     : m_removals(asWritten(ours))
 {
-    const RemovalList their = asWritten(theirs);
-    const bool sameKey = m_removals.sameKey(their);
-    if (sameKey)
-        m_removals.takeAll(their);
+    m_removals.takeAll(asWritten(theirs));
     QHash<QString, int> ourCount;
     for (const QString &line : ours.records)
         ++ourCount[line];
-    for (const QString &line : theirs.records) {
-        if (!sameKey && !ourCount.contains(line))
-            m_removals.takeLine(their, line);
-    }
     for (const QString &line : ours.records) {
-        if (!sameKey)
-            m_removals.takeLine(their, line);
         if (m_removals.isRemoved(line))
             m_removed.append(line);
         else
@@ -64,19 +55,18 @@ RecordMerge RecordMerge::fromBase(
 
 QList<QStringList> RecordMerge::changedOnBothSides() const
 {
-    const auto serviceAndUser = [](const QString &line) {
-        const QStringList fields = RecordLine::recordFields(line);
-        return fields.at(RecordLine::Service) + u'\n' + fields.at(RecordLine::Username);
+    const auto serviceOf = [](const QString &line) {
+        return RecordLine::recordFields(line).at(RecordLine::Service);
     };
     QMap<QString, QStringList> ourLines;
     for (const QString &line : m_oursAlone)
-        ourLines[serviceAndUser(line)].append(line);
+        ourLines[serviceOf(line)].append(line);
     QMap<QString, QStringList> both;
     for (const QString &line : m_added) {
-        const QString key = serviceAndUser(line);
-        if (ourLines.contains(key))
-            both[key]
-                += both.contains(key) ? QStringList {line} : ourLines[key] + QStringList {line};
+        const QString service = serviceOf(line);
+        if (ourLines.contains(service))
+            both[service] += both.contains(service) ? QStringList {line}
+                                                    : ourLines[service] + QStringList {line};
     }
     return both.values();
 }

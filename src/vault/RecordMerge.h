@@ -19,8 +19,7 @@ public:
         RemovalList removals;
     };
 
-    // The result's removals are under our key: theirs are taken whole when they share it, else
-    // only for the lines either side holds.
+    // The result's removals are written under our secret.
     RecordMerge(const Copy &ours, const Copy &theirs);
     // A three-way merge: each side removed what it lacks of the base.
     static RecordMerge fromBase(
@@ -31,7 +30,8 @@ public:
     // The lines that come from them, and ours that go.
     const QStringList &added() const { return m_added; }
     const QStringList &removed() const { return m_removed; }
-    // Records of one service and username that each side changed apart: both versions kept.
+    // Records of one service that each side changed or added apart (an edit of the username
+    // on one side and of the password on the other, say): every version kept.
     QList<QStringList> changedOnBothSides() const;
 
 private:

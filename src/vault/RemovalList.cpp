@@ -11,8 +11,10 @@
 
 namespace {
 
-constexpr char header[] = "Vaultine removals 1";
-constexpr qsizetype saltSize = 16;
+constexpr char header[] = "Vaultine removals 2";
+constexpr char firstHeader[] = "Vaultine removals 1";
+constexpr qsizetype keySize = crypto_generichash_BYTES;
+constexpr qsizetype idSize = 8;
 constexpr qsizetype hashSize = 16;
 
 QByteArray keyedHash(QByteArrayView bytes, const QByteArray &key, qsizetype size)
@@ -24,67 +26,109 @@ QByteArray keyedHash(QByteArrayView bytes, const QByteArray &key, qsizetype size
     return out;
 }
 
+QByteArray idOf(const QByteArray &key)
+{
+    return keyedHash("Vaultine removals key check", key, idSize);
+}
+
+// The key wrapped under a secret's hash, or unwrapped: the same step both ways.
+QByteArray wrapped(const QByteArray &key, const QByteArray &id, const QByteArray &wrappingKey)
+{
+    QByteArray out = keyedHash(id, wrappingKey, keySize);
+    for (qsizetype i = 0; i < keySize; ++i)
+        out[i] = char(out[i] ^ key.at(i));
+    return out;
+}
+
+QByteArray wrappingKeyOf(const QByteArray &secret)
+{
+    return keyedHash(secret, {}, keySize);
+}
+
 } // namespace
 
-RemovalList::RemovalList(const QByteArray &salt, const QByteArray &secret)
-    : m_salt(salt)
-    // The secret hashed first: a password may be of any length, a key of 16 to 64 bytes.
-    , m_key(keyedHash(salt,
-          secret.isEmpty() ? QByteArray() : keyedHash(secret, {}, crypto_generichash_BYTES),
-          crypto_generichash_BYTES))
-    , m_check(keyedHash("Vaultine removals key check", m_key, 8))
-{ }
-
 RemovalList::RemovalList(const QByteArray &secret)
-    : RemovalList(
-        [] {
-            QByteArray salt(saltSize, Qt::Uninitialized);
-            randombytes_buf(salt.data(), size_t(salt.size()));
-            return salt;
-        }(),
-        secret)
+    : m_wrappingKeys {wrappingKeyOf(secret)}
 { }
 
 std::optional<RemovalList> RemovalList::fromContent(
     QByteArrayView content, const QByteArray &secret)
 {
+    RemovalList list(secret);
     if (content.isEmpty())
-        return RemovalList(secret);
+        return list;
     const QList<QByteArray> rows = content.toByteArray().trimmed().split('\n');
     const QList<QByteArray> first = rows.first().split(' ');
-    if (first.size() != 5 || first.first(3).join(' ') != header)
+    QByteArray id; // of the section the rows belong to
+    bool unread = false;
+    if (first.size() == 5 && first.first(3).join(' ') == firstHeader) {
+        // One key of a random salt and the secret, none wrapped: entries under another secret
+        // are of no use.
+        const QByteArray salt = QByteArray::fromHex(first[3]);
+        const QByteArray key = keyedHash(
+            salt, secret.isEmpty() ? QByteArray() : keyedHash(secret, {}, keySize), keySize);
+        id = idOf(key);
+        unread = id.toHex() != first[4];
+        if (!unread)
+            list.sectionOf(id).key = key;
+    } else if (rows.first() != header) {
         return std::nullopt;
-    RemovalList list(QByteArray::fromHex(first[3]), secret);
-    if (list.m_salt.size() != saltSize)
-        return std::nullopt;
-    const bool sameKey = list.m_check.toHex() == first[4];
+    }
     for (const QByteArray &row : rows.sliced(1)) {
+        const QList<QByteArray> fields = row.trimmed().split(' ');
+        if (fields.size() == 3 && fields.first() == "key") {
+            id = QByteArray::fromHex(fields[1]);
+            const QByteArray wrap = QByteArray::fromHex(fields[2]);
+            if (id.size() != idSize || wrap.size() != keySize)
+                return std::nullopt;
+            unread = false;
+            Section &section = list.sectionOf(id);
+            const QByteArray key = wrapped(wrap, id, list.m_wrappingKeys.first());
+            if (idOf(key) == id)
+                section.key = key;
+            else if (!section.wraps.contains(wrap))
+                section.wraps.append(wrap);
+            continue;
+        }
         // Rows of lists joined line by line (a union merge of the file) name a hash twice: the
         // entry ahead counts.
-        const QList<QByteArray> fields = row.trimmed().split(' ');
         bool generationRead = false, dayRead = false;
         const Entry entry {
             fields.value(1).toInt(&generationRead), fields.value(2).toLongLong(&dayRead)};
         const QByteArray hash = QByteArray::fromHex(fields.first());
         if (fields.size() != 3 || hash.size() != hashSize || !generationRead || !dayRead
-            || entry.generation < 0)
+            || entry.generation < 0 || (id.isEmpty() && !unread))
             return std::nullopt;
-        if (sameKey)
-            list.take(hash, entry);
+        if (!unread)
+            take(list.sectionOf(id), hash, entry);
     }
     return list;
 }
 
 QByteArray RemovalList::content(qint64 today) const
 {
-    QList<QByteArray> rows;
-    for (auto entry = m_entries.begin(); entry != m_entries.end(); ++entry) {
-        if (today - entry->day <= keptDays)
-            rows.append(entry.key().toHex() + ' ' + QByteArray::number(entry->generation) + ' '
-                + QByteArray::number(entry->day) + '\n');
+    QByteArray out = QByteArray(header) + '\n';
+    for (const Section &section : m_sections) {
+        QList<QByteArray> rows;
+        for (auto entry = section.entries.begin(); entry != section.entries.end(); ++entry) {
+            if (today - entry->day <= keptDays)
+                rows.append(entry.key().toHex() + ' ' + QByteArray::number(entry->generation) + ' '
+                    + QByteArray::number(entry->day) + '\n');
+        }
+        if (rows.isEmpty())
+            continue;
+        std::sort(rows.begin(), rows.end());
+        QList<QByteArray> wraps = section.wraps;
+        if (!section.key.isEmpty()) {
+            wraps.clear();
+            for (const QByteArray &wrappingKey : m_wrappingKeys)
+                wraps.append(wrapped(section.key, section.id, wrappingKey));
+        }
+        for (const QByteArray &wrap : wraps)
+            out += "key " + section.id.toHex() + ' ' + wrap.toHex() + '\n';
+        out += rows.join();
     }
-    std::sort(rows.begin(), rows.end());
-    return header + (' ' + m_salt.toHex()) + ' ' + m_check.toHex() + '\n' + rows.join();
+    return out;
 }
 
 qint64 RemovalList::today(const Clock &clock)
@@ -93,33 +137,89 @@ qint64 RemovalList::today(const Clock &clock)
     return date.toJulianDay() - QDate(1970, 1, 1).toJulianDay();
 }
 
-QByteArray RemovalList::hashOf(const QString &line) const
+void RemovalList::addSecret(const QByteArray &secret)
 {
-    return keyedHash(RecordLine::toBytes(line), m_key, hashSize);
+    const QByteArray wrappingKey = wrappingKeyOf(secret);
+    if (!m_wrappingKeys.contains(wrappingKey))
+        m_wrappingKeys.append(wrappingKey);
 }
 
-int RemovalList::generation(const QString &line) const
+bool RemovalList::isEmpty() const
 {
-    return m_entries.value(hashOf(line)).generation;
+    return std::all_of(m_sections.begin(), m_sections.end(),
+        [](const Section &section) { return section.entries.isEmpty(); });
 }
 
-void RemovalList::step(const QString &line, int parity, int by, qint64 day)
+QByteArray RemovalList::hashIn(const Section &section, const QString &line)
 {
-    const QByteArray hash = hashOf(line);
-    Entry &entry = m_entries[hash];
-    if (entry.generation % 2 == parity) {
-        entry.generation += by;
-        entry.day = day < 0 ? entry.day : day;
+    return keyedHash(RecordLine::toBytes(line), section.key, hashSize);
+}
+
+RemovalList::Entry RemovalList::entryOf(const QString &line) const
+{
+    Entry found;
+    for (const Section &section : m_sections) {
+        if (section.key.isEmpty() || section.entries.isEmpty())
+            continue;
+        const Entry entry = section.entries.value(hashIn(section, line));
+        if (entry.isAheadOf(found))
+            found = entry;
     }
-    if (entry.generation == 0)
-        m_entries.remove(hash);
+    return found;
+}
+
+RemovalList::Section &RemovalList::sectionOf(const QByteArray &id)
+{
+    const auto at = std::lower_bound(m_sections.begin(), m_sections.end(), id,
+        [](const Section &section, const QByteArray &id) { return section.id < id; });
+    if (at != m_sections.end() && at->id == id)
+        return *at;
+    return *m_sections.insert(at, Section {id, {}, {}, {}});
+}
+
+RemovalList::Section &RemovalList::primary()
+{
+    for (Section &section : m_sections) {
+        if (!section.key.isEmpty())
+            return section;
+    }
+    QByteArray key(keySize, Qt::Uninitialized);
+    randombytes_buf(key.data(), size_t(key.size()));
+    Section &made = sectionOf(idOf(key));
+    made.key = key;
+    return made;
+}
+
+void RemovalList::step(const QString &line, int parity, qint64 day)
+{
+    const Entry now = entryOf(line);
+    if (now.generation % 2 != parity)
+        return;
+    Section &section = primary();
+    section.entries.insert(hashIn(section, line), {now.generation + 1, day});
+}
+
+void RemovalList::undo(const QString &line)
+{
+    const Entry now = entryOf(line);
+    if (now.generation % 2 != 1)
+        return;
+    for (Section &section : m_sections) {
+        if (section.key.isEmpty())
+            continue;
+        const auto found = section.entries.find(hashIn(section, line));
+        if (found == section.entries.end() || found->generation != now.generation)
+            continue;
+        if (--found->generation == 0)
+            section.entries.erase(found);
+    }
 }
 
 void RemovalList::rewrite(const QStringList &before, const QStringList &after, qint64 day)
 {
     const QSet<QString> was(before.begin(), before.end());
     const QSet<QString> is(after.begin(), after.end());
-    for (const QString &line : m_entries.isEmpty() ? QSet<QString>() : is) {
+    for (const QString &line : isEmpty() ? QSet<QString>() : is) {
         if (was.contains(line))
             undo(line);
         else
@@ -131,22 +231,24 @@ void RemovalList::rewrite(const QStringList &before, const QStringList &after, q
     }
 }
 
-void RemovalList::take(const QByteArray &hash, const Entry &entry)
+void RemovalList::take(Section &section, const QByteArray &hash, const Entry &entry)
 {
-    const auto found = m_entries.constFind(hash);
-    if (found == m_entries.constEnd() || entry.isAheadOf(*found))
-        m_entries.insert(hash, entry);
-}
-
-void RemovalList::takeLine(const RemovalList &other, const QString &line)
-{
-    const auto found = other.m_entries.constFind(other.hashOf(line));
-    if (found != other.m_entries.constEnd())
-        take(hashOf(line), *found);
+    const auto found = section.entries.constFind(hash);
+    if (found == section.entries.constEnd() || entry.isAheadOf(*found))
+        section.entries.insert(hash, entry);
 }
 
 void RemovalList::takeAll(const RemovalList &other)
 {
-    for (auto entry = other.m_entries.begin(); entry != other.m_entries.end(); ++entry)
-        take(entry.key(), *entry);
+    for (const Section &theirs : other.m_sections) {
+        Section &ours = sectionOf(theirs.id);
+        if (ours.key.isEmpty())
+            ours.key = theirs.key;
+        for (const QByteArray &wrap : theirs.wraps) {
+            if (!ours.wraps.contains(wrap))
+                ours.wraps.append(wrap);
+        }
+        for (auto entry = theirs.entries.begin(); entry != theirs.entries.end(); ++entry)
+            take(ours, entry.key(), *entry);
+    }
 }

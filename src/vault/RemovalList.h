@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -16,42 +17,43 @@ class Clock;
 // it, so the highest generation of both sides says what holds. Entries older than 180 days are
 // dropped when the list is written.
 //
-// The hash key comes from a random salt in the list's first line and from the secret of the
-// folder's level: nothing at the levels where the records are readable anyway, what the master
-// password guards at the others, so that there no entry can be tested without it. A key check
-// beside the salt tells lists of one key from others.
+// The hashes are keyed by random keys, one per copy that started a list on its own; a merge
+// keeps the entries of every key, so copies that started apart come together and a removal
+// passes through a copy that never held the record. Each key is stored wrapped under the
+// secret of the folder's level: nothing at the levels where the records are readable anyway,
+// what the master password guards at the others, so that there no entry can be tested without
+// it. A change of level or password wraps the keys under the new secret too before it starts,
+// so a list cut short in a change still opens.
 class RemovalList
 {
 public:
     static inline const QString fileName = QStringLiteral("CF2DB.removed");
     static constexpr qint64 keptDays = 180;
 
-    // An empty list under a fresh salt.
+    // An empty list, written under the secret.
     explicit RemovalList(const QByteArray &secret);
-    // The list a file holds (empty content: a new list); none when it is not one. A list whose key
-    // check fails (the level or the master password changed since) starts anew under its salt.
+    // The list a file holds (empty content: a new list); none when it is not one. The keys the
+    // secret does not unwrap are kept as they are, their entries unread.
     static std::optional<RemovalList> fromContent(QByteArrayView content, const QByteArray &secret);
     // The file's content, without the entries older than keptDays.
     QByteArray content(qint64 today) const;
     // Days since 1970-01-01 of the clock's date.
     static qint64 today(const Clock &clock);
+    // Written under this secret as well.
+    void addSecret(const QByteArray &secret);
 
-    bool sameKey(const RemovalList &other) const { return m_check == other.m_check; }
-    // The same key, no entries: the removals of a copy that keeps none.
-    void clear() { m_entries.clear(); }
-    int generation(const QString &line) const;
+    bool isEmpty() const;
+    int generation(const QString &line) const { return entryOf(line).generation; }
     bool isRemoved(const QString &line) const { return generation(line) % 2 == 1; }
 
     // A live line removed; a removed line added again; a removal whose file was not written.
-    void remove(const QString &line, qint64 day) { step(line, 0, +1, day); }
-    void addAgain(const QString &line, qint64 day) { step(line, 1, +1, day); }
-    void undo(const QString &line) { step(line, 1, -1, -1); }
+    void remove(const QString &line, qint64 day) { step(line, 0, day); }
+    void addAgain(const QString &line, qint64 day) { step(line, 1, day); }
+    void undo(const QString &line);
     // The records of the file went from before to after: what left it is removed, what came
     // back is added again, a line both hold that is marked removed was a rewrite cut short.
     void rewrite(const QStringList &before, const QStringList &after, qint64 day);
-    // The line's entry in the other list (of any key) where it is ahead of this one's.
-    void takeLine(const RemovalList &other, const QString &line);
-    // Every entry of the other list of the same key where it is ahead of this one's.
+    // Every entry of the other list where it is ahead of this one's.
     void takeAll(const RemovalList &other);
 
 private:
@@ -64,13 +66,22 @@ private:
             return generation != other.generation ? generation > other.generation : day > other.day;
         }
     };
-    RemovalList(const QByteArray &salt, const QByteArray &secret);
-    QByteArray hashOf(const QString &line) const;
-    void step(const QString &line, int parity, int by, qint64 day);
-    void take(const QByteArray &hash, const Entry &entry);
+    struct Section
+    {
+        QByteArray id; // a check of the key
+        QByteArray key; // empty when no secret of ours unwraps it
+        QList<QByteArray> wraps; // as read, for a key not unwrapped
+        QHash<QByteArray, Entry> entries;
+    };
+    RemovalList() = default;
+    static QByteArray hashIn(const Section &section, const QString &line);
+    Entry entryOf(const QString &line) const;
+    Section &sectionOf(const QByteArray &id);
+    // The section new entries go to, made when there is none.
+    Section &primary();
+    void step(const QString &line, int parity, qint64 day);
+    static void take(Section &section, const QByteArray &hash, const Entry &entry);
 
-    QByteArray m_salt;
-    QByteArray m_key;
-    QByteArray m_check;
-    QHash<QByteArray, Entry> m_entries;
+    QList<QByteArray> m_wrappingKeys; // the secrets' hashes
+    QList<Section> m_sections; // by id
 };
