@@ -4,6 +4,7 @@
 // throughput; the resident memory with the records loaded.
 // Run: QT_QPA_PLATFORM=offscreen build/bench/bench_records [--floor FLOOR] [count ...]
 
+#include "SampleRecords.h"
 #include "app/Startup.h"
 #include "fakes/PromptAnswers.h"
 #include "platform/Clipboard.h"
@@ -74,18 +75,6 @@ struct QuietPlatform : Clipboard,
     QString folder;
     Platform platform {*this, *this, *this, *this, *this, *this, *this, *this};
 };
-
-QStringList makeRecords(int count)
-{
-    QStringList records;
-    records.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        records.append(QStringLiteral("Service %1 of the list:!user%1@mail.example:!p4ss-%1-word:!"
-                                      "note %1, \"quoted\":!https://s%1.example/login")
-                           .arg((i * 7919) % count));
-    }
-    return records;
-}
 
 void report(const char *what, int count, const QString &reach, qint64 nanoseconds)
 {

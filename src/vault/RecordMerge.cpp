@@ -11,7 +11,10 @@ namespace {
 RemovalList asWritten(const RecordMerge::Copy &copy)
 {
     RemovalList removals = copy.removals;
-    removals.rewrite(copy.records, copy.records, 0);
+    for (const QString &line : copy.records) {
+        if (removals.isRemoved(line))
+            removals.undo(line);
+    }
     return removals;
 }
 
@@ -22,6 +25,7 @@ RecordMerge::RecordMerge(const Copy &ours, const Copy &theirs)
 {
     m_removals.takeAll(asWritten(theirs));
     QHash<QString, int> ourCount;
+    ourCount.reserve(ours.records.size());
     for (const QString &line : ours.records)
         ++ourCount[line];
     for (const QString &line : ours.records) {
@@ -30,15 +34,17 @@ RecordMerge::RecordMerge(const Copy &ours, const Copy &theirs)
         else
             m_records.append(line);
     }
+    const qsizetype oursKept = m_records.size();
     QHash<QString, int> theirCount;
+    theirCount.reserve(theirs.records.size());
     for (const QString &line : theirs.records) {
         if (++theirCount[line] > ourCount.value(line) && !m_removals.isRemoved(line)) {
             m_records.append(line);
             m_added.append(line);
         }
     }
-    for (const QString &line : ours.records) {
-        if (!theirCount.contains(line) && !m_removals.isRemoved(line))
+    for (const QString &line : m_records.first(oursKept)) {
+        if (!theirCount.contains(line))
             m_oursAlone.append(line);
     }
 }
