@@ -11,10 +11,8 @@ namespace {
 RemovalList asWritten(const RecordMerge::Copy &copy)
 {
     RemovalList removals = copy.removals;
-    for (const QString &line : copy.records) {
-        if (removals.isRemoved(line))
-            removals.undo(line);
-    }
+    for (const QString &line : copy.records)
+        removals.undo(line);
     return removals;
 }
 
