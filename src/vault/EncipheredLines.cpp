@@ -3,8 +3,19 @@
 #include "CipherText.h"
 #include "LineEscape.h"
 #include "LineFile.h"
+#include "RecordCodec.h"
+#include "RecordLine.h"
+
+#include <algorithm>
 
 namespace EncipheredLines {
+
+namespace {
+
+const QByteArray codedSeparator
+    = EncodeRecord(QByteArray(RecordLine::separator.data(), RecordLine::separator.size()));
+
+} // namespace
 
 std::optional<QByteArray> encipher(const QByteArray &coded, const QByteArray &key)
 {
@@ -29,6 +40,29 @@ std::optional<QByteArray> fileContent(const QList<QByteArray> &coded, const QByt
         lines.append(*enciphered);
     }
     return LineFile::fileContent(lines, LineFile::ByteOrderMark::Keep);
+}
+
+bool isEnciphered(QByteArrayView content)
+{
+    const QList<QByteArrayView> lines = LineFile::splitLines(content);
+    return std::any_of(lines.begin(), lines.end(),
+        [](QByteArrayView line) { return !line.isEmpty() && !line.contains(codedSeparator); });
+}
+
+Records decipherRecords(QByteArrayView content, const QByteArray &key)
+{
+    Records records;
+    const QList<QByteArray> lines = LineFile::linesOf(content, LineFile::ByteOrderMark::Keep);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines[i].isEmpty())
+            continue;
+        const std::optional<QByteArray> coded = decipher(lines[i], key);
+        if (!coded || !coded->isValidUtf8()
+            || coded->count(codedSeparator) < RecordLine::fieldCount - 1)
+            return {{}, i + 1};
+        records.coded.append(*coded);
+    }
+    return records;
 }
 
 } // namespace EncipheredLines
