@@ -1,5 +1,7 @@
 #include "vault/CipherText.h"
+#include "vault/EncipheredLines.h"
 #include "vault/LineEscape.h"
+#include "vault/LineFile.h"
 #include "vault/RecordCodec.h"
 
 #include <QSet>
@@ -86,6 +88,42 @@ private slots:
         QCOMPARE(unescapeLine(escaped), std::optional<QByteArray>(line));
         if (std::all_of(line.begin(), line.end(), [](char c) { return uchar(c) >= 128; }))
             QCOMPARE(escaped, line);
+    }
+
+    // The enciphered file's lines deciphered with a key given: another key is told by the
+    // records it gives, and nothing is given then.
+    void anotherKeyIsRefused_data()
+    {
+        QTest::addColumn<QByteArrayList>("records");
+        QTest::addColumn<QByteArray>("key"); // the file's
+        QTest::addColumn<QByteArray>("given");
+        QTest::addColumn<qsizetype>("refusedLine"); // 0: read
+        const QByteArrayList records {"bank:!jo:!x\"y:!:!", "Caf\xc3\xa9:!zo:!p:!:!"};
+        const QByteArray key("Key-99"), longKey("Key-longer-than-any-line-here");
+        QTest::newRow("the file's key") << records << key << key << qsizetype(0);
+        QTest::newRow("another key") << records << key << QByteArray("Wrong") << qsizetype(1);
+        QTest::newRow("one bit off") << records << key << QByteArray("Key-98") << qsizetype(1);
+        // Off in the first byte alone: the fields stay, "\xc3" turns into "\xe3".
+        QTest::newRow("off where the text is not ASCII")
+            << QByteArrayList {"bank:!jo:!p:!:!", "\xc3\xa9:!u:!p:!:!"} << longKey
+            << "k" + longKey.mid(1) << qsizetype(2);
+        QTest::newRow("no key") << records << key << QByteArray() << qsizetype(1);
+    }
+    void anotherKeyIsRefused()
+    {
+        QFETCH(QByteArrayList, records);
+        QFETCH(QByteArray, key);
+        QFETCH(QByteArray, given);
+        QFETCH(qsizetype, refusedLine);
+        QByteArrayList coded;
+        for (const QByteArray &record : records)
+            coded.append(EncodeRecord(record));
+        const std::optional<QByteArray> content = EncipheredLines::fileContent(coded, key);
+        QVERIFY(content && EncipheredLines::isEnciphered(*content));
+        QVERIFY(!EncipheredLines::isEnciphered(LineFile::joined(coded)));
+        const EncipheredLines::Records read = EncipheredLines::decipherRecords(*content, given);
+        QCOMPARE(read.refusedLine, refusedLine);
+        QCOMPARE(read.coded, refusedLine == 0 ? coded : QByteArrayList());
     }
 };
 

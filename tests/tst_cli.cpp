@@ -994,21 +994,37 @@ private slots:
         QCOMPARE(run({"merge", listCopy}).out, "Added: 0, removed: 1.\n  - New (n)\n");
         QCOMPARE(stored(folder, reach), sorted(seeds + QStringList {"Theirs:!t:!p:!:!"}));
     }
-    // git merge with the driver set up as the README shows: a removal on one branch, an add
-    // and an edit on the other; a record edited on both branches is kept in both versions and
-    // the merge stops for a look, never with marker lines in the file.
+    // git merge with the driver set up as the README shows, for each file of records: a removal
+    // on one branch, an add and an edit on the other; a record edited on both branches is kept
+    // in both versions and the merge stops for a look, never with marker lines in the file, which
+    // holds the records as the program writes them. A password that does not open the files
+    // refuses the merge, and the file stays ours.
     void gitMergeDriverMergesRecords_data()
     {
         QTest::addColumn<QString>("reach");
+        QTest::addColumn<QString>("file"); // in Data
         QTest::addColumn<bool>("bothEdit");
-        QTest::newRow("0 clean") << "0" << false;
-        QTest::newRow("0 both sides edit") << "0" << true;
-        QTest::newRow("3 both sides edit") << "3" << true;
+        QTest::addColumn<QByteArray>("password"); // the line given to the driver
+        QTest::addColumn<QString>("refusal"); // on standard error when the merge is refused
+        const QString coded("CF2DB.pdb"), enciphered("CF2DB.edb"), sealed("CF2DB.sdb");
+        const QByteArray wrong("Key-98\n");
+        QTest::newRow("0 clean") << "0" << coded << false << masterLine << QString();
+        QTest::newRow("0 both sides edit") << "0" << coded << true << masterLine << QString();
+        QTest::newRow("1 clean") << "1" << enciphered << false << masterLine << QString();
+        QTest::newRow("1 both sides edit") << "1" << enciphered << true << masterLine << QString();
+        QTest::newRow("1 wrong password") << "1" << enciphered << false << wrong
+                                          << ": line 1 does not decipher with the master password";
+        QTest::newRow("3 both sides edit") << "3" << sealed << true << masterLine << QString();
+        QTest::newRow("3 wrong password") << "3" << sealed << false << wrong
+                                          << ": it does not open with the master password given";
     }
     void gitMergeDriverMergesRecords()
     {
         QFETCH(QString, reach);
+        QFETCH(QString, file);
         QFETCH(bool, bothEdit);
+        QFETCH(QByteArray, password);
+        QFETCH(QString, refusal);
         const QString repo = m_root.filePath(QTest::currentDataTag()).replace(' ', '-');
         makeFolder(repo, reach, seeds);
         const auto shell = [&](const QString &script) {
@@ -1021,9 +1037,10 @@ private slots:
                 0);
         };
         shell("git init -q -b main && git config user.name t && git config user.email t@t && "
-              "printf 'Data/CF2DB.pdb merge=vaultine\\nData/CF2DB.sdb merge=vaultine\\n' "
-              ">.gitattributes && printf 'Data/vaultine.lock\\nData/CF2DB.removed\\n' "
-              ">.gitignore && git config merge.vaultine.driver \"'" CLI_PATH
+              "printf 'Data/CF2DB.pdb merge=vaultine\\nData/CF2DB.edb merge=vaultine\\n"
+              "Data/CF2DB.sdb merge=vaultine\\n' >.gitattributes && "
+              "printf 'Data/vaultine.lock\\nData/CF2DB.removed\\n' >.gitignore && "
+              "git config merge.vaultine.driver \"'" CLI_PATH
               "' --password-stdin merge-driver %O %A %B\" && git add -A && git commit -qm start "
               "&& git checkout -q -b other");
         change({"remove", "Mail", "--force"});
@@ -1033,14 +1050,24 @@ private slots:
         if (bothEdit)
             change({"edit", "bank", "--info", "ours"});
         shell("git commit -qam ours");
+        const QByteArray before = contentOf(repo + "/Data/" + file);
         const Run merged
-            = runCli({}, masterLine, {}, {}, "cd '" + repo + "' && git merge -q other; exit $?");
-        QCOMPARE(merged.status, bothEdit ? 1 : 0);
+            = runCli({}, password, {}, {}, "cd '" + repo + "' && git merge -q other; exit $?");
+        QCOMPARE(merged.status, bothEdit || !refusal.isEmpty() ? 1 : 0);
+        if (!refusal.isEmpty()) {
+            QVERIFY2(merged.err.contains(refusal), qPrintable(merged.err));
+            QCOMPARE(contentOf(repo + "/Data/" + file), before);
+            return;
+        }
         QCOMPARE(
             merged.err.contains("Changed on both sides, 2 versions kept: bank (jo)"), bothEdit);
         const QStringList ours = bothEdit ? QStringList {"bank:!jo:!x\"y:!ours:!"} : QStringList();
         QCOMPARE(stored(repo, reach),
             sorted(ours + QStringList {"bank:!jo:!x\"y:!theirs:!", seeds[2], "New:!n:!p1:!:!"}));
+        if (reach == "3") // sealed under a fresh nonce every time
+            return;
+        makeFolder(repo + "-written", reach, stored(repo, reach));
+        QCOMPARE(contentOf(repo + "/Data/" + file), contentOf(repo + "-written/Data/" + file));
     }
     // A line that a merge left as a conflict marker, in the records read at each level or in a
     // folder or file given to merge or import, refuses them, naming the file and the line; the

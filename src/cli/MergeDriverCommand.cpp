@@ -4,6 +4,7 @@
 #include "Invocation.h"
 #include "vault/ConflictMarkers.h"
 #include "vault/DataFolder.h"
+#include "vault/EncipheredLines.h"
 #include "vault/RecordBook.h"
 #include "vault/RecordCodec.h"
 #include "vault/RecordLine.h"
@@ -12,12 +13,16 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 
 namespace {
 
-// One of the three files: read through its folder, opened with the password when sealed.
+using Password = std::function<std::optional<QString>()>;
+
+// One of the three files: read through its folder, opened or deciphered with the password when
+// sealed or enciphered.
 struct Side
 {
     explicit Side(const QString &file)
@@ -29,9 +34,10 @@ struct Side
     DataFolder folder;
     QStringList records;
     std::optional<SealedFile::Key> key; // a sealed file's
+    std::optional<QByteArray> cipherKey; // an enciphered file's
 
     // False, told, when the file cannot be read as records.
-    bool read(const Console &console, const std::function<std::optional<QString>()> &password)
+    bool read(const Console &console, const Password &password)
     {
         const DataFolder::Content file = folder.read(path.fileName());
         if (file.status != DataFolder::Status::Read) {
@@ -40,45 +46,85 @@ struct Side
                     : folder.failure());
             return false;
         }
-        if (SealedFile::readHeader(file.bytes)) {
-            const std::optional<QString> entry = password();
-            SealedFile::Opened opened
-                = entry ? SealedFile::openBytes(file.bytes, *entry) : SealedFile::Opened {};
-            if (opened.status != SealedFile::Status::Opened) {
-                console.warn(path.filePath()
-                    + QStringLiteral(": it does not open with the master password given."));
-                return false;
-            }
-            key = std::move(opened.key);
-            records = RecordLine::linesFromBytes(
-                DecodeRecord(opened.content), LineFile::ByteOrderMark::Keep);
-            return true;
-        }
+        if (SealedFile::readHeader(file.bytes))
+            return readSealed(file.bytes, console, password);
         if (const qsizetype line = ConflictMarkers::firstLine(file.bytes, EncodeRecord(":!"))) {
             console.warn(ConflictMarkers::refusal(path.filePath(), line));
             return false;
         }
+        if (EncipheredLines::isEnciphered(file.bytes))
+            return readEnciphered(file.bytes, console, password);
         records = RecordLine::linesFromBytes(DecodeRecord(file.bytes));
         return true;
     }
+
+    bool readSealed(const QByteArray &content, const Console &console, const Password &password)
+    {
+        const std::optional<QString> entry = password();
+        SealedFile::Opened opened
+            = entry ? SealedFile::openBytes(content, *entry) : SealedFile::Opened {};
+        if (opened.status != SealedFile::Status::Opened) {
+            console.warn(path.filePath()
+                + QStringLiteral(": it does not open with the master password given."));
+            return false;
+        }
+        key = std::move(opened.key);
+        records = RecordLine::linesFromBytes(
+            DecodeRecord(opened.content), LineFile::ByteOrderMark::Keep);
+        return true;
+    }
+
+    bool readEnciphered(const QByteArray &content, const Console &console, const Password &password)
+    {
+        cipherKey = RecordLine::toBytes(password().value_or(QString()));
+        const EncipheredLines::Records read = EncipheredLines::decipherRecords(content, *cipherKey);
+        if (read.refusedLine > 0) {
+            console.warn(QStringLiteral("%1: line %2 does not decipher with the master password "
+                                        "given; nothing was merged.")
+                             .arg(path.filePath())
+                             .arg(read.refusedLine));
+            return false;
+        }
+        records = RecordLine::linesFromBytes(
+            DecodeRecord(LineFile::joined(read.coded)), LineFile::ByteOrderMark::Keep);
+        return true;
+    }
 };
+
+// OURS replaced by the records, in the kind of file the sides are: sealed again with OURS's key,
+// enciphered with the key when a side is enciphered, else coded.
+bool writeOurs(const Side &ours, const QStringList &records, const std::optional<QByteArray> &key)
+{
+    const QByteArray coded = EncodeRecord(RecordLine::linesToBytes(
+        records, ours.key || key ? LineFile::ByteOrderMark::Keep : LineFile::ByteOrderMark::Drop));
+    if (ours.key)
+        return SealedFile(ours.folder, ours.path.fileName()).seal(*ours.key, coded);
+    if (!key)
+        return ours.folder.write(ours.path.fileName(), coded);
+    const std::optional<QByteArray> content = EncipheredLines::fileContent(
+        LineFile::linesOf(coded, LineFile::ByteOrderMark::Keep), *key);
+    return content && ours.folder.write(ours.path.fileName(), *content);
+}
 
 } // namespace
 
 MergeDriverCommand::MergeDriverCommand()
     : Command({.name = "merge-driver",
         .description = "Merges three versions of a database file for git.",
-        .details = "git's merge driver for Data/CF2DB.pdb (and Data/CF2DB.sdb): BASE, OURS and "
-                   "THEIRS are git's %O, %A and %B. The records of both sides are written "
-                   "into OURS without those either side removed from BASE; a record of one "
-                   "service and username that both sides changed is kept in both versions, "
+        .details = "git's merge driver for Data/CF2DB.pdb (and Data/CF2DB.edb and Data/CF2DB.sdb): "
+                   "BASE, OURS and THEIRS are git's %O, %A and %B. The records of both sides are "
+                   "written into OURS without those either side removed from BASE; a record of "
+                   "one service and username that both sides changed is kept in both versions, "
                    "never as conflict marker lines. Status 0 when the merge is clean, 1 when a "
                    "record was changed on both sides (named on standard error) or the files "
-                   "could not be merged. A sealed file asks for the master password on the "
-                   "terminal (with --password-stdin, the first line) and is sealed again with "
-                   "OURS's key. Set up in the repository: the line \"Data/CF2DB.pdb "
-                   "merge=vaultine\" in .gitattributes, and git config merge.vaultine.driver "
-                   "\"vaultine-cli merge-driver %O %A %B\".",
+                   "could not be merged. An enciphered or sealed file asks for the master "
+                   "password on the terminal (with --password-stdin, the first line): the "
+                   "enciphered file is deciphered with it and enciphered again, a line that does "
+                   "not decipher refusing the merge; the sealed file is sealed again with OURS's "
+                   "key. Set up in the repository: the lines \"Data/CF2DB.pdb merge=vaultine\", "
+                   "\"Data/CF2DB.edb merge=vaultine\" and \"Data/CF2DB.sdb merge=vaultine\" in "
+                   ".gitattributes, and git config merge.vaultine.driver \"vaultine-cli "
+                   "merge-driver %O %A %B\".",
         .arguments = {{"base", "The common version (%O)."}, {"ours", "Our version (%A)."},
             {"theirs", "Their version (%B)."}}})
 { }
@@ -89,7 +135,7 @@ int MergeDriverCommand::execute(const Invocation &invocation)
     std::array<Side, 3> sides {Side(invocation.arguments.at(0)), Side(invocation.arguments.at(1)),
         Side(invocation.arguments.at(2))};
     Side &ours = sides[1];
-    std::optional<std::optional<QString>> password; // asked once, for a sealed file
+    std::optional<std::optional<QString>> password; // asked once, for a sealed or enciphered file
     const auto masterPassword = [&] {
         if (!password)
             password = invocation.passwordFromStdin
@@ -105,12 +151,10 @@ int MergeDriverCommand::execute(const Invocation &invocation)
         = RecordMerge::fromBase(sides[0].records, ours.records, sides[2].records);
     RecordBook book;
     book.load(merge.records());
-    const QByteArray coded = EncodeRecord(RecordLine::linesToBytes(
-        book.records(), ours.key ? LineFile::ByteOrderMark::Keep : LineFile::ByteOrderMark::Drop));
-    const bool written = ours.key
-        ? SealedFile(ours.folder, ours.path.fileName()).seal(*ours.key, coded)
-        : ours.folder.write(ours.path.fileName(), coded);
-    if (!written) {
+    const auto enciphered = std::find_if(
+        sides.begin(), sides.end(), [](const Side &side) { return side.cipherKey.has_value(); });
+    if (!writeOurs(ours, book.records(),
+            enciphered == sides.end() ? std::nullopt : enciphered->cipherKey)) {
         console.warn(ours.folder.failure());
         return Refused;
     }

@@ -1,8 +1,7 @@
 #include "Database.h"
 
-#include "CipherText.h"
 #include "ConflictMarkers.h"
-#include "LineEscape.h"
+#include "EncipheredLines.h"
 #include "LineFile.h"
 #include "RecordCodec.h"
 #include "RecordLine.h"
@@ -110,8 +109,7 @@ LineFile::ReadResult Database::readCodedLines(
     if (!enciphered)
         return file;
     for (QByteArray &line : file.lines) {
-        const std::optional<QByteArray> raw = unescapeLine(line);
-        const std::optional<QByteArray> plain = raw ? CipherText(*raw, key) : std::nullopt;
+        const std::optional<QByteArray> plain = EncipheredLines::decipher(line, key);
         if (!plain)
             return {LineFile::ReadStatus::Failed, {}};
         line = *plain;
@@ -127,17 +125,9 @@ bool Database::writeCodedLines(
             Source::Coded, m_folder.write(fileName(Source::Coded), LineFile::fileContent(coded)));
     if (m_encipheredKept)
         return false;
-    QList<QByteArray> lines;
-    lines.reserve(coded.size());
-    for (const QByteArray &line : coded) {
-        const std::optional<QByteArray> cipher = CipherText(line, key);
-        if (!cipher)
-            return false;
-        lines.append(escapeLine(*cipher));
-    }
-    return noted(Source::Enciphered,
-        m_folder.write(fileName(Source::Enciphered),
-            LineFile::fileContent(lines, LineFile::ByteOrderMark::Keep)));
+    const std::optional<QByteArray> content = EncipheredLines::fileContent(coded, key);
+    return content
+        && noted(Source::Enciphered, m_folder.write(fileName(Source::Enciphered), *content));
 }
 
 QString Database::markerFailure(
@@ -311,9 +301,8 @@ bool Database::AppendSealedRecord(const QByteArray &coded)
 
 bool Database::AppendEncipheredRecord(const QByteArray &coded)
 {
-    const std::optional<QByteArray> enciphered = CipherText(coded, databaseKey());
-    return enciphered
-        && appendLine(Source::Enciphered, escapeLine(*enciphered), LineFile::ByteOrderMark::Keep);
+    const std::optional<QByteArray> line = EncipheredLines::encipher(coded, databaseKey());
+    return line && appendLine(Source::Enciphered, *line, LineFile::ByteOrderMark::Keep);
 }
 
 bool Database::RewriteDatabase(const QStringList &records, const RemovalChange &change)
