@@ -113,9 +113,9 @@ MergeDriverCommand::MergeDriverCommand()
         .description = "Merges three versions of a database file for git.",
         .details = "git's merge driver for Data/CF2DB.pdb (and Data/CF2DB.edb and Data/CF2DB.sdb): "
                    "BASE, OURS and THEIRS are git's %O, %A and %B. The records of both sides are "
-                   "written into OURS without those either side removed from BASE; a record of "
-                   "one service and username that both sides changed is kept in both versions, "
-                   "never as conflict marker lines. Status 0 when the merge is clean, 1 when a "
+                   "written into OURS without those either side removed from BASE; the records "
+                   "of a service that both sides changed are kept in every version, never as "
+                   "conflict marker lines. Status 0 when the merge is clean, 1 when a "
                    "record was changed on both sides (named on standard error) or the files "
                    "could not be merged. An enciphered or sealed file asks for the master "
                    "password on the terminal (with --password-stdin, the first line): the "
