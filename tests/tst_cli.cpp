@@ -498,17 +498,17 @@ private slots:
             {"Sh \"o\", p:!s:!x:!c:!http://s"});
         imports("other names, CR alone, spaces around quotes",
             "SERVICE,User,Login_Password,Website,Other Info\rS,u,p,w,o\r\"c\rd\", \"e\" \r",
-            {"S:!u:!p:!o:!w", "c d:!e:!:!:!"});
+            {"S:!u:!p:!o:!w", u"c\u2028d:!e:!:!:!"_qs});
         imports("missing cells, no password column", "Title,Username,URL,Notes\nShort,u\n",
             {"Short:!u:!:!:!"});
         imports("a windows-1252 line among UTF-8 lines",
             "Title,Password\nCaf\xe9,1\nCaf\xc3\xa9,2\n", {cafe + ":!:!1:!:!", cafe + ":!:!2:!:!"});
         // Cells as the export writes them; line numbers go on past the breaks inside them.
-        imports("line breaks become spaces",
+        imports("line breaks kept",
             (CsvTable::formatRow({"Title", "Password", "Notes"}) + "\r\n"
                 + CsvTable::formatRow({"one\ntwo", "x,\"y\"", "three\r\nfour"}) + "\r\nA:!,p\r\n")
                 .toUtf8(),
-            {"one two:!:!x,\"y\":!three four:!"}, "Line 5: a field holds", 0, 1);
+            {u"one\u2028two:!:!x,\"y\":!three\u2028four:!"_qs}, "Line 5: a field holds", 0, 1);
         imports("empty fields kept, separator told by line",
             "Title,Password,Notes\n,p\nA,\n\"x\ny\",p,A:!x\nB,p\n\n",
             {":!:!p:!:!", "A:!:!:!:!", "B:!:!p:!:!"}, "Line 4: a field holds \":!\"", 0, 1);
@@ -828,7 +828,7 @@ private slots:
         const QString from = m_root.filePath("from-" + reach);
         const QString into = m_root.filePath("into-" + reach);
         const QString csv = m_root.filePath("export-" + reach + ".csv");
-        const QStringList records = seeds
+        QStringList records = seeds
             + QStringList {
                 "a,b:!\"q\":!p w:!  lead  :!http://x/?a=1,2", "No pw:!u:!:!:!", ":!:!:!i:!"};
         makeFolder(from, reach, records);
@@ -838,6 +838,20 @@ private slots:
             return runCli(QStringList {"--folder", folder, "--password-stdin"} + arguments,
                 masterLine + input, {}, {}, prelude);
         };
+
+        // Another store's note of three lines (CR LF and LF inside its quotes) keeps them: one
+        // line of the file, shown and exported with its line breaks.
+        QCOMPARE(cli(from, {"import", "--csv", "-"},
+                     "name,password,notes\r\nNotes,pw,\"one\r\ntwo\nthree\"\r\n")
+                     .out,
+            "Added: 1, duplicates: 0, skipped: 0.\n");
+        records.append(u"Notes:!:!pw:!one\u2028two\u2028three:!"_qs);
+        QCOMPARE(stored(from, reach), sorted(records));
+        const auto source = VaultAccess {reach, master}.enciphered() ? Database::Source::Enciphered
+                                                                     : Database::Source::Coded;
+        QCOMPARE(
+            contentOf(from + "/Data/" + Database::fileName(source)).count('\n'), records.size());
+        QCOMPARE(cli(from, {"show", "Notes", "--field", "info"}).out, "one\ntwo\nthree\n");
 
         QFile file(csv);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("keep") == 4);
@@ -853,14 +867,16 @@ private slots:
         QCOMPARE(QFile::permissions(csv),
             QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(file.readAll().startsWith("Title,Username,Password,URL,Notes\r\n"));
+        const QByteArray content = file.readAll();
+        QVERIFY(content.startsWith("Title,Username,Password,URL,Notes\r\n"));
+        QVERIFY(content.contains("\r\nNotes,,pw,,\"one\ntwo\nthree\"\r\n"));
 
-        QCOMPARE(cli(into, {"import", "--csv", csv}).out, "Added: 6, duplicates: 0, skipped: 0.\n");
+        QCOMPARE(cli(into, {"import", "--csv", csv}).out, "Added: 7, duplicates: 0, skipped: 0.\n");
         QCOMPARE(stored(into, reach), sorted(records));
         const Run piped = cli(from, {"export", "--csv", "-"});
         QCOMPARE(piped.out.toUtf8(), (file.seek(0), file.readAll()));
         const Run again = cli(into, {"import", "--csv", "-"}, piped.out.toUtf8());
-        QCOMPARE(again.out, "Added: 0, duplicates: 6, skipped: 0.\n");
+        QCOMPARE(again.out, "Added: 0, duplicates: 7, skipped: 0.\n");
         QCOMPARE(stored(into, reach), sorted(records));
 
         // A write that fails (files limited to 1 KiB) adds nothing, not even the rows that fit.
@@ -1170,8 +1186,13 @@ private slots:
             R"([{"service": "bank", "username": "jo", "info": "", "path": ""}])");
         row("show --json, revealed", {"show", "Solo", "--json", "--reveal"}, 0,
             R"([{"service": "Solo", "username": "", "password": "", "info": "i", "path": ""}])");
+        // Line breaks given out as they are, taken back in a name.
+        row("show, lines", {"show", "Two\nlines"}, 0,
+            "Username: u\nPassword: ****\nOther Info: one\ntwo\nPath: \n");
+        row("show --json, lines", {"show", "Two\nlines", "--json"}, 0,
+            R"([{"service": "Two\nlines", "username": "u", "info": "one\ntwo", "path": ""}])");
         row("list --json", {"list", "--json"}, 0,
-            QString::fromUtf8("[\"bank\", \"bank\", \"Caf\xc3\xa9\", \"Solo\"]"));
+            QString::fromUtf8("[\"bank\", \"bank\", \"Caf\xc3\xa9\", \"Solo\", \"Two\\nlines\"]"));
         row("edit, several", {"edit", "bank", "--info", "z"}, 1, "", several);
         row("edit, chosen", {"edit", "bank", "--which", "ann", "--info", "z"}, 0,
             "Changed the record of bank.\n", "", {"-bank:!ann:!y:!:!", "+bank:!ann:!y:!z:!"});
@@ -1183,7 +1204,7 @@ private slots:
         row("export into a pipe", {"export", "--csv", "/dev/stdout"}, 0,
             "Title,Username,Password,URL,Notes\r\nbank,ann,y,,\r\nbank,jo,x,,\r\n"
                 + QString::fromUtf8("Caf\xc3\xa9,zo\xc3\xa9,p\xc3\xa4ss,,\xc3\xbc\r\n")
-                + "Solo,,,,i\r\n");
+                + "Solo,,,,i\r\n\"Two\nlines\",u,,,\"one\ntwo\"\r\n");
     }
     void scriptsChooseRecordsAndFields()
     {
@@ -1193,7 +1214,8 @@ private slots:
         QFETCH(QString, err);
         QFETCH(QStringList, changes);
         const QString folder = m_root.filePath(QTest::currentDataTag()).replace(' ', '-');
-        QStringList records {"bank:!jo:!x:!:!", "bank:!ann:!y:!:!", seeds[2], "Solo:!:!:!i:!"};
+        QStringList records {"bank:!jo:!x:!:!", "bank:!ann:!y:!:!", seeds[2], "Solo:!:!:!i:!",
+            u"Two\u2028lines:!u:!:!one\u2028two:!"_qs};
         makeFolder(folder, "0", records);
         const Run run = runCli(QStringList {"--folder", folder} + arguments);
         QCOMPARE(run.status, status);

@@ -50,7 +50,7 @@ private slots:
         row("title-url-username-password, tags",
             "Title,Url,Username,Password,OTPAuth,Favorite,Archived,Tags,Notes\n"
             "Forum,https://f,fu,fp,,false,false,x,\"one\ntwo\"\n",
-            {"Forum:!fu:!fp:!one two:!https://f"}, "OTPAuth, Favorite, Archived, Tags");
+            {u"Forum:!fu:!fp:!one\u2028two:!https://f"_qs}, "OTPAuth, Favorite, Archived, Tags");
         row("all quoted, group first",
             "\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\"\n"
             "\"Root\",\"Shop\",\"s\",\"p\"\"q\",\"\",\"\"\n",
@@ -68,7 +68,7 @@ private slots:
         row("semicolon, UTF-16 LE",
             utf16(QStringEncoder::Utf16LE,
                 u"Title;Username;Password;URL;Notes\r\nCaf\u00e9;u;p,q;http://c;\"a;\r\nb\"\r\n"_qs),
-            {u"Caf\u00e9:!u:!p,q:!a; b:!http://c"_qs});
+            {u"Caf\u00e9:!u:!p,q:!a;\u2028b:!http://c"_qs});
         row("tab, UTF-16 BE", utf16(QStringEncoder::Utf16BE, "name\tlogin\tpassword\nT\t\tp w\n"),
             {"T:!:!p w:!:!"});
         row("semicolon, UTF-8 mark", "\xef\xbb\xbfname;url;username;password\nA;;u;p\n",
@@ -83,8 +83,8 @@ private slots:
             "Title,Field,Value,Field,Value\nMail,login,jo,password,pw\n", {"Mail:!jo:!pw:!:!"});
         row("no header, columns named",
             "Mail,https://m,jo,x,pw,\"a\nnote\"\n,https://x.example,u,,p,\n",
-            {"Mail:!jo:!pw:!a note:!https://m", "x.example:!u:!p:!:!https://x.example"}, "column 4",
-            {"name", "url", "username", "", "password", "notes"});
+            {u"Mail:!jo:!pw:!a\u2028note:!https://m"_qs, "x.example:!u:!p:!:!https://x.example"},
+            "column 4", {"name", "url", "username", "", "password", "notes"});
         row("former database", EncodeRecord("Mail:jo:pw:http://m\r\n\r\nBank:b:p:\r\n"),
             {"Mail:!jo:!pw:!:!http://m", "Bank:!b:!p:!:!"});
         row("refused: no header", "Mail,https://m,jo,pw\n", {}, "The first line names no known");

@@ -29,6 +29,7 @@ const QStringList awkwardRecords = {
     QStringLiteral("no separator at all"),
     QStringLiteral("x:!y:!z:!with :! inside:!"),
     QStringLiteral("Signs:!ends with colon::!!starts and ends!:!:!"),
+    QStringLiteral("Notes:!u:!p:!one\u2028two\u2028three:!"),
 };
 
 QByteArray fileBytes(const QString &path)

@@ -587,6 +587,9 @@ private slots:
         row("copied anew", "left|0;label|2;wait|20;label|1;wait|20;clip;wait|10;clip",
             "clipboard 'al' secret;clipboard ''");
         row("Path", "left|0;label|4;wait|30;end;clip", "clipboard 'http://a'");
+        // A line separator (a line break as an import stores it) stays; a copy gives a line break.
+        row("line separator", "type|1|a\u2028b;label|1;clip;shown",
+            "clipboard 'a\nb' secret;shows '|a\u2028b|||'");
         row("the program ends", "left|0;label|2;end;clip", "clipboard ''");
         row("kept", "prefs|0|5;left|0;label|2;wait|3600;end;clip", "clipboard 'pa1' secret");
         // Enter on a row copies its password as the Password label does.

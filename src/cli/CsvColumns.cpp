@@ -85,7 +85,7 @@ QStringList CsvColumns::exportHeader()
 
 QStringList CsvColumns::exportRow(const QString &line)
 {
-    const QStringList fields = RecordLine::recordFields(line);
+    const QStringList fields = RecordLine::outputFields(line);
     QStringList row;
     for (const Column &column : columns)
         row.append(fields[column.field]);

@@ -5,7 +5,6 @@
 #include "vault/RecordBook.h"
 #include "vault/RecordCodec.h"
 
-#include <QRegularExpression>
 #include <QSet>
 #include <QUrl>
 
@@ -154,8 +153,6 @@ std::optional<QStringList> CsvImport::fieldsOf(const QStringList &cells) const
 
 CsvImport::Outcome CsvImport::newRecords(const RecordBook &stored) const
 {
-    // A record is one line, as in the window: line breaks become spaces.
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
     Outcome outcome;
     QSet<QString> taken(stored.records().begin(), stored.records().end());
     for (const CsvTable::Row &row : dataRows()) {
@@ -169,7 +166,7 @@ CsvImport::Outcome CsvImport::newRecords(const RecordBook &stored) const
             continue;
         }
         for (QString &field : *fields)
-            field.replace(lineBreak, QStringLiteral(" "));
+            field = RecordLine::storedText(std::move(field));
         QString &service = (*fields)[RecordLine::Service];
         if (service.isEmpty() && !(*fields)[RecordLine::Path].isEmpty())
             service = hostOf((*fields)[RecordLine::Path]);

@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "Invocation.h"
 #include "VaultSession.h"
+#include "vault/RecordLine.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -33,7 +34,10 @@ int ListCommand::execute(const Invocation &invocation)
             names.append(service);
     }
     if (invocation.parser.isSet(json)) {
-        invocation.console.write(QJsonDocument(QJsonArray::fromStringList(names)).toJson());
+        QJsonArray array;
+        for (const QString &name : names)
+            array.append(RecordLine::outputText(name));
+        invocation.console.write(QJsonDocument(array).toJson());
         return Success;
     }
     for (const QString &name : names)

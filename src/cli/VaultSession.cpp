@@ -93,9 +93,10 @@ const QCommandLineOption VaultSession::which(QStringLiteral("which"),
 
 QList<qsizetype> VaultSession::indicesOf(const Invocation &invocation) const
 {
-    const QString service = invocation.arguments.first();
+    // A name given with line breaks (as --json gives it) is the stored one.
+    const QString service = RecordLine::storedText(invocation.arguments.first());
     const bool chosen = invocation.parser.isSet(which);
-    const QString username = invocation.parser.value(which);
+    const QString username = RecordLine::storedText(invocation.parser.value(which));
     QList<qsizetype> found;
     for (qsizetype i = 0; i < book().count(); ++i) {
         if (book().services().at(i) == service
@@ -116,7 +117,7 @@ QList<QStringList> VaultSession::recordsOf(const Invocation &invocation) const
 {
     QList<QStringList> found;
     for (const qsizetype index : indicesOf(invocation))
-        found.append(RecordLine::recordFields(book().records().at(index)));
+        found.append(RecordLine::outputFields(book().records().at(index)));
     return found;
 }
 

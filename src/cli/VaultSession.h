@@ -35,7 +35,7 @@ public:
     static const QCommandLineOption which;
 
     // The fields of every record of exactly the service name the command was given, five
-    // each, only the one of --which's username when it is given; tells when none.
+    // each as given out, only the one of --which's username when it is given; tells when none.
     QList<QStringList> recordsOf(const Invocation &invocation) const;
     // Where the one record of exactly that service name stands, of --which's username when it
     // is given; tells when none, or several, naming their usernames.

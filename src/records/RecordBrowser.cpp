@@ -231,8 +231,9 @@ void RecordBrowser::Check1_Click(bool checked)
 void RecordBrowser::copyField(int index)
 {
     const bool secret = index == RecordLine::Password || index == RecordLine::Username;
-    m_platform.clipboard.setText(m_fields[index], secret);
-    m_clipboardExpiry.hold(m_fields[index], secret);
+    const QString text = RecordLine::outputText(m_fields[index]);
+    m_platform.clipboard.setText(text, secret);
+    m_clipboardExpiry.hold(text, secret);
     showCopiedField(index);
 }
 

@@ -4,6 +4,8 @@
 
 #include <QStringDecoder>
 
+#include <utility>
+
 namespace {
 
 // A leading U+FEFF is text of the line, kept as written: the decoder drops it by default.
@@ -62,6 +64,26 @@ QStringList recordFields(const QString &line)
     QStringList fields = splitFields(line);
     fields.resize(fieldCount);
     fields[Service] = serviceName(line);
+    return fields;
+}
+
+QString storedText(QString text)
+{
+    return text.replace(QLatin1StringView("\r\n"), QString(QChar::LineSeparator))
+        .replace(u'\r', QChar::LineSeparator)
+        .replace(u'\n', QChar::LineSeparator);
+}
+
+QString outputText(QString field)
+{
+    return field.replace(QChar::LineSeparator, u'\n');
+}
+
+QStringList outputFields(const QString &line)
+{
+    QStringList fields = recordFields(line);
+    for (QString &field : fields)
+        field = outputText(std::move(field));
     return fields;
 }
 

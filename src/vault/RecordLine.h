@@ -25,6 +25,15 @@ QStringList splitFields(const QString &line);
 // line without ":!" keeps it.
 QStringList recordFields(const QString &line);
 
+// A line break in a field is stored as U+2028 LINE SEPARATOR, never as CR or LF, so that a
+// record stays one line in every file. The text as a field holds it: each CR LF, CR and LF
+// one U+2028.
+QString storedText(QString text);
+// A field as given out to people and scripts: each U+2028 a LF.
+QString outputText(QString field);
+// recordFields() as given out.
+QStringList outputFields(const QString &line);
+
 // Lines are UTF-8 on disk. A line that is not valid UTF-8 (written by the earlier Windows
 // program) is read as Windows-1252, its five undefined bytes as Latin-1; it is written back
 // as UTF-8.
