@@ -2,6 +2,7 @@
 #include "fakes/StartedWindow.h"
 #include "platform/EventLoopProgramEnd.h"
 #include "vault/Database.h"
+#include "vault/RecordCodec.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -88,6 +89,24 @@ private slots:
         QVERIFY(append("Elsewhere"));
         QTRY_COMPARE_WITH_TIMEOUT(win.w->records().count(), 5, 2000);
         QCOMPARE(win.field(3)->text(), QStringLiteral("typed"));
+    }
+    // Conflict copies in Data are named, and merged from the Configure menu.
+    void conflictCopiesAreOffered()
+    {
+        Window win;
+        QAction *merge = win.w->menuItem(QStringLiteral("mnuMerge"));
+        QVERIFY(!merge->isEnabled());
+        QFile copy(win.dir.filePath(QStringLiteral("Data/CF2DB_conflict-2.pdb")));
+        QVERIFY(copy.open(QIODevice::WriteOnly));
+        copy.write(EncodeRecord("New:!n:!p:!:!") + "\r\n");
+        copy.close();
+        win.w->offerMerge();
+        QVERIFY(merge->isEnabled());
+        QVERIFY(described(win.fake.messages)
+                    .contains("CF2DB_conflict-2.pdb\n\nConfigure > Merge copies merges them"));
+        merge->trigger();
+        QCOMPARE(win.w->records().count(), 4);
+        QVERIFY(!merge->isEnabled());
     }
     void labelsAndBoxesAreWired()
     {

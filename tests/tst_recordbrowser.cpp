@@ -162,6 +162,7 @@ struct Browser : ProgramFolder
             {"replace", [&] { r->mnuReplace_Click(); }},
             {"remove", [&] { r->mnuRemove_Click(); }},
             {"import", [&] { r->mnuImport_Click(); }},
+            {"merge", [&] { r->mergeConflictCopies(); }},
             {"reset", [&] { r->mnuReset_Click(); }},
             {"oops", [&] { r->GrandOops_Click(i); }},
             {"unmask", [&] { r->Check1_Click(false); }},
@@ -862,6 +863,52 @@ private slots:
         if (!message.isEmpty())
             QCOMPARE(described(b.fake.messages).section(u'\n', -1), message);
         QVERIFY(b.noClearCopy());
+    }
+    // The conflict copies a sync tool left in Data, merged: a copy of the list of removals (its
+    // removal of Mail kept, though the other copy holds Mail) and a copy of the records (New
+    // comes in); each set aside once merged. A failed write merges nothing and sets nothing
+    // aside.
+    void conflictCopiesAreMerged_data()
+    {
+        QTest::addColumn<bool>("writeFails");
+        QTest::addColumn<QStringList>("records");
+        QTest::addColumn<int>("setAside");
+        QTest::addColumn<QString>("message");
+        const QString bank("Bank:!b:!p:!:!"), fresh("New:!n:!p:!:!");
+        QTest::newRow("merged") << false << QStringList {bank, fresh} << 2
+                                << "Vaultine|CF2DB (h's conflicted copy).removed: 0 added, 1 "
+                                   "removed.\nCF2DB.sync-conflict-1.pdb: 1 added, 0 "
+                                   "removed.|information";
+        QTest::newRow("write fails") << true << QStringList {bank, "Mail:!m:!p:!:!"} << 0
+                                     << "Disk Error - i66|Can not access the DataBase.|stop";
+    }
+    void conflictCopiesAreMerged()
+    {
+        QFETCH(bool, writeFails);
+        QFETCH(QStringList, records);
+        QFETCH(int, setAside);
+        QFETCH(QString, message);
+        const QString bank("Bank:!b:!p:!:!"), mail("Mail:!m:!p:!:!");
+        Browser b({bank, mail});
+        b.database->setClock(b.fake.clock);
+        const QDir data(b.dir.filePath(QStringLiteral("Data")));
+        // The list of removals, written first, cannot be.
+        QVERIFY(!writeFails || data.mkdir(RemovalList::fileName + DataFolder::newSuffix));
+        RemovalList removals {QByteArray()};
+        removals.remove(mail, RemovalList::today(b.fake.clock));
+        QFile list(data.filePath(QStringLiteral("CF2DB (h's conflicted copy).removed")));
+        QFile copy(data.filePath(QStringLiteral("CF2DB.sync-conflict-1.pdb")));
+        QVERIFY(list.open(QIODevice::WriteOnly) && copy.open(QIODevice::WriteOnly));
+        list.write(removals.content(RemovalList::today(b.fake.clock)));
+        for (const QString &line : {bank, mail, QStringLiteral("New:!n:!p:!:!")})
+            copy.write(EncodeRecord(line.toUtf8()) + "\r\n");
+        list.close(), copy.close();
+        b.run("merge");
+        QCOMPARE(b.model->book().records(), records);
+        QCOMPARE(b.stored(), records);
+        QCOMPARE(data.entryList({QStringLiteral("*.merged-*")}).size(), setAside);
+        QCOMPARE(b.database->conflictCopies().size(), 2 - setAside);
+        QCOMPARE(described(b.fake.messages), message);
     }
 };
 

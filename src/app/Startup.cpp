@@ -158,6 +158,7 @@ Coffrel &Startup::loadMainWindow()
 
     qCDebug(lcStartup) << "L11 UpdateImportOffer";
     window.offerImport(m_database.UpdateImportOffer());
+    window.offerMerge();
 
     qCDebug(lcStartup) << "L12 shown";
     window.show();

@@ -103,28 +103,18 @@ int MergeCommand::mergeCopy(const Invocation &invocation, const QFileInfo &file)
     }
     if (!here.open(VaultSession::Mode::Write))
         return Refused;
-    const std::optional<RemovalList> ours = here.removals();
-    if (!ours)
-        return Refused;
-    // A copy of the records keeps no removals; a copy of the list holds no records.
-    const bool listCopy = file.suffix() == QLatin1String("removed");
     const auto password = [&] {
         return invocation.passwordFromStdin
             ? console.readSecretLine()
             : console.askSecret(QStringLiteral("Master password of the copy: "));
     };
-    const std::optional<QStringList> records = listCopy
-        ? std::optional(QStringList())
-        : database.recordsOfCopy(file.fileName(), password);
-    const std::optional<RemovalList> removals
-        = listCopy ? here.removals(file.fileName()) : RemovalList(QByteArray());
-    if (!records || !removals) {
-        if (!records)
-            console.warn(database.failure());
+    const std::optional<RecordMerge> merge
+        = database.mergeOfCopy(here.book().records(), file.fileName(), password);
+    if (!merge) {
+        console.warn(database.failure());
         return Refused;
     }
-    const RecordMerge merge({here.book().records(), *ours}, {*records, *removals});
-    if (!write(invocation, here, merge))
+    if (!write(invocation, here, *merge))
         return Refused;
     if (invocation.parser.isSet(dryRun))
         return Success;

@@ -40,6 +40,7 @@ constexpr Row mainWindowRows[] = {
     {79, "mnuGenerate", C},
     {80, "Search", N},
     {80, "Search", P, " (Ctrl+F)"},
+    {81, "mnuMerge", C},
 };
 
 constexpr Row splashRows[] = {

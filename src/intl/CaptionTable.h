@@ -44,7 +44,7 @@ constexpr int sealedReachCaption = 76;
 // those captions in English.
 constexpr int firstAddedLine = 77;
 // The lines of a whole language file.
-constexpr int lineCount = 81;
+constexpr int lineCount = 82;
 
 // The texts of the rows from the dictionary, in the rows' order.
 QList<Caption> translated(std::span<const Row> rows, const Dictionary &dictionary);

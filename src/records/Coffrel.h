@@ -38,10 +38,12 @@ public:
         const Dictionary &dictionary = Dictionary::builtIn(), QWidget *parent = nullptr);
     ~Coffrel() override;
 
-    // Start-up: tick "&Hide", show the loaded records, offer the import.
+    // Start-up: tick "&Hide", show the loaded records, offer the import, and name the conflict
+    // copies in Data and offer their merge.
     void maskPassword();
     void showRecords(Database::Records records);
     void offerImport(bool offered);
+    void offerMerge();
     // The captions of the language in use, and the fields moved beside the labels' new widths.
     void RelabelMainWindow();
     // The undo items 1 to 5, named after the fields' labels as they stand.

@@ -152,6 +152,10 @@ void Coffrel::buildMenus()
         menuItem(QStringLiteral("mnuHelp")), &QAction::triggered, this, &Coffrel::mnuHelp_Click);
     connect(menuItem(QStringLiteral("mnuImport")), &QAction::triggered, &m_browser,
         &RecordBrowser::mnuImport_Click);
+    connect(menuItem(QStringLiteral("mnuMerge")), &QAction::triggered, this, [this] {
+        m_browser.mergeConflictCopies();
+        menuItem(QStringLiteral("mnuMerge"))->setEnabled(!m_database.conflictCopies().isEmpty());
+    });
     connect(menuItem(QStringLiteral("mnuReset")), &QAction::triggered, &m_browser,
         &RecordBrowser::mnuReset_Click);
     QAction *capture = menuItem(QStringLiteral("mnuCapture"));

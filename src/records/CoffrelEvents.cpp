@@ -7,6 +7,7 @@
 #include "Toolbar.h"
 #include "intl/CaptionTable.h"
 #include "intl/Captions.h"
+#include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "platform/Shell.h"
 
@@ -107,6 +108,22 @@ void Coffrel::showRecords(Database::Records records)
 void Coffrel::offerImport(bool offered)
 {
     menuItem(QStringLiteral("mnuImport"))->setEnabled(offered);
+}
+
+void Coffrel::offerMerge()
+{
+    QAction *merge = menuItem(QStringLiteral("mnuMerge"));
+    const QStringList copies = m_database.conflictCopies();
+    merge->setEnabled(!copies.isEmpty());
+    if (!copies.isEmpty())
+        m_platform.messages.showMessage(QStringLiteral("Vaultine"),
+            QStringLiteral("Data holds copies that a sync tool left beside the records:\n%1\n\n"
+                           "%2 > %3 merges them into the records (what this folder removed "
+                           "stays removed) and sets them aside.")
+                .arg(copies.join(u'\n'),
+                    withoutAccessKey(menuItem(QStringLiteral("mnuConfig"))->text()),
+                    withoutAccessKey(merge->text())),
+            MessageBoxes::Icon::Information);
 }
 
 QString Coffrel::toolbarTooltip(int index) const

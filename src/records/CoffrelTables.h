@@ -42,6 +42,7 @@ inline constexpr MenuRow menuRows[] = {
     {MenuKind::Item, "mnuGenerate", "&Generate password", "mnuConfig", true},
     {MenuKind::Separator, "sep", "", "mnuConfig", true},
     {MenuKind::Item, "mnuImport", "&Import", "mnuConfig", false},
+    {MenuKind::Item, "mnuMerge", "&Merge copies", "mnuConfig", false},
     {MenuKind::Separator, "sep2", "", "mnuConfig", true},
     {MenuKind::Item, "mnuLang", "&Language", "mnuConfig", true},
     {MenuKind::Separator, "sep3", "", "mnuConfig", true},

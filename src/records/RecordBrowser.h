@@ -95,6 +95,9 @@ public:
     void mnuCapture_Click();
     // Imports the former version's database of the program folder.
     void mnuImport_Click();
+    // Merges every conflict copy that a sync tool left in Data into the records and sets it
+    // aside; tells what came in and went, and what could not be merged.
+    void mergeConflictCopies();
     // Undo: item 0 puts back all five saved fields, item k the field k - 1.
     void GrandOops_Click(int index);
     // One capture tick: the clipboard's text into the capture target.

@@ -30,6 +30,7 @@ public:
     static const Message *messageFor(Result result);
     // What failed, for a failed write: the file and the system's reason.
     QString failure(Result result) const;
+    Database &database() const { return m_database; }
 
     // Appends one line to the file; never rewrites it.
     Result addRecord(const QStringList &fields);

@@ -4,6 +4,7 @@
 #include "LineFile.h"
 #include "ProgramLock.h"
 #include "RecordBook.h"
+#include "RecordMerge.h"
 #include "RemovalList.h"
 #include "SealedFile.h"
 
@@ -108,6 +109,11 @@ public:
     // cannot be (failure()).
     std::optional<QStringList> recordsOfCopy(
         const QString &name, const std::function<std::optional<QString>()> &password);
+    // The records given and this folder's removals merged with a conflict copy: the records of
+    // a copy of a database file (a sealed one under another key opened with the password), or
+    // the removals of a copy of the list; none when either cannot be read (failure()).
+    std::optional<RecordMerge> mergeOfCopy(const QStringList &records, const QString &name,
+        const std::function<std::optional<QString>()> &password);
     // A merged copy renamed with ".merged-", the date and time after its name.
     bool setAsideMerged(const QString &name) const;
     // Runs the write under the folder's write lock (once: calls within it take it no more),

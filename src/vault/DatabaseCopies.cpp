@@ -131,6 +131,23 @@ std::optional<QStringList> Database::recordsOfCopy(
     return std::nullopt;
 }
 
+std::optional<RecordMerge> Database::mergeOfCopy(const QStringList &records, const QString &name,
+    const std::function<std::optional<QString>()> &password)
+{
+    const std::optional<RemovalList> ours = removals();
+    // A copy of the records keeps no removals; a copy of the list holds no records.
+    const bool listCopy = name.section(u'.', -1) == QLatin1String("removed");
+    const std::optional<QStringList> copy = !ours ? std::nullopt
+        : listCopy                                ? std::optional(QStringList())
+                                                  : recordsOfCopy(name, password);
+    const std::optional<RemovalList> theirs = !copy ? std::nullopt
+        : listCopy                                  ? removals(name)
+                                                    : RemovalList(QByteArray());
+    if (!theirs)
+        return std::nullopt;
+    return RecordMerge({records, *ours}, {*copy, *theirs});
+}
+
 bool Database::setAsideMerged(const QString &name) const
 {
     return m_folder.rename(name,
