@@ -81,8 +81,9 @@ bool Database::carryRemovals(const QByteArray &newSecret, const std::function<bo
 
 QStringList Database::conflictCopies() const
 {
+    // Sync tools name a copy after the file with "conflict" in some letter case.
     static const QRegularExpression copy(
-        QStringLiteral("^CF2DB(\\.sync-conflict-.*| \\(.*conflicted copy.*|_conflict-.*)$"));
+        QStringLiteral("^CF2DB.*conflict"), QRegularExpression::CaseInsensitiveOption);
     QStringList found;
     for (const QString &name : m_folder.names()) {
         if (copy.match(name).hasMatch() && !name.contains(QLatin1String(".merged-")))
