@@ -726,6 +726,8 @@ private slots:
         row("not the password", threeRecords, "text|pa1", "");
         row("not across two fields", threeRecords, "text|alpha:!al", "");
         row("a line break typed is a space", threeRecords, "text|c\ninfo", "Carrot");
+        row("a note's line break is a space", {QStringLiteral(u"Notes:!u:!p:!one\u2028two:!")},
+            "text|one two", "Notes");
         row("narrowed, then widened", threeRecords, "text|a;text|al;text|alp;text|a",
             "Alpha,Bank,Carrot");
         const char *cafes = "Caf\xc3\xa9,Un cafe\xcc\x81"; // composed, then decomposed

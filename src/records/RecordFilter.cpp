@@ -8,7 +8,8 @@
 namespace {
 
 // Letters that no decomposition takes apart, as they are written without their stroke or
-// ligature. Compared after case folding.
+// ligature, and the line break kept in a field, found as the space typed in its place.
+// Compared after case folding.
 constexpr std::pair<char16_t, const char *> plainLetters[] = {
     {u'\u00df', "ss"}, // ß
     {u'\u00e6', "ae"}, // æ
@@ -17,6 +18,7 @@ constexpr std::pair<char16_t, const char *> plainLetters[] = {
     {u'\u0111', "d"}, // đ
     {u'\u0142', "l"}, // ł
     {u'\u0131', "i"}, // dotless i
+    {u'\u2028', " "}, // line separator
 };
 
 QString foldUnicode(QStringView text)
