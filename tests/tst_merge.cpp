@@ -24,7 +24,8 @@ class MergeTest : public QObject
 
 private slots:
     // The list as written and read back: steps are "r LINE DAY" removed, "a LINE DAY" added
-    // again, "u LINE" a removal undone; the list is made with "pw", written on the day given
+    // again, "cut" the records' write that followed cut short, "written" it done, "held LINE"
+    // the records hold that line only; the list is made with "pw", written on the day given
     // (also under the secret added, a change of password under way) and read with the secret
     // given. A list read with another secret is passed on whole: written again, it still opens
     // with "pw".
@@ -44,8 +45,14 @@ private slots:
             << QStringList {"r a 0", "a a 1"} << 1 << none << pw << QStringList {};
         QTest::newRow("removed again")
             << QStringList {"r a 0", "a a 1", "r a 2"} << 2 << none << pw << QStringList {"a"};
-        QTest::newRow("a removal that did not happen")
-            << QStringList {"r a 0", "u a"} << 0 << none << pw << QStringList {};
+        QTest::newRow("a removal whose records were not written")
+            << QStringList {"r a 0", "cut"} << 0 << none << pw << QStringList {};
+        QTest::newRow("a removal whose records were written") << QStringList {"r a 0", "written",
+            "r b 0", "cut"} << 0 << none << pw << QStringList {"a"};
+        QTest::newRow("the records that came with the list")
+            << QStringList {"r a 0", "r b 0", "held b"} << 0 << none << pw << QStringList {"a"};
+        QTest::newRow("an add again whose records were not written") << QStringList {
+            "r a 0", "written", "a a 1", "cut"} << 1 << none << pw << QStringList {"a"};
         QTest::newRow("another secret tests nothing")
             << QStringList {"r a 0"} << 0 << none << QByteArray("other") << QStringList {};
         QTest::newRow("no secret tests nothing")
@@ -66,13 +73,16 @@ private slots:
         RemovalList list("pw");
         for (const QString &step : steps) {
             const QStringList part = step.split(' ');
-            const QString line = "secret " + part[1] + ":!u:!p:!:!";
+            const QString line = "secret " + part.value(1) + ":!u:!p:!:!";
+            list.setRecordsStamp("before");
             if (part[0] == "r")
                 list.remove(line, part[2].toInt());
             else if (part[0] == "a")
                 list.addAgain(line, part[2].toInt());
+            else if (part[0] == "held")
+                list.settle(QStringList {line});
             else
-                list.undo(line);
+                list.settle(QByteArray(part[0] == "cut" ? "before" : "after"));
         }
         if (!added.isNull())
             list.addSecret(added);
@@ -99,6 +109,27 @@ private slots:
                                  "a356775231be9e22\n7613120c80c7411c654fb12f6571c8e8 1 0\n";
         QVERIFY(RemovalList::fromContent(first, "pw")->isRemoved("secret a:!u:!p:!:!"));
         QVERIFY(RemovalList::fromContent(first, "other")->isEmpty());
+        // Added again at the highest generation, it stays a list that reads.
+        std::optional<RemovalList> highest = RemovalList::fromContent(
+            QByteArray(first).replace(" 1 0\n", " 2147483647 0\n"), "pw");
+        highest->addAgain("secret a:!u:!p:!:!", 0);
+        QVERIFY(RemovalList::fromContent(highest->content(0), "pw"));
+    }
+    // After a change of secret new entries go under a key that the old secret does not unwrap,
+    // so that no earlier copy of the list tests them.
+    void renewedKeyIsNotUnderTheOldSecret()
+    {
+        const QString a = "secret a:!u:!p:!:!", b = "secret b:!u:!p:!:!";
+        RemovalList list {QByteArray()};
+        list.remove(a, 0);
+        list.addSecret("new");
+        list.renewKey();
+        list.remove(b, 0);
+        const QByteArray content = list.content(0);
+        const std::optional<RemovalList> old = RemovalList::fromContent(content, {});
+        QVERIFY(old->isRemoved(a) && !old->isRemoved(b));
+        const std::optional<RemovalList> renewed = RemovalList::fromContent(content, "new");
+        QVERIFY(renewed->isRemoved(a) && renewed->isRemoved(b));
     }
 
     // Three-way merges: the records of one service that both sides changed are named.

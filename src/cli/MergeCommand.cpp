@@ -108,21 +108,25 @@ int MergeCommand::mergeCopy(const Invocation &invocation, const QFileInfo &file)
             ? console.readSecretLine()
             : console.askSecret(QStringLiteral("Master password of the copy: "));
     };
-    const std::optional<RecordMerge> merge
+    const std::optional<Database::CopyMerge> merged
         = database.mergeOfCopy(here.book().records(), file.fileName(), password);
-    if (!merge) {
+    if (!merged) {
         console.warn(database.failure());
         return Refused;
     }
-    if (!write(invocation, here, *merge))
+    if (!write(invocation, here, merged->merge))
         return Refused;
     if (invocation.parser.isSet(dryRun))
         return Success;
-    if (database.setAsideMerged(file.fileName()))
-        return Success;
-    console.warn(
-        QStringLiteral("The copy was merged but could not be set aside: ") + database.failure());
-    return Refused;
+    bool setAside = true;
+    for (const QString &copy : merged->copies) {
+        if (!database.setAsideMerged(copy)) {
+            console.warn(QStringLiteral("%1 was merged but could not be set aside: %2")
+                             .arg(copy, database.failure()));
+            setAside = false;
+        }
+    }
+    return setAside ? Success : Refused;
 }
 
 bool MergeCommand::write(const Invocation &invocation, VaultSession &here, const RecordMerge &merge)

@@ -110,9 +110,15 @@ public:
     std::optional<QStringList> recordsOfCopy(
         const QString &name, const std::function<std::optional<QString>()> &password);
     // The records given and this folder's removals merged with a conflict copy: the records of
-    // a copy of a database file (a sealed one under another key opened with the password), or
-    // the removals of a copy of the list; none when either cannot be read (failure()).
-    std::optional<RecordMerge> mergeOfCopy(const QStringList &records, const QString &name,
+    // a copy of a database file (a sealed one under another key opened with the password), and
+    // the removals of a copy of the list of the same name but for its ending (one sync's
+    // copies), or either alone; none when a copy cannot be read (failure()).
+    struct CopyMerge
+    {
+        RecordMerge merge;
+        QStringList copies; // the names merged
+    };
+    std::optional<CopyMerge> mergeOfCopy(const QStringList &records, const QString &name,
         const std::function<std::optional<QString>()> &password);
     // A merged copy renamed with ".merged-", the date and time after its name.
     bool setAsideMerged(const QString &name) const;
@@ -208,6 +214,8 @@ private:
     // The secret of the list of removals at the level in force; none when it is not known.
     std::optional<QByteArray> removalSecret();
     std::optional<RemovalList> removalsOf(const DataFolder::Content &file, const QString &name);
+    // The stamp of the records' file in force, as the list of removals keeps it.
+    QByteArray recordsStamp() const;
     bool AppendSealedRecord(const QByteArray &coded);
     bool sealContent(const QByteArray &content) const;
     // The whole file of the level in force written from the records.

@@ -6,7 +6,9 @@
 #include "VaultAccess.h"
 
 #include <QDateTime>
+
 #include <QRegularExpression>
+#include <algorithm>
 
 // What the folder knows of its copies on other machines: the list of removals that travels
 // with it, and the conflict copies a sync tool left beside its files.
@@ -43,7 +45,19 @@ std::optional<RemovalList> Database::removalsOf(
     if (!list)
         m_failure = m_folder.path() + u'/' + name
             + QStringLiteral(": it is not a list of removals (move it away to start a new one).");
+    else if (name == RemovalList::fileName)
+        list->settle(recordsStamp());
     return list;
+}
+
+QByteArray Database::recordsStamp() const
+{
+    const std::optional<DataFolder::Stamp> stamp = m_folder.stamp(fileName(sourceInForce()));
+    if (!stamp)
+        return QByteArrayLiteral("none");
+    return QByteArray::number(quint64(stamp->device)) + '-'
+        + QByteArray::number(quint64(stamp->inode)) + '-' + QByteArray::number(qint64(stamp->size))
+        + '-' + QByteArray::number(stamp->modified);
 }
 
 bool Database::changeRemovals(const RemovalChange &change)
@@ -55,6 +69,7 @@ bool Database::changeRemovals(const RemovalChange &change)
     const qint64 today = RemovalList::today(*m_clock);
     if (change)
         change(*list, today);
+    list->setRecordsStamp(recordsStamp());
     const QByteArray after = list->content(today);
     // No file is made for a list that holds nothing.
     return after == file.bytes || (file.bytes.isEmpty() && list->isEmpty())
@@ -66,7 +81,10 @@ bool Database::carryRemovals(const QByteArray &newSecret, const std::function<bo
     const DataFolder::Content before = m_folder.read(RemovalList::fileName, qint64(16) << 20);
     if (before.status == DataFolder::Status::Missing)
         return change();
-    if (!changeRemovals([&](RemovalList &removals, qint64) { removals.addSecret(newSecret); }))
+    if (!changeRemovals([&](RemovalList &removals, qint64) {
+            removals.addSecret(newSecret);
+            removals.renewKey();
+        }))
         return false;
     if (!change()) {
         // As it was, if it can be, when the change left everything as it was.
@@ -132,21 +150,32 @@ std::optional<QStringList> Database::recordsOfCopy(
     return std::nullopt;
 }
 
-std::optional<RecordMerge> Database::mergeOfCopy(const QStringList &records, const QString &name,
-    const std::function<std::optional<QString>()> &password)
+std::optional<Database::CopyMerge> Database::mergeOfCopy(const QStringList &records,
+    const QString &name, const std::function<std::optional<QString>()> &password)
 {
+    const auto isList
+        = [](const QString &copy) { return copy.section(u'.', -1) == QLatin1String("removed"); };
+    QStringList copies {name};
+    for (const QString &other : conflictCopies()) {
+        if (copies.size() == 1 && other.section(u'.', 0, -2) == name.section(u'.', 0, -2)
+            && isList(other) != isList(name))
+            copies.append(other);
+    }
+    const auto recordsCopy = std::find_if_not(copies.begin(), copies.end(), isList);
+    const auto listCopy = std::find_if(copies.begin(), copies.end(), isList);
     const std::optional<RemovalList> ours = removals();
-    // A copy of the records keeps no removals; a copy of the list holds no records.
-    const bool listCopy = name.section(u'.', -1) == QLatin1String("removed");
     const std::optional<QStringList> copy = !ours ? std::nullopt
-        : listCopy                                ? std::optional(QStringList())
-                                                  : recordsOfCopy(name, password);
-    const std::optional<RemovalList> theirs = !copy ? std::nullopt
-        : listCopy                                  ? removals(name)
-                                                    : RemovalList(QByteArray());
+        : recordsCopy == copies.end()             ? std::optional(QStringList())
+                                                  : recordsOfCopy(*recordsCopy, password);
+    std::optional<RemovalList> theirs = !copy ? std::nullopt
+        : listCopy == copies.end()            ? RemovalList(QByteArray())
+                                              : removals(*listCopy);
     if (!theirs)
         return std::nullopt;
-    return RecordMerge({records, *ours}, {*copy, *theirs});
+    // The last change of the other copy counts where its records show it; a list without its
+    // records beside it came here with them, whole.
+    theirs->settle(recordsCopy == copies.end() ? records : *copy);
+    return CopyMerge {RecordMerge({records, *ours}, {*copy, *theirs}), copies};
 }
 
 bool Database::setAsideMerged(const QString &name) const

@@ -5,23 +5,10 @@
 #include <QHash>
 #include <QMap>
 
-namespace {
-
-// The removals of a copy without those its own file contradicts.
-RemovalList asWritten(const RecordMerge::Copy &copy)
-{
-    RemovalList removals = copy.removals;
-    for (const QString &line : copy.records)
-        removals.undo(line);
-    return removals;
-}
-
-} // namespace
-
 RecordMerge::RecordMerge(const Copy &ours, const Copy &theirs)
-    : m_removals(asWritten(ours))
+    : m_removals(ours.removals)
 {
-    m_removals.takeAll(asWritten(theirs));
+    m_removals.takeAll(theirs.removals);
     QHash<QString, int> ourCount;
     ourCount.reserve(ours.records.size());
     for (const QString &line : ours.records)

@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <limits>
 #include <sodium.h>
 
 namespace {
@@ -76,6 +77,11 @@ std::optional<RemovalList> RemovalList::fromContent(
     }
     for (const QByteArray &row : rows.sliced(1)) {
         const QList<QByteArray> fields = row.trimmed().split(' ');
+        if (fields.size() == 2 && (fields.first() == "use" || fields.first() == "records")) {
+            (fields.first() == "use" ? list.m_primaryId : list.m_recordsStamp)
+                = QByteArray::fromHex(fields[1]);
+            continue;
+        }
         if (fields.size() == 3 && fields.first() == "key") {
             id = QByteArray::fromHex(fields[1]);
             const QByteArray wrap = QByteArray::fromHex(fields[2]);
@@ -90,14 +96,15 @@ std::optional<RemovalList> RemovalList::fromContent(
                 section.wraps.append(wrap);
             continue;
         }
-        // Rows of lists joined line by line (a union merge of the file) name a hash twice: the
-        // entry ahead counts.
+        // Rows repeated in lists joined line by line (a union merge of the file): the entry
+        // ahead counts.
         bool generationRead = false, dayRead = false;
-        const Entry entry {
-            fields.value(1).toInt(&generationRead), fields.value(2).toLongLong(&dayRead)};
+        const Entry entry {fields.value(1).toInt(&generationRead),
+            fields.value(2).toLongLong(&dayRead), fields.size() == 4};
         const QByteArray hash = QByteArray::fromHex(fields.first());
-        if (fields.size() != 3 || hash.size() != hashSize || !generationRead || !dayRead
-            || entry.generation < 0 || (id.isEmpty() && !unread))
+        if (fields.size() < 3 || fields.size() > 4 || (entry.pending && fields[3] != "p")
+            || hash.size() != hashSize || !generationRead || !dayRead || entry.generation < 0
+            || (id.isEmpty() && !unread))
             return std::nullopt;
         if (!unread)
             take(list.sectionOf(id), hash, entry);
@@ -108,20 +115,25 @@ std::optional<RemovalList> RemovalList::fromContent(
 QByteArray RemovalList::content(qint64 today) const
 {
     QByteArray out = QByteArray(header) + '\n';
+    if (!m_primaryId.isEmpty())
+        out += "use " + m_primaryId.toHex() + '\n';
+    if (hasPending() && !m_recordsStamp.isEmpty())
+        out += "records " + m_recordsStamp.toHex() + '\n';
     for (const Section &section : m_sections) {
         QList<QByteArray> rows;
         for (auto entry = section.entries.begin(); entry != section.entries.end(); ++entry) {
             if (today - entry->day <= keptDays)
                 rows.append(entry.key().toHex() + ' ' + QByteArray::number(entry->generation) + ' '
-                    + QByteArray::number(entry->day) + '\n');
+                    + QByteArray::number(entry->day) + (entry->pending ? " p\n" : "\n"));
         }
-        if (rows.isEmpty())
+        if (rows.isEmpty() && section.id != m_primaryId)
             continue;
         std::sort(rows.begin(), rows.end());
         QList<QByteArray> wraps = section.wraps;
         if (!section.key.isEmpty()) {
             wraps.clear();
-            for (const QByteArray &wrappingKey : m_wrappingKeys)
+            for (const QByteArray &wrappingKey :
+                section.renewed ? m_wrappingKeys.last(1) : m_wrappingKeys)
                 wraps.append(wrapped(section.key, section.id, wrappingKey));
         }
         for (const QByteArray &wrap : wraps)
@@ -142,6 +154,63 @@ void RemovalList::addSecret(const QByteArray &secret)
     const QByteArray wrappingKey = wrappingKeyOf(secret);
     if (!m_wrappingKeys.contains(wrappingKey))
         m_wrappingKeys.append(wrappingKey);
+}
+
+void RemovalList::renewKey()
+{
+    m_primaryId.clear();
+    for (Section &section : m_sections)
+        section.retired = true;
+    primary().renewed = true;
+}
+
+bool RemovalList::hasPending() const
+{
+    return std::any_of(m_sections.begin(), m_sections.end(), [](const Section &section) {
+        return std::any_of(section.entries.begin(), section.entries.end(),
+            [](const Entry &entry) { return entry.pending; });
+    });
+}
+
+void RemovalList::settle(const QByteArray &recordsStamp)
+{
+    const bool written = recordsStamp != m_recordsStamp;
+    settleWith([written](const Section &, const QByteArray &, const Entry &) { return written; });
+}
+
+void RemovalList::settle(const QStringList &records)
+{
+    if (!hasPending())
+        return;
+    QSet<QByteArray> held; // the hashes of the lines held, in each section of pending entries
+    for (const Section &section : std::as_const(m_sections)) {
+        if (section.key.isEmpty())
+            continue;
+        for (const QString &line : records) {
+            const QByteArray hash = hashIn(section, line);
+            if (section.entries.value(hash).pending)
+                held.insert(section.id + hash);
+        }
+    }
+    settleWith([&held](const Section &section, const QByteArray &hash, const Entry &entry) {
+        return held.contains(section.id + hash) == (entry.generation % 2 == 0);
+    });
+}
+
+void RemovalList::settleWith(
+    const std::function<bool(const Section &, const QByteArray &, const Entry &)> &happened)
+{
+    for (Section &section : m_sections) {
+        for (auto entry = section.entries.begin(); entry != section.entries.end();) {
+            if (entry->pending && !happened(section, entry.key(), *entry)
+                && --entry->generation == 0) {
+                entry = section.entries.erase(entry);
+                continue;
+            }
+            entry->pending = false;
+            ++entry;
+        }
+    }
 }
 
 bool RemovalList::isEmpty() const
@@ -180,12 +249,16 @@ RemovalList::Section &RemovalList::sectionOf(const QByteArray &id)
 RemovalList::Section &RemovalList::primary()
 {
     for (Section &section : m_sections) {
-        if (!section.key.isEmpty())
+        if (!section.key.isEmpty() && !section.retired
+            && (m_primaryId.isEmpty() || section.id == m_primaryId)) {
+            m_primaryId = section.id;
             return section;
+        }
     }
     QByteArray key(keySize, Qt::Uninitialized);
     randombytes_buf(key.data(), size_t(key.size()));
-    Section &made = sectionOf(idOf(key));
+    m_primaryId = idOf(key);
+    Section &made = sectionOf(m_primaryId);
     made.key = key;
     return made;
 }
@@ -193,26 +266,10 @@ RemovalList::Section &RemovalList::primary()
 void RemovalList::step(const QString &line, int parity, qint64 day)
 {
     const Entry now = entryOf(line);
-    if (now.generation % 2 != parity)
+    if (now.generation % 2 != parity || now.generation == std::numeric_limits<int>::max())
         return;
     Section &section = primary();
-    section.entries.insert(hashIn(section, line), {now.generation + 1, day});
-}
-
-void RemovalList::undo(const QString &line)
-{
-    const Entry now = entryOf(line);
-    if (now.generation % 2 != 1)
-        return;
-    for (Section &section : m_sections) {
-        if (section.key.isEmpty())
-            continue;
-        const auto found = section.entries.find(hashIn(section, line));
-        if (found == section.entries.end() || found->generation != now.generation)
-            continue;
-        if (--found->generation == 0)
-            section.entries.erase(found);
-    }
+    section.entries.insert(hashIn(section, line), {now.generation + 1, day, true});
 }
 
 void RemovalList::rewrite(const QStringList &before, const QStringList &after, qint64 day)
@@ -220,9 +277,7 @@ void RemovalList::rewrite(const QStringList &before, const QStringList &after, q
     const QSet<QString> was(before.begin(), before.end());
     const QSet<QString> is(after.begin(), after.end());
     for (const QString &line : isEmpty() ? QSet<QString>() : is) {
-        if (was.contains(line))
-            undo(line);
-        else
+        if (!was.contains(line))
             addAgain(line, day);
     }
     for (const QString &line : was) {
