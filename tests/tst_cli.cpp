@@ -1,7 +1,10 @@
 #include "CsvTable.h"
 #include "fakes/ProgramFolder.h"
 #include "platform/PrivateTemporaryFolder.h"
+#include "platform/SystemClock.h"
 #include "security/ConfigFile.h"
+#include "security/SecurityChange.h"
+#include "security/WindowLock.h"
 #include "vault/Database.h"
 #include "vault/ProgramLock.h"
 #include "vault/RecordBook.h"
@@ -10,9 +13,12 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,8 +28,12 @@
 #include <functional>
 #include <vector>
 
+#include <linux/filter.h>
+#include <linux/keyctl.h>
+#include <linux/seccomp.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -39,6 +49,26 @@ const QStringList seeds
 
 // Another program's hold on the folder's lock while the command runs.
 enum Lock { Free, Held, Released /* a second after the start */, FolderAtItsName };
+
+// While set, the system calls of the kernel's keyring fail in the programs started, as a
+// sandbox's filter (a container's) makes them fail.
+bool keyringFiltered = false;
+
+void filterKeyring()
+{
+    sock_filter calls[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_add_key, 3, 0),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_keyctl, 2, 0),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_request_key, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM),
+    };
+    const sock_fprog program {sizeof calls / sizeof *calls, calls};
+    if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0
+        || prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
+        _exit(126);
+}
 
 struct Run
 {
@@ -57,7 +87,11 @@ Run runCli(const QStringList &arguments, const QByteArray &input = {}, const QSt
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QString::fromLatin1(name));
     process.setProcessEnvironment(environment);
-    process.setChildProcessModifier([] { setsid(); });
+    process.setChildProcessModifier([] {
+        setsid();
+        if (keyringFiltered)
+            filterKeyring();
+    });
     if (!output.isEmpty())
         process.setStandardOutputFile(output);
     if (prelude.isEmpty())
@@ -291,6 +325,33 @@ Completion complete(const QString &shell, const QString &home, const QString &ty
     return completion;
 }
 
+// Every file and folder below the folders, hidden ones too.
+QStringList filesIn(const QStringList &folders)
+{
+    QStringList found;
+    for (const QString &folder : folders) {
+        QDirIterator each(folder,
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+            QDirIterator::Subdirectories);
+        while (each.hasNext())
+            found.append(each.next());
+    }
+    found.sort();
+    return found;
+}
+
+// What happens after unlock, before a command runs without the password.
+enum After {
+    Kept,
+    Locked,
+    TimeUp,
+    WindowLocked,
+    PasswordChanged, // and the files of before brought back
+    SealedAnew, // the same folder and password, another salt
+    OtherFolder, // a copy of the folder
+    OtherUser,
+};
+
 // The process sleeps in a read of its standard input; none when that cannot be seen.
 std::optional<bool> readsStandardInput(qint64 pid)
 {
@@ -336,6 +397,14 @@ class CliTest : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        // The keys that unlock keeps go into a session keyring of the tests' own, which a
+        // program run as another user inherits too.
+        m_keyring = syscall(SYS_keyctl, KEYCTL_JOIN_SESSION_KEYRING, "vaultine tests") >= 0;
+        // For the keys a change of password derives here.
+        SealedFile::Cost::setStandardForTests({2, 19 * 1024});
+    }
     void shellsComplete_data()
     {
         QTest::addColumn<QString>("shell");
@@ -351,6 +420,8 @@ private slots:
             row("command", "vaultine-cli --folder {F} ed", "edit");
             row("option", "vaultine-cli copy --wa", "--wait");
             row("new option", "vaultine-cli show Mail --wh", "--which");
+            row("command unlock", "vaultine-cli unl", "unlock");
+            row("duration", "vaultine-cli unlock --for 9", "90s");
             row("field", "vaultine-cli copy Mail --field pas", "password");
             row("name, not ASCII", "vaultine-cli --folder {F} show Ca", cafe);
             row("name, command substitution", "vaultine-cli --folder {P} show x", markName);
@@ -466,6 +537,8 @@ private slots:
             "--length takes 8 to 128 with --symbols.");
         usage("unknown show field", {"show", "Mail", "--field", "pin"}, 2, "", "--field takes");
         usage("show to a full disk", {"show", "Mail"}, 1, "", "standard output", "/dev/full");
+        usage("unlock, no unit", {"unlock", "--for", "90"}, 2, "", "--for takes");
+        usage("unlock, more than a day", {"unlock", "--for", "25h"}, 2, "", "--for takes");
 
         // A CSV file from another program on standard input: the records added, what is told.
         const QStringList import {"import", "--csv", "-"};
@@ -591,6 +664,14 @@ private slots:
             fails("remove, not confirmed", {"remove", "bank"}, "n\n", "Nothing was removed");
             fails("remove, missing", {"remove", "nope", "--force"}, "", "no record");
             fails("import, open quote", import, "Title,Password\nA,pa\nB,\"pb,\nC,pc\n", "Line 3");
+            // Below the sealed level there is no key but the password: unlock asks nothing.
+            if (reach == QLatin1String("0"))
+                row("0: unlock, nothing to keep", reach, {"unlock"}, {}, 0,
+                    "No master password guards the records of .*: its commands ask none\\.\n\\z",
+                    "");
+            else
+                at("unlock, the key is the password", {"unlock"}, {}, 1, "",
+                    "Only \"Program and DBase, sealed\" has a key to keep");
             if (reach == QLatin1String("0")) {
                 // Writers wait a while for the lock; readers do not.
                 const auto locked = [&](const char *name, int lock, const QStringList &arguments,
@@ -1294,6 +1375,141 @@ private slots:
         QCOMPARE(stored(folder, "1"), sorted(records));
     }
 
+    // unlock keeps the sealed file's key in the kernel's keyring or, where a sandbox filters its
+    // calls, with an agent: the folder's commands, reading and writing, then ask no password,
+    // and nothing is written to disk. Each command after that runs without the password, and
+    // asks it (and fails, with no terminal) unless the key is still kept for its folder and
+    // user, the file the key was derived for in place.
+    void unlockKeepsTheKeyForAWhile_data()
+    {
+        QTest::addColumn<bool>("filtered");
+        QTest::addColumn<int>("after");
+        for (const bool filtered : {false, true}) {
+            const auto row = [&](const char *name, After after) {
+                QTest::addRow("%s: %s", filtered ? "agent" : "keyring", name)
+                    << filtered << int(after);
+            };
+            row("kept", Kept);
+            row("lock", Locked);
+            row("time up", TimeUp);
+            row("the window locked", WindowLocked);
+            row("new password, old files back", PasswordChanged);
+            row("sealed anew", SealedAnew);
+            row("another folder", OtherFolder);
+            row("another user", OtherUser);
+        }
+    }
+    void unlockKeepsTheKeyForAWhile()
+    {
+        QFETCH(bool, filtered);
+        QFETCH(int, after);
+        if (after == OtherUser && geteuid() != 0)
+            QSKIP("Only root can run a program as another user.");
+        const QString folder = m_root.filePath(QTest::currentDataTag()).replace(u' ', u'-');
+        makeFolder(folder, "3", seeds);
+        QTemporaryDir home(m_root.filePath("home-XXXXXX"));
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(home.path()));
+        keyringFiltered = filtered;
+        const auto restore = qScopeGuard([&] {
+            runCli({"--folder", folder, "lock"});
+            keyringFiltered = false;
+            qputenv("HOME", oldHome);
+        });
+        const QString asNobody = "exec setpriv --reuid=nobody --regid=nogroup --clear-groups "
+                                 "\"$0\" \"$@\"";
+        if (after == OtherUser) {
+            QVERIFY(QProcess::execute("chown", {"-R", "nobody:", folder}) == 0);
+            QFile::setPermissions(m_root.path(),
+                QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther);
+        }
+        const QStringList files = filesIn({folder, home.path()});
+        const Run unlock = runCli({"--folder", folder, "--password-stdin", "unlock", "--for",
+                                      after == TimeUp ? "3s" : "1h"},
+            masterLine);
+        QElapsedTimer sinceUnlock;
+        sinceUnlock.start();
+        QCOMPARE(unlock.status, 0);
+        const QString place
+            = filtered || !m_keyring ? "by an agent process" : "in the kernel's keyring";
+        QVERIFY2(QRegularExpression(place + ".* until \\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d;")
+                     .match(unlock.out)
+                     .hasMatch(),
+            qPrintable(unlock.out + unlock.err));
+        QCOMPARE(filesIn({folder, home.path()}), files);
+        const QString names = QString::fromUtf8("bank\nCaf\xc3\xa9\nMail\n");
+        const auto list = [&](const QString &in, const QString &prelude = {}) {
+            return runCli({"--folder", in, "list"}, {}, {}, {}, prelude);
+        };
+        QCOMPARE(list(folder).out, names);
+
+        QString target = folder;
+        QString prelude;
+        const QString data = folder + "/Data";
+        const QStringList sealedFiles {
+            Database::fileName(Database::Source::Sealed), Database::configurationName};
+        switch (After(after)) {
+        case Kept: {
+            QCOMPARE(runCli({"--folder", folder, "add", "--stdin"}, "New\nu\np\n\n\n").status, 0);
+            QCOMPARE(stored(folder, "3"), sorted(seeds + QStringList {"New:!u:!p:!:!"}));
+            return;
+        }
+        case Locked:
+            QVERIFY(runCli({"--folder", folder, "lock"}).out.startsWith("Forgot the key of"));
+            break;
+        case TimeUp:
+            QTest::qSleep(std::max(1, 4500 - int(sinceUnlock.elapsed())));
+            break;
+        case WindowLocked: {
+            VaultAccess access {"3", {}};
+            Database database(folder, access);
+            const SystemClock clock;
+            WindowLock lock(database, clock);
+            lock.levelChanged();
+            lock.lock();
+            QVERIFY(lock.isLocked());
+            break;
+        }
+        case PasswordChanged: {
+            for (const QString &name : sealedFiles)
+                QVERIFY(QFile::copy(data + '/' + name, folder + '/' + name));
+            VaultAccess access {"3", {}};
+            Database database(folder, access);
+            QCOMPARE(database.openSealed(master), SealedFile::Status::Opened);
+            const ConfigFile config(data);
+            QCOMPARE(SecurityChange(database, access, config)
+                         .store(ConfigFile::composeLine(
+                                    ConfigFile::noExpiry, ConfigFile::unsetMark, "01-01-2024", "3"),
+                             "3", "Key-77"),
+                SecurityChange::Result::Stored);
+            // A sync tool brings the files of before back.
+            for (const QString &name : sealedFiles)
+                QVERIFY(QFile::remove(data + '/' + name)
+                    && QFile::rename(folder + '/' + name, data + '/' + name));
+            break;
+        }
+        case SealedAnew:
+            QVERIFY(QDir(folder).removeRecursively());
+            makeFolder(folder, "3", seeds);
+            break;
+        case OtherFolder:
+            target = folder + "-copy";
+            QCOMPARE(QProcess::execute("cp", {"-a", folder, target}), 0);
+            break;
+        case OtherUser:
+            prelude = asNobody;
+            break;
+        }
+        const Run asked = list(target, prelude);
+        QCOMPARE(asked.status, 1);
+        QVERIFY2(asked.err.contains("There is no terminal to ask"), qPrintable(asked.err));
+        // The key stays for its own folder and user; one that did not open its file is gone.
+        if (after == OtherFolder || after == OtherUser)
+            QCOMPARE(list(folder).out, names);
+        if (after == SealedAnew)
+            QVERIFY(runCli({"--folder", folder, "lock"}).out.startsWith("No key of"));
+    }
+
     // At the sealed level, once the key is derived, no copy of the master password is left in
     // the program's memory, neither as typed (UTF-8) nor as text (UTF-16), nor in the form its
     // key is derived from (NFC): seen while it waits for the record's lines after the password's.
@@ -1344,6 +1560,7 @@ private slots:
 
 private:
     QTemporaryDir m_root;
+    bool m_keyring = false; // the kernel's keyring is there
 };
 
 QTEST_GUILESS_MAIN(CliTest)

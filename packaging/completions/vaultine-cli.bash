@@ -1,6 +1,7 @@
 # bash completion for vaultine-cli: commands, options, and the service names of an unguarded
-# folder (a guarded one would ask its master password, so its names are not offered). A
-# stored name is never expanded nor run: it reaches the command line quoted, as one word.
+# or unlocked folder (a guarded one would ask its master password, so its names are not
+# offered). A stored name is never expanded nor run: it reaches the command line quoted, as one
+# word.
 
 # Reads the command line up to the cursor as the shell will: sets words, its words with the
 # quotes and backslashes taken away, expanding nothing but a leading ~/; before, the text of
@@ -57,7 +58,7 @@ _vaultine_cli() {
     _vaultine_cli_words "$2"
     local cword=$((${#words[@]} - 1))
     local cur=${words[cword]} prev=${words[cword - 1]}
-    local commands="list show copy add edit remove generate export import merge merge-driver help"
+    local commands="list show copy add edit remove generate export import merge merge-driver unlock lock help"
     local command= folder=() ended= i
     for ((i = 1; i < cword && !ended; i++)); do
         case ${words[i]} in
@@ -79,6 +80,7 @@ _vaultine_cli() {
         fi
         return ;;
     --level) COMPREPLY=($(compgen -W "1 2 3" -- "$cur")); return ;;
+    --for) COMPREPLY=($(compgen -W "90s 10m 1h 8h 1d" -- "$cur")); return ;;
     --timeout | --length | --words | --service | --username | --info | --path | --which) return ;;
     esac
     local options="--folder --password-stdin --help"
@@ -95,6 +97,7 @@ _vaultine_cli() {
     export) options+=" --csv --force" ;;
     import) options+=" --csv --columns" ;;
     merge) options+=" --dry-run" ;;
+    unlock) options+=" --for" ;;
     esac
     if [[ $cur == -* && ! $ended ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))

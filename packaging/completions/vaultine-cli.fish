@@ -1,7 +1,8 @@
 # fish completion for vaultine-cli: commands, options, and the service names of an unguarded
-# folder (a guarded one would ask its master password, so its names are not offered).
+# or unlocked folder (a guarded one would ask its master password, so its names are not
+# offered).
 
-set -l commands list show copy add edit remove generate export import merge help
+set -l commands list show copy add edit remove generate export import merge unlock lock help
 
 # The names of the folder given with --folder, one a line; fish quotes each name it puts on
 # the command line. Left out: a name holding a tab (fish would take what follows the tab for
@@ -34,6 +35,8 @@ for command in \
     'export:Write the records into a CSV file' \
     'import:Add the records of a CSV file' \
     'merge:Add the records of another folder copy' \
+    'unlock:Keep the key for a while' \
+    'lock:Forget the key that unlock kept' \
     'help:Tell what a command does'
     set -l parts (string split -m 1 : $command)
     complete -c vaultine-cli -n "not __fish_seen_subcommand_from $commands" -a $parts[1] -d $parts[2]
@@ -63,3 +66,4 @@ complete -c vaultine-cli -n "__fish_seen_subcommand_from export import" -l csv -
 complete -c vaultine-cli -n "__fish_seen_subcommand_from import" -F
 complete -c vaultine-cli -n "__fish_seen_subcommand_from import" -l columns -x -a 'name,url,username,password,notes' -d 'Columns of a file without a header line'
 complete -c vaultine-cli -n "__fish_seen_subcommand_from merge" -a '(__fish_complete_directories)'
+complete -c vaultine-cli -n "__fish_seen_subcommand_from unlock" -l for -x -a '90s 10m 1h 8h 1d' -d 'How long'

@@ -13,9 +13,11 @@
 #include <memory>
 #include <utility>
 
-VaultSession::VaultSession(const Invocation &invocation)
+VaultSession::VaultSession(const Invocation &invocation, Password password)
     : m_console(invocation.console)
     , m_passwordFromStdin(invocation.passwordFromStdin)
+    , m_password(password)
+    , m_kept(invocation.programFolder)
     , m_database(invocation.programFolder, m_access)
     , m_config(m_database.dataFolder())
     , m_opening(m_database, m_config, m_access)
@@ -65,6 +67,11 @@ MasterPasswordGate::Entries VaultSession::passwordEntries()
 bool VaultSession::askPassword(const PasswordCheck::Test &isPassword)
 {
     return MasterPasswordGate(m_console).pass(isPassword, m_entries);
+}
+
+std::optional<SealedFile::Key> VaultSession::keptKey()
+{
+    return m_password == Password::KeptKeyFirst ? m_kept.take() : std::nullopt;
 }
 
 void VaultSession::tell(const Message &message, const QString &detail)

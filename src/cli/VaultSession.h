@@ -4,6 +4,7 @@
 #include "records/RecordEditor.h"
 #include "records/ServiceListModel.h"
 #include "security/ConfigFile.h"
+#include "security/KeptKey.h"
 #include "security/VaultOpening.h"
 #include "vault/Database.h"
 #include "vault/VaultAccess.h"
@@ -20,7 +21,10 @@ class VaultSession : private VaultOpening::Dialogue
 public:
     enum class Mode { Read, Write };
 
-    explicit VaultSession(const Invocation &invocation);
+    // At the sealed level the key that unlock kept is used, unless asked anew.
+    enum class Password { KeptKeyFirst, AskedAnew };
+
+    explicit VaultSession(const Invocation &invocation, Password password = Password::KeptKeyFirst);
 
     // False when refused; the reason is told.
     bool open(Mode mode);
@@ -28,6 +32,7 @@ public:
     const RecordBook &book() const { return m_records.book(); }
     RecordEditor &editor() { return m_editor; }
     Database &database() { return m_database; }
+    const ConfigFile &config() const { return m_config; }
     // The folder's list of removals (or a conflict copy of it); none, told, when it cannot be
     // read.
     std::optional<RemovalList> removals(const QString &name = RemovalList::fileName);
@@ -48,11 +53,15 @@ private:
     QList<qsizetype> indicesOf(const Invocation &invocation) const;
     MasterPasswordGate::Entries passwordEntries();
     bool askPassword(const PasswordCheck::Test &isPassword) override;
+    std::optional<SealedFile::Key> keptKey() override;
+    void keptKeyRefused() override { m_kept.forget(); }
     void passwordAccepted(const QString &expiry) override;
     void tell(const Message &message, const QString &detail) override;
 
     Console &m_console;
     bool m_passwordFromStdin;
+    Password m_password;
+    KeptKey m_kept;
     MasterPasswordGate::Entries m_entries;
     VaultAccess m_access;
     Database m_database;

@@ -8,11 +8,14 @@
 #include "GenerateCommand.h"
 #include "ImportCommand.h"
 #include "ListCommand.h"
+#include "LockCommand.h"
 #include "MergeCommand.h"
 #include "MergeDriverCommand.h"
 #include "RemoveCommand.h"
 #include "ShowCommand.h"
+#include "UnlockCommand.h"
 #include "platform/CoreDumps.h"
+#include "platform/KeyAgent.h"
 
 #include <cstring>
 
@@ -21,6 +24,8 @@ int main(int argc, char *argv[])
     CoreDumps::forbid();
     if (argc == 3 && std::strcmp(argv[1], ClipboardHold::marker) == 0)
         return ClipboardHold::serve(argc, argv);
+    if (argc == 4 && std::strcmp(argv[1], KeyAgent::marker) == 0)
+        return KeyAgent::serve(argv);
     std::vector<std::unique_ptr<Command>> commands;
     commands.push_back(std::make_unique<ListCommand>());
     commands.push_back(std::make_unique<ShowCommand>());
@@ -33,6 +38,8 @@ int main(int argc, char *argv[])
     commands.push_back(std::make_unique<ImportCommand>());
     commands.push_back(std::make_unique<MergeCommand>());
     commands.push_back(std::make_unique<MergeDriverCommand>());
+    commands.push_back(std::make_unique<UnlockCommand>());
+    commands.push_back(std::make_unique<LockCommand>());
     Console console;
     return CommandDispatcher(std::move(commands), console).run(argc, argv);
 }

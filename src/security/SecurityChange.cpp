@@ -1,6 +1,7 @@
 #include "SecurityChange.h"
 
 #include "ConfigFile.h"
+#include "KeptKey.h"
 #include "Secret.h"
 #include "vault/RecordLine.h"
 #include "vault/VaultAccess.h"
@@ -51,6 +52,9 @@ SecurityChange::Result SecurityChange::store(
             return result == Result::Stored || result == Result::StoredCodedCopyLeft;
         });
     });
+    // A key kept for vaultine-cli was the old password's: a file of before that comes back
+    // (a backup, a sync) must not open without it.
+    KeptKey(m_database.programFolder()).forget();
     return result;
 }
 

@@ -13,7 +13,8 @@ struct VaultAccess;
 // Stores accepted security settings as one change: the configuration line, the reach level
 // and the key in force, and the records moved into the database file the new reach level
 // uses. When any step fails, the files, the reach level and the key stay as they were; when
-// going back fails too, adds and rewrites are refused until a start finishes the change.
+// going back fails too, adds and rewrites are refused until a start finishes the change. A key
+// that vaultine-cli keeps for the folder is forgotten.
 class SecurityChange
 {
 public:

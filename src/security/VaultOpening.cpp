@@ -117,9 +117,9 @@ std::optional<Database::Records> VaultOpening::open(Dialogue &dialogue, bool may
     return records;
 }
 
-// Only a password that opens the sealed file opens the folder. A sealed file that is missing,
-// unreadable or damaged opens nothing: no conversion leaves the settings naming reach 3 before
-// the sealed file is whole, so no other file may stand in for it.
+// Only a password that opens the sealed file (or a key kept from one) opens the folder. A sealed
+// file that is missing, unreadable or damaged opens nothing: no conversion leaves the settings
+// naming reach 3 before the sealed file is whole, so no other file may stand in for it.
 std::optional<Database::Records> VaultOpening::openSealed(
     Dialogue &dialogue, const QString &expiry, bool mayWrite)
 {
@@ -134,8 +134,15 @@ std::optional<Database::Records> VaultOpening::openSealed(
             raised = SealedFile::Key::create(entry);
         return status != SealedFile::Status::Refused;
     };
-    if (m_database.exists(Database::Source::Sealed) && !dialogue.askPassword(opens))
-        return std::nullopt;
+    if (m_database.exists(Database::Source::Sealed)) {
+        if (std::optional<SealedFile::Key> kept = dialogue.keptKey()) {
+            status = m_database.openSealed(std::move(*kept));
+            if (status != SealedFile::Status::Opened)
+                dialogue.keptKeyRefused();
+        }
+        if (status != SealedFile::Status::Opened && !dialogue.askPassword(opens))
+            return std::nullopt;
+    }
     if (status != SealedFile::Status::Opened) {
         dialogue.failed(status == SealedFile::Status::Missing
                 ? sealedMissing

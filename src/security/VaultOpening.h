@@ -25,6 +25,10 @@ public:
         virtual ~Dialogue() = default;
         // False when the password was refused; the folder is not opened.
         virtual bool askPassword(const PasswordCheck::Test &isPassword) = 0;
+        // At the sealed level, a key kept from an earlier run, tried before the password is
+        // asked; told when it did not open the sealed file.
+        virtual std::optional<SealedFile::Key> keptKey() { return std::nullopt; }
+        virtual void keptKeyRefused() { }
         // After the right password: the date it expires ("xx-xx-xxxx": never).
         virtual void passwordAccepted(const QString &expiry) = 0;
         // The detail says what failed: a file and the system's reason.

@@ -1,6 +1,7 @@
 #include "WindowLock.h"
 
 #include "ConfigFile.h"
+#include "KeptKey.h"
 #include "vault/Database.h"
 #include "vault/VaultAccess.h"
 
@@ -64,6 +65,9 @@ void WindowLock::enter(State state)
     if (state == m_state)
         return;
     m_state = state;
+    // Locked, the records need the master password again, from the command line too.
+    if (state == State::Locked)
+        KeptKey(m_database.programFolder()).forget();
     m_idle.start(state == State::Open ? m_idleMilliseconds : 0);
     emit stateChanged(state);
 }

@@ -12,7 +12,8 @@ class Database;
 // the level "None" (or while the settings name no password) the window never locks. Open, it
 // locks at the menu item, when the session locks the screen or goes to sleep, and after the
 // idle minutes with no key or mouse input in the program (0: never). Locked, it opens again
-// with the master password in force; a lock asked for then changes nothing.
+// with the master password in force; a lock asked for then changes nothing. Locking forgets
+// the key that vaultine-cli keeps for the folder.
 class WindowLock : public QObject
 {
     Q_OBJECT

@@ -68,6 +68,8 @@ public:
     // Opens the sealed file with the password (the slow step). When it opens, the key is kept
     // for the writes that follow and the records for LoadRecords().
     SealedFile::Status openSealed(const QString &password);
+    // The same with a key kept from an earlier run, which derives nothing.
+    SealedFile::Status openSealed(SealedFile::Key key);
     // Whether the password opens the sealed file (the slow step); nothing is kept.
     SealedFile::Status trySealed(const QString &password) const;
     // The sealed file opened was sealed at a lower cost than the standard one.
@@ -218,6 +220,8 @@ private:
     QByteArray recordsStamp() const;
     bool AppendSealedRecord(const QByteArray &coded);
     bool sealContent(const QByteArray &content) const;
+    // The content and the key of the sealed file when it opened.
+    SealedFile::Status keepOpened(SealedFile::Opened opened);
     // The whole file of the level in force written from the records.
     bool rewrite(const QStringList &records);
 

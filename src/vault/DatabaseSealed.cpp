@@ -19,7 +19,17 @@ bool Database::sealContent(const QByteArray &content) const
 SealedFile::Status Database::openSealed(const QString &password)
 {
     noteWritten(Source::Sealed);
-    SealedFile::Opened opened = SealedFile(m_folder, fileName(Source::Sealed)).open(password);
+    return keepOpened(SealedFile(m_folder, fileName(Source::Sealed)).open(password));
+}
+
+SealedFile::Status Database::openSealed(SealedFile::Key key)
+{
+    noteWritten(Source::Sealed);
+    return keepOpened(SealedFile(m_folder, fileName(Source::Sealed)).open(std::move(key)));
+}
+
+SealedFile::Status Database::keepOpened(SealedFile::Opened opened)
+{
     // A key that did not open the file writes nothing.
     const bool isOpen = opened.status == SealedFile::Status::Opened;
     m_sealedContent = isOpen ? std::move(opened.content) : QByteArray();

@@ -164,6 +164,38 @@ QByteArray SealedFile::Key::secretFor(QByteArrayView context) const
     return secret;
 }
 
+// The salt, the passes and the kibibytes (little-endian), the key.
+LockedBytes SealedFile::Key::kept() const
+{
+    LockedBytes bytes(keptSize);
+    if (unsigned char *out = bytes.data()) {
+        out = std::copy(m_salt.begin(), m_salt.end(), out);
+        qToLittleEndian(m_cost.passes, out);
+        qToLittleEndian(m_cost.kibibytes, out + 4);
+        std::copy_n(m_bytes, keySize, out + 8);
+    }
+    return bytes;
+}
+
+std::optional<SealedFile::Key> SealedFile::Key::fromKept(QByteArrayView kept)
+{
+    static_assert(keptSize == sizeof(Salt) + 8 + keySize);
+    if (kept.size() != keptSize || sodium_init() < 0)
+        return std::nullopt;
+    const unsigned char *in = unsignedData(kept);
+    Salt salt;
+    std::copy_n(in, salt.size(), salt.begin());
+    in += salt.size();
+    const Cost cost {qFromLittleEndian<quint32>(in), qFromLittleEndian<quint32>(in + 4)};
+    auto *bytes = static_cast<unsigned char *>(sodium_malloc(keySize));
+    if (!withinBounds(cost) || !bytes) {
+        sodium_free(bytes);
+        return std::nullopt;
+    }
+    std::copy_n(in + 8, keySize, bytes);
+    return Key(salt, cost, bytes);
+}
+
 SealedFile::Key::~Key()
 {
     sodium_free(m_bytes); // wipes the key before it frees the memory
@@ -286,11 +318,22 @@ QByteArray SealedFile::sealBytes(const Key &key, QByteArrayView content)
 
 SealedFile::Opened SealedFile::open(const QString &password) const
 {
+    return openRead([&](QByteArrayView bytes) { return openBytes(bytes, password); });
+}
+
+SealedFile::Opened SealedFile::open(Key key) const
+{
+    return openRead([&](QByteArrayView bytes) { return openedWith(bytes, std::move(key)); });
+}
+
+SealedFile::Opened SealedFile::openRead(
+    const std::function<Opened(QByteArrayView bytes)> &opening) const
+{
     const DataFolder::Content read = m_folder.read(m_name);
     if (read.status != DataFolder::Status::Read)
         return {read.status == DataFolder::Status::Missing ? Status::Missing : Status::Unreadable,
             {}, std::nullopt};
-    return openBytes(read.bytes, password);
+    return opening(read.bytes);
 }
 
 bool SealedFile::seal(const Key &key, QByteArrayView content) const

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "DataFolder.h"
+#include "platform/LockedBytes.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 // A file sealed under the master password. The key comes from the password, normalised to NFC,
@@ -73,6 +75,11 @@ public:
         Cost cost() const { return m_cost; }
         // A secret of its own for another use, named by the context: the key is not given out.
         QByteArray secretFor(QByteArrayView context) const;
+        // The key with its salt and cost, to be kept between runs where only this user's
+        // session reaches it; and the key of such bytes (none when they are not one).
+        static constexpr qsizetype keptSize = 56;
+        LockedBytes kept() const;
+        static std::optional<Key> fromKept(QByteArrayView kept);
 
     private:
         friend class SealedFile;
@@ -119,6 +126,9 @@ public:
     // cost (the slow step). A password not in NFC that is refused is tried again as typed, as
     // keys were derived before passwords were normalised.
     Opened open(const QString &password) const;
+    // The same with a key derived before: one of another salt or cost than the file's is
+    // refused, and nothing is derived.
+    Opened open(Key key) const;
     // Replaces the file, mode 0600, with the content sealed under the key; a failure leaves the
     // file as it was.
     bool seal(const Key &key, QByteArrayView content) const;
@@ -130,6 +140,9 @@ public:
     static QByteArray sealBytes(const Key &key, QByteArrayView content);
 
 private:
+    // Reads the file and opens its bytes.
+    Opened openRead(const std::function<Opened(QByteArrayView bytes)> &opening) const;
+
     const DataFolder &m_folder;
     QString m_name;
 };
