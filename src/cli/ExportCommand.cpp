@@ -29,8 +29,8 @@ bool isStream(const QString &path)
 bool writeStream(const QString &path, const QByteArray &content)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Append)
-        && file.write(content) == content.size() && file.flush();
+    // Opened to append, a stream would be asked for a position it does not have.
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.flush();
 }
 
 } // namespace
