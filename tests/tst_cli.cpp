@@ -1275,7 +1275,8 @@ private slots:
                   QTest::newRow(name) << arguments << status << out << err << changes;
               };
         const QString several = "2 records have the service name \"bank\", of the usernames "
-                                "\"ann\", \"jo\": --which USERNAME chooses one.";
+                                "\"ann\", \"jo\": --which USERNAME (or #N, the N-th as show "
+                                "lists them) chooses one.";
         row("show a field, several", {"show", "bank", "--field", "password"}, 1, "", several);
         row("show a field, chosen", {"show", "bank", "--which", "ann", "--field", "password"}, 0,
             "y\n");
@@ -1301,6 +1302,10 @@ private slots:
         row("remove, several", {"remove", "bank", "--force"}, 1, "", several);
         row("remove, chosen", {"remove", "bank", "--which", "jo", "--force"}, 0,
             "Removed the record of bank.\n", "", {"-bank:!jo:!x:!:!"});
+        row("remove, by position", {"remove", "bank", "--which", "#2", "--force"}, 0,
+            "Removed the record of bank.\n", "", {"-bank:!jo:!x:!:!"});
+        row("show, no such position", {"show", "bank", "--which", "#3"}, 1, "",
+            "with the username \"#3\"");
         row("export into a pipe", {"export", "--csv", "/dev/stdout"}, 0,
             "Title,Username,Password,URL,Notes\r\nbank,ann,y,,\r\nbank,jo,x,,\r\n"
                 + QString::fromUtf8("Caf\xc3\xa9,zo\xc3\xa9,p\xc3\xa4ss,,\xc3\xbc\r\n")

@@ -95,7 +95,8 @@ void VaultSession::passwordAccepted(const QString &expiry)
 }
 
 const QCommandLineOption VaultSession::which(QStringLiteral("which"),
-    QStringLiteral("Of several records of the service, the one of this username."),
+    QStringLiteral("Of several records of the service, the one of this username, or with #N the "
+                   "N-th as show lists them."),
     QStringLiteral("username"));
 
 QList<qsizetype> VaultSession::indicesOf(const Invocation &invocation) const
@@ -104,14 +105,22 @@ QList<qsizetype> VaultSession::indicesOf(const Invocation &invocation) const
     const QString service = RecordLine::storedText(invocation.arguments.first());
     const bool chosen = invocation.parser.isSet(which);
     const QString username = RecordLine::storedText(invocation.parser.value(which));
-    QList<qsizetype> found;
+    QList<qsizetype> ofService, found;
     for (qsizetype i = 0; i < book().count(); ++i) {
-        if (book().services().at(i) == service
-            && (!chosen
-                || RecordLine::recordFields(book().records().at(i)).at(RecordLine::Username)
-                    == username))
+        if (book().services().at(i) != service)
+            continue;
+        ofService.append(i);
+        if (!chosen
+            || RecordLine::recordFields(book().records().at(i)).at(RecordLine::Username)
+                == username)
             found.append(i);
     }
+    // "#N": the N-th record of the service as show lists them (records of one username too).
+    bool numbered = false;
+    const qsizetype position
+        = username.startsWith(u'#') ? username.mid(1).toLongLong(&numbered) : 0;
+    if (chosen && found.isEmpty() && numbered && position >= 1 && position <= ofService.size())
+        found.append(ofService.at(position - 1));
     if (found.isEmpty())
         m_console.warn((chosen ? QStringLiteral("There is no record of the service \"%1\" with the "
                                                 "username \"%2\".")
@@ -140,7 +149,8 @@ std::optional<qsizetype> VaultSession::chosenRecord(const Invocation &invocation
         }
         m_console.warn(
             QStringLiteral("%1 records have the service name \"%2\", of the "
-                           "usernames %3: --which USERNAME chooses one.")
+                           "usernames %3: --which USERNAME (or #N, the N-th as show lists them) "
+                           "chooses one.")
                 .arg(found.size())
                 .arg(invocation.arguments.first(), usernames.join(QStringLiteral(", "))));
     }
