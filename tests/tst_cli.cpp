@@ -1082,33 +1082,32 @@ private slots:
             sorted(seeds + QStringList {"New:!n:!p:!:!", "Theirs:!t:!p:!:!"}));
         QCOMPARE(QDir(data).entryList({"*.merged-*"}).size(), 1);
         QVERIFY(!run({"list"}).err.contains("conflict copy"));
-        // The other machine removed "New", and its list and records came as conflict copies of
-        // one sync: merged together, the removal counts. Then it removed "Theirs" and only its
-        // list came (its records were never written): that removal did not happen. Then it
-        // removed "Theirs" again, and its list came before its records: this folder holding
-        // "Theirs" does not undo the removal.
-        const QString list = data + "CF2DB.removed", copyOf = data + "CF2DB_conflict-";
-        const auto removeThere = [&](const QString &service, const QString &sync) {
-            QVERIFY(QFile::copy(file, file + ".mine") && QFile::copy(list, list + ".mine"));
-            QCOMPARE(run({"remove", service, "--force"}).status, 0);
-            QVERIFY(QFile::rename(list, copyOf + sync + ".removed"));
-            QVERIFY(QFile::rename(list + ".mine", list));
-            QVERIFY(QFile::rename(file, copyOf + sync + "." + file.section('.', -1)));
-            QVERIFY(QFile::rename(file + ".mine", file));
-        };
-        removeThere("New", "2");
-        QCOMPARE(run({"merge", copyOf + "2.removed"}).out, "Added: 0, removed: 1.\n  - New (n)\n");
-        QCOMPARE(QDir(data).entryList({"*.merged-*"}).size(), 3);
-        const QStringList withTheirs = sorted(seeds + QStringList {"Theirs:!t:!p:!:!"});
-        removeThere("Theirs", "3");
-        QVERIFY(QFile::remove(copyOf + "3." + file.section('.', -1)));
-        QCOMPARE(run({"merge", copyOf + "3.removed"}).out, "Added: 0, removed: 0.\n");
-        QCOMPARE(stored(folder, reach), withTheirs);
-        removeThere("Theirs", "4");
-        QVERIFY(QFile::remove(list) && QFile::rename(copyOf + "4.removed", list));
-        QCOMPARE(run({"merge", copyOf + "4." + file.section('.', -1)}).out,
-            "Added: 0, removed: 1.\n  - Theirs (t)\n");
-        QCOMPARE(stored(folder, reach), sorted(seeds));
+        // The other machine's copy of the list of removals: its removal of "New" is merged.
+        const QString list = data + "CF2DB.removed", listCopy = data + "CF2DB_conflict-2.removed";
+        QVERIFY(QFile::copy(file, file + ".mine") && QFile::copy(list, list + ".mine"));
+        QCOMPARE(run({"remove", "New", "--force"}).status, 0);
+        QVERIFY(QFile::rename(list, listCopy) && QFile::rename(list + ".mine", list));
+        QVERIFY(QFile::remove(file) && QFile::rename(file + ".mine", file));
+        QCOMPARE(run({"merge", listCopy}).out, "Added: 0, removed: 1.\n  - New (n)\n");
+        QCOMPARE(stored(folder, reach), sorted(seeds + QStringList {"Theirs:!t:!p:!:!"}));
+        // Removed here, added again there: merging the other machine's records copy takes in
+        // the copy of its list beside it, so "Theirs" is live again.
+        QCOMPARE(run({"remove", "Theirs", "--force"}).status, 0);
+        QVERIFY(QFile::copy(file, file + ".mine") && QFile::copy(list, list + ".mine"));
+        QCOMPARE(run({"add", "--stdin"}, "Theirs\nt\np\n\n\n").status, 0);
+        const QString copy5 = data + "CF2DB_conflict-5.";
+        QVERIFY(QFile::rename(list, copy5 + "removed") && QFile::rename(list + ".mine", list));
+        QVERIFY(QFile::rename(file, copy5 + file.section('.', -1)));
+        QVERIFY(QFile::rename(file + ".mine", file));
+        QCOMPARE(run({"merge", copy5 + file.section('.', -1)}).out,
+            "Added: 1, removed: 0.\n  + Theirs (t)\n");
+        QVERIFY(run({"list"}).err.isEmpty()); // both copies set aside
+        // An edit whose records could not be written notes no removal of the old version, which
+        // a copy of the list would carry elsewhere.
+        const QByteArray listBefore = contentOf(list);
+        QVERIFY(QDir().mkdir(file + ".vaultine-new"));
+        QCOMPARE(run({"edit", "Theirs", "--username", "t2"}).status, 1);
+        QCOMPARE(contentOf(list), listBefore);
     }
     // git merge with the driver set up as the README shows, for each file of records: a removal
     // on one branch, an add and an edit on the other; a record edited on both branches is kept
@@ -1306,6 +1305,8 @@ private slots:
             "Removed the record of bank.\n", "", {"-bank:!jo:!x:!:!"});
         row("show, no such position", {"show", "bank", "--which", "#3"}, 1, "",
             "with the username \"#3\"");
+        row("show, not a position", {"show", "bank", "--which", "#+1"}, 1, "",
+            "with the username \"#+1\"");
         row("export into a pipe", {"export", "--csv", "/dev/stdout"}, 0,
             "Title,Username,Password,URL,Notes\r\nbank,ann,y,,\r\nbank,jo,x,,\r\n"
                 + QString::fromUtf8("Caf\xc3\xa9,zo\xc3\xa9,p\xc3\xa4ss,,\xc3\xbc\r\n")

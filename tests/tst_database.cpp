@@ -59,12 +59,13 @@ private slots:
         m_database->EnsureDataFolder();
     }
 
-    // The copies that sync tools leave beside the files are named; the files themselves, the
-    // program's own leftovers and the copies set aside are not.
+    // The copies that sync tools leave beside the files are named, copies of the list first;
+    // the files themselves, the program's own leftovers and the copies set aside are not.
     void conflictCopiesAreNamed()
     {
-        const QStringList named {"CF2DB (SFConflict me@h 2026-12-07-12-00-00).edb",
-            "CF2DB (h's conflicted copy 2026-12-07).pdb", "CF2DB.Conflict.removed",
+        const QStringList named {"CF2DB.Conflict.removed",
+            "CF2DB (SFConflict me@h 2026-12-07-12-00-00).edb",
+            "CF2DB (h's conflicted copy 2026-12-07).pdb",
             "CF2DB.sync-conflict-20261207-120000-ABC.sdb", "CF2DB_conflict-20261207-120000.pdb"};
         const QStringList others {"CF2DB.pdb", "CF2DB.removed", "CF2DB.pdb.vaultine-new",
             "CF2DB_conflict-1.pdb.merged-20261207-120000", "Coffrel.cnf", "conflict.txt"};

@@ -9,6 +9,7 @@
 #include "vault/RecordLine.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <memory>
 #include <utility>
@@ -116,10 +117,9 @@ QList<qsizetype> VaultSession::indicesOf(const Invocation &invocation) const
             found.append(i);
     }
     // "#N": the N-th record of the service as show lists them (records of one username too).
-    bool numbered = false;
-    const qsizetype position
-        = username.startsWith(u'#') ? username.mid(1).toLongLong(&numbered) : 0;
-    if (chosen && found.isEmpty() && numbered && position >= 1 && position <= ofService.size())
+    static const QRegularExpression number(QStringLiteral("^#[1-9][0-9]{0,8}$"));
+    const qsizetype position = number.match(username).hasMatch() ? username.mid(1).toLongLong() : 0;
+    if (chosen && found.isEmpty() && position >= 1 && position <= ofService.size())
         found.append(ofService.at(position - 1));
     if (found.isEmpty())
         m_console.warn((chosen ? QStringLiteral("There is no record of the service \"%1\" with the "

@@ -122,7 +122,8 @@ RecordEditor::Result RecordEditor::takeMerge(const RecordMerge &merge)
     RecordBook next;
     next.load(merge.records());
     return rewrite(
-        std::move(next), [&](RemovalList &removals, qint64) { removals = merge.removals(); });
+        std::move(next), [&](RemovalList &removals, qint64) { removals = merge.removals(); },
+        Database::ListFirst::Always);
 }
 
 RecordEditor::Result RecordEditor::rewrite(RecordBook next)
@@ -133,9 +134,10 @@ RecordEditor::Result RecordEditor::rewrite(RecordBook next)
         [&](RemovalList &removals, qint64 today) { removals.rewrite(before, after, today); });
 }
 
-RecordEditor::Result RecordEditor::rewrite(RecordBook next, const Database::RemovalChange &change)
+RecordEditor::Result RecordEditor::rewrite(
+    RecordBook next, const Database::RemovalChange &change, Database::ListFirst listFirst)
 {
-    if (!m_database.RewriteDatabase(next.records(), change))
+    if (!m_database.RewriteDatabase(next.records(), change, listFirst))
         return Result::WriteFailed;
     m_records.setBook(std::move(next));
     return Result::Done;

@@ -50,7 +50,8 @@ private:
     // Writes the whole file from the changed list, then hands that list to the view.
     // What left the list is removed, what came back added again.
     Result rewrite(RecordBook next);
-    Result rewrite(RecordBook next, const Database::RemovalChange &change);
+    Result rewrite(RecordBook next, const Database::RemovalChange &change,
+        Database::ListFirst listFirst = Database::ListFirst::WhenAddedAgain);
 
     ServiceListModel &m_records;
     Database &m_database;

@@ -305,7 +305,8 @@ bool Database::AppendEncipheredRecord(const QByteArray &coded)
     return line && appendLine(Source::Enciphered, *line, LineFile::ByteOrderMark::Keep);
 }
 
-bool Database::RewriteDatabase(const QStringList &records, const RemovalChange &change)
+bool Database::RewriteDatabase(
+    const QStringList &records, const RemovalChange &change, ListFirst listFirst)
 {
     if (!rewriteAllowed() || !keptFileSpared())
         return false;
@@ -317,7 +318,16 @@ bool Database::RewriteDatabase(const QStringList &records, const RemovalChange &
                                  "nothing was written.");
             return false;
         }
-        return (!change || changeRemovals(change)) && noted(source, rewrite(records));
+        const std::optional<RemovalWrite> removals
+            = change ? changedRemovals(change) : std::optional(RemovalWrite());
+        const bool first = removals && (removals->addsAgain || listFirst == ListFirst::Always);
+        if (!removals || (first && !writeRemovals(*removals)) || !noted(source, rewrite(records)))
+            return false;
+        // The records stand; a list that could not be written leaves this change's removals
+        // unnoted.
+        if (!first)
+            writeRemovals(*removals);
+        return true;
     });
 }
 

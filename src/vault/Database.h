@@ -86,12 +86,16 @@ public:
     // Each write holds the folder's write lock; one finding the file changed by another program
     // since this one read or wrote it rewrites nothing (an append still appends).
     // An append of a line the list of removals names writes that list first, the line added
-    // again. A rewrite with a change of removals writes the list first, then the records: a
-    // kill between the two leaves the old records and a list that marks removed some of them,
-    // which a merge reads as removals that did not happen.
+    // again. A rewrite with a change of removals writes the records first, then the list (a
+    // list written first when the change adds a line again): a kill between the two leaves a
+    // removal unnoted, never noted for a record the file holds.
+    // A merge writes its list first too: the removals it takes came from the other copy, done
+    // there.
     using RemovalChange = std::function<void(RemovalList &removals, qint64 today)>;
+    enum class ListFirst { WhenAddedAgain, Always };
     bool AppendRecord(const QString &line);
-    bool RewriteDatabase(const QStringList &records, const RemovalChange &change = {});
+    bool RewriteDatabase(const QStringList &records, const RemovalChange &change = {},
+        ListFirst listFirst = ListFirst::WhenAddedAgain);
     // The list of removals (or a conflict copy of it), keyed for the level in force; none when
     // it could not be read.
     std::optional<RemovalList> removals(const QString &name = RemovalList::fileName);
@@ -112,9 +116,9 @@ public:
     std::optional<QStringList> recordsOfCopy(
         const QString &name, const std::function<std::optional<QString>()> &password);
     // The records given and this folder's removals merged with a conflict copy: the records of
-    // a copy of a database file (a sealed one under another key opened with the password), and
-    // the removals of a copy of the list of the same name but for its ending (one sync's
-    // copies), or either alone; none when a copy cannot be read (failure()).
+    // a copy of a database file (a sealed one under another key opened with the password) with
+    // the removals of every copy of the list beside it, or the removals of a copy of the list;
+    // none when a copy cannot be read (failure()).
     struct CopyMerge
     {
         RecordMerge merge;
@@ -213,11 +217,18 @@ private:
     bool keptFileSpared() const;
     // The list changed and written, when that changes the file.
     bool changeRemovals(const RemovalChange &change);
+    struct RemovalWrite
+    {
+        bool changes = false; // the file
+        bool addsAgain = false; // a line removed before
+        QByteArray content;
+    };
+    std::optional<RemovalWrite> changedRemovals(const RemovalChange &change);
+    bool writeRemovals(const RemovalWrite &removals);
     // The secret of the list of removals at the level in force; none when it is not known.
     std::optional<QByteArray> removalSecret();
     std::optional<RemovalList> removalsOf(const DataFolder::Content &file, const QString &name);
-    // The stamp of the records' file in force, as the list of removals keeps it.
-    QByteArray recordsStamp() const;
+
     bool AppendSealedRecord(const QByteArray &coded);
     bool sealContent(const QByteArray &content) const;
     // The content and the key of the sealed file when it opened.

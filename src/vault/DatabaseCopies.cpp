@@ -45,35 +45,34 @@ std::optional<RemovalList> Database::removalsOf(
     if (!list)
         m_failure = m_folder.path() + u'/' + name
             + QStringLiteral(": it is not a list of removals (move it away to start a new one).");
-    else if (name == RemovalList::fileName)
-        list->settle(recordsStamp());
     return list;
 }
 
-QByteArray Database::recordsStamp() const
-{
-    const std::optional<DataFolder::Stamp> stamp = m_folder.stamp(fileName(sourceInForce()));
-    if (!stamp)
-        return QByteArrayLiteral("none");
-    return QByteArray::number(quint64(stamp->device)) + '-'
-        + QByteArray::number(quint64(stamp->inode)) + '-' + QByteArray::number(qint64(stamp->size))
-        + '-' + QByteArray::number(stamp->modified);
-}
-
-bool Database::changeRemovals(const RemovalChange &change)
+std::optional<Database::RemovalWrite> Database::changedRemovals(const RemovalChange &change)
 {
     const DataFolder::Content file = m_folder.read(RemovalList::fileName, qint64(16) << 20);
     std::optional<RemovalList> list = removalsOf(file, RemovalList::fileName);
     if (!list)
-        return false;
+        return std::nullopt;
+    const RemovalList before = *list;
     const qint64 today = RemovalList::today(*m_clock);
     if (change)
         change(*list, today);
-    list->setRecordsStamp(recordsStamp());
-    const QByteArray after = list->content(today);
     // No file is made for a list that holds nothing.
-    return after == file.bytes || (file.bytes.isEmpty() && list->isEmpty())
-        || m_folder.write(RemovalList::fileName, after);
+    const QByteArray after = list->content(today);
+    return RemovalWrite {after != file.bytes && !(file.bytes.isEmpty() && list->isEmpty()),
+        list->addsAgainSince(before), after};
+}
+
+bool Database::writeRemovals(const RemovalWrite &removals)
+{
+    return !removals.changes || m_folder.write(RemovalList::fileName, removals.content);
+}
+
+bool Database::changeRemovals(const RemovalChange &change)
+{
+    const std::optional<RemovalWrite> removals = changedRemovals(change);
+    return removals && writeRemovals(*removals);
 }
 
 bool Database::carryRemovals(const QByteArray &newSecret, const std::function<bool()> &change)
@@ -107,7 +106,12 @@ QStringList Database::conflictCopies() const
         if (copy.match(name).hasMatch() && !name.contains(QLatin1String(".merged-")))
             found.append(name);
     }
-    found.sort();
+    // Copies of the list first: a line one added again is live before its records come in.
+    std::sort(found.begin(), found.end(), [](const QString &a, const QString &b) {
+        const bool aList = a.endsWith(QLatin1String(".removed"));
+        const bool bList = b.endsWith(QLatin1String(".removed"));
+        return aList != bList ? aList : a < b;
+    });
     return found;
 }
 
@@ -154,28 +158,29 @@ std::optional<Database::CopyMerge> Database::mergeOfCopy(const QStringList &reco
     const QString &name, const std::function<std::optional<QString>()> &password)
 {
     const auto isList
-        = [](const QString &copy) { return copy.section(u'.', -1) == QLatin1String("removed"); };
+        = [](const QString &copy) { return copy.endsWith(QLatin1String(".removed")); };
+    // A copy of the records comes with every copy of the list beside it: the lines they added
+    // again are live before its records come in. A copy of the list holds no records.
     QStringList copies {name};
-    for (const QString &other : conflictCopies()) {
-        if (copies.size() == 1 && other.section(u'.', 0, -2) == name.section(u'.', 0, -2)
-            && isList(other) != isList(name))
+    for (const QString &other : isList(name) ? QStringList() : conflictCopies()) {
+        if (isList(other))
             copies.append(other);
     }
-    const auto recordsCopy = std::find_if_not(copies.begin(), copies.end(), isList);
-    const auto listCopy = std::find_if(copies.begin(), copies.end(), isList);
     const std::optional<RemovalList> ours = removals();
     const std::optional<QStringList> copy = !ours ? std::nullopt
-        : recordsCopy == copies.end()             ? std::optional(QStringList())
-                                                  : recordsOfCopy(*recordsCopy, password);
-    std::optional<RemovalList> theirs = !copy ? std::nullopt
-        : listCopy == copies.end()            ? RemovalList(QByteArray())
-                                              : removals(*listCopy);
-    if (!theirs)
+        : isList(name)                            ? std::optional(QStringList())
+                                                  : recordsOfCopy(name, password);
+    if (!copy)
         return std::nullopt;
-    // The last change of the other copy counts where its records show it; a list without its
-    // records beside it came here with them, whole.
-    theirs->settle(recordsCopy == copies.end() ? records : *copy);
-    return CopyMerge {RecordMerge({records, *ours}, {*copy, *theirs}), copies};
+    RemovalList theirs {QByteArray()};
+    for (const QString &list : copies) {
+        const std::optional<RemovalList> taken
+            = isList(list) ? removals(list) : std::optional(RemovalList(QByteArray()));
+        if (!taken)
+            return std::nullopt;
+        theirs.takeAll(*taken);
+    }
+    return CopyMerge {RecordMerge({records, *ours}, {*copy, theirs}), copies};
 }
 
 bool Database::setAsideMerged(const QString &name) const

@@ -5,10 +5,23 @@
 #include <QHash>
 #include <QMap>
 
-RecordMerge::RecordMerge(const Copy &ours, const Copy &theirs)
-    : m_removals(ours.removals)
+namespace {
+
+// The removals of a copy without those its own records contradict.
+RemovalList asWritten(const RecordMerge::Copy &copy)
 {
-    m_removals.takeAll(theirs.removals);
+    RemovalList removals = copy.removals;
+    for (const QString &line : copy.records)
+        removals.undo(line);
+    return removals;
+}
+
+} // namespace
+
+RecordMerge::RecordMerge(const Copy &ours, const Copy &theirs)
+    : m_removals(asWritten(ours))
+{
+    m_removals.takeAll(asWritten(theirs));
     QHash<QString, int> ourCount;
     ourCount.reserve(ours.records.size());
     for (const QString &line : ours.records)

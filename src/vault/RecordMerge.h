@@ -9,7 +9,7 @@
 // copy that holds a line most often holds it, without the lines that either removed. Both sides'
 // adds and edits come in and the old versions go; the result is the same whichever side is ours,
 // and merging it again changes nothing. A line that a copy holds while its own list marks it
-// removed goes: the list came before the records (a sync tool passed them on apart).
+// removed is live for that copy.
 class RecordMerge
 {
 public:

@@ -77,9 +77,8 @@ std::optional<RemovalList> RemovalList::fromContent(
     }
     for (const QByteArray &row : rows.sliced(1)) {
         const QList<QByteArray> fields = row.trimmed().split(' ');
-        if (fields.size() == 2 && (fields.first() == "use" || fields.first() == "records")) {
-            (fields.first() == "use" ? list.m_primaryId : list.m_recordsStamp)
-                = QByteArray::fromHex(fields[1]);
+        if (fields.size() == 2 && fields.first() == "use") {
+            list.m_primaryId = QByteArray::fromHex(fields[1]);
             continue;
         }
         if (fields.size() == 3 && fields.first() == "key") {
@@ -99,12 +98,11 @@ std::optional<RemovalList> RemovalList::fromContent(
         // Rows repeated in lists joined line by line (a union merge of the file): the entry
         // ahead counts.
         bool generationRead = false, dayRead = false;
-        const Entry entry {fields.value(1).toInt(&generationRead),
-            fields.value(2).toLongLong(&dayRead), fields.size() == 4};
+        const Entry entry {
+            fields.value(1).toInt(&generationRead), fields.value(2).toLongLong(&dayRead)};
         const QByteArray hash = QByteArray::fromHex(fields.first());
-        if (fields.size() < 3 || fields.size() > 4 || (entry.pending && fields[3] != "p")
-            || hash.size() != hashSize || !generationRead || !dayRead || entry.generation < 0
-            || (id.isEmpty() && !unread))
+        if (fields.size() != 3 || hash.size() != hashSize || !generationRead || !dayRead
+            || entry.generation < 0 || (id.isEmpty() && !unread))
             return std::nullopt;
         if (!unread)
             take(list.sectionOf(id), hash, entry);
@@ -117,14 +115,12 @@ QByteArray RemovalList::content(qint64 today) const
     QByteArray out = QByteArray(header) + '\n';
     if (!m_primaryId.isEmpty())
         out += "use " + m_primaryId.toHex() + '\n';
-    if (hasPending() && !m_recordsStamp.isEmpty())
-        out += "records " + m_recordsStamp.toHex() + '\n';
     for (const Section &section : m_sections) {
         QList<QByteArray> rows;
         for (auto entry = section.entries.begin(); entry != section.entries.end(); ++entry) {
             if (today - entry->day <= keptDays)
                 rows.append(entry.key().toHex() + ' ' + QByteArray::number(entry->generation) + ' '
-                    + QByteArray::number(entry->day) + (entry->pending ? " p\n" : "\n"));
+                    + QByteArray::number(entry->day) + '\n');
         }
         if (rows.isEmpty() && section.id != m_primaryId)
             continue;
@@ -164,53 +160,19 @@ void RemovalList::renewKey()
     primary().renewed = true;
 }
 
-bool RemovalList::hasPending() const
+bool RemovalList::addsAgainSince(const RemovalList &before) const
 {
-    return std::any_of(m_sections.begin(), m_sections.end(), [](const Section &section) {
-        return std::any_of(section.entries.begin(), section.entries.end(),
-            [](const Entry &entry) { return entry.pending; });
-    });
-}
-
-void RemovalList::settle(const QByteArray &recordsStamp)
-{
-    const bool written = recordsStamp != m_recordsStamp;
-    settleWith([written](const Section &, const QByteArray &, const Entry &) { return written; });
-}
-
-void RemovalList::settle(const QStringList &records)
-{
-    if (!hasPending())
-        return;
-    QSet<QByteArray> held; // the hashes of the lines held, in each section of pending entries
-    for (const Section &section : std::as_const(m_sections)) {
-        if (section.key.isEmpty())
-            continue;
-        for (const QString &line : records) {
-            const QByteArray hash = hashIn(section, line);
-            if (section.entries.value(hash).pending)
-                held.insert(section.id + hash);
+    for (const Section &section : m_sections) {
+        const auto was = std::find_if(before.m_sections.begin(), before.m_sections.end(),
+            [&](const Section &other) { return other.id == section.id; });
+        for (auto entry = section.entries.begin(); entry != section.entries.end(); ++entry) {
+            const int earlier
+                = was == before.m_sections.end() ? 0 : was->entries.value(entry.key()).generation;
+            if (entry->generation % 2 == 0 && earlier % 2 == 1)
+                return true;
         }
     }
-    settleWith([&held](const Section &section, const QByteArray &hash, const Entry &entry) {
-        return held.contains(section.id + hash) == (entry.generation % 2 == 0);
-    });
-}
-
-void RemovalList::settleWith(
-    const std::function<bool(const Section &, const QByteArray &, const Entry &)> &happened)
-{
-    for (Section &section : m_sections) {
-        for (auto entry = section.entries.begin(); entry != section.entries.end();) {
-            if (entry->pending && !happened(section, entry.key(), *entry)
-                && --entry->generation == 0) {
-                entry = section.entries.erase(entry);
-                continue;
-            }
-            entry->pending = false;
-            ++entry;
-        }
-    }
+    return false;
 }
 
 bool RemovalList::isEmpty() const
@@ -269,7 +231,23 @@ void RemovalList::step(const QString &line, int parity, qint64 day)
     if (now.generation % 2 != parity || now.generation == std::numeric_limits<int>::max())
         return;
     Section &section = primary();
-    section.entries.insert(hashIn(section, line), {now.generation + 1, day, true});
+    section.entries.insert(hashIn(section, line), {now.generation + 1, day});
+}
+
+void RemovalList::undo(const QString &line)
+{
+    const Entry now = entryOf(line);
+    if (now.generation % 2 != 1)
+        return;
+    for (Section &section : m_sections) {
+        if (section.key.isEmpty())
+            continue;
+        const auto found = section.entries.find(hashIn(section, line));
+        if (found == section.entries.end() || found->generation != now.generation)
+            continue;
+        if (--found->generation == 0)
+            section.entries.erase(found);
+    }
 }
 
 void RemovalList::rewrite(const QStringList &before, const QStringList &after, qint64 day)
@@ -277,7 +255,9 @@ void RemovalList::rewrite(const QStringList &before, const QStringList &after, q
     const QSet<QString> was(before.begin(), before.end());
     const QSet<QString> is(after.begin(), after.end());
     for (const QString &line : isEmpty() ? QSet<QString>() : is) {
-        if (!was.contains(line))
+        if (was.contains(line))
+            undo(line);
+        else
             addAgain(line, day);
     }
     for (const QString &line : was) {

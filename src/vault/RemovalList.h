@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <optional>
 
 class Clock;
@@ -27,11 +26,11 @@ class Clock;
 // secret too before it starts, so a list cut short in a change still opens, and new entries go
 // under a new key, which no earlier copy of the list holds.
 //
-// The list is written before the records. Its entries of the last change stay pending, beside
-// the stamp of the records' file as it was before that change: a file with that stamp still
-// was never rewritten, so those entries are taken back; any other file came after them. In a
-// copy of the list, whose stamp names another machine's file, they are settled by the records
-// that came with it.
+// A removal is noted after the records' file is written, so that no copy of the list marks
+// removed a line whose removal a failed or killed write left in the records; a line added again
+// before it, so that none marks removed a line the records hold again. A line that a copy's own
+// records hold while its list marks it removed (a backup of the records put back, or a sync tool
+// that passed the list on before the records) is live for that copy.
 class RemovalList
 {
 public:
@@ -51,24 +50,20 @@ public:
     void addSecret(const QByteArray &secret);
     // New entries go under a new key.
     void renewKey();
-    // The entries of the last change kept when the records' file is no longer the one of the
-    // stamp given, taken back when it is.
-    void settle(const QByteArray &recordsStamp);
-    // The entries of the last change kept where the records show that change (a removed line
-    // is not among them, a line added again is), taken back where they do not.
-    void settle(const QStringList &records);
-    // The entries of the change under way wait for a rewrite of the file of this stamp.
-    void setRecordsStamp(const QByteArray &recordsStamp) { m_recordsStamp = recordsStamp; }
 
     bool isEmpty() const;
     int generation(const QString &line) const { return entryOf(line).generation; }
     bool isRemoved(const QString &line) const { return generation(line) % 2 == 1; }
 
-    // A live line removed; a removed line added again.
+    // Some line removed in the list before is live in this one.
+    bool addsAgainSince(const RemovalList &before) const;
+
+    // A live line removed; a removed line added again; a line held that was marked removed.
     void remove(const QString &line, qint64 day) { step(line, 0, day); }
     void addAgain(const QString &line, qint64 day) { step(line, 1, day); }
+    void undo(const QString &line);
     // The records of the file went from before to after: what left it is removed, what came
-    // back is added again.
+    // back is added again, a line both hold that is marked removed is live.
     void rewrite(const QStringList &before, const QStringList &after, qint64 day);
     // Every entry of the other list where it is ahead of this one's.
     void takeAll(const RemovalList &other);
@@ -78,7 +73,6 @@ private:
     {
         int generation = 0;
         qint64 day = 0;
-        bool pending = false;
         bool isAheadOf(const Entry &other) const
         {
             return generation != other.generation ? generation > other.generation : day > other.day;
@@ -101,12 +95,8 @@ private:
     Section &primary();
     void step(const QString &line, int parity, qint64 day);
     static void take(Section &section, const QByteArray &hash, const Entry &entry);
-    bool hasPending() const;
-    void settleWith(
-        const std::function<bool(const Section &, const QByteArray &, const Entry &)> &happened);
 
     QList<QByteArray> m_wrappingKeys; // the secrets' hashes
     QList<Section> m_sections; // by id
     QByteArray m_primaryId;
-    QByteArray m_recordsStamp;
 };
