@@ -69,7 +69,7 @@ Told changeCopy(const QString &folder, int offset, const QString &side)
     VaultAccess access;
     Database database(folder, access);
     ServiceListModel model;
-    model.load(database.LoadRecords(Database::Source::Coded).lines);
+    model.setBook(database.LoadRecords(Database::Source::Coded).book);
     RecordEditor editor(model, database);
     const QStringList before = model.book().records();
     QStringList after, added;
@@ -91,10 +91,10 @@ Told changeCopy(const QString &folder, int offset, const QString &side)
         }
         after.append(RecordLine::join(fields));
     }
-    RecordBook next;
-    next.load(after);
-    database.RewriteDatabase(next.records(),
-        [&](RemovalList &removals, qint64 today) { removals.rewrite(before, after, today); });
+    const RecordBook next(after);
+    const auto [removed, addedAgain] = RecordBook::difference(RecordBook(before), next);
+    database.RewriteDatabase(next,
+        [&](RemovalList &removals, qint64 today) { removals.rewrite(removed, addedAgain, today); });
     model.setBook(next);
     for (const QString &line : std::as_const(added)) {
         editor.addRecord(RecordLine::recordFields(line));

@@ -153,7 +153,7 @@ QString keyTimes(const std::function<void(const QString &)> &search)
 void measureSearch(Coffrel &window, int count, double floorTime)
 {
     RecordFilter filter;
-    filter.setRecords(window.records().records());
+    filter.setRecords(window.records());
     filter.prepare();
     const QString filterTimes = keyTimes([&](const QString &text) { filter.setText(text); });
 

@@ -21,7 +21,7 @@ namespace {
 // "@" meets the key's second byte 0xB2 and enciphers to CR.
 const QString keyWithLineBreaks = QString::fromUtf8("\xc3\xb2");
 
-const QStringList awkwardRecords = {
+const QStringList awkwardLines = {
     QChar(0xFEFF) + QStringLiteral("0 mark first:!u:!p:!:!"),
     QStringLiteral("a@b:!jo, \"q\":!p w:!  lead and trail  :!http://x.example/?a=1,2"),
     QStringLiteral("Bank:!me:!s3cr3t:!:!"),
@@ -31,6 +31,7 @@ const QStringList awkwardRecords = {
     QStringLiteral("Signs:!ends with colon::!!starts and ends!:!:!"),
     QStringLiteral("Notes:!u:!p:!one\u2028two\u2028three:!"),
 };
+const QStringList awkwardRecords = inBookOrder(awkwardLines);
 
 QByteArray fileBytes(const QString &path)
 {
@@ -122,7 +123,7 @@ private slots:
         m_access.databaseKey = key;
         const bool enciphered = reach == "1";
         if (key == keyWithLineBreaks) {
-            const QByteArray coded = EncodeRecord(RecordLine::toBytes(awkwardRecords[1]));
+            const QByteArray coded = EncodeRecord(RecordLine::toBytes(awkwardLines[1]));
             QVERIFY(CipherText(coded, RecordLine::toBytes(key))->contains('\r'));
         }
         QFile file(enciphered ? database().encipheredPath() : database().codedPath());
@@ -138,7 +139,7 @@ private slots:
         if (key == "master key") // an ascii line gives the plain cipher bytes
             QVERIFY(fileBytes(file.fileName())
                         .contains(
-                            *CipherText(EncodeRecord(awkwardRecords[2].toLatin1()), key.toLatin1())
+                            *CipherText(EncodeRecord(awkwardLines[2].toLatin1()), key.toLatin1())
                             + "\r\n"));
         if (!cutLineEnds) // one line each, also where a byte enciphers to CR
             QCOMPARE(fileBytes(file.fileName()).count('\n'), awkwardRecords.size());
@@ -154,7 +155,7 @@ private slots:
         QVERIFY(LineFile::writeLines(database().codedPath(),
             {mark + coded, QByteArray(), mark + "lonely"}, LineFile::ByteOrderMark::Keep));
         const Database::Records records = database().LoadRecords(Database::Source::Coded);
-        QCOMPARE(records.lines,
+        QCOMPARE(records.book.records(),
             QStringList(
                 {"A:!b:!c:!:!", QChar(0xFEFF) + QString::fromLatin1(DecodeRecord("lonely"))}));
     }

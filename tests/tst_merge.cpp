@@ -1,3 +1,4 @@
+#include "vault/RecordBook.h"
 #include "vault/RecordMerge.h"
 #include "vault/RemovalList.h"
 
@@ -196,7 +197,9 @@ private slots:
                     after.append(QString("%1:!u:!n%2:!:!").arg(service).arg(++made));
                     expected.insert(after.last());
                 }
-                one.removals.rewrite(one.records, after, step / 10);
+                const auto [removed, added]
+                    = RecordBook::difference(RecordBook(one.records), RecordBook(after));
+                one.removals.rewrite(removed, added, step / 10);
                 one.records = after;
             }
             const QStringList wanted(expected.begin(), expected.end());

@@ -776,7 +776,7 @@ private slots:
         for (int row = 0; row < model.rowCount(); ++row) {
             services.append(model.index(row).data().toString());
             const qsizetype record = model.recordAt(row);
-            QCOMPARE(model.book().services().at(record), services.last());
+            QCOMPARE(model.book().service(record), services.last());
             QCOMPARE(model.rowOf(record), row);
         }
         QCOMPARE(services.join(u','), shown);

@@ -51,9 +51,9 @@ const QString weakSealed = QStringLiteral(
     "letters and digits mixed at random (\"Sugest Password\" makes one) stands up to that.\n\n"
     "Press \"Accept\" again to keep this password, or type another one.|information");
 const QString setAside = QStringLiteral("CF2DB.[ps]db.kept-[-\\d]+ ?");
-const QStringList threeRecords {QChar(0xFEFF) + QStringLiteral("a@b:!jo:!p, \"w\":!:!"),
+const QStringList threeRecords = inBookOrder({QChar(0xFEFF) + QStringLiteral("a@b:!jo:!p, \"w\":!:!"),
     QStringLiteral("Bank:!bu:!bp:!note:!http://b"),
-    QString::fromUtf8("Caf\xc3\xa9:!\xc3\xbc:!\xe2\x82\xac x:!:!")};
+    QString::fromUtf8("Caf\xc3\xa9:!\xc3\xbc:!\xe2\x82\xac x:!:!")});
 
 // A program folder holding records at a reach level, and the settings rules on it after a
 // start-up like the program's.
@@ -78,7 +78,7 @@ struct Program : ProgramFolder
         // The master password the folder was made with, then the one typed in the settings (a
         // change cut short may leave either in force).
         dialogue.typed = {master, strong};
-        records = VaultOpening(*database, config, access).open(dialogue)->lines;
+        records = VaultOpening(*database, config, access).open(dialogue)->book.records();
         for (const QString &told : dialogue.told)
             messages.showMessage(
                 told.section(u'|', 0, 0), told.section(u'|', 1), MessageBoxes::Icon::Stop);
@@ -295,7 +295,7 @@ void acceptSettings()
         const QString added = QStringLiteral("Zed:!z:!p:!:!");
         const bool stored = program.database->AppendRecord(added);
         program.start();
-        QCOMPARE(program.records, records + (stored ? QStringList {added} : QStringList()));
+        QCOMPARE(program.records, inBookOrder(records + (stored ? QStringList {added} : QStringList())));
         QVERIFY(!program.database->conversionUnfinished());
         QVERIFY(removalKept());
         return;
@@ -672,7 +672,7 @@ private slots:
         // The next write keeps every record listed.
         QVERIFY(program.database->AppendRecord(QStringLiteral("Zed:!z:!p:!:!")));
         QCOMPARE(program.stored(reach.isEmpty() ? "0" : reach, program.master),
-            records + QStringList {QStringLiteral("Zed:!z:!p:!:!")});
+            inBookOrder(records + QStringList {QStringLiteral("Zed:!z:!p:!:!")}));
     }
     void anotherProgramsRecordIsListed_data()
     {
@@ -727,8 +727,8 @@ private slots:
         QCOMPARE(program.access.reach, to);
         const std::optional<Database::Records> listed = program.database->recordsChangedElsewhere();
         QVERIFY(listed);
-        QCOMPARE(listed->lines.size(), threeRecords.size() + 1);
-        QVERIFY(listed->lines.contains(added));
+        QCOMPARE(listed->book.records().size(), threeRecords.size() + 1);
+        QVERIFY(listed->book.records().contains(added));
     }
     void sealedCostRaised_data()
     {
@@ -757,7 +757,7 @@ private slots:
         const std::optional<Database::Records> records
             = VaultOpening(database, program.config, program.access).open(dialogue, mayWrite);
         QVERIFY(records && dialogue.told.isEmpty());
-        QCOMPARE(records->lines, threeRecords);
+        QCOMPARE(records->book.records(), threeRecords);
         const std::optional<SealedFile::Header> header
             = SealedFile::readHeader(LineFile::readContent(program.data("CF2DB.sdb")).bytes);
         QVERIFY(header);

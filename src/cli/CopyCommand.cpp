@@ -80,7 +80,7 @@ int CopyCommand::execute(const Invocation &invocation)
     const std::optional<qsizetype> index = vault.chosenRecord(invocation);
     if (!index)
         return Refused;
-    const QString text = RecordLine::outputFields(vault.book().records().at(*index))[chosen];
+    const QString text = RecordLine::outputFields(vault.book().record(*index))[chosen];
     if (text.isEmpty()) {
         console.warn(QStringLiteral("The %1 of %2 is empty.").arg(name, service));
         return Refused;

@@ -154,7 +154,8 @@ std::optional<QStringList> CsvImport::fieldsOf(const QStringList &cells) const
 CsvImport::Outcome CsvImport::newRecords(const RecordBook &stored) const
 {
     Outcome outcome;
-    QSet<QString> taken(stored.records().begin(), stored.records().end());
+    const QStringList storedLines = stored.records();
+    QSet<QString> taken(storedLines.begin(), storedLines.end());
     for (const CsvTable::Row &row : dataRows()) {
         if (isBlank(row.cells))
             continue;

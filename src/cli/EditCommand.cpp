@@ -58,7 +58,7 @@ int EditCommand::execute(const Invocation &invocation)
     if (!index)
         return Refused;
     Console &console = invocation.console;
-    const QStringList old = RecordLine::recordFields(vault.book().records().at(*index));
+    const QStringList old = RecordLine::recordFields(vault.book().record(*index));
     std::optional<QStringList> fields = old;
     bool scripted = invocation.passwordFromStdin;
     for (const FieldOption &given : fieldOptions) {

@@ -149,8 +149,7 @@ int MergeDriverCommand::execute(const Invocation &invocation)
     }
     const RecordMerge merge
         = RecordMerge::fromBase(sides[0].records, ours.records, sides[2].records);
-    RecordBook book;
-    book.load(merge.records());
+    const RecordBook book(merge.records());
     const auto enciphered = std::find_if(
         sides.begin(), sides.end(), [](const Side &side) { return side.cipherKey.has_value(); });
     if (!writeOurs(ours, book.records(),

@@ -85,7 +85,7 @@ int ShowCommand::execute(const Invocation &invocation)
         const std::optional<qsizetype> index = vault.chosenRecord(invocation);
         if (!index)
             return Refused;
-        console.print(RecordLine::outputFields(vault.book().records().at(*index)).at(*chosen));
+        console.print(RecordLine::outputFields(vault.book().record(*index)).at(*chosen));
         return Success;
     }
     const QList<QStringList> records = vault.recordsOf(invocation);

@@ -42,7 +42,7 @@ bool VaultSession::open(Mode mode)
     std::optional<Database::Records> records = m_opening.open(*this, mode == Mode::Write);
     if (!records || !records->readWhole)
         return false;
-    m_records.load(records->lines);
+    m_records.setBook(std::move(records->book));
     return mode == Mode::Read || !m_database.conversionUnfinished();
 }
 
@@ -108,11 +108,11 @@ QList<qsizetype> VaultSession::indicesOf(const Invocation &invocation) const
     const QString username = RecordLine::storedText(invocation.parser.value(which));
     QList<qsizetype> ofService, found;
     for (qsizetype i = 0; i < book().count(); ++i) {
-        if (book().services().at(i) != service)
+        if (book().service(i) != service)
             continue;
         ofService.append(i);
         if (!chosen
-            || RecordLine::recordFields(book().records().at(i)).at(RecordLine::Username)
+            || RecordLine::recordFields(book().record(i)).at(RecordLine::Username)
                 == username)
             found.append(i);
     }
@@ -133,7 +133,7 @@ QList<QStringList> VaultSession::recordsOf(const Invocation &invocation) const
 {
     QList<QStringList> found;
     for (const qsizetype index : indicesOf(invocation))
-        found.append(RecordLine::outputFields(book().records().at(index)));
+        found.append(RecordLine::outputFields(book().record(index)));
     return found;
 }
 
@@ -144,7 +144,7 @@ std::optional<qsizetype> VaultSession::chosenRecord(const Invocation &invocation
         QStringList usernames;
         for (const qsizetype index : found) {
             usernames.append(u'"'
-                + RecordLine::recordFields(book().records().at(index)).at(RecordLine::Username)
+                + RecordLine::recordFields(book().record(index)).at(RecordLine::Username)
                 + u'"');
         }
         m_console.warn(

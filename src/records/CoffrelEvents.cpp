@@ -98,10 +98,7 @@ void Coffrel::maskPassword()
 
 void Coffrel::showRecords(Database::Records records)
 {
-    if (records.sorted)
-        m_records.setBook(std::move(*records.sorted));
-    else
-        m_records.load(records.lines);
+    m_records.setBook(std::move(records.book));
     m_browser.windowLock().levelChanged();
 }
 

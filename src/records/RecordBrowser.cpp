@@ -257,7 +257,7 @@ void RecordBrowser::Form_Click()
 bool RecordBrowser::run(const std::function<RecordEditor::Result()> &command)
 {
     const QString selected = m_editor.isSelection(m_selectedIndex)
-        ? m_records.book().records().at(m_selectedIndex)
+        ? m_records.book().record(m_selectedIndex)
         : QString();
     // While rows come and go the view moves its selection; that is not the user selecting.
     const RecordEditor::Result result = [&] {
@@ -321,7 +321,7 @@ void RecordBrowser::mnuRemove_Click()
 {
     // Undo puts back the removed record, also when the fields were edited since.
     const QStringList removed = m_editor.isSelection(m_selectedIndex)
-        ? RecordLine::recordFields(m_records.book().records().at(m_selectedIndex))
+        ? RecordLine::recordFields(m_records.book().record(m_selectedIndex))
         : m_fields;
     // A write that fails changes nothing: undo still puts back what an earlier Remove took.
     const bool done = run([&] {

@@ -30,7 +30,7 @@ void RecordBrowser::showLock(WindowLock::State state)
     m_clipboardExpiry.expire();
     showCopiedField(noField);
     const QStringList shownRecord = m_editor.isSelection(m_selectedIndex)
-        ? RecordLine::recordFields(m_records.book().records().at(m_selectedIndex))
+        ? RecordLine::recordFields(m_records.book().record(m_selectedIndex))
         : QStringList(RecordLine::fieldCount);
     if (m_fields != shownRecord)
         m_unstoredFields = m_fields;

@@ -39,7 +39,7 @@ void RecordBrowser::List2_MouseUp(Qt::MouseButton button)
     }
     apply(CommandStates::Event::ListReleased);
     const QStringList fields = RecordLine::splitFields(
-        m_selectedIndex < 0 ? QString() : m_records.book().records().at(m_selectedIndex));
+        m_selectedIndex < 0 ? QString() : m_records.book().record(m_selectedIndex));
     for (int i = 0; i < fields.size(); ++i)
         setField(i, fields[i]);
 }

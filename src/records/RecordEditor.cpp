@@ -58,7 +58,7 @@ bool RecordEditor::readAgainWhenChanged()
 {
     std::optional<Database::Records> records = m_database.recordsChangedElsewhere();
     if (records)
-        m_records.load(records->lines);
+        m_records.setBook(std::move(records->book));
     return records.has_value();
 }
 
@@ -112,32 +112,28 @@ RecordEditor::Result RecordEditor::removeRecord(qsizetype selectedIndex)
 RecordEditor::Result RecordEditor::importRecords(const QStringList &lines)
 {
     readAgainWhenChanged();
-    RecordBook next;
-    next.load(m_records.book().records() + lines);
-    return rewrite(std::move(next));
+    return rewrite(RecordBook(m_records.book().records() + lines));
 }
 
 RecordEditor::Result RecordEditor::takeMerge(const RecordMerge &merge)
 {
-    RecordBook next;
-    next.load(merge.records());
     return rewrite(
-        std::move(next), [&](RemovalList &removals, qint64) { removals = merge.removals(); },
+        RecordBook(merge.records()), [&](RemovalList &removals, qint64) { removals = merge.removals(); },
         Database::ListFirst::Always);
 }
 
 RecordEditor::Result RecordEditor::rewrite(RecordBook next)
 {
-    const QStringList &before = m_records.book().records();
-    const QStringList after = next.records();
-    return rewrite(std::move(next),
-        [&](RemovalList &removals, qint64 today) { removals.rewrite(before, after, today); });
+    const RecordBook::Difference difference = RecordBook::difference(m_records.book(), next);
+    return rewrite(std::move(next), [&](RemovalList &removals, qint64 today) {
+        removals.rewrite(difference.removed, difference.added, today);
+    });
 }
 
 RecordEditor::Result RecordEditor::rewrite(
     RecordBook next, const Database::RemovalChange &change, Database::ListFirst listFirst)
 {
-    if (!m_database.RewriteDatabase(next.records(), change, listFirst))
+    if (!m_database.RewriteDatabase(next, change, listFirst))
         return Result::WriteFailed;
     m_records.setBook(std::move(next));
     return Result::Done;

@@ -81,7 +81,7 @@ QString RecordFilter::fold(QStringView text)
     return folded;
 }
 
-void RecordFilter::setRecords(const QStringList &records)
+void RecordFilter::setRecords(const RecordBook &records)
 {
     m_records = records;
     if (!isActive())
@@ -136,7 +136,7 @@ qsizetype RecordFilter::recordAt(qsizetype row) const
 
 qsizetype RecordFilter::rowOf(qsizetype record) const
 {
-    if (record < 0 || record >= m_records.size())
+    if (record < 0 || record >= m_records.count())
         return -1;
     if (!isActive())
         return record;
@@ -151,24 +151,32 @@ QStringView RecordFilter::foldedText(qsizetype record) const
 
 void RecordFilter::prepare()
 {
-    if (m_foldedLines == m_records)
-        return;
+    const auto sameLine = [this](qsizetype kept, QByteArrayView line) {
+        return kept < m_foldedLines.count() && m_foldedLines.codedLine(kept) == line;
+    };
+    if (m_foldedLines.count() == m_records.count()) {
+        qsizetype same = 0;
+        while (same < m_records.count() && sameLine(same, m_records.codedLine(same)))
+            ++same;
+        if (same == m_records.count())
+            return;
+    }
     // Records come and go one or two at a time: a line equal to the next kept one takes its
     // folded text, any other line is folded anew.
     QString folded;
     folded.reserve(m_folded.size());
     QList<qsizetype> starts;
-    starts.reserve(m_records.size() + 1);
+    starts.reserve(m_records.count() + 1);
     qsizetype kept = 0;
-    const qsizetype keptCount = m_foldedLines.size();
-    for (const QString &line : std::as_const(m_records)) {
+    for (qsizetype record = 0; record < m_records.count(); ++record) {
+        const QByteArrayView line = m_records.codedLine(record);
         starts.append(folded.size());
-        if (kept + 1 < keptCount && m_foldedLines[kept] != line && m_foldedLines[kept + 1] == line)
+        if (!sameLine(kept, line) && sameLine(kept + 1, line))
             ++kept; // that record went
-        if (kept < keptCount && m_foldedLines[kept] == line)
+        if (sameLine(kept, line))
             folded += foldedText(kept++);
         else
-            appendSearched(folded, line);
+            appendSearched(folded, m_records.record(record));
     }
     starts.append(folded.size());
     m_foldedLines = m_records;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "vault/RecordBook.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -16,14 +18,14 @@ public:
     static QString fold(QStringView text);
 
     // The book's records, in its order.
-    void setRecords(const QStringList &records);
+    void setRecords(const RecordBook &records);
     // The row that the line would take inserted at index, or -1 when it would not be shown.
     qsizetype rowFor(qsizetype index, const QString &line) const;
     // Folds the texts of the records not folded yet, so that the first key finds at once.
     void prepare();
     void setText(QString text);
 
-    qsizetype rowCount() const { return isActive() ? m_rows.size() : m_records.size(); }
+    qsizetype rowCount() const { return isActive() ? m_rows.size() : m_records.count(); }
     // The record a row shows, -1 for none.
     qsizetype recordAt(qsizetype row) const;
     // The row showing the record, -1 when none does.
@@ -35,8 +37,8 @@ private:
     // Looks through every record.
     void find();
 
-    QStringList m_records;
-    QStringList m_foldedLines; // the records whose texts m_folded holds
+    RecordBook m_records;
+    RecordBook m_foldedLines; // the records whose texts m_folded holds
     QString m_folded; // their folded texts, one after another
     QList<qsizetype> m_starts; // where each text starts in m_folded, then its end
     QString m_needle; // the text folded

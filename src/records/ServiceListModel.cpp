@@ -1,18 +1,10 @@
 #include "ServiceListModel.h"
 
-void ServiceListModel::load(const QStringList &lines)
-{
-    beginResetModel();
-    m_book.load(lines);
-    m_filter.setRecords(m_book.records());
-    endResetModel();
-}
-
 void ServiceListModel::setBook(RecordBook book)
 {
     beginResetModel();
     m_book = std::move(book);
-    m_filter.setRecords(m_book.records());
+    m_filter.setRecords(m_book);
     endResetModel();
 }
 
@@ -23,7 +15,7 @@ qsizetype ServiceListModel::insert(const QString &line)
     if (row >= 0)
         beginInsertRows({}, int(row), int(row));
     m_book.insert(line);
-    m_filter.setRecords(m_book.records());
+    m_filter.setRecords(m_book);
     if (row >= 0)
         endInsertRows();
     return index;
@@ -54,5 +46,5 @@ QVariant ServiceListModel::data(const QModelIndex &index, int role) const
 {
     if (role != Qt::DisplayRole || !index.isValid())
         return {};
-    return m_book.services().at(recordAt(index.row()));
+    return m_book.service(recordAt(index.row()));
 }

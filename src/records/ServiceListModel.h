@@ -16,8 +16,8 @@ public:
     using QAbstractListModel::QAbstractListModel;
 
     const RecordBook &book() const { return m_book; }
-    void load(const QStringList &lines);
     void setBook(RecordBook book);
+    void load(const QStringList &lines) { setBook(RecordBook(lines)); }
     qsizetype insert(const QString &line);
     void setSearchText(const QString &text);
     // A search is coming: the records' texts are folded now.

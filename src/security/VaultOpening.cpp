@@ -165,7 +165,7 @@ std::optional<Database::Records> VaultOpening::openSealed(
 // rewrites are refused: the next start reads the coded file again.
 void VaultOpening::finishConversion(Dialogue &dialogue, const Database::Records &records)
 {
-    if (records.readWhole && m_database.RewriteDatabase(records.lines)
+    if (records.readWhole && m_database.RewriteDatabase(records.book)
         && m_database.remove(Database::Source::Coded))
         return;
     m_database.markConversionUnfinished();

@@ -8,3 +8,17 @@
 // restarting after its last byte. Enciphering twice with one key gives the text back.
 // Fails (no value) when the key is empty and the text is not.
 std::optional<QByteArray> CipherText(const QByteArray &text, const QByteArray &key);
+
+// The cipher over many texts with one key: the key's bytes complemented and repeated once, so
+// that each text is one pass of XOR, the key starting at its first byte.
+class CipherStream
+{
+public:
+    // The key must not be empty.
+    explicit CipherStream(const QByteArray &key);
+    // Enciphers (or deciphers) size bytes of from into to, which may be from.
+    void apply(const char *from, char *to, qsizetype size) const;
+
+private:
+    QByteArray m_stream; // a whole number of keys, some KiB long
+};

@@ -142,23 +142,20 @@ Database::Records Database::readRecords(const DataFolder &folder)
     const std::optional<DataFolder::Stamp> stamp = folder.stamp(fileName(Source::Coded));
     DataFolder::Content file = folder.read(fileName(Source::Coded));
     if (file.status == DataFolder::Status::Failed)
-        return {{}, false, std::nullopt, stamp, folder.failure()};
+        return {{}, false, stamp, folder.failure()};
     if (QString failure = markerFailure(folder, fileName(Source::Coded), file.bytes);
         !failure.isEmpty())
-        return {{}, false, std::nullopt, stamp, failure};
-    // The codec leaves line breaks alone: the whole file is decoded at once.
-    return {RecordLine::linesFromBytes(DecodeRecord(std::move(file.bytes))), true, std::nullopt,
-        stamp, {}};
+        return {{}, false, stamp, failure};
+    Records records {{}, true, stamp, {}};
+    records.book.loadCoded(std::move(file.bytes));
+    return records;
 }
 
 void Database::preloadRecords()
 {
     // A folder of its own: the thread shares nothing with the program's.
-    m_preload = std::async(std::launch::async, [path = dataFolder()] {
-        Records records = readRecords(DataFolder(path));
-        records.sorted.emplace().load(records.lines);
-        return records;
-    });
+    m_preload = std::async(
+        std::launch::async, [path = dataFolder()] { return readRecords(DataFolder(path)); });
 }
 
 Database::Records Database::readEnciphered()
@@ -167,11 +164,10 @@ Database::Records Database::readEnciphered()
     const LineFile::ReadResult file
         = readCodedLines(Source::Enciphered, RecordLine::toBytes(m_access.databaseKey));
     if (file.status == LineFile::ReadStatus::Failed)
-        return {{}, false, std::nullopt, stamp,
-            file.failure.isEmpty() ? m_folder.failure() : file.failure};
-    return {RecordLine::linesFromBytes(
-                DecodeRecord(LineFile::joined(file.lines)), LineFile::ByteOrderMark::Keep),
-        true, std::nullopt, stamp, {}};
+        return {{}, false, stamp, file.failure.isEmpty() ? m_folder.failure() : file.failure};
+    Records records {{}, true, stamp, {}};
+    records.book.loadCoded(LineFile::joined(file.lines), LineFile::ByteOrderMark::Keep);
+    return records;
 }
 
 Database::Records Database::LoadRecords(Source source)
@@ -179,11 +175,10 @@ Database::Records Database::LoadRecords(Source source)
     Records records;
     if (source == Source::Enciphered)
         records = readEnciphered();
-    else if (source == Source::Sealed) // an empty file opens too: no key, nothing read
-        records = {RecordLine::linesFromBytes(DecodeRecord(std::exchange(m_sealedContent, {})),
-                       LineFile::ByteOrderMark::Keep),
-            m_sealKey.has_value(), std::nullopt, m_seen[Source::Sealed], {}};
-    else
+    else if (source == Source::Sealed) { // an empty file opens too: no key, nothing read
+        records = {{}, m_sealKey.has_value(), m_seen[Source::Sealed], {}};
+        records.book.loadCoded(std::exchange(m_sealedContent, {}), LineFile::ByteOrderMark::Keep);
+    } else
         records = m_preload.valid() ? m_preload.get() : readRecords(m_folder);
     if (!records.readWhole)
         m_rewriteRefused = true;
@@ -201,8 +196,7 @@ std::optional<Database::Records> Database::recordsChangedElsewhere()
         records.stamp = m_folder.stamp(fileName(source));
         const LineFile::ReadResult file = readCodedLines(source, {});
         records.readWhole = file.status == LineFile::ReadStatus::Read;
-        records.lines = RecordLine::linesFromBytes(
-            DecodeRecord(LineFile::joined(file.lines)), LineFile::ByteOrderMark::Keep);
+        records.book.loadCoded(LineFile::joined(file.lines), LineFile::ByteOrderMark::Keep);
     } else {
         records = source == Source::Enciphered ? readEnciphered() : readRecords(m_folder);
     }
@@ -306,7 +300,7 @@ bool Database::AppendEncipheredRecord(const QByteArray &coded)
 }
 
 bool Database::RewriteDatabase(
-    const QStringList &records, const RemovalChange &change, ListFirst listFirst)
+    const RecordBook &records, const RemovalChange &change, ListFirst listFirst)
 {
     if (!rewriteAllowed() || !keptFileSpared())
         return false;
@@ -331,21 +325,16 @@ bool Database::RewriteDatabase(
     });
 }
 
-bool Database::rewrite(const QStringList &records)
+bool Database::rewrite(const RecordBook &records)
 {
-    // The codec leaves line breaks alone: coded at once.
     if (m_access.sealed())
-        return sealContent(
-            EncodeRecord(RecordLine::linesToBytes(records, LineFile::ByteOrderMark::Keep)));
+        return sealContent(records.codedContent(LineFile::ByteOrderMark::Keep));
     if (!m_access.enciphered())
-        return m_folder.write(
-            fileName(Source::Coded), EncodeRecord(RecordLine::linesToBytes(records)));
+        return m_folder.write(fileName(Source::Coded), records.codedContent());
     const QByteArray key = databaseKey();
-    QList<QByteArray> coded;
-    coded.reserve(records.size());
-    for (const QString &record : records)
-        coded.append(EncodeRecord(RecordLine::toBytes(record)));
-    return !key.isEmpty() && writeCodedLines(true, coded, key);
+    const std::optional<QByteArray> content
+        = key.isEmpty() ? std::nullopt : EncipheredLines::fileContent(records, key);
+    return content && m_folder.write(fileName(Source::Enciphered), *content);
 }
 
 bool Database::keptFileSpared() const

@@ -32,9 +32,8 @@ public:
 
     struct Records
     {
-        QStringList lines;
+        RecordBook book;
         bool readWhole = true;
-        std::optional<RecordBook> sorted; // the lines in the lists' order, when sorted already
         std::optional<DataFolder::Stamp> stamp; // the file as it was before it was read
         QString failure; // when not read whole: the file and the system's reason, if known
     };
@@ -80,7 +79,7 @@ public:
     // The key the sealed file is written with: none until a password opened the file.
     const std::optional<SealedFile::Key> &sealKey() const { return m_sealKey; }
     void setSealKey(std::optional<SealedFile::Key> key) { m_sealKey = std::move(key); }
-    // Reads, decodes and sorts the coded file on a thread of its own (while the splash shows),
+    // Reads and sorts the coded file on a thread of its own (while the splash shows),
     // for LoadRecords() to take.
     void preloadRecords();
     // Each write holds the folder's write lock; one finding the file changed by another program
@@ -94,8 +93,12 @@ public:
     using RemovalChange = std::function<void(RemovalList &removals, qint64 today)>;
     enum class ListFirst { WhenAddedAgain, Always };
     bool AppendRecord(const QString &line);
-    bool RewriteDatabase(const QStringList &records, const RemovalChange &change = {},
+    bool RewriteDatabase(const RecordBook &records, const RemovalChange &change = {},
         ListFirst listFirst = ListFirst::WhenAddedAgain);
+    bool RewriteDatabase(const QStringList &records, const RemovalChange &change = {})
+    {
+        return RewriteDatabase(RecordBook(records), change);
+    }
     // The list of removals (or a conflict copy of it), keyed for the level in force; none when
     // it could not be read.
     std::optional<RemovalList> removals(const QString &name = RemovalList::fileName);
@@ -234,7 +237,7 @@ private:
     // The content and the key of the sealed file when it opened.
     SealedFile::Status keepOpened(SealedFile::Opened opened);
     // The whole file of the level in force written from the records.
-    bool rewrite(const QStringList &records);
+    bool rewrite(const RecordBook &records);
 
     QString m_programFolder;
     DataFolder m_folder;

@@ -3,10 +3,12 @@
 #include "CipherText.h"
 #include "LineEscape.h"
 #include "LineFile.h"
+#include "RecordBook.h"
 #include "RecordCodec.h"
 #include "RecordLine.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace EncipheredLines {
 
@@ -14,6 +16,41 @@ namespace {
 
 const QByteArray codedSeparator
     = EncodeRecord(QByteArray(RecordLine::separator.data(), RecordLine::separator.size()));
+
+bool needsEscape(QByteArrayView line)
+{
+    return std::memchr(line.data(), '\r', line.size()) || std::memchr(line.data(), '\n', line.size())
+        || std::memchr(line.data(), 0x10, line.size());
+}
+
+// Each line enciphered into one buffer, escaped where it must be, and ended.
+template <typename Line>
+std::optional<QByteArray> contentOf(qsizetype count, const Line &line, const QByteArray &key)
+{
+    QByteArray content;
+    if (count == 0)
+        return content;
+    if (key.isEmpty())
+        return std::nullopt;
+    const CipherStream stream(key);
+    qsizetype size = 0;
+    for (qsizetype i = 0; i < count; ++i)
+        size += line(i).size() + 2;
+    content.reserve(size + size / 64);
+    for (qsizetype i = 0; i < count; ++i) {
+        const QByteArrayView coded = line(i);
+        const qsizetype start = content.size();
+        content.resize(start + coded.size());
+        stream.apply(coded.data(), content.data() + start, coded.size());
+        if (needsEscape(QByteArrayView(content).sliced(start))) {
+            const QByteArray escaped = escapeLine(content.sliced(start));
+            content.truncate(start);
+            content.append(escaped);
+        }
+        content.append(LineFile::lineBreak);
+    }
+    return content;
+}
 
 } // namespace
 
@@ -31,15 +68,12 @@ std::optional<QByteArray> decipher(const QByteArray &line, const QByteArray &key
 
 std::optional<QByteArray> fileContent(const QList<QByteArray> &coded, const QByteArray &key)
 {
-    QList<QByteArray> lines;
-    lines.reserve(coded.size());
-    for (const QByteArray &line : coded) {
-        const std::optional<QByteArray> enciphered = encipher(line, key);
-        if (!enciphered)
-            return std::nullopt;
-        lines.append(*enciphered);
-    }
-    return LineFile::fileContent(lines, LineFile::ByteOrderMark::Keep);
+    return contentOf(coded.size(), [&](qsizetype i) { return QByteArrayView(coded[i]); }, key);
+}
+
+std::optional<QByteArray> fileContent(const RecordBook &records, const QByteArray &key)
+{
+    return contentOf(records.count(), [&](qsizetype i) { return records.codedLine(i); }, key);
 }
 
 bool isEnciphered(QByteArrayView content)

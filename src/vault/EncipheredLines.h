@@ -6,6 +6,8 @@
 
 #include <optional>
 
+class RecordBook;
+
 // The lines of the enciphered file: each holds one coded line enciphered with the database key
 // (CipherText, the key starting again at its first byte on every line) and escaped (escapeLine),
 // so that it stays one line. A byte order mark at the start of the file is a byte of its first
@@ -20,6 +22,7 @@ std::optional<QByteArray> decipher(const QByteArray &line, const QByteArray &key
 // The file's content: the coded lines enciphered, each ended by CR LF; none when one of them
 // does not encipher.
 std::optional<QByteArray> fileContent(const QList<QByteArray> &coded, const QByteArray &key);
+std::optional<QByteArray> fileContent(const RecordBook &records, const QByteArray &key);
 
 // Whether the content is that of an enciphered file rather than a coded one: a line of it
 // lacks the coded field separator, which every line the program writes into the coded file

@@ -1,71 +1,157 @@
 #include "RecordBook.h"
 
+#include "RecordCodec.h"
 #include "RecordLine.h"
 
+#include <QSet>
+
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 #include <vector>
+
+namespace {
+
+const QByteArray codedSeparator
+    = EncodeRecord(QByteArray(RecordLine::separator.data(), RecordLine::separator.size()));
+
+QString decoded(QByteArrayView coded)
+{
+    // fromUtf8() drops a byte order mark at the start; here it is text of the line.
+    static constexpr QByteArrayView mark("\xEF\xBB\xBF");
+    const bool marked = coded.startsWith(mark);
+    const QString text
+        = QString::fromUtf8(DecodeRecord(coded.sliced(marked ? mark.size() : 0).toByteArray()));
+    return marked ? QChar(QChar::ByteOrderMark) + text : text;
+}
+
+qsizetype serviceSizeOf(QByteArrayView coded)
+{
+    const qsizetype end = coded.indexOf(codedSeparator);
+    return end < 0 ? coded.size() : end;
+}
+
+} // namespace
 
 RecordBook::RecordBook()
 {
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
 }
 
-bool RecordBook::lessThan(const QString &serviceA, const QString &lineA, const QString &serviceB,
-    const QString &lineB) const
+template <typename LineA, typename LineB>
+bool RecordBook::lessThan(
+    const QString &serviceA, LineA lineA, const QString &serviceB, LineB lineB) const
 {
     if (const int byService = m_collator.compare(serviceA, serviceB))
         return byService < 0;
-    if (const int byLine = m_collator.compare(lineA, lineB))
+    const QString a = lineA();
+    const QString b = lineB();
+    if (const int byLine = m_collator.compare(a, b))
         return byLine < 0;
-    return lineA < lineB;
+    return a < b;
 }
 
-void RecordBook::load(QStringList lines)
+void RecordBook::append(QByteArrayView coded)
 {
-    QStringList services;
-    services.reserve(lines.size());
-    for (const QString &line : std::as_const(lines))
-        services.append(RecordLine::serviceName(line));
+    m_entries.append({m_coded.size(), int(coded.size()), int(serviceSizeOf(coded))});
+    m_coded.append(coded);
+}
 
-    std::vector<qsizetype> order(lines.size());
-    std::iota(order.begin(), order.end(), 0);
-    const auto byLine = [&](qsizetype a, qsizetype b) {
-        return lessThan(services[a], lines[a], services[b], lines[b]);
-    };
-    if (m_collator.locale().language() == QLocale::C) {
-        std::stable_sort(order.begin(), order.end(), byLine);
+void RecordBook::load(const QStringList &lines)
+{
+    QByteArray content;
+    for (const QString &line : lines) {
+        if (!line.isEmpty())
+            content.append(EncodeRecord(RecordLine::toBytes(line))).append(LineFile::lineBreak);
+    }
+    loadCoded(std::move(content), LineFile::ByteOrderMark::Keep);
+}
+
+void RecordBook::loadCoded(QByteArray content, LineFile::ByteOrderMark mark)
+{
+    const QByteArrayView text
+        = mark == LineFile::ByteOrderMark::Drop ? LineFile::withoutByteOrderMark(content) : content;
+    const QList<QByteArrayView> lines = LineFile::splitLines(text);
+    m_entries.clear();
+    m_entries.reserve(lines.size());
+    m_unused = 0;
+    if (text.isValidUtf8()) {
+        // The lines stay where the content holds them.
+        const char *base = content.constData();
+        for (const QByteArrayView line : lines) {
+            if (!line.isEmpty())
+                m_entries.append({line.data() - base, int(line.size()), int(serviceSizeOf(line))});
+        }
+        m_coded = std::move(content);
     } else {
-        // A locale's collation is costly: one sort key per service name instead of a
-        // collation at every comparison.
-        std::vector<QCollatorSortKey> keys;
+        // A line that is not UTF-8 is held, and written back, as UTF-8.
+        m_coded.clear();
+        m_coded.reserve(content.size());
+        for (const QByteArrayView line : lines) {
+            if (line.isEmpty())
+                continue;
+            if (line.isValidUtf8())
+                append(line);
+            else
+                append(EncodeRecord(RecordLine::toBytes(
+                    RecordLine::fromBytes(DecodeRecord(line.toByteArray())))));
+        }
+    }
+    // Files a rewrite left are in order: one look at each neighbour shows it.
+    qsizetype ordered = std::min<qsizetype>(1, count());
+    QString previous = ordered ? service(0) : QString();
+    for (; ordered < count(); ++ordered) {
+        QString next = service(ordered);
+        if (lessThan(
+                next, [&] { return record(ordered); }, previous,
+                [&] { return record(ordered - 1); }))
+            break;
+        previous = std::move(next);
+    }
+    sortFrom(ordered);
+}
+
+void RecordBook::sortFrom(qsizetype first)
+{
+    if (first >= count())
+        return;
+    const QStringList services = this->services();
+    // A locale's collation is costly: one sort key per service name instead of a collation at
+    // every comparison, when many are sorted.
+    std::vector<QCollatorSortKey> keys;
+    if (m_collator.locale().language() != QLocale::C && count() - first > 64) {
         keys.reserve(services.size());
         for (const QString &service : std::as_const(services))
             keys.push_back(m_collator.sortKey(service));
-        std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-            const int byService = keys[a].compare(keys[b]);
-            return byService ? byService < 0 : byLine(a, b);
-        });
     }
-
-    m_records.clear();
-    m_services.clear();
-    m_records.reserve(lines.size());
-    m_services.reserve(lines.size());
-    for (const qsizetype i : order) {
-        m_records.append(std::move(lines[i]));
-        m_services.append(std::move(services[i]));
-    }
+    const auto less = [&](qsizetype a, qsizetype b) {
+        if (!keys.empty()) {
+            if (const int byService = keys[a].compare(keys[b]))
+                return byService < 0;
+        }
+        return lessThan(
+            services[a], [&] { return record(a); }, services[b], [&] { return record(b); });
+    };
+    std::vector<qsizetype> order(count());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin() + first, order.end(), less);
+    std::inplace_merge(order.begin(), order.begin() + first, order.end(), less);
+    QList<Entry> sorted;
+    sorted.reserve(count());
+    for (const qsizetype i : order)
+        sorted.append(m_entries[i]);
+    m_entries = std::move(sorted);
 }
 
 qsizetype RecordBook::sortedIndex(const QString &line) const
 {
-    const QString service = RecordLine::serviceName(line);
+    const QString name = RecordLine::serviceName(line);
     qsizetype low = 0;
-    qsizetype high = m_records.size();
+    qsizetype high = count();
     while (low < high) {
         const qsizetype middle = (low + high) / 2;
-        if (lessThan(service, line, m_services[middle], m_records[middle]))
+        if (lessThan(
+                name, [&] { return line; }, service(middle), [&] { return record(middle); }))
             high = middle;
         else
             low = middle + 1;
@@ -76,13 +162,117 @@ qsizetype RecordBook::sortedIndex(const QString &line) const
 qsizetype RecordBook::insert(const QString &line)
 {
     const qsizetype index = sortedIndex(line);
-    m_records.insert(index, line);
-    m_services.insert(index, RecordLine::serviceName(line));
+    append(EncodeRecord(RecordLine::toBytes(line)));
+    m_entries.move(m_entries.size() - 1, index);
     return index;
 }
 
 void RecordBook::removeAt(qsizetype index)
 {
-    m_records.removeAt(index);
-    m_services.removeAt(index);
+    m_unused += m_entries[index].size;
+    m_entries.removeAt(index);
+    compact();
+}
+
+void RecordBook::compact()
+{
+    if (m_unused * 2 <= m_coded.size())
+        return;
+    const QByteArray held = std::exchange(m_coded, {});
+    m_coded.reserve(held.size() - m_unused);
+    for (Entry &entry : m_entries) {
+        const qsizetype start = m_coded.size();
+        m_coded.append(held.constData() + entry.start, entry.size);
+        entry.start = start;
+    }
+    m_unused = 0;
+}
+
+qsizetype RecordBook::indexOf(const QString &line) const
+{
+    const QByteArray coded = EncodeRecord(RecordLine::toBytes(line));
+    for (qsizetype i = 0; i < count(); ++i) {
+        if (codedLine(i) == coded)
+            return i;
+    }
+    return -1;
+}
+
+QString RecordBook::record(qsizetype index) const
+{
+    return decoded(codedLine(index));
+}
+
+QString RecordBook::service(qsizetype index) const
+{
+    return decoded(codedLine(index).first(m_entries[index].serviceSize));
+}
+
+QStringList RecordBook::records() const
+{
+    QStringList lines;
+    lines.reserve(count());
+    for (qsizetype i = 0; i < count(); ++i)
+        lines.append(record(i));
+    return lines;
+}
+
+QStringList RecordBook::services() const
+{
+    QStringList names;
+    names.reserve(count());
+    for (qsizetype i = 0; i < count(); ++i)
+        names.append(service(i));
+    return names;
+}
+
+QByteArray RecordBook::codedContent(LineFile::ByteOrderMark mark) const
+{
+    const QByteArray guard = mark == LineFile::ByteOrderMark::Drop && count() > 0
+        ? LineFile::byteOrderMarkKeeping(codedLine(0))
+        : QByteArray();
+    qsizetype size = guard.size();
+    for (const Entry &entry : m_entries)
+        size += entry.size + 2;
+    QByteArray content(size, Qt::Uninitialized);
+    char *to = content.data();
+    std::memcpy(to, guard.constData(), guard.size());
+    to += guard.size();
+    for (const Entry &entry : m_entries) {
+        std::memcpy(to, m_coded.constData() + entry.start, entry.size);
+        to += entry.size;
+        *to++ = '\r';
+        *to++ = '\n';
+    }
+    return content;
+}
+
+RecordBook::Difference RecordBook::difference(const RecordBook &before, const RecordBook &after)
+{
+    // Both books are in one order: a walk through the two finds what differs.
+    Difference difference;
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < before.count() || j < after.count()) {
+        if (i < before.count() && j < after.count() && before.codedLine(i) == after.codedLine(j)) {
+            ++i;
+            ++j;
+        } else if (j == after.count()
+            || (i < before.count()
+                && before.lessThan(
+                    before.service(i), [&] { return before.record(i); }, after.service(j),
+                    [&] { return after.record(j); }))) {
+            difference.removed.append(before.record(i++));
+        } else {
+            difference.added.append(after.record(j++));
+        }
+    }
+    // A collation that orders some lines unlike the books did shows them on both sides.
+    const QSet<QString> removed(difference.removed.begin(), difference.removed.end());
+    const QSet<QString> both = removed & QSet<QString>(difference.added.begin(), difference.added.end());
+    if (!both.isEmpty()) {
+        difference.removed.removeIf([&](const QString &line) { return both.contains(line); });
+        difference.added.removeIf([&](const QString &line) { return both.contains(line); });
+    }
+    return difference;
 }

@@ -1,5 +1,6 @@
 #include "RecordMerge.h"
 
+#include "RecordBook.h"
 #include "RecordLine.h"
 
 #include <QHash>
@@ -52,8 +53,11 @@ RecordMerge RecordMerge::fromBase(
 {
     const RemovalList none {QByteArray()};
     Copy our {ours, none}, their {theirs, none};
-    our.removals.rewrite(base, ours, 0);
-    their.removals.rewrite(base, theirs, 0);
+    for (Copy *copy : {&our, &their}) {
+        const auto [removed, added]
+            = RecordBook::difference(RecordBook(base), RecordBook(copy->records));
+        copy->removals.rewrite(removed, added, 0);
+    }
     return RecordMerge(our, their);
 }
 

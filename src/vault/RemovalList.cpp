@@ -250,20 +250,12 @@ void RemovalList::undo(const QString &line)
     }
 }
 
-void RemovalList::rewrite(const QStringList &before, const QStringList &after, qint64 day)
+void RemovalList::rewrite(const QStringList &removed, const QStringList &added, qint64 day)
 {
-    const QSet<QString> was(before.begin(), before.end());
-    const QSet<QString> is(after.begin(), after.end());
-    for (const QString &line : isEmpty() ? QSet<QString>() : is) {
-        if (was.contains(line))
-            undo(line);
-        else
-            addAgain(line, day);
-    }
-    for (const QString &line : was) {
-        if (!is.contains(line))
-            remove(line, day);
-    }
+    for (const QString &line : removed)
+        remove(line, day);
+    for (const QString &line : isEmpty() ? QStringList() : added)
+        addAgain(line, day);
 }
 
 void RemovalList::take(Section &section, const QByteArray &hash, const Entry &entry)

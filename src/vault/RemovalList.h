@@ -62,9 +62,9 @@ public:
     void remove(const QString &line, qint64 day) { step(line, 0, day); }
     void addAgain(const QString &line, qint64 day) { step(line, 1, day); }
     void undo(const QString &line);
-    // The records of the file went from before to after: what left it is removed, what came
-    // back is added again, a line both hold that is marked removed is live.
-    void rewrite(const QStringList &before, const QStringList &after, qint64 day);
+    // The lines that left the file are removed, those that came back added again. Only the
+    // lines that changed are hashed: a line the file kept stays as the list has it.
+    void rewrite(const QStringList &removed, const QStringList &added, qint64 day);
     // Every entry of the other list where it is ahead of this one's.
     void takeAll(const RemovalList &other);
 

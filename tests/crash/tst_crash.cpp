@@ -71,7 +71,7 @@ Found start(const QString &folder, const QStringList &typed)
         = settings && records.readWhole && dialogue.told.filter(QStringLiteral("Error")).isEmpty();
     if (settings)
         found.state = {settings->reach, access.sealed() ? dialogue.accepted : access.databaseKey,
-            settings->expiry, records.lines};
+            settings->expiry, records.book.records()};
     found.files = QDir(database.dataFolder()).entryList(QDir::Files);
     for (const QString &name : QDir(folder + QStringLiteral("/tmp")).entryList(QDir::Files))
         found.files.append(QStringLiteral("tmp/") + name);

@@ -7,7 +7,14 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-// The records of the program folder at the reach level, read as a fresh start reads them.
+// The lines in the order the program lists them.
+inline QStringList inBookOrder(const QStringList &lines)
+{
+    return RecordBook(lines).records();
+}
+
+// The records of the program folder at the reach level, read as a fresh start reads them, in
+// the order the program lists them.
 inline QStringList storedIn(const QString &folder, const QString &reach, const QString &key)
 {
     VaultAccess access {reach, key};
@@ -16,7 +23,7 @@ inline QStringList storedIn(const QString &folder, const QString &reach, const Q
         ? (database.openSealed(key), Database::Source::Sealed)
         : (access.enciphered() ? Database::Source::Enciphered : Database::Source::Coded);
     const Database::Records read = database.LoadRecords(source);
-    return read.readWhole ? read.lines : QStringList {QStringLiteral("<unreadable>")};
+    return read.readWhole ? read.book.records() : QStringList {QStringLiteral("<unreadable>")};
 }
 
 // A program folder of its own, with the private temporary folder "tmp" that the fakes name,
