@@ -217,6 +217,38 @@ bool measureRuns(const QString &ours, const QString &theirs, int count, const To
     return true;
 }
 
+// `vaultine-cli edit` beside `show` of the same record (the start, read and decode they
+// share), and the rest beside writing, syncing and renaming the same bytes.
+void measureEdit(int count)
+{
+    QTemporaryDir folder;
+    writeFolder(folder.path(), makeRecords(count));
+    const QString service = QStringLiteral("Service %1 of the list").arg(count / 2);
+    QList<Time> shows, edits;
+    QByteArray out;
+    for (int run = 0; run < runs; ++run) {
+        const std::optional<Time> show
+            = timedRun(cli, {"--folder", folder.path(), "show", service}, out);
+        const std::optional<Time> edit = timedRun(cli,
+            {"--folder", folder.path(), "edit", service, "--info", QString::number(run)}, out);
+        if (!show || !edit)
+            return;
+        shows.append(*show);
+        edits.append(*edit);
+    }
+    const QString data = folder.path() + QStringLiteral("/Data");
+    QFile file(data + u'/' + Database::fileName(Database::Source::Coded));
+    file.open(QIODevice::ReadOnly);
+    const QByteArray bytes = file.readAll();
+    const double beyond = median(edits).wall - median(shows).wall;
+    const double write = writeMilliseconds(data, bytes);
+    QTextStream(stdout) << "vaultine-cli edit, " << count << " records, median of " << runs
+                        << ": " << number(median(edits).wall, 1) << " ms, beyond show "
+                        << number(beyond, 1) << " ms; writing, syncing and renaming the same "
+                        << bytes.size() << " bytes: " << number(write, 1) << " ms, ratio "
+                        << number(beyond / write, 2) << "\n";
+}
+
 void measure(int count, const QString &floor)
 {
     const QStringList records = makeRecords(count);
@@ -251,18 +283,10 @@ void measure(int count, const QString &floor)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QStringList arguments = QCoreApplication::arguments().mid(1);
-    QString floor;
-    if (arguments.size() > 1 && arguments.first() == QLatin1String("--floor")) {
-        floor = arguments.at(1);
-        arguments = arguments.mid(2);
+    const BenchArguments arguments = benchArguments(QCoreApplication::arguments().mid(1));
+    for (const int count : arguments.counts) {
+        measureEdit(count);
+        measure(count, arguments.floor);
     }
-    QList<int> counts;
-    for (const QString &argument : std::as_const(arguments))
-        counts.append(argument.toInt());
-    if (counts.isEmpty())
-        counts = {32767, 100000};
-    for (const int count : counts)
-        measure(count, floor);
     return 0;
 }

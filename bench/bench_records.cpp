@@ -1,7 +1,8 @@
 // Times start-up, Add, Replace and Remove on large databases, at reach 0, 1 and 3 (sealed),
-// beside the floor (the least work that shows the same records) run on the same records; a
-// key typed into the search box; the unlock of a sealed file; the codec and cipher
-// throughput; the resident memory with the records loaded.
+// beside the floor (the least work that shows the same records) run on the same records, and
+// each rewrite beside writing, syncing and renaming the same bytes; a key typed into the search
+// box; the unlock of a sealed file; the codec and cipher throughput; the heap that the records
+// take beside their file.
 // Run: QT_QPA_PLATFORM=offscreen build/bench/bench_records [--floor FLOOR] [count ...]
 
 #include "SampleRecords.h"
@@ -38,6 +39,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <malloc.h>
 #include <functional>
 #include <numeric>
 
@@ -80,6 +82,25 @@ void report(const char *what, int count, const QString &reach, qint64 nanosecond
 {
     QTextStream(stdout) << what << ", " << count << " records, reach " << reach << ": "
                         << QString::number(nanoseconds / 1e6, 'f', 1) << " ms\n";
+}
+
+// A rewrite beside writing, syncing and renaming the bytes it wrote.
+void reportRewrite(const char *what, int count, const QString &reach, qint64 nanoseconds,
+    const QString &folder, const QString &path)
+{
+    report(what, count, reach, nanoseconds);
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    const QByteArray bytes = file.readAll();
+    const double write = writeMilliseconds(folder, bytes);
+    QTextStream(stdout) << "  writing, syncing and renaming the same " << bytes.size()
+                        << " bytes: " << QString::number(write, 'f', 1) << " ms, ratio "
+                        << QString::number(nanoseconds / 1e6 / write, 'f', 2) << "\n";
+}
+
+qint64 heapBytes()
+{
+    return qint64(mallinfo2().uordblks);
 }
 
 void fill(Coffrel &window, const QStringList &fields)
@@ -218,6 +239,11 @@ void measure(int count, const QString &reach, const QString &floor)
             quiet.today(), reach));
     if (reach != QLatin1String("0"))
         answerPasswordPrompt({QStringLiteral("master password")});
+    const Database &database = startup.database();
+    const QString path = reach == QLatin1String("3") ? database.sealedPath()
+        : reach == QLatin1String("1")                ? database.encipheredPath()
+                                                     : database.codedPath();
+    const qint64 heapBefore = heapBytes();
     QElapsedTimer timer;
     timer.start();
     Coffrel &window = startup.loadMainWindow();
@@ -228,8 +254,12 @@ void measure(int count, const QString &reach, const QString &floor)
         QTextStream(stdout) << "  the floor on the same records: " << floorTime << " ms, ratio "
                             << QString::number(startTime / 1e6 / floorTime, 'f', 2) << "\n";
     }
-    QTextStream(stdout) << "  resident memory with the records loaded: "
-                        << residentKilobytes() / 1024 << " MiB\n";
+    const qint64 fileSize = QFileInfo(path).size();
+    QTextStream(stdout) << "  the heap the window took, records listed: "
+                        << QString::number((heapBytes() - heapBefore) / 1048576.0, 'f', 1)
+                        << " MiB, ratio " << QString::number(double(heapBytes() - heapBefore) / fileSize, 'f', 2)
+                        << " to the file (" << QString::number(fileSize / 1048576.0, 'f', 1)
+                        << " MiB); resident memory " << residentKilobytes() / 1024 << " MiB\n";
     if (reach == QLatin1String("0"))
         measureSearch(window, count, floorTime);
 
@@ -242,12 +272,12 @@ void measure(int count, const QString &reach, const QString &floor)
     fill(window, {"Another name", "me", "changed", "", ""});
     timer.restart();
     window.menuItem(QStringLiteral("mnuReplace"))->trigger();
-    report("Replace", count, reach, timer.nsecsElapsed());
+    reportRewrite("Replace", count, reach, timer.nsecsElapsed(), database.dataFolder(), path);
 
     select(window, count / 3);
     timer.restart();
     window.menuItem(QStringLiteral("mnuRemove"))->trigger();
-    report("Remove", count, reach, timer.nsecsElapsed());
+    reportRewrite("Remove", count, reach, timer.nsecsElapsed(), database.dataFolder(), path);
 }
 
 // A sealed file of the records: the unlock (deriving the key at the standard cost, reading and
@@ -281,21 +311,11 @@ void measureSealed(int count)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QStringList arguments = QApplication::arguments().mid(1);
-    QString floor;
-    if (arguments.size() > 1 && arguments.first() == QLatin1String("--floor")) {
-        floor = arguments.at(1);
-        arguments = arguments.mid(2);
-    }
-    QList<int> counts;
-    for (const QString &argument : std::as_const(arguments))
-        counts.append(argument.toInt());
-    if (counts.isEmpty())
-        counts = {32767, 100000};
+    const BenchArguments arguments = benchArguments(QApplication::arguments().mid(1));
     measureThroughput();
-    for (const int count : counts) {
+    for (const int count : arguments.counts) {
         for (const QString &reach : {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("3")})
-            measure(count, reach, floor);
+            measure(count, reach, arguments.floor);
         measureSealed(count);
     }
     return 0;

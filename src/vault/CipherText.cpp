@@ -9,13 +9,16 @@ std::optional<QByteArray> CipherText(const QByteArray &text, const QByteArray &k
     if (key.isEmpty())
         return std::nullopt;
     QByteArray out(text.size(), Qt::Uninitialized);
-    CipherStream(key).apply(text.constData(), out.data(), text.size());
+    CipherStream(key, text.size()).apply(text.constData(), out.data(), text.size());
     return out;
 }
 
-CipherStream::CipherStream(const QByteArray &key)
+CipherStream::CipherStream(const QByteArray &key, qsizetype longest)
 {
-    const qsizetype keys = std::max<qsizetype>(1, 4096 / key.size());
+    if (key.isEmpty())
+        return;
+    const qsizetype keys
+        = std::max<qsizetype>(1, (std::min<qsizetype>(longest, 4096) + key.size() - 1) / key.size());
     m_stream.reserve(keys * key.size());
     for (qsizetype i = 0; i < keys; ++i)
         m_stream.append(key);

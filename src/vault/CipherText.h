@@ -14,9 +14,12 @@ std::optional<QByteArray> CipherText(const QByteArray &text, const QByteArray &k
 class CipherStream
 {
 public:
-    // The key must not be empty.
-    explicit CipherStream(const QByteArray &key);
-    // Enciphers (or deciphers) size bytes of from into to, which may be from.
+    // The key repeated for texts of the longest length given (at most some KiB at a time).
+    explicit CipherStream(const QByteArray &key, qsizetype longest = 4096);
+    // An empty key enciphers only empty texts.
+    bool isEmpty() const { return m_stream.isEmpty(); }
+    // Enciphers (or deciphers) size bytes of from into to, which may be from; the key is not
+    // empty.
     void apply(const char *from, char *to, qsizetype size) const;
 
 private:

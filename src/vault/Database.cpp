@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include "CipherText.h"
 #include "ConflictMarkers.h"
 #include "EncipheredLines.h"
 #include "LineFile.h"
@@ -108,8 +109,9 @@ LineFile::ReadResult Database::readCodedLines(
         return {LineFile::ReadStatus::Failed, {}, file.failure};
     if (!enciphered)
         return file;
+    const CipherStream stream(key);
     for (QByteArray &line : file.lines) {
-        const std::optional<QByteArray> plain = EncipheredLines::decipher(line, key);
+        const std::optional<QByteArray> plain = EncipheredLines::decipher(line, stream);
         if (!plain)
             return {LineFile::ReadStatus::Failed, {}};
         line = *plain;

@@ -30,9 +30,9 @@ std::optional<QByteArray> contentOf(qsizetype count, const Line &line, const QBy
     QByteArray content;
     if (count == 0)
         return content;
-    if (key.isEmpty())
-        return std::nullopt;
     const CipherStream stream(key);
+    if (stream.isEmpty())
+        return std::nullopt;
     qsizetype size = 0;
     for (qsizetype i = 0; i < count; ++i)
         size += line(i).size() + 2;
@@ -62,8 +62,18 @@ std::optional<QByteArray> encipher(const QByteArray &coded, const QByteArray &ke
 
 std::optional<QByteArray> decipher(const QByteArray &line, const QByteArray &key)
 {
-    const std::optional<QByteArray> raw = unescapeLine(line);
-    return raw ? CipherText(*raw, key) : std::nullopt;
+    return decipher(line, CipherStream(key, line.size()));
+}
+
+std::optional<QByteArray> decipher(const QByteArray &line, const CipherStream &key)
+{
+    std::optional<QByteArray> raw = unescapeLine(line);
+    if (!raw || raw->isEmpty())
+        return raw;
+    if (key.isEmpty())
+        return std::nullopt;
+    key.apply(raw->constData(), raw->data(), raw->size());
+    return raw;
 }
 
 std::optional<QByteArray> fileContent(const QList<QByteArray> &coded, const QByteArray &key)
@@ -87,10 +97,11 @@ Records decipherRecords(QByteArrayView content, const QByteArray &key)
 {
     Records records;
     const QList<QByteArray> lines = LineFile::linesOf(content, LineFile::ByteOrderMark::Keep);
+    const CipherStream stream(key);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (lines[i].isEmpty())
             continue;
-        const std::optional<QByteArray> coded = decipher(lines[i], key);
+        const std::optional<QByteArray> coded = decipher(lines[i], stream);
         if (!coded || !coded->isValidUtf8()
             || coded->count(codedSeparator) < RecordLine::fieldCount - 1)
             return {{}, i + 1};

@@ -6,6 +6,7 @@
 
 #include <optional>
 
+class CipherStream;
 class RecordBook;
 
 // The lines of the enciphered file: each holds one coded line enciphered with the database key
@@ -19,6 +20,7 @@ std::optional<QByteArray> encipher(const QByteArray &coded, const QByteArray &ke
 // The coded line that a line of the file holds; none when it holds an escape that is never
 // written, or when the key is empty and the line is not.
 std::optional<QByteArray> decipher(const QByteArray &line, const QByteArray &key);
+std::optional<QByteArray> decipher(const QByteArray &line, const CipherStream &key);
 // The file's content: the coded lines enciphered, each ended by CR LF; none when one of them
 // does not encipher.
 std::optional<QByteArray> fileContent(const QList<QByteArray> &coded, const QByteArray &key);

@@ -59,12 +59,17 @@ void RecordBook::append(QByteArrayView coded)
 
 void RecordBook::load(const QStringList &lines)
 {
-    QByteArray content;
-    for (const QString &line : lines) {
-        if (!line.isEmpty())
-            content.append(EncodeRecord(RecordLine::toBytes(line))).append(LineFile::lineBreak);
+    QStringList services;
+    services.reserve(lines.size());
+    for (const QString &line : lines)
+        services.append(RecordLine::serviceName(line));
+    m_coded.clear();
+    m_entries.clear();
+    m_unused = 0;
+    for (const qsizetype i : sortedOrder(services, lines, 0)) {
+        if (!lines[i].isEmpty())
+            append(EncodeRecord(RecordLine::toBytes(lines[i])));
     }
-    loadCoded(std::move(content), LineFile::ByteOrderMark::Keep);
 }
 
 void RecordBook::loadCoded(QByteArray content, LineFile::ByteOrderMark mark)
@@ -115,32 +120,41 @@ void RecordBook::sortFrom(qsizetype first)
 {
     if (first >= count())
         return;
-    const QStringList services = this->services();
+    // A few lines appended after the last rewrite are compared as they come; a file in no
+    // order is decoded whole once.
+    const QStringList lines = count() - first > 64 ? records() : QStringList();
+    QList<Entry> sorted;
+    sorted.reserve(count());
+    for (const qsizetype i : sortedOrder(services(), lines, first))
+        sorted.append(m_entries[i]);
+    m_entries = std::move(sorted);
+}
+
+std::vector<qsizetype> RecordBook::sortedOrder(
+    const QStringList &services, const QStringList &lines, qsizetype first) const
+{
     // A locale's collation is costly: one sort key per service name instead of a collation at
     // every comparison, when many are sorted.
     std::vector<QCollatorSortKey> keys;
-    if (m_collator.locale().language() != QLocale::C && count() - first > 64) {
+    if (m_collator.locale().language() != QLocale::C && services.size() - first > 64) {
         keys.reserve(services.size());
-        for (const QString &service : std::as_const(services))
+        for (const QString &service : services)
             keys.push_back(m_collator.sortKey(service));
     }
+    const auto line = [&](qsizetype i) { return lines.isEmpty() ? record(i) : lines[i]; };
     const auto less = [&](qsizetype a, qsizetype b) {
         if (!keys.empty()) {
             if (const int byService = keys[a].compare(keys[b]))
                 return byService < 0;
         }
         return lessThan(
-            services[a], [&] { return record(a); }, services[b], [&] { return record(b); });
+            services[a], [&] { return line(a); }, services[b], [&] { return line(b); });
     };
-    std::vector<qsizetype> order(count());
+    std::vector<qsizetype> order(services.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin() + first, order.end(), less);
     std::inplace_merge(order.begin(), order.begin() + first, order.end(), less);
-    QList<Entry> sorted;
-    sorted.reserve(count());
-    for (const qsizetype i : order)
-        sorted.append(m_entries[i]);
-    m_entries = std::move(sorted);
+    return order;
 }
 
 qsizetype RecordBook::sortedIndex(const QString &line) const

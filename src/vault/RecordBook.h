@@ -7,6 +7,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <vector>
+
 // The records in the lists' order: by service name, then by whole line, letter case ignored.
 // Each record is held as its coded line, the bytes its file stores, one after another in one
 // buffer: a rewrite writes them as they are, and a line's text is decoded only when it is
@@ -69,6 +71,10 @@ private:
         const QString &serviceA, LineA lineA, const QString &serviceB, LineB lineB) const;
     // The entries from first on sorted and merged with those before, which are in order.
     void sortFrom(qsizetype first);
+    // The order of records of these service names and lines (decoded from the book when none
+    // are given), those from first on sorted and merged with those before.
+    std::vector<qsizetype> sortedOrder(
+        const QStringList &services, const QStringList &lines, qsizetype first) const;
     // Drops the bytes of removed lines once they are half the buffer.
     void compact();
 
