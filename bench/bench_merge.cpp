@@ -229,8 +229,8 @@ void measureEdit(int count)
     for (int run = 0; run < runs; ++run) {
         const std::optional<Time> show
             = timedRun(cli, {"--folder", folder.path(), "show", service}, out);
-        const std::optional<Time> edit = timedRun(cli,
-            {"--folder", folder.path(), "edit", service, "--info", QString::number(run)}, out);
+        const std::optional<Time> edit = timedRun(
+            cli, {"--folder", folder.path(), "edit", service, "--info", QString::number(run)}, out);
         if (!show || !edit)
             return;
         shows.append(*show);
@@ -242,10 +242,10 @@ void measureEdit(int count)
     const QByteArray bytes = file.readAll();
     const double beyond = median(edits).wall - median(shows).wall;
     const double write = writeMilliseconds(data, bytes);
-    QTextStream(stdout) << "vaultine-cli edit, " << count << " records, median of " << runs
-                        << ": " << number(median(edits).wall, 1) << " ms, beyond show "
-                        << number(beyond, 1) << " ms; writing, syncing and renaming the same "
-                        << bytes.size() << " bytes: " << number(write, 1) << " ms, ratio "
+    QTextStream(stdout) << "vaultine-cli edit, " << count << " records, median of " << runs << ": "
+                        << number(median(edits).wall, 1) << " ms, beyond show " << number(beyond, 1)
+                        << " ms; writing, syncing and renaming the same " << bytes.size()
+                        << " bytes: " << number(write, 1) << " ms, ratio "
                         << number(beyond / write, 2) << "\n";
 }
 

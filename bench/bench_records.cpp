@@ -39,8 +39,8 @@
 
 #include <algorithm>
 #include <ctime>
-#include <malloc.h>
 #include <functional>
+#include <malloc.h>
 #include <numeric>
 
 namespace {
@@ -257,7 +257,8 @@ void measure(int count, const QString &reach, const QString &floor)
     const qint64 fileSize = QFileInfo(path).size();
     QTextStream(stdout) << "  the heap the window took, records listed: "
                         << QString::number((heapBytes() - heapBefore) / 1048576.0, 'f', 1)
-                        << " MiB, ratio " << QString::number(double(heapBytes() - heapBefore) / fileSize, 'f', 2)
+                        << " MiB, ratio "
+                        << QString::number(double(heapBytes() - heapBefore) / fileSize, 'f', 2)
                         << " to the file (" << QString::number(fileSize / 1048576.0, 'f', 1)
                         << " MiB); resident memory " << residentKilobytes() / 1024 << " MiB\n";
     if (reach == QLatin1String("0"))

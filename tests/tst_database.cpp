@@ -137,10 +137,10 @@ private slots:
         }
         QCOMPARE(m_folder->stored(m_access.reach, m_access.databaseKey), awkwardRecords);
         if (key == "master key") // an ascii line gives the plain cipher bytes
-            QVERIFY(fileBytes(file.fileName())
-                        .contains(
-                            *CipherText(EncodeRecord(awkwardLines[2].toLatin1()), key.toLatin1())
-                            + "\r\n"));
+            QVERIFY(
+                fileBytes(file.fileName())
+                    .contains(*CipherText(EncodeRecord(awkwardLines[2].toLatin1()), key.toLatin1())
+                        + "\r\n"));
         if (!cutLineEnds) // one line each, also where a byte enciphers to CR
             QCOMPARE(fileBytes(file.fileName()).count('\n'), awkwardRecords.size());
         QVERIFY(noClearCopy());

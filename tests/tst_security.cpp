@@ -51,9 +51,10 @@ const QString weakSealed = QStringLiteral(
     "letters and digits mixed at random (\"Sugest Password\" makes one) stands up to that.\n\n"
     "Press \"Accept\" again to keep this password, or type another one.|information");
 const QString setAside = QStringLiteral("CF2DB.[ps]db.kept-[-\\d]+ ?");
-const QStringList threeRecords = inBookOrder({QChar(0xFEFF) + QStringLiteral("a@b:!jo:!p, \"w\":!:!"),
-    QStringLiteral("Bank:!bu:!bp:!note:!http://b"),
-    QString::fromUtf8("Caf\xc3\xa9:!\xc3\xbc:!\xe2\x82\xac x:!:!")});
+const QStringList threeRecords
+    = inBookOrder({QChar(0xFEFF) + QStringLiteral("a@b:!jo:!p, \"w\":!:!"),
+        QStringLiteral("Bank:!bu:!bp:!note:!http://b"),
+        QString::fromUtf8("Caf\xc3\xa9:!\xc3\xbc:!\xe2\x82\xac x:!:!")});
 
 // A program folder holding records at a reach level, and the settings rules on it after a
 // start-up like the program's.
@@ -295,7 +296,8 @@ void acceptSettings()
         const QString added = QStringLiteral("Zed:!z:!p:!:!");
         const bool stored = program.database->AppendRecord(added);
         program.start();
-        QCOMPARE(program.records, inBookOrder(records + (stored ? QStringList {added} : QStringList())));
+        QCOMPARE(
+            program.records, inBookOrder(records + (stored ? QStringList {added} : QStringList())));
         QVERIFY(!program.database->conversionUnfinished());
         QVERIFY(removalKept());
         return;

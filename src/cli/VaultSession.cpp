@@ -112,8 +112,7 @@ QList<qsizetype> VaultSession::indicesOf(const Invocation &invocation) const
             continue;
         ofService.append(i);
         if (!chosen
-            || RecordLine::recordFields(book().record(i)).at(RecordLine::Username)
-                == username)
+            || RecordLine::recordFields(book().record(i)).at(RecordLine::Username) == username)
             found.append(i);
     }
     // "#N": the N-th record of the service as show lists them (records of one username too).
@@ -144,8 +143,7 @@ std::optional<qsizetype> VaultSession::chosenRecord(const Invocation &invocation
         QStringList usernames;
         for (const qsizetype index : found) {
             usernames.append(u'"'
-                + RecordLine::recordFields(book().record(index)).at(RecordLine::Username)
-                + u'"');
+                + RecordLine::recordFields(book().record(index)).at(RecordLine::Username) + u'"');
         }
         m_console.warn(
             QStringLiteral("%1 records have the service name \"%2\", of the "

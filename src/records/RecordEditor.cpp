@@ -118,7 +118,8 @@ RecordEditor::Result RecordEditor::importRecords(const QStringList &lines)
 RecordEditor::Result RecordEditor::takeMerge(const RecordMerge &merge)
 {
     return rewrite(
-        RecordBook(merge.records()), [&](RemovalList &removals, qint64) { removals = merge.removals(); },
+        RecordBook(merge.records()),
+        [&](RemovalList &removals, qint64) { removals = merge.removals(); },
         Database::ListFirst::Always);
 }
 

@@ -17,8 +17,8 @@ CipherStream::CipherStream(const QByteArray &key, qsizetype longest)
 {
     if (key.isEmpty())
         return;
-    const qsizetype keys
-        = std::max<qsizetype>(1, (std::min<qsizetype>(longest, 4096) + key.size() - 1) / key.size());
+    const qsizetype keys = std::max<qsizetype>(
+        1, (std::min<qsizetype>(longest, 4096) + key.size() - 1) / key.size());
     m_stream.reserve(keys * key.size());
     for (qsizetype i = 0; i < keys; ++i)
         m_stream.append(key);

@@ -19,7 +19,8 @@ const QByteArray codedSeparator
 
 bool needsEscape(QByteArrayView line)
 {
-    return std::memchr(line.data(), '\r', line.size()) || std::memchr(line.data(), '\n', line.size())
+    return std::memchr(line.data(), '\r', line.size())
+        || std::memchr(line.data(), '\n', line.size())
         || std::memchr(line.data(), 0x10, line.size());
 }
 
@@ -78,12 +79,14 @@ std::optional<QByteArray> decipher(const QByteArray &line, const CipherStream &k
 
 std::optional<QByteArray> fileContent(const QList<QByteArray> &coded, const QByteArray &key)
 {
-    return contentOf(coded.size(), [&](qsizetype i) { return QByteArrayView(coded[i]); }, key);
+    return contentOf(
+        coded.size(), [&](qsizetype i) { return QByteArrayView(coded[i]); }, key);
 }
 
 std::optional<QByteArray> fileContent(const RecordBook &records, const QByteArray &key)
 {
-    return contentOf(records.count(), [&](qsizetype i) { return records.codedLine(i); }, key);
+    return contentOf(
+        records.count(), [&](qsizetype i) { return records.codedLine(i); }, key);
 }
 
 bool isEnciphered(QByteArrayView content)

@@ -98,8 +98,8 @@ void RecordBook::loadCoded(QByteArray content, LineFile::ByteOrderMark mark)
             if (line.isValidUtf8())
                 append(line);
             else
-                append(EncodeRecord(RecordLine::toBytes(
-                    RecordLine::fromBytes(DecodeRecord(line.toByteArray())))));
+                append(EncodeRecord(
+                    RecordLine::toBytes(RecordLine::fromBytes(DecodeRecord(line.toByteArray())))));
         }
     }
     // Files a rewrite left are in order: one look at each neighbour shows it.
@@ -283,7 +283,8 @@ RecordBook::Difference RecordBook::difference(const RecordBook &before, const Re
     }
     // A collation that orders some lines unlike the books did shows them on both sides.
     const QSet<QString> removed(difference.removed.begin(), difference.removed.end());
-    const QSet<QString> both = removed & QSet<QString>(difference.added.begin(), difference.added.end());
+    const QSet<QString> both
+        = removed & QSet<QString>(difference.added.begin(), difference.added.end());
     if (!both.isEmpty()) {
         difference.removed.removeIf([&](const QString &line) { return both.contains(line); });
         difference.added.removeIf([&](const QString &line) { return both.contains(line); });

@@ -17,7 +17,11 @@ class RecordBook
 {
 public:
     RecordBook();
-    explicit RecordBook(const QStringList &lines) : RecordBook() { load(lines); }
+    explicit RecordBook(const QStringList &lines)
+        : RecordBook()
+    {
+        load(lines);
+    }
 
     // Replaces the content with the lines, sorted once.
     void load(const QStringList &lines);
@@ -25,7 +29,8 @@ public:
     // them, empty lines skipped, a byte order mark at its start dropped unless kept); a line
     // that is not UTF-8 is read as RecordLine::fromBytes() reads it. Lines already in order
     // are not sorted again.
-    void loadCoded(QByteArray content, LineFile::ByteOrderMark mark = LineFile::ByteOrderMark::Drop);
+    void loadCoded(
+        QByteArray content, LineFile::ByteOrderMark mark = LineFile::ByteOrderMark::Drop);
 
     // The place where insert() puts the line.
     qsizetype sortedIndex(const QString &line) const;
@@ -67,8 +72,7 @@ private:
     // The order of two records by service name, then by whole line; a line is decoded (by
     // calling lineA or lineB) only when the service names are alike.
     template <typename LineA, typename LineB>
-    bool lessThan(
-        const QString &serviceA, LineA lineA, const QString &serviceB, LineB lineB) const;
+    bool lessThan(const QString &serviceA, LineA lineA, const QString &serviceB, LineB lineB) const;
     // The entries from first on sorted and merged with those before, which are in order.
     void sortFrom(qsizetype first);
     // The order of records of these service names and lines (decoded from the book when none
