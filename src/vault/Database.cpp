@@ -90,13 +90,11 @@ LineFile::ReadResult Database::readCodedLines(
 {
     const QString name = copy.isEmpty() ? fileName(source) : copy;
     if (source == Source::Sealed) {
-        const DataFolder::Content file = m_folder.read(name);
-        QByteArray content;
-        if (file.status != DataFolder::Status::Read || !m_sealKey
-            || SealedFile::openBytes(file.bytes, *m_sealKey, content) != SealedFile::Status::Opened)
+        const std::optional<QByteArray> content = sealedContent(name);
+        if (!content)
             return {LineFile::ReadStatus::Failed, {}};
         return {
-            LineFile::ReadStatus::Read, LineFile::linesOf(content, LineFile::ByteOrderMark::Keep)};
+            LineFile::ReadStatus::Read, LineFile::linesOf(*content, LineFile::ByteOrderMark::Keep)};
     }
     const bool enciphered = source == Source::Enciphered;
     const DataFolder::Content content = m_folder.read(name);
@@ -290,9 +288,11 @@ bool Database::appendLine(Source source, const QByteArray &line, LineFile::ByteO
 // The whole file sealed anew with the line after the others.
 bool Database::AppendSealedRecord(const QByteArray &coded)
 {
-    const LineFile::ReadResult file = readCodedLines(Source::Sealed, {});
-    return file.status == LineFile::ReadStatus::Read
-        && sealContent(LineFile::joined(file.lines) + coded + "\r\n");
+    const std::optional<QByteArray> content = sealedContent(fileName(Source::Sealed));
+    return content
+        && sealContent(*content
+            + LineFile::appendix(coded, content->size(), content->isEmpty() ? 0 : content->back(),
+                LineFile::ByteOrderMark::Keep));
 }
 
 bool Database::AppendEncipheredRecord(const QByteArray &coded)

@@ -233,6 +233,8 @@ private:
     std::optional<RemovalList> removalsOf(const DataFolder::Content &file, const QString &name);
 
     bool AppendSealedRecord(const QByteArray &coded);
+    // The content of a sealed file of Data opened with the kept key; none when it does not open.
+    std::optional<QByteArray> sealedContent(const QString &name) const;
     bool sealContent(const QByteArray &content) const;
     // The content and the key of the sealed file when it opened.
     SealedFile::Status keepOpened(SealedFile::Opened opened);

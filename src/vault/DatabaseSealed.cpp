@@ -11,6 +11,16 @@ bool Database::sealCodedLines(const QList<QByteArray> &coded, const SealedFile::
             SealedFile(m_folder, fileName(Source::Sealed)).seal(key, LineFile::joined(coded)));
 }
 
+std::optional<QByteArray> Database::sealedContent(const QString &name) const
+{
+    const DataFolder::Content file = m_folder.read(name);
+    QByteArray content;
+    if (file.status != DataFolder::Status::Read || !m_sealKey
+        || SealedFile::openBytes(file.bytes, *m_sealKey, content) != SealedFile::Status::Opened)
+        return std::nullopt;
+    return content;
+}
+
 bool Database::sealContent(const QByteArray &content) const
 {
     return m_sealKey && SealedFile(m_folder, fileName(Source::Sealed)).seal(*m_sealKey, content);
