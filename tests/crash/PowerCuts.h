@@ -14,36 +14,31 @@
 // The file operations that recording_calls recorded, replayed on a model of the folder as it
 // was, and the states a power cut after each of them may leave on disk.
 
-// One recorded operation; its file given by inode number.
+// One recorded operation, as recording_calls writes it; its file given by inode number.
 struct Operation
 {
-    QByteArray kind, name, to;
-    qint64 inode = -1;
-    qint64 offset = 0; // of a write; the new size of a truncate
-    QByteArray bytes;
+    QByteArray kind;
+    qint64 inode;
+    qint64 offset; // of a write; the new size of a truncate
+    QByteArray name, to, bytes;
 
-    bool namesFile() const { return kind == "create" || !to.isEmpty() || kind == "unlink"; }
+    bool namesFile() const
+    {
+        return kind == "create" || kind == "rename" || kind == "link" || kind == "unlink";
+    }
 };
 
 inline QList<Operation> readTrace(const QString &path)
 {
     QFile file(path);
     QList<Operation> trace;
-    if (!file.open(QIODevice::ReadOnly))
-        return trace;
-    for (const QByteArray &line : file.readAll().split('\n')) {
+    const QList<QByteArray> lines
+        = file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QList<QByteArray>();
+    for (const QByteArray &line : lines) {
         const QList<QByteArray> field = line.split('\t');
-        Operation op;
-        op.kind = field[0];
-        if (op.kind == "create" || op.kind == "unlink")
-            op.name = field.value(1), op.inode = field.value(2, "-1").toLongLong();
-        else if (op.kind == "rename" || op.kind == "link")
-            op.name = field.value(1), op.to = field.value(2);
-        else if (op.kind != "syncdir")
-            op.inode = field.value(1).toLongLong(), op.offset = field.value(2).toLongLong(),
-            op.bytes = QByteArray::fromHex(field.value(3));
-        if (!line.isEmpty())
-            trace.append(op);
+        if (field.size() == 6)
+            trace.append({field[0], field[1].toLongLong(), field[2].toLongLong(), field[3],
+                field[4], QByteArray::fromHex(field[5])});
     }
     return trace;
 }
@@ -139,18 +134,10 @@ public:
         if (lost.size() > 1)
             states.append({"unsynced data lost", state(m_names, lost)});
         // The names made since the folder's sync reach the disk in order, or all but a rename.
-        Names names = m_durable;
-        for (const auto &[op, file] : m_pending) {
-            states.append({"names unsynced", state(names)});
-            rename(names, op, file);
-        }
-        for (qsizetype unsynced = 0; unsynced < m_pending.size(); ++unsynced) {
-            names = m_durable;
-            for (qsizetype i = 0; i < m_pending.size(); ++i) {
-                if (i != unsynced || m_pending[i].first.kind != "rename")
-                    rename(names, m_pending[i].first, m_pending[i].second);
-            }
-            states.append({"rename unsynced", state(names)});
+        for (qsizetype i = 0; i < m_pending.size(); ++i) {
+            states.append({"names unsynced", state(namesMade(i, -1))});
+            if (m_pending[i].first.kind == "rename")
+                states.append({"rename unsynced", state(namesMade(m_pending.size(), i))});
         }
         return states;
     }
@@ -194,6 +181,16 @@ private:
             names.insert(op.to, names.value(op.name));
         else if (op.kind == "unlink")
             names.remove(op.name);
+    }
+    // The names synced, then the first of those made since, less one.
+    Names namesMade(qsizetype count, qsizetype unmade) const
+    {
+        Names names = m_durable;
+        for (qsizetype i = 0; i < count; ++i) {
+            if (i != unmade)
+                rename(names, m_pending[i].first, m_pending[i].second);
+        }
+        return names;
     }
     State state(const Names &names, const QMap<int, QByteArray> &changed = {}) const
     {

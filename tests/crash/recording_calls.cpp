@@ -2,12 +2,12 @@
 // crash-state explorer (tst_crashstates) to rebuild what a power cut may leave. LD_PRELOAD this
 // library and set
 //   VAULTINE_TRACE_IN  the folder whose files (and the folder itself) are recorded
-//   VAULTINE_TRACE     the file the operations are appended to, one a line, fields split by
-//                      tabs: create NAME INODE | write INODE OFFSET HEX | sync INODE | syncdir |
-//                      rename FROM TO | link FROM TO | unlink NAME | truncate INODE SIZE
+//   VAULTINE_TRACE     the file the operations are appended to, one a line:
+//                      KIND INODE OFFSET NAME TO HEX-BYTES, split by tabs, where KIND is create,
+//                      write, sync (of a file), syncdir, rename, link, unlink or truncate (to
+//                      the size OFFSET)
 // Names are those given relative to a descriptor of the folder, as the program's one way into
 // its folder makes every call.
-#include <cerrno>
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
@@ -33,11 +33,8 @@ int placeOf(int fd)
     char link[64], path[PATH_MAX];
     snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
     const ssize_t size = folder ? readlink(link, path, sizeof path - 1) : -1;
-    if (size < 0)
-        return 0;
-    path[size] = '\0';
-    const size_t length = strlen(folder);
-    if (strncmp(path, folder, length) != 0)
+    const size_t length = folder ? strlen(folder) : 0;
+    if (size < 0 || (path[size] = '\0', strncmp(path, folder, length) != 0))
         return 0;
     if (path[length] == '\0')
         return 1;
@@ -57,28 +54,24 @@ long long inode(int fd)
     return fstat(fd, &info) == 0 ? (long long)info.st_ino : -1;
 }
 
-void record(const std::string &line)
+void record(const char *kind, long long inode, long long offset = 0, const char *name = "",
+    const char *to = "", const void *bytes = nullptr, ssize_t size = 0)
 {
+    std::string line = std::string(kind) + '\t' + std::to_string(inode) + '\t'
+        + std::to_string(offset) + '\t' + name + '\t' + to + '\t';
+    for (ssize_t i = 0; i < size; ++i) {
+        const unsigned char byte = static_cast<const unsigned char *>(bytes)[i];
+        line += "0123456789abcdef"[byte >> 4];
+        line += "0123456789abcdef"[byte & 15];
+    }
+    line += '\n';
     const int fd = real<int(int, const char *, int, ...)>("openat")(
         AT_FDCWD, getenv("VAULTINE_TRACE"), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-    const std::string ended = line + '\n';
     if (fd < 0
-        || real<ssize_t(int, const void *, size_t)>("write")(fd, ended.data(), ended.size())
-            != ssize_t(ended.size()))
+        || real<ssize_t(int, const void *, size_t)>("write")(fd, line.data(), line.size())
+            != ssize_t(line.size()))
         abort(); // a trace with a gap would rebuild wrong states
     close(fd);
-}
-
-void recordWrite(int fd, long long offset, const void *bytes, ssize_t written)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string line = "write\t" + std::to_string(inode(fd)) + '\t' + std::to_string(offset) + '\t';
-    for (ssize_t i = 0; i < written; ++i) {
-        const unsigned char byte = static_cast<const unsigned char *>(bytes)[i];
-        line += digits[byte >> 4];
-        line += digits[byte & 15];
-    }
-    record(line);
 }
 
 } // namespace
@@ -97,21 +90,20 @@ int openat(int dir, const char *name, int flags, ...)
         = traced && (flags & O_CREAT) && fstatat(dir, name, &info, AT_SYMLINK_NOFOLLOW) != 0;
     const int fd = real<int(int, const char *, int, ...)>("openat")(dir, name, flags, mode);
     if (fd >= 0 && created)
-        record(std::string("create\t") + name + '\t' + std::to_string(inode(fd)));
+        record("create", inode(fd), 0, name);
     if (fd >= 0 && traced && (flags & O_TRUNC))
-        record("truncate\t" + std::to_string(inode(fd)) + "\t0");
+        record("truncate", inode(fd));
     return fd;
 }
 
 ssize_t write(int fd, const void *bytes, size_t size)
 {
     const bool traced = placeOf(fd) == 2;
-    const long long offset = !traced      ? 0
-        : (fcntl(fd, F_GETFL) & O_APPEND) ? lseek(fd, 0, SEEK_END)
-                                          : lseek(fd, 0, SEEK_CUR);
+    const off_t offset
+        = traced ? lseek(fd, 0, (fcntl(fd, F_GETFL) & O_APPEND) ? SEEK_END : SEEK_CUR) : 0;
     const ssize_t written = real<ssize_t(int, const void *, size_t)>("write")(fd, bytes, size);
     if (traced && written > 0)
-        recordWrite(fd, offset, bytes, written);
+        record("write", inode(fd), offset, "", "", bytes, written);
     return written;
 }
 
@@ -120,7 +112,7 @@ ssize_t pwrite(int fd, const void *bytes, size_t size, off_t offset)
     const ssize_t written
         = real<ssize_t(int, const void *, size_t, off_t)>("pwrite")(fd, bytes, size, offset);
     if (written > 0 && placeOf(fd) == 2)
-        recordWrite(fd, offset, bytes, written);
+        record("write", inode(fd), offset, "", "", bytes, written);
     return written;
 }
 
@@ -129,7 +121,7 @@ int fsync(int fd)
     const int result = real<int(int)>("fsync")(fd);
     const int place = result == 0 ? placeOf(fd) : 0;
     if (place != 0)
-        record(place == 1 ? std::string("syncdir") : "sync\t" + std::to_string(inode(fd)));
+        record(place == 1 ? "syncdir" : "sync", inode(fd));
     return result;
 }
 
@@ -137,7 +129,7 @@ int fdatasync(int fd)
 {
     const int result = real<int(int)>("fdatasync")(fd);
     if (result == 0 && placeOf(fd) == 2)
-        record("sync\t" + std::to_string(inode(fd)));
+        record("sync", inode(fd));
     return result;
 }
 
@@ -145,7 +137,7 @@ int ftruncate(int fd, off_t size)
 {
     const int result = real<int(int, off_t)>("ftruncate")(fd, size);
     if (result == 0 && placeOf(fd) == 2)
-        record("truncate\t" + std::to_string(inode(fd)) + '\t' + std::to_string(size));
+        record("truncate", inode(fd), size);
     return result;
 }
 
@@ -154,7 +146,7 @@ int renameat(int from, const char *fromName, int to, const char *toName)
     const int result
         = real<int(int, const char *, int, const char *)>("renameat")(from, fromName, to, toName);
     if (result == 0 && inFolder(from, fromName) && inFolder(to, toName))
-        record(std::string("rename\t") + fromName + '\t' + toName);
+        record("rename", -1, 0, fromName, toName);
     return result;
 }
 
@@ -163,7 +155,7 @@ int linkat(int from, const char *fromName, int to, const char *toName, int flags
     const int result = real<int(int, const char *, int, const char *, int)>("linkat")(
         from, fromName, to, toName, flags);
     if (result == 0 && inFolder(from, fromName) && inFolder(to, toName))
-        record(std::string("link\t") + fromName + '\t' + toName);
+        record("link", -1, 0, fromName, toName);
     return result;
 }
 
@@ -171,7 +163,7 @@ int unlinkat(int dir, const char *name, int flags)
 {
     const int result = real<int(int, const char *, int)>("unlinkat")(dir, name, flags);
     if (result == 0 && inFolder(dir, name))
-        record(std::string("unlink\t") + name);
+        record("unlink", -1, 0, name);
     return result;
 }
 
