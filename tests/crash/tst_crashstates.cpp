@@ -240,6 +240,7 @@ void TestCrashStates::writePaths_data()
         cli("remove", {"remove", "Service 0003", "--force"}, "");
         cli("import", {"import", "--csv", "-"}, "Title,Password\nNew,pw\nOther,p2\n");
         cli("merge", {"merge", "{other}"}, "old-Pw1\n");
+        cli("merge of a conflict copy", {"merge", "{copy}"}, "old-Pw1\n");
     }
     QTest::newRow("window replace, level 0, no sync before a rename")
         << "0" << QStringList {"window", "replace", oldPassword} << QByteArray() << "file";
@@ -258,9 +259,15 @@ void TestCrashStates::writePaths()
     const QString folder = dir.filePath("vault"), data = folder + QStringLiteral("/Data");
     QVERIFY(prepare(folder, reach, 5));
     QStringList arguments = command.mid(1);
-    if (const qsizetype other = arguments.indexOf("{other}"); other >= 0) {
-        arguments[other] = dir.filePath("other");
-        QVERIFY(prepare(arguments[other], "0", 7));
+    // Merged: another folder at level 0, or a conflict copy of one at this level in Data.
+    if (arguments.last().startsWith(u'{')) {
+        const QString other = dir.filePath("other");
+        const bool copy = arguments.last() == u"{copy}";
+        const QString kind = reach == u'1' ? "edb" : (reach == u'3' ? "sdb" : "pdb");
+        QVERIFY(prepare(other, copy ? reach : QStringLiteral("0"), 7));
+        arguments.last()
+            = copy ? data + "/CF2DB.sync-conflict-20260101-000000-ABCDEFG." + kind : other;
+        QVERIFY(!copy || QFile::copy(other + "/Data/CF2DB." + kind, arguments.last()));
     }
     const bool window = command.first() == u"window";
     const QList<std::tuple<QByteArray, qint64, QByteArray>> files = filesOf(data);
