@@ -280,10 +280,13 @@ void TestCrashStates::writePaths()
     const QList<Operation> trace = readTrace(dir.filePath("trace"));
     QVERIFY(!trace.isEmpty());
 
-    // A first pass finds the files renamed, whose syncs a wrong write path leaves out.
+    // A first pass finds the files renamed, whose syncs a wrong write path leaves out, and
+    // shows the trace whole: replayed, it leaves the files the program left.
     FolderModel whole(files);
     for (const Operation &op : trace)
         whole.apply(op);
+    QCOMPARE(FolderModel::fingerprint(whole.kept()),
+        FolderModel::fingerprint(FolderModel(filesOf(data)).kept()));
     FolderModel model(
         files, syncsLeftOut == u"file" ? whole.renamed() : QSet<int>(), syncsLeftOut == u"folder");
     const QString opened = dir.filePath("opened");
