@@ -44,8 +44,9 @@ inline QList<Operation> readTrace(const QString &path)
 }
 
 // The folder as the operations leave it, and what a power cut may take from it: the data
-// written to a file since it was last synced (its size kept or not), half of the last write,
-// and the names made since the folder was last synced (those last made first).
+// written to a file since it was last synced (its size kept, with zeros, or not), half of the
+// last write, and the names made since the folder was last synced (those made last, or one
+// rename).
 class FolderModel
 {
 public:
@@ -131,8 +132,10 @@ public:
             states.append({"unsynced data lost", state(m_names, {{file, lost[file]}})});
             states.append({"unsynced data zeros", state(m_names, {{file, zeros[file]}})});
         }
-        if (lost.size() > 1)
+        if (lost.size() > 1) {
             states.append({"unsynced data lost", state(m_names, lost)});
+            states.append({"unsynced data zeros", state(m_names, zeros)});
+        }
         // The names made since the folder's sync reach the disk in order, or all but a rename.
         for (qsizetype i = 0; i < m_pending.size(); ++i) {
             states.append({"names unsynced", state(namesMade(i, -1))});
