@@ -148,7 +148,7 @@ Opened openFolder(const QString &folder)
         && database.rewriteAllowed() && database.removals();
     opened.reach = access.reach;
     opened.key = access.sealed() ? dialogue.accepted : access.databaseKey;
-    opened.records = records->lines;
+    opened.records = records->book.records();
     std::ranges::sort(opened.records);
     return opened;
 }

@@ -36,7 +36,7 @@ int main(int argc, char *argv[])
     if (!records || !records->readWhole)
         return 1;
     ServiceListModel model;
-    model.load(records->lines);
+    model.setBook(records->book);
     RecordEditor editor(model, database);
 
     const QStringList fields {QStringLiteral("New"), QString::fromUtf8("n\xc3\xb2"),
