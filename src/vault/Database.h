@@ -190,6 +190,8 @@ public:
     QString sealedPath() const { return pathOf(Source::Sealed); }
 
 private:
+    // The copy is one of the list of removals.
+    static bool isListCopy(const QString &name);
     QString pathOf(Source source) const { return dataFolder() + u'/' + fileName(source); }
     static Records readRecords(const DataFolder &folder);
     // Why the content of a file may not be read as records (a merge left conflict markers in

@@ -108,11 +108,14 @@ QStringList Database::conflictCopies() const
     }
     // Copies of the list first: a line one added again is live before its records come in.
     std::sort(found.begin(), found.end(), [](const QString &a, const QString &b) {
-        const bool aList = a.endsWith(QLatin1String(".removed"));
-        const bool bList = b.endsWith(QLatin1String(".removed"));
-        return aList != bList ? aList : a < b;
+        return isListCopy(a) != isListCopy(b) ? isListCopy(a) : a < b;
     });
     return found;
+}
+
+bool Database::isListCopy(const QString &name)
+{
+    return name.endsWith(QLatin1String(".removed"));
 }
 
 std::optional<QStringList> Database::recordsOfCopy(
@@ -157,25 +160,23 @@ std::optional<QStringList> Database::recordsOfCopy(
 std::optional<Database::CopyMerge> Database::mergeOfCopy(const QStringList &records,
     const QString &name, const std::function<std::optional<QString>()> &password)
 {
-    const auto isList
-        = [](const QString &copy) { return copy.endsWith(QLatin1String(".removed")); };
     // A copy of the records comes with every copy of the list beside it: the lines they added
     // again are live before its records come in. A copy of the list holds no records.
     QStringList copies {name};
-    for (const QString &other : isList(name) ? QStringList() : conflictCopies()) {
-        if (isList(other))
+    for (const QString &other : isListCopy(name) ? QStringList() : conflictCopies()) {
+        if (isListCopy(other))
             copies.append(other);
     }
     const std::optional<RemovalList> ours = removals();
     const std::optional<QStringList> copy = !ours ? std::nullopt
-        : isList(name)                            ? std::optional(QStringList())
+        : isListCopy(name)                        ? std::optional(QStringList())
                                                   : recordsOfCopy(name, password);
     if (!copy)
         return std::nullopt;
     RemovalList theirs {QByteArray()};
     for (const QString &list : copies) {
         const std::optional<RemovalList> taken
-            = isList(list) ? removals(list) : std::optional(RemovalList(QByteArray()));
+            = isListCopy(list) ? removals(list) : std::optional(RemovalList(QByteArray()));
         if (!taken)
             return std::nullopt;
         theirs.takeAll(*taken);
