@@ -123,7 +123,8 @@ std::optional<Database::Records> VaultOpening::openLevel(Dialogue &dialogue, boo
     Database::Records records = m_database.LoadRecords(source);
     if (!records.readWhole || (source == Database::Source::Enciphered && !encipheredExists))
         dialogue.tell(unreadable, records.failure);
-    m_database.keepCutTail(source, mayWrite);
+    // A file not read whole is not written at start-up: its cut end is only told.
+    m_database.keepCutTail(source, mayWrite && records.readWhole);
     if (mayWrite && source == Database::Source::Coded && m_access.enciphered())
         finishConversion(dialogue, records);
     else if (mayWrite && source == Database::Source::Enciphered && encipheredExists
