@@ -19,7 +19,7 @@ enum class Kind {
     Whole, // nothing cut, or the file missing or unreadable (the write that follows fails)
     SetAside, // kept in a file of its own, then left out of the file
     Left, // still at the end of the file, which is not written
-    Unread, // the file ends cut, but could not be read to set that end aside
+    Unread, // the file ends cut but could not be read whole, or the write lock was not taken
 };
 struct Outcome
 {

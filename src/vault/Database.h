@@ -162,8 +162,8 @@ public:
     }
     // The end of the file of coded or enciphered lines that a write cut short (CutTail): set
     // aside under the write lock, or without mayWrite found and left. Whole when the file has
-    // none, or once it is set aside; then the file reads as this program last read it when it
-    // did before.
+    // none or it was set aside; that write counts as this program's own, unless another program
+    // had changed the file before.
     CutTail::Outcome keepCutTail(Source source, bool mayWrite = true);
     // The cut ends set aside or left since the last call, by file, to be told once.
     std::map<Source, CutTail::Outcome> takeCutTails() { return std::exchange(m_cutTails, {}); }
