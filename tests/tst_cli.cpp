@@ -844,6 +844,20 @@ private slots:
         QTest::newRow("database with a name elsewhere")
             << "ln Data/CF2DB.pdb ../backup && cp ../backup ../before" << add << false << 0 << ""
             << "cmp -s ../backup ../before && [ \"$(stat -c %h Data/CF2DB.pdb)\" = 1 ]";
+        // A record cut short is set aside and told once; where nothing is writable it stays.
+        const QString cut = "printf 'Cut' >>Data/CF2DB.pdb";
+        const QString lines = "[ \"$($cli --folder . list | wc -l)\" = ";
+        QTest::newRow("record cut short")
+            << cut << add << false << 0 << "A database file ended with a record cut short"
+            << "[ \"$(cat Data/CF2DB.pdb.cut-*)\" = Cut ] && [ \"$(stat -c %a Data/*.cut-*)\" = "
+               "600 ] "
+               "&& [ -z \"$($cli --folder . list 2>&1 >/dev/null)\" ] && "
+                + lines + "4 ]";
+        QTest::newRow("record cut short, nothing writable")
+            << cut + " && chown -R $other: . && chmod 500 Data" << add << true << 1
+            << "A database file ends with a record cut short"
+            << "[ \"$(tail -c 3 Data/CF2DB.pdb)\" = Cut ] && ! ls Data | grep -q cut- && " + lines
+                + "3 ]";
         QTest::newRow("database of 2 GiB")
             << "truncate -s 2G Data/CF2DB.pdb" << QStringList {"list"} << false << 1
             << "it holds 2048.0 MiB, more than the 256.0 MiB"

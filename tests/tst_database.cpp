@@ -93,19 +93,17 @@ private slots:
         QTest::addColumn<QString>("reach");
         QTest::addColumn<QString>("key");
         QTest::addColumn<bool>("rewrite");
-        // Each append finds a last line whose line end, or its LF, was cut by another tool.
+        // Each append finds a last line whose LF was cut by another tool.
         QTest::addColumn<int>("cutLineEnds");
         const auto row
             = [](const char *name, const char *reach, const QString &key, bool rewrite,
                   int cut = 0) { QTest::newRow(name) << QString(reach) << key << rewrite << cut; };
         row("reach 0, appended", "0", "", false);
         row("reach 0, rewritten", "0", "", true);
-        row("reach 0, appended after cut line ends", "0", "", false, 2);
         row("reach 0, appended after lone CRs", "0", "", false, 1);
         row("reach 2, appended", "2", "", false);
         row("reach 1, appended", "1", keyWithLineBreaks, false);
         row("reach 1, rewritten", "1", keyWithLineBreaks, true);
-        row("reach 1, appended after cut line ends", "1", keyWithLineBreaks, false, 2);
         row("reach 1, appended after lone CRs", "1", keyWithLineBreaks, false, 1);
         row("reach 1, ascii key", "1", "master key", true);
         row("reach 1, ascii key, appended", "1", "master key", false);
@@ -188,6 +186,63 @@ private slots:
         QVERIFY(noClearCopy());
         QCOMPARE(QDir(database().dataFolder()).entryList(QDir::Files),
             QStringList({QFileInfo(path).fileName(), ProgramLock::fileName}));
+    }
+    void cutAppendsAreNoRecords_data()
+    {
+        QTest::addColumn<QString>("reach");
+        QTest::addColumn<int>("kept"); // bytes of the appended line; below 0: all but that many
+        QTest::addColumn<bool>("zeros"); // in place of the rest of it
+        QTest::addColumn<bool>("rewrite"); // next, instead of an add
+        for (const char *reach : {"0", "1"}) {
+            const auto row
+                = [&](const char *name, int kept, bool zeros = false, bool rewrite = false) {
+                      QTest::addRow("reach %s, %s", reach, name)
+                          << QString(reach) << kept << zeros << rewrite;
+                  };
+            row("its first byte", 1);
+            row("half of it", 8);
+            row("all but its line end", -2);
+            row("all but its LF", -1); // a whole record
+            row("zero bytes", 0, true);
+            row("half, then zero bytes", 8, true);
+            row("half, then a rewrite", 8, false, true);
+        }
+    }
+    // An append that a power cut cut short is no record: its bytes are set aside, dated, and
+    // the next write leaves them out.
+    void cutAppendsAreNoRecords()
+    {
+        QFETCH(QString, reach);
+        QFETCH(int, kept);
+        QFETCH(bool, zeros);
+        QFETCH(bool, rewrite);
+        m_access = {reach, QStringLiteral("key")};
+        const QString path = reach == "1" ? database().encipheredPath() : database().codedPath();
+        const QString beta = QStringLiteral("Beta:!b:!pw:!:!"),
+                      gamma = QStringLiteral("G:!g:!p:!:!");
+        QVERIFY(database().RewriteDatabase(awkwardRecords));
+        const QByteArray before = fileBytes(path);
+        QVERIFY(database().AppendRecord(beta));
+        const QByteArray line = fileBytes(path).sliced(before.size());
+        QByteArray cut = line.first(kept < 0 ? line.size() + kept : kept);
+        cut.append(QByteArray(zeros ? line.size() - cut.size() : 0, '\0'));
+        QVERIFY(LineFile::writeContent(path, before + cut));
+        const bool whole = kept == -1;
+        const QStringList listed = whole ? awkwardLines + QStringList {beta} : awkwardLines;
+        QCOMPARE(m_folder->stored(reach, m_access.databaseKey), inBookOrder(listed));
+
+        Database next(m_folder->dir.path(), m_access);
+        next.setClock(m_folder->fake.clock);
+        QVERIFY(rewrite ? next.RewriteDatabase(listed + QStringList {gamma})
+                        : next.AppendRecord(gamma));
+        QCOMPARE(m_folder->stored(reach, m_access.databaseKey),
+            inBookOrder(listed + QStringList {gamma}));
+        const QString aside = path + QStringLiteral(".cut-20240115-120000-000");
+        QCOMPARE(QFile::exists(aside), !whole);
+        if (!whole) {
+            QCOMPARE(fileBytes(aside), cut);
+            QCOMPARE(modeOf(aside), 0600);
+        }
     }
     void missingKeyIsReadWithoutAsking()
     {

@@ -253,6 +253,35 @@ private slots:
             QCOMPARE(startup().loadMainWindow().records().count(), 3);
         }
     }
+    void cutAppendIsToldOnce_data()
+    {
+        QTest::addColumn<QString>("reach");
+        QTest::newRow("coded") << "0";
+        QTest::newRow("enciphered") << "1";
+    }
+    // Once set aside, the end of a record cut short is not told again.
+    void cutAppendIsToldOnce()
+    {
+        QFETCH(QString, reach);
+        const QString path
+            = m_program->dir.filePath(reach == "1" ? "Data/CF2DB.edb" : "Data/CF2DB.pdb");
+        QVERIFY(m_program->store(someRecords, reach, QStringLiteral("k")));
+        const QByteArray cut("\xA0\0\0", 3);
+        QVERIFY(LineFile::writeContent(path, LineFile::readContent(path).bytes + cut));
+        const QString told = "Vaultine|A database file ended with a record cut short, left by a "
+                             "write that a crash or a power cut stopped. Those bytes are not a "
+                             "record and are not listed: they were taken out of the file and kept "
+                             "in Data, in the file named below. The records before them are all "
+                             "listed.|information";
+        for (const bool first : {true, false}) {
+            m_startup.reset();
+            m_program->fake.messages.shown.clear();
+            storeSettings(reach, QStringLiteral("k"));
+            QCOMPARE(startup().loadMainWindow().records().count(), 3);
+            QCOMPARE(described(m_program->fake.messages), first ? told : QString());
+        }
+        QCOMPARE(LineFile::readContent(path + ".cut-20240115-120000-000").bytes, cut);
+    }
     // A second program on one folder ends; a folder that cannot be locked does not stop a start.
     void onlyOneProgramPerFolder_data()
     {

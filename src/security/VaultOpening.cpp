@@ -52,6 +52,16 @@ constexpr Message sealedDamaged = {"Error - i67",
     "Data/CF2DB.sdb is damaged: it is not a sealed file of records that this program can open. "
     "Nothing is listed and nothing is written; the file is kept as it is.",
     MessageBoxes::Icon::Stop};
+constexpr Message cutEndKept = {"Vaultine",
+    "A database file ended with a record cut short, left by a write that a crash or a power cut "
+    "stopped. Those bytes are not a record and are not listed: they were taken out of the file "
+    "and kept in Data, in the file named below. The records before them are all listed.",
+    MessageBoxes::Icon::Information};
+constexpr Message cutEndLeft = {"Vaultine",
+    "A database file ends with a record cut short, left by a write that a crash or a power cut "
+    "stopped. Those bytes are not a record and are not listed; they stay at the end of the file "
+    "named below until a write can keep them aside in Data.",
+    MessageBoxes::Icon::Stop};
 
 } // namespace
 
@@ -84,6 +94,14 @@ void VaultOpening::preloadRecords()
 
 std::optional<Database::Records> VaultOpening::open(Dialogue &dialogue, bool mayWrite)
 {
+    std::optional<Database::Records> records = openLevel(dialogue, mayWrite);
+    for (const auto &[source, cut] : m_database.takeCutTails())
+        dialogue.tell(cut.kind == CutTail::Kind::SetAside ? cutEndKept : cutEndLeft, cut.detail);
+    return records;
+}
+
+std::optional<Database::Records> VaultOpening::openLevel(Dialogue &dialogue, bool mayWrite)
+{
     // A missing or unreadable configuration leaves reach 0; one that is there and cannot be
     // read (another's, a link, a huge file) leaves the level unknown: nothing is written.
     m_access = VaultAccess();
@@ -105,6 +123,8 @@ std::optional<Database::Records> VaultOpening::open(Dialogue &dialogue, bool may
     Database::Records records = m_database.LoadRecords(source);
     if (!records.readWhole || (source == Database::Source::Enciphered && !encipheredExists))
         dialogue.tell(unreadable, records.failure);
+    // A file not read whole is not written at start-up: its cut end is only told.
+    m_database.keepCutTail(source, mayWrite && records.readWhole);
     if (mayWrite && source == Database::Source::Coded && m_access.enciphered())
         finishConversion(dialogue, records);
     else if (mayWrite && source == Database::Source::Enciphered && encipheredExists

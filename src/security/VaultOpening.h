@@ -14,7 +14,8 @@ struct VaultAccess;
 // Opening a program folder, for the window and for vaultine-cli alike: the settings read, the
 // master password asked (at reach 3 checked by opening the sealed file), the records read from
 // the file the reach level names, a cut-short conversion finished, a file left beside them
-// removed or set aside, a stray enciphered or sealed file reported and kept.
+// removed or set aside, a stray enciphered or sealed file reported and kept, the end of a file
+// that a write cut short set aside and reported.
 class VaultOpening
 {
 public:
@@ -51,6 +52,7 @@ public:
     std::optional<Database::Records> open(Dialogue &dialogue, bool mayWrite = true);
 
 private:
+    std::optional<Database::Records> openLevel(Dialogue &dialogue, bool mayWrite);
     std::optional<Database::Records> openSealed(
         Dialogue &dialogue, const QString &expiry, bool mayWrite);
     void finishConversion(Dialogue &dialogue, const Database::Records &records);

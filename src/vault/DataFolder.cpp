@@ -171,6 +171,27 @@ DataFolder::Content DataFolder::read(const QString &name, qint64 limit) const
     return content;
 }
 
+DataFolder::Content DataFolder::readEnd(const QString &name, qint64 count) const
+{
+    openFolder();
+    const int fd = openFile(name, O_RDONLY | O_NONBLOCK);
+    if (fd < 0)
+        return {errno == ENOENT || errno == ENOTDIR ? Status::Missing : Status::Failed, {}};
+    struct stat info;
+    Content content {Status::Failed, {}};
+    if (fstat(fd, &info) != 0) {
+        failWithErrno(name);
+    } else {
+        QByteArray end(std::min<qint64>(count, info.st_size), Qt::Uninitialized);
+        if (pread(fd, end.data(), size_t(end.size()), info.st_size - end.size()) == end.size())
+            content = {Status::Read, end};
+        else
+            failWithErrno(name);
+    }
+    ::close(fd);
+    return content;
+}
+
 bool DataFolder::exists(const QString &name) const
 {
     struct stat info;

@@ -46,6 +46,8 @@ public:
 
     // The file whole; a file larger than the limit is not read.
     Content read(const QString &name, qint64 limit = databaseLimit) const;
+    // The file's last bytes, up to the count given (none of an empty file).
+    Content readEnd(const QString &name, qint64 count) const;
     bool exists(const QString &name) const;
     // What tells one state of a file from another: none when it is missing.
     struct Stamp

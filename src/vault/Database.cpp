@@ -97,7 +97,8 @@ LineFile::ReadResult Database::readCodedLines(
             LineFile::ReadStatus::Read, LineFile::linesOf(*content, LineFile::ByteOrderMark::Keep)};
     }
     const bool enciphered = source == Source::Enciphered;
-    const DataFolder::Content content = m_folder.read(name);
+    DataFolder::Content content = m_folder.read(name);
+    content.bytes.truncate(CutTail::wholeLength(content.bytes)); // a cut end is no line
     LineFile::ReadResult file {content.status,
         LineFile::linesOf(content.bytes,
             enciphered ? LineFile::ByteOrderMark::Keep : LineFile::ByteOrderMark::Drop)};
@@ -143,6 +144,7 @@ Database::Records Database::readRecords(const DataFolder &folder)
     DataFolder::Content file = folder.read(fileName(Source::Coded));
     if (file.status == DataFolder::Status::Failed)
         return {{}, false, stamp, folder.failure()};
+    file.bytes.truncate(CutTail::wholeLength(file.bytes)); // a cut end is no record
     if (QString failure = markerFailure(folder, fileName(Source::Coded), file.bytes);
         !failure.isEmpty())
         return {{}, false, stamp, failure};
@@ -266,9 +268,10 @@ bool Database::AppendRecord(const QString &line)
                                  "this one read it; nothing was written.");
             return false;
         }
-        const bool done = changeRemovals([&](RemovalList &removals, qint64 today) {
-            removals.addAgain(line, today);
-        })
+        // A cut end is set aside first: appended to, it would become a record.
+        const bool done = keepCutTail(source).kind == CutTail::Kind::Whole
+            && changeRemovals(
+                [&](RemovalList &removals, qint64 today) { removals.addAgain(line, today); })
             && (source == Source::Enciphered ? AppendEncipheredRecord(coded)
                     : source == Source::Sealed
                     ? AppendSealedRecord(coded)
@@ -314,6 +317,8 @@ bool Database::RewriteDatabase(
                                  "nothing was written.");
             return false;
         }
+        if (keepCutTail(source).kind != CutTail::Kind::Whole) // kept before it is written over
+            return false;
         const std::optional<RemovalWrite> removals
             = change ? changedRemovals(change) : std::optional(RemovalWrite());
         const bool first = removals && (removals->addsAgain || listFirst == ListFirst::Always);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CutTail.h"
 #include "DataFolder.h"
 #include "LineFile.h"
 #include "ProgramLock.h"
@@ -153,8 +154,19 @@ public:
     bool sealCodedLines(const QList<QByteArray> &coded, const SealedFile::Key &key) const;
 
     bool exists(Source source) const { return m_folder.exists(fileName(source)); }
-    // True when the file is gone afterwards.
-    bool remove(Source source) const { return m_folder.remove(fileName(source)); }
+    // True when the file is gone afterwards; a cut end of it is kept aside first.
+    bool remove(Source source)
+    {
+        return keepCutTail(source).kind == CutTail::Kind::Whole
+            && m_folder.remove(fileName(source));
+    }
+    // The end of the file of coded or enciphered lines that a write cut short (CutTail): set
+    // aside under the write lock, or without mayWrite found and left. Whole when the file has
+    // none or it was set aside; that write counts as this program's own, unless another program
+    // had changed the file before.
+    CutTail::Outcome keepCutTail(Source source, bool mayWrite = true);
+    // The cut ends set aside or left since the last call, by file, to be told once.
+    std::map<Source, CutTail::Outcome> takeCutTails() { return std::exchange(m_cutTails, {}); }
     // Renames the file to its name followed by ".kept-" and the date and time; false when it
     // stays where it was.
     bool setAside(Source source) const;
@@ -259,4 +271,5 @@ private:
     bool m_sealedBelowStandardCost = false;
     QByteArray m_sealedContent; // as opened at start-up, until LoadRecords() takes it
     std::future<Records> m_preload;
+    std::map<Source, CutTail::Outcome> m_cutTails;
 };
