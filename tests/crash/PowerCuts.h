@@ -103,8 +103,6 @@ public:
             qFatal("%s of a file that was not seen", op.kind.constData());
         QByteArray &data = m_data[file];
         if (op.kind == "write") {
-            if (m_names.value("CF2DB.pdb", -1) == file || m_names.value("CF2DB.edb", -1) == file)
-                m_appended.insert(file);
             m_torn = std::pair(file, written(data, op.offset, op.bytes.first(op.bytes.size() / 2)));
             data = written(data, op.offset, op.bytes);
         } else if (op.kind == "truncate") {
@@ -156,16 +154,6 @@ public:
     // The files that were renamed to another name: the new content of whole-file writes.
     const QSet<int> &renamed() const { return m_renamed; }
 
-    // The end of a database file appended to (not replaced whole) that is cut short: a last
-    // line without its line end, or a tail of zero bytes. Read as a record until cut appends
-    // are handled; set aside from the wrong states until then.
-    bool cutAppend(const State &state) const
-    {
-        return std::ranges::any_of(state, [&](const Entry &entry) {
-            return m_appended.contains(entry.file) && !entry.content.isEmpty()
-                && (!entry.content.endsWith('\n') || entry.content.endsWith('\0'));
-        });
-    }
 
 private:
     static QByteArray written(QByteArray data, qint64 offset, const QByteArray &bytes)
@@ -208,6 +196,6 @@ private:
     Names m_names, m_durable;
     QList<std::pair<Operation, int>> m_pending; // names made since the folder was synced
     std::optional<std::pair<int, QByteArray>> m_torn;
-    QSet<int> m_appended, m_renamed, m_syncsLeftOut;
+    QSet<int> m_renamed, m_syncsLeftOut;
     bool m_folderSyncsLeftOut;
 };
