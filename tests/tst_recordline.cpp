@@ -45,6 +45,41 @@ private slots:
         QCOMPARE(inserted.services(), loaded.services());
         QCOMPARE(loaded.indexOf("Echo:!1:!2:!:!"), 5);
         QCOMPARE(loaded.indexOf("echo:!1:!2:!:!"), -1);
+        // A lone surrogate is held as UTF-8 holds it: put where its held text sorts.
+        inserted.insert(QString(QChar(0xD800)) + "a:!1:!2:!:!");
+        RecordBook again;
+        again.loadCoded(inserted.codedContent());
+        QCOMPARE(inserted.records(), again.records());
+    }
+
+    // What a rewrite notes in the list of removals: lines that left the file and lines that
+    // came into it, whatever copies of them stay.
+    void differenceIsOfLinesHeld_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QStringList>("removed");
+        QTest::addColumn<QStringList>("added");
+        const QString a = "a:!1:!2:!:!", b = "b:!1:!2:!:!", c = "c:!1:!2:!:!";
+        QTest::newRow("one removed")
+            << QStringList {a, b, c} << QStringList {a, c} << QStringList {b} << QStringList {};
+        QTest::newRow("one replaced")
+            << QStringList {a, b} << QStringList {c, b} << QStringList {a} << QStringList {c};
+        QTest::newRow("one of two copies removed")
+            << QStringList {a, a, b} << QStringList {a, b} << QStringList {} << QStringList {};
+        QTest::newRow("a copy added")
+            << QStringList {a} << QStringList {a, a} << QStringList {} << QStringList {};
+        QTest::newRow("both copies removed")
+            << QStringList {a, a, b} << QStringList {b} << QStringList {a} << QStringList {};
+    }
+    void differenceIsOfLinesHeld()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, after);
+        const RecordBook::Difference difference
+            = RecordBook::difference(RecordBook(before), RecordBook(after));
+        QTEST(difference.removed, "removed");
+        QTEST(difference.added, "added");
     }
 };
 

@@ -130,7 +130,8 @@ int DataFolder::openFile(const QString &name, int flags) const
     return -1;
 }
 
-DataFolder::Content DataFolder::read(const QString &name, qint64 limit) const
+template <typename Read>
+DataFolder::Content DataFolder::readOpened(const QString &name, const Read &read) const
 {
     // Without blocking: a pipe put in the file's place must not stop the program.
     openFolder();
@@ -139,13 +140,23 @@ DataFolder::Content DataFolder::read(const QString &name, qint64 limit) const
         return {errno == ENOENT || errno == ENOTDIR ? Status::Missing : Status::Failed, {}};
     struct stat info;
     Content content {Status::Failed, {}};
-    if (fstat(fd, &info) != 0) {
+    if (fstat(fd, &info) != 0)
         failWithErrno(name);
-    } else if (info.st_size > limit) {
-        fail(name,
-            QStringLiteral("it holds %1, more than the %2 the program reads")
-                .arg(mebibytes(info.st_size), mebibytes(limit)));
-    } else {
+    else
+        content = read(fd, info);
+    ::close(fd);
+    return content;
+}
+
+DataFolder::Content DataFolder::read(const QString &name, qint64 limit) const
+{
+    return readOpened(name, [&](int fd, const struct stat &info) -> Content {
+        if (info.st_size > limit) {
+            fail(name,
+                QStringLiteral("it holds %1, more than the %2 the program reads")
+                    .arg(mebibytes(info.st_size), mebibytes(limit)));
+            return {Status::Failed, {}};
+        }
         // The file may grow while it is read: reading on to the limit and one byte past it
         // shows it.
         QByteArray bytes;
@@ -165,31 +176,20 @@ DataFolder::Content DataFolder::read(const QString &name, qint64 limit) const
             fail(name,
                 QStringLiteral("it grew past the %1 the program reads").arg(mebibytes(limit)));
         else
-            content = {Status::Read, bytes.first(size)};
-    }
-    ::close(fd);
-    return content;
+            return {Status::Read, bytes.first(size)};
+        return {Status::Failed, {}};
+    });
 }
 
 DataFolder::Content DataFolder::readEnd(const QString &name, qint64 count) const
 {
-    openFolder();
-    const int fd = openFile(name, O_RDONLY | O_NONBLOCK);
-    if (fd < 0)
-        return {errno == ENOENT || errno == ENOTDIR ? Status::Missing : Status::Failed, {}};
-    struct stat info;
-    Content content {Status::Failed, {}};
-    if (fstat(fd, &info) != 0) {
-        failWithErrno(name);
-    } else {
+    return readOpened(name, [&](int fd, const struct stat &info) -> Content {
         QByteArray end(std::min<qint64>(count, info.st_size), Qt::Uninitialized);
         if (pread(fd, end.data(), size_t(end.size()), info.st_size - end.size()) == end.size())
-            content = {Status::Read, end};
-        else
-            failWithErrno(name);
-    }
-    ::close(fd);
-    return content;
+            return {Status::Read, end};
+        failWithErrno(name);
+        return {Status::Failed, {}};
+    });
 }
 
 bool DataFolder::exists(const QString &name) const

@@ -90,6 +90,8 @@ private:
     // -1 with failure() set, and errno ENOENT when the file is missing.
     int openFile(const QString &name, int flags) const;
     bool givenToOwner(int fd, const struct stat &info) const;
+    // Opens the file for reading and reads it with read(fd, its stat).
+    template <typename Read> Content readOpened(const QString &name, const Read &read) const;
     bool syncFolder(const QString &name) const;
     bool fail(const QString &name, const QString &reason) const;
     bool failWithErrno(const QString &name) const;

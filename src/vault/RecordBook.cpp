@@ -3,8 +3,6 @@
 #include "RecordCodec.h"
 #include "RecordLine.h"
 
-#include <QSet>
-
 #include <algorithm>
 #include <cstring>
 #include <numeric>
@@ -15,14 +13,12 @@ namespace {
 const QByteArray codedSeparator
     = EncodeRecord(QByteArray(RecordLine::separator.data(), RecordLine::separator.size()));
 
+// The lines held are UTF-8, read as the file's lines are: byte order marks are text, which
+// fromUtf8() would drop at the start.
 QString decoded(QByteArrayView coded)
 {
-    // fromUtf8() drops a byte order mark at the start; here it is text of the line.
-    static constexpr QByteArrayView mark("\xEF\xBB\xBF");
-    const bool marked = coded.startsWith(mark);
-    const QString text
-        = QString::fromUtf8(DecodeRecord(coded.sliced(marked ? mark.size() : 0).toByteArray()));
-    return marked ? QChar(QChar::ByteOrderMark) + text : text;
+    const QByteArray text = DecodeRecord(coded.toByteArray());
+    return text.startsWith("\xEF\xBB\xBF") ? RecordLine::fromBytes(text) : QString::fromUtf8(text);
 }
 
 qsizetype serviceSizeOf(QByteArrayView coded)
@@ -157,8 +153,10 @@ std::vector<qsizetype> RecordBook::sortedOrder(
     return order;
 }
 
-qsizetype RecordBook::sortedIndex(const QString &line) const
+qsizetype RecordBook::sortedIndex(const QString &given) const
 {
+    // Placed as the text held (UTF-8 holds no lone surrogate) sorts.
+    const QString line = RecordLine::fromBytes(RecordLine::toBytes(given));
     const QString name = RecordLine::serviceName(line);
     qsizetype low = 0;
     qsizetype high = count();
@@ -281,13 +279,12 @@ RecordBook::Difference RecordBook::difference(const RecordBook &before, const Re
             difference.added.append(after.record(j++));
         }
     }
-    // A collation that orders some lines unlike the books did shows them on both sides.
-    const QSet<QString> removed(difference.removed.begin(), difference.removed.end());
-    const QSet<QString> both
-        = removed & QSet<QString>(difference.added.begin(), difference.added.end());
-    if (!both.isEmpty()) {
-        difference.removed.removeIf([&](const QString &line) { return both.contains(line); });
-        difference.added.removeIf([&](const QString &line) { return both.contains(line); });
-    }
+    // Only lines that one book holds in no copy, each once.
+    const auto held = [](const RecordBook &book, QStringList &lines) {
+        lines.removeDuplicates();
+        lines.removeIf([&](const QString &line) { return book.indexOf(line) >= 0; });
+    };
+    held(after, difference.removed);
+    held(before, difference.added);
     return difference;
 }

@@ -53,7 +53,7 @@ public:
     // loadCoded() with the same mark rule.
     QByteArray codedContent(LineFile::ByteOrderMark mark = LineFile::ByteOrderMark::Drop) const;
 
-    // The lines one book holds and the other does not, by their order in the books.
+    // The lines one book holds and the other does not (in no copy), each once.
     struct Difference
     {
         QStringList removed;

@@ -154,7 +154,6 @@ public:
     // The files that were renamed to another name: the new content of whole-file writes.
     const QSet<int> &renamed() const { return m_renamed; }
 
-
 private:
     static QByteArray written(QByteArray data, qint64 offset, const QByteArray &bytes)
     {
