@@ -858,6 +858,16 @@ private slots:
             << "A database file ends with a record cut short"
             << "[ \"$(tail -c 3 Data/CF2DB.pdb)\" = Cut ] && ! ls Data | grep -q cut- && " + lines
                 + "3 ]";
+        // Only a write sets it aside: not a trial merge; a merge driver reads no cut end.
+        QTest::newRow("record cut short, merge --dry-run")
+            << "cp Data/CF2DB.pdb Data/CF2DB.sync-conflict-1.pdb && " + cut << QStringList {"list"}
+            << false << 0 << "A database file ends with a record cut short"
+            << "$cli --folder . merge --dry-run Data/CF2DB.sync-conflict-1.pdb && [ \"$(tail -c 3 "
+               "Data/CF2DB.pdb)\" = Cut ] && ! ls Data | grep -q cut-";
+        QTest::newRow("record cut short, merge driver")
+            << "cp Data/CF2DB.pdb ../o && cp ../o ../a && cp ../o ../b && printf 'Cut' >>../b"
+            << QStringList {"list"} << false << 0 << ""
+            << "$cli merge-driver ../o ../a ../b && ! grep -q Cut ../a";
         QTest::newRow("database of 2 GiB")
             << "truncate -s 2G Data/CF2DB.pdb" << QStringList {"list"} << false << 1
             << "it holds 2048.0 MiB, more than the 256.0 MiB"

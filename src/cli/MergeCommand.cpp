@@ -33,6 +33,12 @@ QString nameOf(const QString &line)
 const QCommandLineOption dryRun(QStringLiteral("dry-run"),
     QStringLiteral("Names what the merge would change; writes nothing."));
 
+// A trial only reads this folder: it writes nothing, not even what a start mends.
+VaultSession::Mode modeHere(const Invocation &invocation)
+{
+    return invocation.parser.isSet(dryRun) ? VaultSession::Mode::Read : VaultSession::Mode::Write;
+}
+
 } // namespace
 
 MergeCommand::MergeCommand()
@@ -76,7 +82,7 @@ int MergeCommand::execute(const Invocation &invocation)
         return Refused;
     }
     VaultSession here(invocation);
-    if (!here.open(VaultSession::Mode::Write))
+    if (!here.open(modeHere(invocation)))
         return Refused;
     console.warn(QStringLiteral("The records of %1:").arg(dir));
     VaultSession there(other);
@@ -101,7 +107,7 @@ int MergeCommand::mergeCopy(const Invocation &invocation, const QFileInfo &file)
                          .arg(file.filePath(), database.dataFolder()));
         return Refused;
     }
-    if (!here.open(VaultSession::Mode::Write))
+    if (!here.open(modeHere(invocation)))
         return Refused;
     const auto password = [&] {
         return invocation.passwordFromStdin

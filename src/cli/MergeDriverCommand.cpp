@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "Invocation.h"
 #include "vault/ConflictMarkers.h"
+#include "vault/CutTail.h"
 #include "vault/DataFolder.h"
 #include "vault/EncipheredLines.h"
 #include "vault/RecordBook.h"
@@ -39,7 +40,8 @@ struct Side
     // False, told, when the file cannot be read as records.
     bool read(const Console &console, const Password &password)
     {
-        const DataFolder::Content file = folder.read(path.fileName());
+        DataFolder::Content file = folder.read(path.fileName());
+        file.bytes.truncate(CutTail::wholeLength(file.bytes)); // a cut end is no record
         if (file.status != DataFolder::Status::Read) {
             console.warn(file.status == DataFolder::Status::Missing
                     ? path.filePath() + QStringLiteral(": there is no such file.")

@@ -5,6 +5,8 @@
 
 #include <QDateTime>
 
+#include <algorithm>
+
 namespace CutTail {
 
 namespace {
@@ -25,9 +27,8 @@ QString asideName(const DataFolder &folder, const QString &name, const Clock &cl
 
 qsizetype wholeLength(QByteArrayView content)
 {
-    if (content.isEmpty() || content.back() == '\n' || content.back() == '\r')
-        return content.size();
-    return content.lastIndexOf('\n') + 1;
+    // A CR ends a line whose LF did not reach the disk, also when zeros follow it.
+    return std::max(content.lastIndexOf('\n'), content.lastIndexOf('\r')) + 1;
 }
 
 Outcome keep(const DataFolder &folder, const QString &name, const Clock &clock, bool mayWrite)
@@ -51,9 +52,8 @@ Outcome keep(const DataFolder &folder, const QString &name, const Clock &clock, 
         return {Kind::Left, path + u'\n' + folder.failure()};
     if (folder.write(name, file.bytes.first(whole)))
         return {Kind::SetAside, folder.path() + u'/' + aside};
-    const QString failure = folder.failure();
-    folder.remove(aside); // a copy: the file still holds its bytes
-    return {Kind::Left, path + u'\n' + failure};
+    // The copy stays: a write that failed after its rename may have left the file without them.
+    return {Kind::Left, path + u'\n' + folder.failure()};
 }
 
 } // namespace CutTail

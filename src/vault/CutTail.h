@@ -7,9 +7,9 @@ class Clock;
 class DataFolder;
 
 // The end of a file of lines that a write cut short. Every line the program writes ends with
-// CR LF, so what follows the last LF is no record: a line without its end, or the zero bytes
-// that a power cut leaves where a file's new size reached the disk before its data. A last line
-// that ends with its CR is whole: no line holds a CR, so only the LF is missing.
+// CR LF, so what follows the last line end is no record: a line without its end, or the zero
+// bytes that a power cut leaves where a file's new size reached the disk before its data. A
+// line that ends with its CR is whole: no line holds a CR, so only the LF is missing.
 namespace CutTail {
 
 // The length of the content's whole lines: all of it when nothing is cut.
@@ -30,8 +30,8 @@ struct Outcome
 
 // The cut end of the file in the folder, when it has one: with mayWrite written to a new file
 // named after the file with ".cut-" and the clock's date and time (mode 0600, synced), then
-// the file written again without it; only under the folder's write lock. When a step fails,
-// the file keeps its bytes.
+// the file written again without it; only under the folder's write lock. When the copy fails,
+// the file keeps its bytes; a copy once written stays.
 Outcome keep(const DataFolder &folder, const QString &name, const Clock &clock, bool mayWrite);
 
 } // namespace CutTail
