@@ -210,6 +210,11 @@ struct Browser : ProgramFolder
                     VaultAccess other = access;
                     QVERIFY(Database(dir.path(), other).AppendRecord(parts.value(1)));
                 }},
+            {"cut", // another program's add cut short
+                [&] {
+                    QFile file(filePath());
+                    QVERIFY(file.open(QIODevice::Append) && file.write("Cut") == 3);
+                }},
             {"copy", // in another program
                 [&] { fake.clipboard.setText(parts.value(1).replace("\\n", "\n"), false); }},
             {"tick",
@@ -482,6 +487,12 @@ private slots:
             row("add refused, then remove", "left|1;other|" + aardvark + ";add;remove",
                 "Vaultine|There is an identical record already filed|information",
                 {aardvark, alpha, carrot});
+            row("add after another's add cut short", "other|" + dragon + ";cut;fill|Egg|eu|ep;add",
+                "Vaultine|A database file ended with a record cut short, left by a write that a "
+                "crash or a power cut stopped. Those bytes are not a record and are not listed: "
+                "they were taken out of the file and kept in Data, in the file named below. The "
+                "records before them are all listed.|information",
+                {alpha, bank, carrot, dragon, "Egg:!eu:!ep:!:!"});
             row("add, then replace",
                 "other|" + dragon + ";fill|Egg|eu|ep;add;left|1;type|1|edited;replace", {},
                 {alpha, edited, carrot, dragon, "Egg:!eu:!ep:!:!"});

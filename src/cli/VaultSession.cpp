@@ -163,8 +163,10 @@ std::optional<RemovalList> VaultSession::removals(const QString &name)
     return list;
 }
 
-bool VaultSession::done(RecordEditor::Result result, const QString &after) const
+bool VaultSession::done(RecordEditor::Result result, const QString &after)
 {
+    for (const auto &[message, detail] : VaultOpening::cutTailReports(m_database))
+        m_console.warn(QString::fromLatin1(message->text) + u'\n' + detail);
     if (result == RecordEditor::Result::Done)
         return true;
     m_console.warn(QString::fromLatin1(RecordEditor::messageFor(result)->text) + after);

@@ -47,7 +47,7 @@ public:
     std::optional<qsizetype> chosenRecord(const Invocation &invocation) const;
     // Tells a refused change, with the text after it and, for a failed write, the file and the
     // system's reason; true when it was done.
-    bool done(RecordEditor::Result result, const QString &after = {}) const;
+    bool done(RecordEditor::Result result, const QString &after = {});
 
 private:
     QList<qsizetype> indicesOf(const Invocation &invocation) const;

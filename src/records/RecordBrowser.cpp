@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "platform/ProgramEnd.h"
 #include "platform/Shell.h"
+#include "security/VaultOpening.h"
 #include "vault/Database.h"
 
 #include <QDir>
@@ -266,6 +267,9 @@ bool RecordBrowser::run(const std::function<RecordEditor::Result()> &command)
     }();
     if (const Message *message = RecordEditor::messageFor(result))
         showMessage(m_platform.messages, m_dictionary, *message, m_editor.failure(result));
+    // A write sets aside what another program's write cut short.
+    for (const auto &[message, detail] : VaultOpening::cutTailReports(m_editor.database()))
+        showMessage(m_platform.messages, m_dictionary, *message, detail);
     if (result == RecordEditor::Result::ChangedElsewhere)
         clearSelection();
     else if (!selected.isEmpty()) // the records listed again keep the record in the fields chosen

@@ -95,9 +95,18 @@ void VaultOpening::preloadRecords()
 std::optional<Database::Records> VaultOpening::open(Dialogue &dialogue, bool mayWrite)
 {
     std::optional<Database::Records> records = openLevel(dialogue, mayWrite);
-    for (const auto &[source, cut] : m_database.takeCutTails())
-        dialogue.tell(cut.kind == CutTail::Kind::SetAside ? cutEndKept : cutEndLeft, cut.detail);
+    for (const auto &[message, detail] : cutTailReports(m_database))
+        dialogue.tell(*message, detail);
     return records;
+}
+
+QList<std::pair<const Message *, QString>> VaultOpening::cutTailReports(Database &database)
+{
+    QList<std::pair<const Message *, QString>> reports;
+    for (const auto &[source, cut] : database.takeCutTails())
+        reports.append(
+            {cut.kind == CutTail::Kind::SetAside ? &cutEndKept : &cutEndLeft, cut.detail});
+    return reports;
 }
 
 std::optional<Database::Records> VaultOpening::openLevel(Dialogue &dialogue, bool mayWrite)

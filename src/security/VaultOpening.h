@@ -50,6 +50,9 @@ public:
     // The records; none when the password was refused or nothing could be opened. Without
     // mayWrite no file is written (a cut-short conversion is read, not finished).
     std::optional<Database::Records> open(Dialogue &dialogue, bool mayWrite = true);
+    // The message and its detail for each cut end the database set aside or left since it was
+    // last asked, each told once.
+    static QList<std::pair<const Message *, QString>> cutTailReports(Database &database);
 
 private:
     std::optional<Database::Records> openLevel(Dialogue &dialogue, bool mayWrite);
