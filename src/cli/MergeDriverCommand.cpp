@@ -41,7 +41,6 @@ struct Side
     bool read(const Console &console, const Password &password)
     {
         DataFolder::Content file = folder.read(path.fileName());
-        file.bytes.truncate(CutTail::wholeLength(file.bytes)); // a cut end is no record
         if (file.status != DataFolder::Status::Read) {
             console.warn(file.status == DataFolder::Status::Missing
                     ? path.filePath() + QStringLiteral(": there is no such file.")
@@ -50,6 +49,7 @@ struct Side
         }
         if (SealedFile::readHeader(file.bytes))
             return readSealed(file.bytes, console, password);
+        file.bytes.truncate(CutTail::wholeLength(file.bytes)); // a cut end is no record
         if (const qsizetype line = ConflictMarkers::firstLine(file.bytes, EncodeRecord(":!"))) {
             console.warn(ConflictMarkers::refusal(path.filePath(), line));
             return false;
