@@ -84,18 +84,32 @@ void report(const char *what, int count, const QString &reach, qint64 nanosecond
                         << QString::number(nanoseconds / 1e6, 'f', 1) << " ms\n";
 }
 
-// A rewrite beside writing, syncing and renaming the bytes it wrote.
-void reportRewrite(const char *what, int count, const QString &reach, qint64 nanoseconds,
-    const QString &folder, const QString &path)
+// Five rewrites, each beside writing, syncing and renaming the bytes it wrote: the first
+// (which also makes the list of removals) and the median of the other four.
+void measureRewrites(const char *what, int count, const QString &reach, const QString &folder,
+    const QString &path, const std::function<void(int)> &rewrite)
 {
-    report(what, count, reach, nanoseconds);
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    const QByteArray bytes = file.readAll();
-    const double write = writeMilliseconds(folder, bytes);
-    QTextStream(stdout) << "  writing, syncing and renaming the same " << bytes.size()
-                        << " bytes: " << QString::number(write, 'f', 1) << " ms, ratio "
-                        << QString::number(nanoseconds / 1e6 / write, 'f', 2) << "\n";
+    QList<double> times, writes;
+    for (int run = 0; run < 5; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        rewrite(run);
+        times.append(timer.nsecsElapsed() / 1e6);
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        writes.append(writeMilliseconds(folder, file.readAll()));
+    }
+    const auto median = [](QList<double> values) {
+        std::sort(values.begin(), values.end());
+        return values[values.size() / 2];
+    };
+    const double time = median(times.mid(1)), write = median(writes.mid(1));
+    QTextStream(stdout) << what << ", " << count << " records, reach " << reach << ": first "
+                        << QString::number(times.first(), 'f', 1) << " ms, then "
+                        << QString::number(time, 'f', 1)
+                        << " ms; writing, syncing and renaming the same bytes "
+                        << QString::number(write, 'f', 1) << " ms, ratio "
+                        << QString::number(time / write, 'f', 2) << "\n";
 }
 
 qint64 heapBytes()
@@ -269,16 +283,15 @@ void measure(int count, const QString &reach, const QString &floor)
     window.menuItem(QStringLiteral("mnuAdd"))->trigger();
     report("Add", count, reach, timer.nsecsElapsed());
 
-    select(window, count / 2);
-    fill(window, {"Another name", "me", "changed", "", ""});
-    timer.restart();
-    window.menuItem(QStringLiteral("mnuReplace"))->trigger();
-    reportRewrite("Replace", count, reach, timer.nsecsElapsed(), database.dataFolder(), path);
-
-    select(window, count / 3);
-    timer.restart();
-    window.menuItem(QStringLiteral("mnuRemove"))->trigger();
-    reportRewrite("Remove", count, reach, timer.nsecsElapsed(), database.dataFolder(), path);
+    measureRewrites("Replace", count, reach, database.dataFolder(), path, [&](int run) {
+        select(window, count / 2 + run);
+        fill(window, {QStringLiteral("Another name %1").arg(run), "me", "changed", "", ""});
+        window.menuItem(QStringLiteral("mnuReplace"))->trigger();
+    });
+    measureRewrites("Remove", count, reach, database.dataFolder(), path, [&](int run) {
+        select(window, count / 3 + run);
+        window.menuItem(QStringLiteral("mnuRemove"))->trigger();
+    });
 }
 
 // A sealed file of the records: the unlock (deriving the key at the standard cost, reading and
